@@ -1,0 +1,1 @@
+#include "column_stack/stack_files.h"

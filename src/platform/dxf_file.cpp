@@ -1,0 +1,1 @@
+#include "platform/dxf_file.h"

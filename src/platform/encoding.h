@@ -1,0 +1,21 @@
+// Text encodings at the program's edges: the files of the design program and the DXF
+// files are Windows-1252; inside the program every string is UTF-8.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace tessaro {
+
+// The diameter sign Ø (U+00D8) in UTF-8; byte 0xD8 in Windows-1252.
+inline constexpr std::string_view kDiameterSign = "\xC3\x98";
+
+std::string Cp1252ToUtf8(std::string_view bytes);
+
+// Characters without a Windows-1252 code become '?'.
+std::string Utf8ToCp1252(std::string_view utf8);
+
+// True when the bytes are well-formed UTF-8 (plain ASCII included).
+bool IsValidUtf8(std::string_view bytes);
+
+}  // namespace tessaro

@@ -1,0 +1,37 @@
+#include "platform/folder_listing.h"
+
+#include <algorithm>
+
+#include "platform/errors.h"
+
+namespace tessaro {
+
+namespace {
+char Fold(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
+}  // namespace
+
+bool FileNameLess(const std::string& a, const std::string& b) {
+  const auto folded = std::lexicographical_compare(
+      a.begin(), a.end(), b.begin(), b.end(),
+      [](char x, char y) { return static_cast<unsigned char>(Fold(x)) < static_cast<unsigned char>(Fold(y)); });
+  const auto reverse = std::lexicographical_compare(
+      b.begin(), b.end(), a.begin(), a.end(),
+      [](char x, char y) { return static_cast<unsigned char>(Fold(x)) < static_cast<unsigned char>(Fold(y)); });
+  if (folded != reverse) return folded;
+  return a < b;
+}
+
+std::vector<std::string> ListFileNames(const std::filesystem::path& folder) {
+  std::error_code error;
+  std::filesystem::directory_iterator it(folder, error);
+  if (error) Raise(ErrorKind::FileNotFound, "cannot list the folder " + folder.string() + ": " + error.message());
+  std::vector<std::string> names;
+  for (const auto& entry : it) {
+    std::error_code ignored;
+    if (entry.is_regular_file(ignored)) names.push_back(entry.path().filename().string());
+  }
+  std::sort(names.begin(), names.end(), FileNameLess);
+  return names;
+}
+
+}  // namespace tessaro
