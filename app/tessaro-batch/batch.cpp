@@ -1,0 +1,299 @@
+// The batch generation: stacks are drawn in list order on one thread, because each stack
+// starts from what the one before left in the session, and the finished drawings are
+// written on a second thread while the next stack is drawn.
+#include "batch.h"
+
+#include <algorithm>
+#include <chrono>
+#include <condition_variable>
+#include <cstdio>
+#include <deque>
+#include <mutex>
+#include <sstream>
+#include <thread>
+#include <utility>
+
+#include "column_stack/stack_files.h"
+#include "column_stack/stack_load.h"
+#include "platform/drawing.h"
+#include "platform/dxf_file.h"
+#include "platform/errors.h"
+
+namespace tessaro {
+
+namespace {
+
+constexpr const char* kTool = "tessaro-batch";
+
+// --------------------------------------------------------------------------------------
+// Command line
+
+struct Flag {
+  const char* name;
+  bool DrawOptions::*option;
+};
+
+// The switches that set a drawing option.
+constexpr Flag kFlags[] = {
+    {"--split-stirrups", &DrawOptions::option1},
+    {"--tangent-ties", &DrawOptions::option2},
+};
+
+char SeparatorOf(const std::string& text) {
+  if (text.size() != 1 || (text[0] != ',' && text[0] != '.')) {
+    throw UsageError("--decimal-separator takes '.' or ',', not '" + text + "'");
+  }
+  return text[0];
+}
+
+// --------------------------------------------------------------------------------------
+// Output
+
+// Lines to the log from both threads, one at a time.
+class Log {
+public:
+  explicit Log(std::ostream& out) : out_(out) {}
+  void Line(const std::string& text) {
+    const std::lock_guard lock(mutex_);
+    out_ << text << '\n' << std::flush;
+  }
+
+private:
+  std::ostream& out_;
+  std::mutex mutex_;
+};
+
+// A drawn stack waiting to be written.
+struct WriteJob {
+  std::string stackId;
+  Drawing drawing;
+  std::filesystem::path path;
+};
+
+// Writes the finished drawings, on its own thread or on the caller's, and counts them.
+class Writer {
+public:
+  Writer(bool ownThread, Log& log, BatchSummary& summary) : log_(log), summary_(summary) {
+    if (ownThread) thread_ = std::thread([this] { Loop(); });
+  }
+  ~Writer() { Finish(); }
+
+  void Submit(WriteJob job) {
+    if (!thread_.joinable()) {
+      Write(job);
+      return;
+    }
+    std::unique_lock lock(mutex_);
+    // A few drawings in hand are enough to keep both threads busy; more only costs memory.
+    spaceFree_.wait(lock, [this] { return jobs_.size() < kQueueLength; });
+    jobs_.push_back(std::move(job));
+    jobReady_.notify_one();
+  }
+
+  // A stack that is not written: reported and counted.
+  void Skip(std::string problem) {
+    log_.Line(problem);
+    const std::lock_guard lock(countMutex_);
+    ++summary_.skipped;
+    summary_.problems.push_back(std::move(problem));
+  }
+
+  void Finish() {
+    if (!thread_.joinable()) return;
+    {
+      const std::lock_guard lock(mutex_);
+      finishing_ = true;
+    }
+    jobReady_.notify_one();
+    thread_.join();
+  }
+
+private:
+  static constexpr std::size_t kQueueLength = 4;
+
+  void Loop() {
+    for (;;) {
+      WriteJob job;
+      {
+        std::unique_lock lock(mutex_);
+        jobReady_.wait(lock, [this] { return finishing_ || !jobs_.empty(); });
+        if (jobs_.empty()) return;
+        job = std::move(jobs_.front());
+        jobs_.pop_front();
+      }
+      spaceFree_.notify_one();
+      Write(job);
+    }
+  }
+
+  void Write(const WriteJob& job) {
+    std::uint64_t bytes = 0;
+    std::string problem;
+    try {
+      WriteDxfFile(job.drawing, job.path);
+      bytes = std::filesystem::file_size(job.path);
+    } catch (const RuntimeError& error) {
+      problem = error.what();
+    } catch (const std::filesystem::filesystem_error& error) {
+      problem = error.what();
+    }
+    if (!problem.empty()) {
+      Skip(std::string(kTool) + ": stack " + job.stackId + " not written: " + problem);
+      return;
+    }
+    const std::lock_guard lock(countMutex_);
+    ++summary_.written;
+    summary_.entities += job.drawing.EntityCount();
+    summary_.bytes += bytes;
+  }
+
+  Log& log_;
+  BatchSummary& summary_;
+  std::thread thread_;
+  std::mutex mutex_;
+  std::condition_variable jobReady_;
+  std::condition_variable spaceFree_;
+  std::deque<WriteJob> jobs_;
+  bool finishing_ = false;
+  std::mutex countMutex_;
+};
+
+// --------------------------------------------------------------------------------------
+// The run
+
+// The stacks to draw: the named ones in list order, then any named one the folder does
+// not list (its load reports the missing file); every stack when none is named.
+std::vector<std::string> SelectStacks(const std::vector<std::string>& listed, const std::vector<std::string>& named) {
+  if (named.empty()) return listed;
+  std::vector<std::string> selected;
+  const auto add = [&](const std::string& id) {
+    if (std::find(selected.begin(), selected.end(), id) == selected.end()) selected.push_back(id);
+  };
+  for (const std::string& id : listed) {
+    if (std::find(named.begin(), named.end(), id) != named.end()) add(id);
+  }
+  for (const std::string& id : named) add(id);
+  return selected;
+}
+
+// Why a load gives nothing to write, or "" when the drawing is good to write.
+std::string LoadProblem(const StackLoadResult& result, const std::filesystem::path& indexPath) {
+  if (result.problem) return result.problem->Describe();
+  if (!result.completed) return indexPath.string() + ": the stack was not loaded";
+  if (result.piecesShown == 0) return indexPath.string() + ": the stack index file lists no pieces";
+  return "";
+}
+
+std::string FormatSummary(const BatchSummary& s) {
+  char buffer[256];
+  std::snprintf(buffer, sizeof buffer, "%s: %d written, %d skipped, %llu entities, %.2f MB, %.2f s", kTool,
+                s.written, s.skipped, static_cast<unsigned long long>(s.entities), s.bytes / 1e6, s.seconds);
+  return buffer;
+}
+
+}  // namespace
+
+std::string UsageText() {
+  return "usage: tessaro-batch PROJECT [--stack ID ...] [--out DIR] [--split-stirrups] [--tangent-ties]\n"
+         "                     [--decimal-separator SEP]\n"
+         "\n"
+         "Draws the column stacks of PROJECT (its Pilastri folder) and writes each as\n"
+         "Pilastrata_<id>.dxf into PROJECT/Disegni, or into DIR.\n"
+         "\n"
+         "  --stack ID ...           only these stacks (the option may be repeated; the IDs\n"
+         "                           after it run up to the next option)\n"
+         "  --out DIR                write the drawings into DIR (created when missing)\n"
+         "  --split-stirrups         two overlapping closed stirrups where the section allows\n"
+         "  --tangent-ties           tie legs tangent to the bars, hooks around them\n"
+         "  --decimal-separator SEP  '.' or ',' in the drawing's numbers (default: the locale's)\n"
+         "\n"
+         "A stack whose files are missing or broken is reported and not written; the exit\n"
+         "status is then 1. A usage error exits with 2.\n";
+}
+
+BatchOptions ParseCommandLine(const std::vector<std::string>& args) {
+  BatchOptions options;
+  bool haveProject = false;
+  bool inStackList = false;  // positional arguments right after --stack ID are IDs too
+  for (std::size_t i = 0; i < args.size(); ++i) {
+    const std::string& arg = args[i];
+    const auto value = [&]() -> const std::string& {
+      if (i + 1 >= args.size()) throw UsageError(arg + " needs a value");
+      return args[++i];
+    };
+    if (arg == "--help" || arg == "-h") {
+      options.help = true;
+      return options;
+    }
+    if (arg == "--stack") {
+      options.stacks.push_back(value());
+      inStackList = true;
+      continue;
+    }
+    if (arg.starts_with("-") && arg.size() > 1) inStackList = false;
+    if (arg == "--out") {
+      options.outDir = std::filesystem::path(value());
+    } else if (arg == "--decimal-separator") {
+      options.numbers = NumberFormat::WithSeparator(SeparatorOf(value()));
+    } else if (const auto flag = std::find_if(std::begin(kFlags), std::end(kFlags),
+                                              [&](const Flag& f) { return arg == f.name; });
+               flag != std::end(kFlags)) {
+      options.draw.*flag->option = true;
+    } else if (arg.starts_with("-") && arg.size() > 1) {
+      throw UsageError("unknown option " + arg);
+    } else if (inStackList) {
+      options.stacks.push_back(arg);
+    } else if (!haveProject) {
+      options.project = arg;
+      haveProject = true;
+    } else {
+      throw UsageError("unexpected argument " + arg + " (one PROJECT only)");
+    }
+  }
+  if (!haveProject) throw UsageError("missing PROJECT");
+  return options;
+}
+
+BatchSummary RunBatch(const BatchOptions& options, std::ostream& out) {
+  const auto start = std::chrono::steady_clock::now();
+  Log log(out);
+  BatchSummary summary;
+  const std::filesystem::path stackFolder = options.project / "Pilastri";
+  const std::vector<std::string> stacks = SelectStacks(ListColumnStacks(stackFolder), options.stacks);
+  summary.outDir = options.outDir.value_or(options.project / "Disegni");
+  std::error_code madeError;
+  std::filesystem::create_directories(summary.outDir, madeError);
+  if (madeError) Raise(ErrorKind::FileIo, "cannot create " + summary.outDir.string() + ": " + madeError.message());
+
+  StackSession session;
+  session.options = options.draw;
+  summary.stacks = static_cast<int>(stacks.size());
+  {
+    Writer writer(options.writeOnSecondThread, log, summary);
+    for (std::size_t n = 0; n < stacks.size(); ++n) {
+      const std::string& id = stacks[n];
+      std::ostringstream progress;
+      progress << kTool << ": stack " << n + 1 << " of " << stacks.size() << ": " << id;
+      log.Line(progress.str());
+
+      WriteJob job{id, Drawing{}, {}};
+      Canvas canvas{job.drawing, options.numbers};
+      const StackLoadResult result = LoadStack(canvas, session, stackFolder, id);
+      const std::string problem = LoadProblem(result, StackIndexPath(stackFolder, id));
+      if (!problem.empty()) {
+        std::string line = std::string(kTool) + ": stack " + id + " not written: " + problem;
+        const std::filesystem::path earlier = summary.outDir / ("Pilastrata_" + id + ".dxf");
+        if (std::filesystem::exists(earlier)) line += " (the earlier " + earlier.string() + " was left as it was)";
+        writer.Skip(std::move(line));
+        continue;
+      }
+      job.path = summary.outDir / (*result.drawingName + ".dxf");
+      writer.Submit(std::move(job));
+    }
+  }
+  summary.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+  log.Line(FormatSummary(summary));
+  return summary;
+}
+
+}  // namespace tessaro

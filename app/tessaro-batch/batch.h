@@ -1,0 +1,58 @@
+// The batch generation of the command-line tool: draws the column stacks of a project one
+// after another, as the window does, and writes each drawing as Pilastrata_<id>.dxf.
+#pragma once
+
+#include <cstdint>
+#include <filesystem>
+#include <optional>
+#include <ostream>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include "platform/numbers.h"
+#include "stirrups/draw_options.h"
+
+namespace tessaro {
+
+// A command line that does not say what to do; the message says what is wrong.
+class UsageError : public std::runtime_error {
+public:
+  using std::runtime_error::runtime_error;
+};
+
+struct BatchOptions {
+  std::filesystem::path project;
+  std::vector<std::string> stacks;            // empty: every stack of the project
+  std::optional<std::filesystem::path> outDir;  // default: PROJECT/Disegni
+  DrawOptions draw;
+  NumberFormat numbers = NumberFormat::UserLocale();
+  // Write the files on a second thread while the next stack is drawn. The files are the
+  // same either way; one thread is there to check exactly that.
+  bool writeOnSecondThread = true;
+  bool help = false;
+};
+
+// The usage text printed for --help and after a usage error.
+std::string UsageText();
+
+// Reads the arguments after the program name. Raises UsageError.
+BatchOptions ParseCommandLine(const std::vector<std::string>& args);
+
+struct BatchSummary {
+  int stacks = 0;
+  int written = 0;
+  int skipped = 0;                  // not written: missing or broken files, or a failed write
+  std::uint64_t entities = 0;       // of the written drawings
+  std::uint64_t bytes = 0;          // of the written files
+  double seconds = 0;
+  std::filesystem::path outDir;
+  std::vector<std::string> problems;  // one line per skipped stack, as reported
+};
+
+// Draws and writes the stacks; progress, problems and the summary go to `log`. A project
+// without a column-stack folder, or an output folder that cannot be made, raises
+// RuntimeError; a broken stack is reported, skipped and counted.
+BatchSummary RunBatch(const BatchOptions& options, std::ostream& log);
+
+}  // namespace tessaro
