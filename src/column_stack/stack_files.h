@@ -28,8 +28,11 @@ public:
   const std::string& text() const { return text_; }
   // "FILE, line N (1-based), field F: MESSAGE" for people.
   std::string Describe() const;
+  // The same error, naming the file it came from (the piece readers see only text).
+  StackFileError WithFile(std::filesystem::path file) const;
 
 private:
+  std::string message_;
   std::filesystem::path file_;
   int line_;
   int field_;
