@@ -17,9 +17,7 @@ namespace {
 // file) gets the file; any other run-time error becomes one about the whole file.
 StackFileError AboutFile(const RuntimeError& error, const std::filesystem::path& file) {
   if (const auto* fileError = dynamic_cast<const StackFileError*>(&error)) {
-    if (!fileError->file().empty()) return *fileError;
-    return StackFileError(fileError->kind(), fileError->what(), file, fileError->line(), fileError->field(),
-                          fileError->text());
+    return fileError->file().empty() ? fileError->WithFile(file) : *fileError;
   }
   return StackFileError(error.kind(), error.what(), file, -1, -1, "");
 }
