@@ -1,0 +1,143 @@
+// Benchmark of the batch tool: a generated project of 500 column stacks (1 to 5 pieces)
+// is drawn and written, and the rate is set against writing the same bytes with fwrite
+// in the same run, the floor that no DXF writer can go below.
+#include <chrono>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <iostream>
+#include <random>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "batch.h"
+
+namespace fs = std::filesystem;
+using Clock = std::chrono::steady_clock;
+
+namespace {
+
+constexpr int kStacks = 500;
+
+void WriteFile(const fs::path& path, const std::string& bytes) {
+  std::ofstream(path, std::ios::binary) << bytes;
+}
+
+std::string ReadFile(const fs::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::ostringstream out;
+  out << in.rdbuf();
+  return out.str();
+}
+
+// One piece file in the design program's layout (Windows-1252, D8 is the diameter sign).
+std::string PieceText(int stack, int number, int code, int bottom, int top, int side1, int side2, int bars1,
+                      int bars2, int inset) {
+  std::ostringstream out;
+  out << stack << '|' << number << '|' << code << "\r\n"
+      << inset << "|0|" << inset << "|0\r\n0|0|0|0|0\r\n"
+      << side1 << '|' << side2 << "|4|" << bottom << '|' << top << "\r\n0|0\r\n0|0\r\n"
+      << bars1 << "\xD8" << "20|" << bars2 << "\xD8" << "16\r\n30.5|1.2\r\n60|10|20\r\n"
+      << "3\xD8" << "8|2\xD8" << "8\r\n0|0|0|80|0|0|0\r\n";
+  return out.str();
+}
+
+// 500 stacks of 1 to 5 storeys of 320 cm, rectangular and now and then circular, the
+// section shrinking upward; a fixed seed so that every run draws the same project.
+void GenerateProject(const fs::path& project) {
+  const fs::path stacks = project / "Pilastri";
+  fs::create_directories(stacks / "Dis");
+  std::minstd_rand random(20261206);
+  const auto pick = [&](int lo, int hi) { return lo + static_cast<int>(random() % static_cast<unsigned>(hi - lo + 1)); };
+  for (int s = 1; s <= kStacks; ++s) {
+    const int pieces = pick(1, 5);
+    const bool circular = pick(0, 9) == 0;
+    int side1 = pick(6, 12) * 5;
+    int side2 = circular ? 0 : pick(6, 12) * 5;
+    std::string index;
+    for (int p = 0; p < pieces; ++p) {
+      const int code = pieces == 1 ? 0 : p == 0 ? 1 : p == pieces - 1 ? 3 : 2;
+      const std::string name = "S" + std::to_string(s) + "_" + std::to_string(p + 1);
+      const int inset = code == 0 || code == 3 ? 0 : 30;
+      WriteFile(stacks / "Dis" / (name + ".pxf"),
+                PieceText(s, p + 1, code, p * 320, (p + 1) * 320, side1, side2, pick(3, 5), pick(2, 4), inset));
+      index += name + "\r\n";
+      if (pick(0, 2) == 0 && side1 > 30) side1 -= 5;
+      if (!circular && pick(0, 2) == 0 && side2 > 30) side2 -= 5;
+    }
+    WriteFile(stacks / ("P" + std::to_string(s) + ".pst"), index);
+  }
+}
+
+struct Timed {
+  tessaro::BatchSummary summary;
+  double seconds;
+};
+
+Timed RunOnce(const fs::path& project, const fs::path& out, bool secondThread) {
+  tessaro::BatchOptions options;
+  options.project = project;
+  options.outDir = out;
+  options.numbers = tessaro::NumberFormat{'.'};
+  options.writeOnSecondThread = secondThread;
+  std::ostringstream log;  // progress is not what is measured
+  const auto start = Clock::now();
+  tessaro::BatchSummary summary = tessaro::RunBatch(options, log);
+  return {summary, std::chrono::duration<double>(Clock::now() - start).count()};
+}
+
+// Writes every file of `from` into `to` with fopen/fwrite/fclose; returns the seconds.
+double FwriteSameBytes(const fs::path& from, const fs::path& to) {
+  std::vector<std::pair<std::string, std::string>> files;
+  for (const auto& entry : fs::directory_iterator(from)) {
+    files.emplace_back(entry.path().filename().string(), ReadFile(entry.path()));
+  }
+  fs::create_directories(to);
+  const auto start = Clock::now();
+  for (const auto& [name, bytes] : files) {
+    std::FILE* f = std::fopen((to / name).string().c_str(), "wb");
+    if (f == nullptr) return -1;
+    std::fwrite(bytes.data(), 1, bytes.size(), f);
+    std::fclose(f);
+  }
+  return std::chrono::duration<double>(Clock::now() - start).count();
+}
+
+bool SameFiles(const fs::path& a, const fs::path& b) {
+  for (const auto& entry : fs::directory_iterator(a)) {
+    if (ReadFile(entry.path()) != ReadFile(b / entry.path().filename())) return false;
+  }
+  return true;
+}
+
+void Print(const char* what, const Timed& t) {
+  const auto& s = t.summary;
+  std::printf("%-22s %7.3f s  %8.0f stacks/s  %10.0f entities/s  %7.1f MB/s\n", what, t.seconds,
+              s.written / t.seconds, s.entities / t.seconds, s.bytes / 1e6 / t.seconds);
+}
+
+}  // namespace
+
+int main() {
+  const fs::path root = fs::temp_directory_path() / "tessaro_bench_batch";
+  fs::remove_all(root);
+  GenerateProject(root / "project");
+
+  RunOnce(root / "project", root / "warm", true);  // fills the file cache for the reads
+  const Timed one = RunOnce(root / "project", root / "one", false);
+  const Timed two = RunOnce(root / "project", root / "two", true);
+  const double fwriteSeconds = FwriteSameBytes(root / "two", root / "fwrite");
+  const bool identical = SameFiles(root / "one", root / "two");
+
+  const auto& s = two.summary;
+  std::printf("project: %d stacks, %d written, %d skipped, %llu entities, %.2f MB\n", s.stacks, s.written, s.skipped,
+              static_cast<unsigned long long>(s.entities), s.bytes / 1e6);
+  Print("tessaro-batch 1 thread", one);
+  Print("tessaro-batch 2 threads", two);
+  std::printf("%-22s %7.3f s  %38s %7.1f MB/s\n", "fwrite same bytes", fwriteSeconds, "", s.bytes / 1e6 / fwriteSeconds);
+  std::printf("ratio to fwrite: %.2fx (1 thread %.2fx); files of 1 and 2 threads identical: %s\n",
+              two.seconds / fwriteSeconds, one.seconds / fwriteSeconds, identical ? "yes" : "NO");
+  fs::remove_all(root);
+  return identical && s.skipped == 0 ? 0 : 1;
+}
