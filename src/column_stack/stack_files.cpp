@@ -104,22 +104,23 @@ public:
   PieceText& operator=(const PieceText&) = delete;
 
   std::string_view Field(int line, int field) const {
-    if (line >= static_cast<int>(fields_.size())) {
-      throw StackFileError(ErrorKind::SubscriptOutOfRange, "line " + std::to_string(line) + " is missing", {},
-                           line, field, "");
+    const auto count = static_cast<int>(lines_.size());
+    // The empty element after the final CR LF is no line of the file.
+    if (line >= count || (line == count - 1 && lines_.back().empty())) {
+      throw StackFileError(ErrorKind::SubscriptOutOfRange, "the line is missing", {}, line, field, "");
     }
-    const auto& fields = fields_[static_cast<std::size_t>(line)];
-    if (field >= static_cast<int>(fields.size())) {
+    const auto at = static_cast<std::size_t>(line);
+    if (field >= static_cast<int>(fields_[at].size())) {
       throw StackFileError(ErrorKind::SubscriptOutOfRange,
-                           "line " + std::to_string(line) + " has no field " + std::to_string(field), {}, line, field,
-                           lines_[static_cast<std::size_t>(line)]);
+                           lines_[at].empty() ? "the line is empty" : "the field is missing", {}, line, field,
+                           lines_[at]);
     }
-    return fields[static_cast<std::size_t>(field)];
+    return fields_[at][static_cast<std::size_t>(field)];
   }
 
   std::string String(int line, int field) const { return std::string(Field(line, field)); }
-  Single SingleAt(int line, int field) const { return Convert(line, field, ParseSingle); }
-  Integer IntegerAt(int line, int field) const { return Convert(line, field, ParseInteger); }
+  Single SingleAt(int line, int field) const { return Convert(line, field, ParseSingle, "a Single"); }
+  Integer IntegerAt(int line, int field) const { return Convert(line, field, ParseInteger, "a 16-bit Integer"); }
 
   // A field of the optional line 10: 0 when the line or the field is missing or does not convert.
   Single OptionalSingle(int field) const {
@@ -130,12 +131,15 @@ public:
 
 private:
   template <class Parse>
-  std::invoke_result_t<Parse, std::string_view> Convert(int line, int field, Parse parse) const {
+  std::invoke_result_t<Parse, std::string_view> Convert(int line, int field, Parse parse, const char* type) const {
     const std::string_view text = Field(line, field);
     try {
       return parse(text);
     } catch (const RuntimeError& error) {
-      throw StackFileError(error.kind(), error.what(), {}, line, field, std::string(text));
+      const std::string quoted = "\"" + std::string(text) + "\"";
+      const std::string message = error.kind() == ErrorKind::Overflow ? quoted + " is out of range for " + type
+                                                                      : quoted + " is not " + type;
+      throw StackFileError(error.kind(), message, {}, line, field, std::string(text));
     }
   }
 

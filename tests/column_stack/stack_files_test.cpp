@@ -281,9 +281,22 @@ TEST(StackFileError, DescribesFileLineAndFieldForPeople) {
     EXPECT_EQ(located.line(), 3);
     EXPECT_EQ(located.text(), "abc");
     const std::string text = located.Describe();
-    EXPECT_NE(text.find("P1a.pxf, line 4 (3 from 0), field 3 (2 from 0): "), std::string::npos) << text;
-    EXPECT_NE(text.find("abc"), std::string::npos) << text;
+    EXPECT_NE(text.find("P1a.pxf, line 4 (3 from 0), field 3 (2 from 0): \"abc\" is not a Single"),
+              std::string::npos)
+        << text;
     EXPECT_EQ(text, located.what());
+  }
+  try {
+    ReadPieceRecord(PieceWith(0, "7|40000|1"));
+    FAIL() << "no error";
+  } catch (const StackFileError& error) {
+    EXPECT_EQ(error.Describe(), "line 1 (0 from 0), field 2 (1 from 0): \"40000\" is out of range for a 16-bit Integer");
+  }
+  try {
+    ReadPieceRecord(PieceWithLines(9));
+    FAIL() << "no error";
+  } catch (const StackFileError& error) {
+    EXPECT_EQ(error.Describe(), "line 10 (9 from 0), field 1 (0 from 0): the line is missing");
   }
 }
 
