@@ -6,7 +6,6 @@
 
 #include <algorithm>
 #include <fstream>
-#include <iterator>
 #include <sstream>
 #include <system_error>
 #include <type_traits>
@@ -73,8 +72,8 @@ std::string NormalizeLineEnds(std::string_view text) {
   return out;
 }
 
-// Fields of a line split at "|"; an empty line has no fields at all, so that reading its
-// field 0 is a missing field, as with the design program's own reader.
+// Fields of a line split at "|"; an empty line has no fields at all (not one empty field),
+// so that a blank line among lines 0-9 is reported as missing, not as a bad number.
 std::vector<std::string_view> SplitFields(std::string_view line) {
   std::vector<std::string_view> fields;
   if (line.empty()) return fields;
