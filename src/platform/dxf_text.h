@@ -1,0 +1,26 @@
+// Text values at the DXF boundary: program strings (UTF-8) become the bytes of a
+// Windows-1252 DXF file and back, with the escapes CAD programs use for other characters.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace tessaro {
+
+// How the text bytes of a DXF file are encoded, from its $ACADVER and $DWGCODEPAGE.
+enum class DxfTextEncoding { Cp1252, Utf8 };
+
+// R2007 (AC1021) and newer files are UTF-8 whatever their code page says; older ones
+// use their code page: Windows-1252 unless it names UTF-8.
+DxfTextEncoding DxfEncodingOf(std::string_view acadVersion, std::string_view codePage);
+
+// UTF-8 to Windows-1252 bytes for an R2000 file: a character without a Windows-1252 code
+// becomes \U+XXXX, and line breaks (which would split a DXF value) become blanks.
+std::string EncodeDxfText(std::string_view utf8);
+
+// The bytes of a DXF value to UTF-8: decoded in `encoding` (bytes that are not UTF-8 in a
+// UTF-8 file are taken as Windows-1252), then \U+XXXX and the control codes %%c, %%d,
+// %%p, %%% translated to Ø, °, ±, %.
+std::string DecodeDxfText(std::string_view bytes, DxfTextEncoding encoding);
+
+}  // namespace tessaro

@@ -1,0 +1,25 @@
+// The DXF text of a drawing (ASCII DXF R2000, Windows-1252), produced through dxflib into
+// a buffer that is handed on in large blocks rather than value by value.
+#pragma once
+
+#include <cstddef>
+#include <functional>
+#include <string>
+#include <string_view>
+
+#include "platform/drawing.h"
+
+namespace tessaro {
+
+// Receives the DXF text, in order, one block at a time.
+using DxfBlockSink = std::function<void(std::string_view block)>;
+
+// Writes the whole file: the text goes to `sink` whenever about `blockBytes` have
+// accumulated, and the rest at the end.
+void WriteDxf(const Drawing& drawing, const DxfBlockSink& sink, std::size_t blockBytes);
+
+// The shortest text that reads back as `value`: a value that is exactly a float (every
+// drawing value is a widened Single) is written as that float, so 12.7f gives "12.7".
+std::string FormatDxfReal(double value);
+
+}  // namespace tessaro
