@@ -92,7 +92,10 @@ std::string Utf8ToCp1252(std::string_view utf8) {
       continue;
     }
     i += length;
-    if (cp < 0x80 || (cp >= 0xA0 && cp <= 0xFF)) {
+    // Bytes that Windows-1252 leaves unassigned decode to the code point of the same
+    // number, so they encode back to themselves.
+    const bool unassigned = cp >= 0x80 && cp < 0xA0 && kHighControls[cp - 0x80] == 0;
+    if (cp < 0x80 || (cp >= 0xA0 && cp <= 0xFF) || unassigned) {
       out += static_cast<char>(cp);
       continue;
     }

@@ -131,9 +131,10 @@ std::string FormatSingle(double value, const NumberFormat& format) {
 std::string FormatInteger(long long value) { return std::to_string(value); }
 
 std::string FormatFixed2(double value, const NumberFormat& format) {
+  CheckFinite(value);
   double rounded = std::round(value * 100.0) / 100.0;  // halves away from zero
   if (rounded == 0.0) rounded = 0.0;                    // no "-0.00"
-  char buffer[64];
+  char buffer[400];  // the largest double has 309 digits before the point
   const auto result = std::to_chars(buffer, buffer + sizeof buffer, rounded, std::chars_format::fixed, 2);
   return WithSeparator(std::string(buffer, result.ptr), format.decimalSeparator);
 }
@@ -142,7 +143,9 @@ std::string FormatWhole(double value) {
   CheckFinite(value);
   const double rounded = std::round(value);  // halves away from zero
   if (rounded == 0.0) return "";
-  return FormatInteger(static_cast<long long>(rounded));
+  char buffer[400];  // beyond long long too: the largest double has 309 digits
+  const auto result = std::to_chars(buffer, buffer + sizeof buffer, rounded, std::chars_format::fixed, 0);
+  return std::string(buffer, result.ptr);
 }
 
 }  // namespace tessaro
