@@ -136,6 +136,23 @@ TEST(Stirrups, ThreeZonesOfTheSinglePiece) {
   }
 }
 
+// Steps of 20 and 30: Ts = 270, the middle zone stops below 270 - 60 - 10 = 200 and the
+// top zone runs while u < 30 + 60 + 10 = 100.
+TEST(Stirrups, SeatStepsShortenTheMiddleAndLengthenTheTopZone) {
+  PieceRun run;
+  PieceViewArgs a = BaseView1();
+  a.insetLeft = 20;
+  a.insetRight = 30;
+  run.Draw(a);
+  const auto f = LinesOn(run.drawing, "Ferri");
+  const std::vector<double> y = {2,   12,  22,  32,  42,  52,  62,  80,  100, 120, 140, 160,
+                                 180, 292, 282, 272, 262, 252, 242, 232, 222, 212, 202};
+  ASSERT_EQ(f.size(), 7 + y.size() + 2);
+  for (std::size_t i = 0; i < y.size(); ++i) {
+    ExpectLine(f[7 + i], 144, y[i], 176, y[i], 3, "stirrup " + std::to_string(i));
+  }
+}
+
 TEST(BarListColumn, SinglePieceLineTickAndLabels) {
   PieceRun run;
   run.Draw(BaseView1());
@@ -212,6 +229,39 @@ TEST(BarListColumn, MiddlePieceEndsAtTheTopOfTheStack) {
     const auto t = run.NewTexts("Ferri");
     ASSERT_EQ(t.size(), 2u);
     ExpectText(t[0], -401, 500, 8, "L = " + std::to_string(static_cast<int>(yE) - 300), 4, "length L = yE - B");
+  }
+}
+
+struct LastPieceColumnCase {
+  const char* name;
+  bool sectionChanged;
+  Single top;
+  SeenLine line;
+  std::string length;
+};
+
+// The last piece (code 3, index 1: xc = -406) from 300: h = 0, t = 4, Lh = 23.
+TEST(BarListColumn, LastPieceAddsTheStarterLengthUnlessItsBarsStartedBelow) {
+  const LastPieceColumnCase cases[] = {
+      // (600 - 4) - 300 + 23 + 100
+      {"section unchanged", false, 600, {-406, 300, -406, 596, 3}, "L = 419"},
+      // Lb = 100: the piece's own bars carry it: 296 + 23
+      {"section changed, long piece", true, 600, {-406, 300, -406, 596, 3}, "L = 319"},
+      // Lb = 76 < 100: drawn from B - 100; 76 + 23 + 100
+      {"section changed, short piece", true, 380, {-406, 200, -406, 376, 3}, "L = 199"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    PieceRun run;
+    PieceViewArgs a = BaseView1(3, 1, 300, c.top);
+    a.sectionChanged = c.sectionChanged;
+    run.Draw(a);
+    const SeenLine& e = c.line;
+    ExpectLine(run.NewLines("Ferri").back(), e.x1, e.y1, e.x2, e.y2, e.color, "bar list line");
+    const auto t = run.NewTexts("Ferri");
+    ASSERT_GE(t.size(), 2u);
+    EXPECT_EQ(t[t.size() - 2].value, c.length);
+    EXPECT_NEAR(t[t.size() - 2].y, 300 + (c.top - 300) * 0.5, kTol) << "yM = (B - h) + (T - B) / 2";
   }
 }
 

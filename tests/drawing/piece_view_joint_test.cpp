@@ -69,6 +69,18 @@ TEST(Joint, ViewOneSectionUnchangedRunsTheBarsOnWithoutHooks) {
   EXPECT_NE(f[38].y1, f[38].y2) << "no ninth joint stirrup at B - 88";
 }
 
+TEST(Joint, ShortLastPieceRunsTheBarsOnOnlyToItsTopLessCover) {
+  PieceRun run;
+  DrawFirstPiece(run);
+  run.Draw(BaseView1(3, 1, 300, 380));  // B + 100 is above T: yk = 380 - 4
+  const auto f = run.NewLines("Ferri");
+  ASSERT_GE(f.size(), 8u);
+  for (int i = 0; i < 3; ++i) {
+    const double x = 144 + 16 * i;
+    ExpectLine(f[5 + i], x, 376, x, -97, 3, "continued bar " + std::to_string(i));
+  }
+}
+
 // Piece 1 narrower (W = 30, shifted by 5: X0 = 145) with the section changed.
 TEST(Joint, ViewOneSectionChangedStopsTheBarsBelowWithHooks) {
   PieceRun run;
@@ -145,6 +157,19 @@ TEST(Joint, ViewTwoSectionChangedUsesTheShift) {
     ExpectLine(f[18], x0 + 30, -97, x0 + 30, 298, 3, "bar 3 of the piece below");
     ExpectLine(f[19], x0 + 30, 298, x0 + 15, 298, 3, "hook of bar 3");
   }
+}
+
+// sp = 0: u = 0 x 1 - 2 = -2 is drawn (at B + 2); the next u is -2 again, below 0, and
+// ends the loop.
+TEST(Joint, NoEndSpacingBelowGivesOneJointStirrup) {
+  PieceRun run;
+  DrawFirstPiece(run);
+  run.state.view1.endSpacing = 0;
+  run.Draw(BaseView1(3, 1, 300, 600));
+  const auto f = run.NewLines("Ferri");
+  ASSERT_GE(f.size(), 32u);
+  ExpectLine(f[30], 176, 302, 144, 302, 3, "the one joint stirrup");
+  EXPECT_NE(f[31].y1, f[31].y2) << "then the bar list column, no second joint stirrup";
 }
 
 TEST(Joint, FirstPieceKeepsTheViewTwoShift) {
