@@ -1,6 +1,6 @@
 // The batch generation: stacks are drawn in list order on one thread, because each stack
 // starts from what the one before left in the session, and the finished drawings are
-// written on a second thread while the next stack is drawn.
+// written on other threads while the next stacks are drawn.
 #include "batch.h"
 
 #include <algorithm>
@@ -70,16 +70,16 @@ struct WriteJob {
   std::filesystem::path path;
 };
 
-// Writes the finished drawings, on its own thread or on the caller's, and counts them.
+// Writes the finished drawings, on its own threads or on the caller's, and counts them.
 class Writer {
 public:
-  Writer(bool ownThread, Log& log, BatchSummary& summary) : log_(log), summary_(summary) {
-    if (ownThread) thread_ = std::thread([this] { Loop(); });
+  Writer(int threads, Log& log, BatchSummary& summary) : log_(log), summary_(summary) {
+    for (int i = 0; i < threads; ++i) threads_.emplace_back([this] { Loop(); });
   }
   ~Writer() { Finish(); }
 
   void Submit(WriteJob job) {
-    if (!thread_.joinable()) {
+    if (threads_.empty()) {
       Write(job);
       return;
     }
@@ -99,17 +99,18 @@ public:
   }
 
   void Finish() {
-    if (!thread_.joinable()) return;
     {
       const std::lock_guard lock(mutex_);
       finishing_ = true;
     }
-    jobReady_.notify_one();
-    thread_.join();
+    jobReady_.notify_all();
+    for (std::thread& thread : threads_) {
+      if (thread.joinable()) thread.join();
+    }
   }
 
 private:
-  static constexpr std::size_t kQueueLength = 4;
+  static constexpr std::size_t kQueueLength = 8;
 
   void Loop() {
     for (;;) {
@@ -149,7 +150,7 @@ private:
 
   Log& log_;
   BatchSummary& summary_;
-  std::thread thread_;
+  std::vector<std::thread> threads_;
   std::mutex mutex_;
   std::condition_variable jobReady_;
   std::condition_variable spaceFree_;
@@ -192,6 +193,8 @@ std::string FormatSummary(const BatchSummary& s) {
 }
 
 }  // namespace
+
+int DefaultWriterThreads() { return static_cast<int>(std::max(1u, std::thread::hardware_concurrency())); }
 
 std::string UsageText() {
   return "usage: tessaro-batch PROJECT [--stack ID ...] [--out DIR] [--split-stirrups] [--tangent-ties]\n"
@@ -269,7 +272,7 @@ BatchSummary RunBatch(const BatchOptions& options, std::ostream& out) {
   session.options = options.draw;
   summary.stacks = static_cast<int>(stacks.size());
   {
-    Writer writer(options.writeOnSecondThread, log, summary);
+    Writer writer(options.writerThreads, log, summary);
     for (std::size_t n = 0; n < stacks.size(); ++n) {
       const std::string& id = stacks[n];
       std::ostringstream progress;

@@ -21,15 +21,20 @@ public:
   using std::runtime_error::runtime_error;
 };
 
+// One writer per core: making the DXF text costs more than drawing, so with two cores
+// the drawing thread and two writers keep both busy.
+int DefaultWriterThreads();
+
 struct BatchOptions {
   std::filesystem::path project;
   std::vector<std::string> stacks;            // empty: every stack of the project
   std::optional<std::filesystem::path> outDir;  // default: PROJECT/Disegni
   DrawOptions draw;
   NumberFormat numbers = NumberFormat::UserLocale();
-  // Write the files on a second thread while the next stack is drawn. The files are the
-  // same either way; one thread is there to check exactly that.
-  bool writeOnSecondThread = true;
+  // Threads that turn finished drawings into files while the next stacks are drawn; 0
+  // writes on the drawing thread. Every file is made from its own drawing alone, so the
+  // files are the same whatever the count (0 is there to check exactly that).
+  int writerThreads = DefaultWriterThreads();
   bool help = false;
 };
 

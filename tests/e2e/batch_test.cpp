@@ -154,9 +154,10 @@ TEST_F(BatchRunTest, WritesGoodStacksAndReportsTheOthers) {
   }
 }
 
-TEST_F(BatchRunTest, OneThreadAndTwoWriteTheSameBytes) {
+TEST_F(BatchRunTest, OneThreadAndThreeWriteTheSameBytes) {
   BatchOptions one, two;
-  one.writeOnSecondThread = false;
+  one.writerThreads = 0;
+  two.writerThreads = 2;
   one.outDir = project_ / "one";
   two.outDir = project_ / "two";
   Run(one);
