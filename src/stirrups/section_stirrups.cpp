@@ -89,7 +89,7 @@ void DrawRows(Canvas& canvas, const Section& s, bool widthSplit, Single widthOff
 void DrawFirstLayout(Canvas& canvas, const Section& s, Single w, Single h) {
   const SectionStirrupInput& in = s.in;
   const Single A = Plus(100, MinOf(w, h));
-  const Single B = CSng(-double{MaxOf(w, h)});
+  const Single B = -MaxOf(w, h);
   const Single T = Times(A, 3.5);
   const Single halfT = Times(T, 0.5);
   if (!s.wide) {
@@ -106,7 +106,7 @@ void DrawFirstLayout(Canvas& canvas, const Section& s, Single w, Single h) {
 void DrawSecondLayout(Canvas& canvas, const Section& s, Single w, Single h) {
   const SectionStirrupInput& in = s.in;
   const Single A2 = Times(MinOf(w, h), 2);
-  const Single B2 = Times(CSng(-double{MaxOf(w, h)}), 2);
+  const Single B2 = Times(-MaxOf(w, h), 2);
   const Single T2 = Times(A2, 2.2);
   const Single halfT2 = Times(T2, 0.5);
   if (!s.wide && (in.s2 < 4 || in.n2 < 2)) {
@@ -128,7 +128,7 @@ void DrawSecondLayout(Canvas& canvas, const Section& s, Single w, Single h) {
   } else {
     // Split along the width: each part always spans three bar spaces.
     const Single span = Times(in.sx, 3);
-    const Single minusB2 = CSng(-double{B2});
+    const Single minusB2 = -B2;
     DrawStirrupTwice(canvas, s, ClosedStirrupMember::StirrupRightPart, Minus(in.xi1, span), in.yi0, in.xi1, in.yi1,
                      A2, minusB2);
     DrawStirrupTwice(canvas, s, ClosedStirrupMember::StirrupLeftPart, in.xi0, in.yi0, Plus(in.xi0, span), in.yi1,
