@@ -1,0 +1,44 @@
+// The desktop program: `tessaro [PROJECT]`, the whole command line being the project folder.
+// Two environment variables serve the screenshot script: TESSARO_STACK chooses a stack at
+// start, TESSARO_SCREENSHOT names a PNG to grab the window into before quitting.
+#include <QApplication>
+#include <QStringList>
+#include <QTimer>
+
+#include "shell/main_window.h"
+#include "shell/settings_store.h"
+
+namespace {
+
+constexpr int kScreenshotDelayMs = 800;  // lets the window settle at its final size
+
+void ScheduleScreenshot(tessaro::shell::MainWindow& window, const QString& file) {
+  QTimer::singleShot(kScreenshotDelayMs, &window, [&window, file] {
+    const bool saved = window.grab().save(file, "PNG");
+    QCoreApplication::exit(saved ? 0 : 1);
+  });
+}
+
+}  // namespace
+
+int main(int argc, char* argv[]) {
+  QApplication app(argc, argv);
+  QCoreApplication::setOrganizationName(tessaro::shell::kApplicationTitle);
+  QCoreApplication::setApplicationName(tessaro::shell::kApplicationTitle);
+
+  QStringList arguments = QCoreApplication::arguments();
+  arguments.removeFirst();
+  tessaro::shell::ShellSetup setup;
+  setup.commandLine = arguments.join(QLatin1Char(' '));
+  setup.programFolder = QCoreApplication::applicationDirPath();
+
+  tessaro::shell::MainWindow window(setup);
+  window.Start();
+  window.show();
+
+  const QString stack = qEnvironmentVariable("TESSARO_STACK");
+  if (!stack.isEmpty()) window.ChooseStack(stack);
+  const QString screenshot = qEnvironmentVariable("TESSARO_SCREENSHOT");
+  if (!screenshot.isEmpty()) ScheduleScreenshot(window, screenshot);
+  return QApplication::exec();
+}

@@ -1,0 +1,58 @@
+// Qt message boxes and file dialogs behind the window's dialog interfaces.
+#include "shell/dialogs.h"
+
+#include <QDir>
+#include <QFileDialog>
+#include <QMessageBox>
+
+namespace tessaro::shell {
+namespace {
+
+QMessageBox::Icon ToQt(MessageIcon icon) {
+  switch (icon) {
+    case MessageIcon::Information: return QMessageBox::Information;
+    case MessageIcon::Question: return QMessageBox::Question;
+    case MessageIcon::Critical: return QMessageBox::Critical;
+    case MessageIcon::None: break;
+  }
+  return QMessageBox::NoIcon;
+}
+
+QString RunFileDialog(QWidget* parent, const FileDialogRequest& request, QFileDialog::AcceptMode mode) {
+  QFileDialog dialog(parent, request.title, request.initialFolder, request.filter);
+  dialog.setAcceptMode(mode);
+  dialog.setFileMode(mode == QFileDialog::AcceptOpen ? QFileDialog::ExistingFile : QFileDialog::AnyFile);
+  dialog.setDefaultSuffix(request.defaultSuffix);
+  dialog.setOption(QFileDialog::DontConfirmOverwrite, false);
+  if (!request.fileName.isEmpty()) dialog.selectFile(QDir(request.initialFolder).filePath(request.fileName));
+  if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return {};
+  return dialog.selectedFiles().constFirst();
+}
+
+}  // namespace
+
+Answer QtMessageBoxes::Ask(const QString& title, const QString& text, bool withCancel) {
+  QMessageBox::StandardButtons buttons = QMessageBox::Yes | QMessageBox::No;
+  if (withCancel) buttons |= QMessageBox::Cancel;
+  QMessageBox box(QMessageBox::Question, title, text, buttons, parent_);
+  switch (box.exec()) {
+    case QMessageBox::Yes: return Answer::Yes;
+    case QMessageBox::No: return Answer::No;
+    default: return withCancel ? Answer::Cancel : Answer::No;  // closing the box without a choice
+  }
+}
+
+void QtMessageBoxes::Tell(const QString& title, const QString& text, MessageIcon icon) {
+  QMessageBox box(ToQt(icon), title, text, QMessageBox::Ok, parent_);
+  box.exec();
+}
+
+QString QtFileDialogs::GetOpen(const FileDialogRequest& request) {
+  return RunFileDialog(parent_, request, QFileDialog::AcceptOpen);
+}
+
+QString QtFileDialogs::GetSave(const FileDialogRequest& request) {
+  return RunFileDialog(parent_, request, QFileDialog::AcceptSave);
+}
+
+}  // namespace tessaro::shell

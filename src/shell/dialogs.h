@@ -1,0 +1,61 @@
+// The questions, messages and file dialogs of the window, behind two small interfaces so
+// that tests can answer them; the Qt implementations show the real dialogs.
+#pragma once
+
+#include <QString>
+
+class QWidget;
+
+namespace tessaro::shell {
+
+enum class Answer { Yes, No, Cancel };
+enum class MessageIcon { None, Information, Question, Critical };
+
+class MessageBoxes {
+public:
+  virtual ~MessageBoxes() = default;
+  // Yes/No, or Yes/No/Cancel when `withCancel`; question icon.
+  virtual Answer Ask(const QString& title, const QString& text, bool withCancel) = 0;
+  // OK button only.
+  virtual void Tell(const QString& title, const QString& text, MessageIcon icon) = 0;
+};
+
+// How a file dialog is set up before it is shown.
+struct FileDialogRequest {
+  QString title;
+  QString initialFolder;
+  QString fileName;       // proposed name, may be empty
+  QString defaultSuffix;  // added when the user types a name without one
+  QString filter;         // Qt syntax: "DXF File (*.DXF *.dxf);;All (*.*)"
+};
+
+class FileDialogs {
+public:
+  virtual ~FileDialogs() = default;
+  // The chosen file's full path; empty when the dialog was cancelled.
+  virtual QString GetOpen(const FileDialogRequest& request) = 0;
+  // Asks before replacing an existing file.
+  virtual QString GetSave(const FileDialogRequest& request) = 0;
+};
+
+class QtMessageBoxes final : public MessageBoxes {
+public:
+  explicit QtMessageBoxes(QWidget* parent) : parent_(parent) {}
+  Answer Ask(const QString& title, const QString& text, bool withCancel) override;
+  void Tell(const QString& title, const QString& text, MessageIcon icon) override;
+
+private:
+  QWidget* parent_;
+};
+
+class QtFileDialogs final : public FileDialogs {
+public:
+  explicit QtFileDialogs(QWidget* parent) : parent_(parent) {}
+  QString GetOpen(const FileDialogRequest& request) override;
+  QString GetSave(const FileDialogRequest& request) override;
+
+private:
+  QWidget* parent_;
+};
+
+}  // namespace tessaro::shell

@@ -1,0 +1,370 @@
+// The main window: building it, start-up, close, the settings it keeps, the property pane
+// reload and the DXF file commands.
+#include "shell/main_window.h"
+
+#include <QAction>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QDockWidget>
+#include <QFileInfo>
+#include <QLabel>
+#include <QMenuBar>
+#include <QSettings>
+#include <QStatusBar>
+#include <QToolBar>
+#include <QWindow>
+
+#include "platform/dxf_file.h"
+#include "shell/drawing_view.h"
+#include "shell/property_grid.h"
+#include "shell/settings_store.h"
+
+namespace tessaro::shell {
+namespace {
+
+const QString kStartCaption = QStringLiteral("Visualizzatore DXF Pilastri");
+const QString kDrawingCaption = QStringLiteral("Visualizzatore DXF -  ");  // two blanks after the dash
+const QString kVersionText = QStringLiteral("Vers. 2.0.0");
+const QString kStartError = QStringLiteral("Errore caricamento visualizzatore pilastri!");
+const QString kSaveQuestion = QStringLiteral("Vuoi salvare il disegno corrente?");
+const QString kChooseStackEntry = QStringLiteral("Scegli pilastrata...");
+const QString kNoLayersEntry = QStringLiteral("Layer Dxf");
+const QString kOpenTitle = QStringLiteral("Apri File DXF");
+const QString kSaveTitle = QStringLiteral("Salva File DXF");
+// "DXF File (*.DXF)|*.dxf|All (*.*)|*.*" in Qt's filter syntax.
+const QString kDxfFilter = QStringLiteral("DXF File (*.DXF *.dxf);;All (*.*)");
+const QString kDxfSuffix = QStringLiteral("dxf");
+const QString kWindowLayoutKey = QStringLiteral("ZeraDav_pil");
+const QString kWindowLayoutSection = QStringLiteral("LayoutDXFPil");
+
+}  // namespace
+
+std::filesystem::path ToPath(const QString& text) { return std::filesystem::path(text.toStdU16String()); }
+QString FromPath(const std::filesystem::path& path) { return QString::fromStdU16String(path.u16string()); }
+QString FromUtf8(const std::string& text) { return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())); }
+
+MainWindow::MainWindow(const ShellSetup& setup, QWidget* parent) : QMainWindow(parent), setup_(setup) {
+  if (setup_.messages == nullptr) ownMessages_ = std::make_unique<QtMessageBoxes>(this);
+  if (setup_.files == nullptr) ownFiles_ = std::make_unique<QtFileDialogs>(this);
+  messages_ = setup_.messages != nullptr ? setup_.messages : ownMessages_.get();
+  files_ = setup_.files != nullptr ? setup_.files : ownFiles_.get();
+
+  setObjectName(QStringLiteral("frmMain"));
+  view_ = new DrawingView(drawing_, this);
+  setCentralWidget(view_);
+  CreateActions();
+  CreateMenus();
+  CreateToolBars();
+  CreateStatusBar();
+  CreatePropertiesPane();
+  ConnectView();
+  resize(1280, 800);  // the design placement, used until settings exist
+}
+
+MainWindow::~MainWindow() {
+  // The base destructor still hides and deletes the children, which emit signals; none
+  // of them may reach this window's handlers once its own members are gone.
+  if (hookedWindow_) hookedWindow_->removeEventFilter(this);
+  for (QObject* child : findChildren<QObject*>()) child->disconnect(this);
+}
+
+QAction* MainWindow::Action(int id) const {
+  auto it = actions_.find(id);
+  return it == actions_.end() ? nullptr : it->second;
+}
+
+void MainWindow::CreateActions() {
+  for (const Command& command : CommandTable()) {
+    if (command.kind != CommandKind::Button && command.kind != CommandKind::Checkable) continue;
+    if (command.handler == nullptr) continue;
+    auto* action = new QAction(QString::fromUtf8(command.caption), this);
+    action->setObjectName(QString::fromLatin1(*command.name != '\0' ? command.name : "cmd") +
+                          QString::number(command.id));
+    action->setData(command.id);
+    action->setCheckable(command.kind == CommandKind::Checkable);
+    const int id = command.id;
+    connect(action, &QAction::triggered, this, [this, id] { RunCommand(id); });
+    actions_[id] = action;
+  }
+  Action(kCmdOpenDxf)->setShortcut(QKeySequence::Open);
+  Action(kCmdSaveDxf)->setShortcut(QKeySequence::Save);
+  Action(kCmdHelp)->setStatusTip(QStringLiteral("Info"));
+}
+
+void MainWindow::CreateMenus() {
+  QMenu* file = menuBar()->addMenu(QStringLiteral("File"));
+  file->addAction(Action(kCmdOpenDxf));
+  file->addAction(Action(kCmdSaveDxf));
+  file->addSeparator();
+  file->addAction(Action(kCmdExit));
+  QMenu* view = menuBar()->addMenu(QStringLiteral("Visualizza"));
+  for (int id : {kCmdZoomExtents, kCmdZoomWindow, kCmdPan, kCmdZoomIn, kCmdZoomOut, kCmdZoomPrevious}) {
+    view->addAction(Action(id));
+  }
+  view->addSeparator();
+  view->addAction(Action(kCmdProperties));
+  menuBar()->addAction(Action(kCmdHelp));
+  // An open menu takes the wheel away from the drawing until the pointer comes back.
+  for (QMenu* menu : {file, view}) {
+    connect(menu, &QMenu::aboutToShow, this, [this] { state_.viewEnabled = false; });
+  }
+}
+
+void MainWindow::CreateToolBars() {
+  auto makeCombo = [this](const char* name, int minimumWidth) {
+    auto* combo = new QComboBox(this);
+    combo->setObjectName(QString::fromLatin1(name));
+    combo->setMinimumWidth(minimumWidth);
+    combo->setSizeAdjustPolicy(QComboBox::AdjustToContents);
+    return combo;
+  };
+  QToolBar* bar = addToolBar(QStringLiteral("Visualizza"));
+  bar->setObjectName(QStringLiteral("IDR2_VISUALIZZA"));
+  quoteBox_ = makeCombo("ID_QUOTE", 80);
+  quoteBox_->setPlaceholderText(QStringLiteral("quote"));
+  quoteBox_->setToolTip(QStringLiteral("quote"));
+  stackList_ = makeCombo("ID_BOXTRAVATE", 170);
+  stackList_->setToolTip(QStringLiteral("Pilastrata"));
+  bar->addWidget(quoteBox_);
+  bar->addWidget(stackList_);
+  for (int id : {kCmdGenerateAll, kCmdZoomExtents, kCmdZoomWindow, kCmdPan, kCmdZoomIn, kCmdZoomOut,
+                 kCmdZoomPrevious, kCmdHelp}) {
+    bar->addAction(Action(id));
+  }
+  // Only a choice made in the list loads a stack; setting the entry from code does not.
+  connect(stackList_, &QComboBox::activated, this, [this](int) { RunCommand(kCmdStackList); });
+
+  addToolBarBreak();  // layers and options on a second row, so no bar is cut short
+  QToolBar* layers = addToolBar(QStringLiteral("Layer"));
+  layers->setObjectName(QStringLiteral("LayerBar"));
+  layerList_ = makeCombo("LayerList", 190);
+  layerList_->setToolTip(QStringLiteral("Layer del disegno"));
+  layers->addWidget(layerList_);
+  layers->addAction(Action(kCmdLayerSwitch));
+
+  QToolBar* options = addToolBar(QStringLiteral("Opzioni"));
+  options->setObjectName(QStringLiteral("OptionBar"));
+  options->addAction(Action(kCmdSingleStirrups));
+  options->addAction(Action(kCmdSplitStirrups));
+  options->addSeparator();
+  options->addAction(Action(kCmdTiesOnAxis));
+  options->addAction(Action(kCmdTiesTangent));
+  options->addSeparator();
+  options->addAction(Action(kCmdStatusBar));
+}
+
+void MainWindow::CreateStatusBar() {
+  statusText_ = new QLabel(this);
+  statusText_->setObjectName(QStringLiteral("sbStatusBarPanel1"));
+  statusBar()->setObjectName(QStringLiteral("sbStatusBar"));
+  statusBar()->addWidget(statusText_);
+  Action(kCmdStatusBar)->setChecked(true);
+}
+
+void MainWindow::CreatePropertiesPane() {
+  pane_ = new QDockWidget(QStringLiteral("Proprietà"), this);
+  pane_->setObjectName(QStringLiteral("PropertiesPane"));
+  grid_ = new PropertyGrid(pane_);
+  pane_->setWidget(grid_);
+  addDockWidget(Qt::LeftDockWidgetArea, pane_);
+  resizeDocks({pane_}, {360}, Qt::Horizontal);
+  connect(pane_, &QDockWidget::visibilityChanged, this,
+          [this](bool) { Action(kCmdProperties)->setChecked(!pane_->isHidden()); });
+  Action(kCmdProperties)->setChecked(true);
+}
+
+void MainWindow::ConnectView() {
+  connect(view_, &DrawingView::ViewMouseDown, this, &MainWindow::OnViewMouseDown);
+  connect(view_, &DrawingView::ViewMouseMove, this, &MainWindow::OnViewMouseMove);
+  connect(view_, &DrawingView::ViewMouseUp, this, &MainWindow::OnViewMouseUp);
+  connect(view_, &DrawingView::ExtentsRequested, this, [this] { view_->ZoomExtents(); });
+  connect(view_, &DrawingView::ViewActivated, this, [this] { state_.viewEnabled = true; });
+}
+
+void MainWindow::OnViewMouseDown(int button, int, float, float) { ViewMouseDown(state_.pick, *view_, button); }
+
+void MainWindow::OnViewMouseMove(int, int, float x, float y) {
+  ViewMouseMove(state_.pick, *view_, state_.viewEnabled, x, y);
+}
+
+void MainWindow::OnViewMouseUp(int, int, float x, float y) { ViewMouseUp(state_.pick, *view_, x, y); }
+
+bool MainWindow::Start() {
+  state_.options() = DrawOptions{};
+  try {
+    StartUpSteps();
+    return true;
+  } catch (const std::exception&) {
+    messages_->Tell(kApplicationTitle, kStartError, MessageIcon::None);
+    return false;
+  }
+}
+
+void MainWindow::StartUpSteps() {
+  state_.projectFolder = setup_.commandLine.isEmpty() ? setup_.programFolder : setup_.commandLine;
+  state_.columnStackFolder = state_.projectFolder + QStringLiteral("/Pilastri");
+  statusText_->setText(kVersionText);
+  {
+    auto settings = OpenSettings();
+    const QRect placement = ReadPlacement(*settings, QRect(x(), y(), width(), height()));
+    move(placement.topLeft());
+    resize(placement.size());
+  }
+  RestoreLayout(kWindowLayoutKey, kWindowLayoutSection);
+  setWindowTitle(kStartCaption + state_.drawingName);
+  ShowOptionChecks();
+  stackList_->clear();
+  stackList_->addItem(kChooseStackEntry);
+  stackList_->setCurrentIndex(0);
+  SetLayerEntries({kNoLayersEntry}, 1);
+  InstallWheelHook();
+  state_.viewEnabled = true;
+  ReloadPropertyPane(kWindowLayoutKey, kWindowLayoutSection);  // no stack chosen: draws nothing
+  view_->Redraw();
+  FillColumnStackList();
+}
+
+void MainWindow::InstallWheelHook() {
+  winId();  // the native window must exist to watch its events
+  if (QWindow* window = windowHandle(); window != nullptr && hookedWindow_ != window) {
+    window->installEventFilter(this);
+    hookedWindow_ = window;
+  }
+}
+
+void MainWindow::ShowOptionChecks() {
+  const DrawOptions& o = state_.options();
+  Action(kCmdSplitStirrups)->setChecked(o.option1);
+  Action(kCmdSingleStirrups)->setChecked(!o.option1);
+  Action(kCmdTiesTangent)->setChecked(o.option2);
+  Action(kCmdTiesOnAxis)->setChecked(!o.option2);
+  for (int id : {kCmdSingleStirrups, kCmdSplitStirrups, kCmdTiesOnAxis, kCmdTiesTangent}) {
+    Action(id)->setEnabled(true);
+  }
+}
+
+void MainWindow::FillColumnStackList() {
+  stackList_->clear();
+  stackList_->addItem(kChooseStackEntry);
+  stackList_->setCurrentIndex(0);
+  for (const std::string& id : ListColumnStacks(ToPath(state_.columnStackFolder))) {
+    stackList_->addItem(FromUtf8(id));
+  }
+  stackList_->setCurrentIndex(0);
+}
+
+void MainWindow::SetLayerEntries(const QStringList& entries, int selectEntry) {
+  layerList_->clear();
+  layerList_->addItems(entries);
+  if (selectEntry >= 1 && selectEntry <= layerList_->count()) layerList_->setCurrentIndex(selectEntry - 1);
+}
+
+void MainWindow::FillLayerList(int selectEntry) {
+  QStringList entries;
+  for (const std::string& entry : LayerListEntries(drawing_)) entries << FromUtf8(entry);
+  SetLayerEntries(entries, selectEntry);
+}
+
+void MainWindow::SaveLayout(const QString& key, const QString& section) {
+  auto settings = OpenSettings();
+  WriteLayout(*settings, key, section, saveState());
+}
+
+void MainWindow::RestoreLayout(const QString& key, const QString& section) {
+  auto settings = OpenSettings();
+  const QByteArray layout = ReadLayout(*settings, key, section);
+  if (!layout.isEmpty()) restoreState(layout);
+}
+
+void MainWindow::ReloadPropertyPane(const QString& key, const QString& section) {
+  SaveLayout(key, section);
+  // A new stack always comes with a new, empty grid.
+  auto* fresh = new PropertyGrid(pane_);
+  pane_->setWidget(fresh);
+  delete grid_;
+  grid_ = fresh;
+  RestoreLayout(key, section);
+  pane_->show();
+  bool drawn = false;
+  LoadCurrentStack(drawn);
+  lastLoadDrew_ = drawn;
+  view_->Redraw();
+}
+
+void MainWindow::LoadCurrentStack(bool& drawn) {
+  Canvas canvas{drawing_, NumberFormat::UserLocale()};
+  StackLoadResult result;
+  try {
+    result = LoadStack(canvas, state_.session, ToPath(state_.columnStackFolder), state_.currentStackId.toStdString());
+  } catch (const std::exception&) {
+    return;  // a load ends silently at its first error
+  }
+  grid_->AppendRows(result.rows);
+  if (result.drawingName) state_.drawingName = FromUtf8(*result.drawingName);
+  if (result.caption) setWindowTitle(FromUtf8(*result.caption));
+  if (result.layerEntries) {
+    QStringList entries;
+    for (const std::string& entry : *result.layerEntries) entries << FromUtf8(entry);
+    SetLayerEntries(entries, 1);
+  }
+  if (result.completed) {
+    view_->Redraw();
+    view_->ZoomExtents();
+  }
+  drawn = result.drawingName.has_value();
+}
+
+void MainWindow::OpenDxf() {
+  const QString path = files_->GetOpen({kOpenTitle, setup_.programFolder, QString(), kDxfSuffix, kDxfFilter});
+  if (path.isEmpty()) return;
+  ReadDxfFile(drawing_, ToPath(path));
+  view_->ZoomExtents();
+  state_.drawingName = QFileInfo(path).fileName();
+  stackList_->setCurrentIndex(-1);
+  setWindowTitle(kDrawingCaption + state_.drawingName);
+  state_.drawingName.clear();
+}
+
+void MainWindow::SaveDxfAs() {
+  const QString path =
+      files_->GetSave({kSaveTitle, setup_.programFolder, state_.drawingName, kDxfSuffix, kDxfFilter});
+  if (path.isEmpty()) return;
+  WriteDxfFile(drawing_, ToPath(path));
+}
+
+void MainWindow::SilentSaveDxf() {
+  if (state_.drawingName.isEmpty()) return;
+  const QString folder = state_.projectFolder + QStringLiteral("/Disegni");
+  WriteDxfFile(drawing_, ToPath(folder + QLatin1Char('/') + state_.drawingName + QStringLiteral(".dxf")));
+}
+
+void MainWindow::closeEvent(QCloseEvent* event) {
+  const Answer answer = messages_->Ask(kApplicationTitle, kSaveQuestion, true);
+  if (answer == Answer::Cancel) {
+    event->ignore();
+    return;
+  }
+  if (answer == Answer::Yes) {
+    try {
+      SaveDxfAs();
+    } catch (const std::exception&) {
+      // a failed save does not keep the program open
+    }
+  }
+  WriteClosingSettings();
+  event->accept();
+}
+
+void MainWindow::WriteClosingSettings() {
+  SaveLayout(kWindowLayoutKey, kWindowLayoutSection);
+  if (isMinimized()) return;  // a minimized window keeps the placement saved before
+  auto settings = OpenSettings();
+  WritePlacement(*settings, QRect(x(), y(), width(), height()));
+}
+
+void MainWindow::resizeEvent(QResizeEvent* event) {
+  QMainWindow::resizeEvent(event);
+  view_->ZoomExtents();
+}
+
+}  // namespace tessaro::shell

@@ -1,0 +1,188 @@
+// The main window of the desktop program: menus and tool bars whose commands all go
+// through one dispatch on their numeric id, the drawing view, the "Proprietà" pane with
+// the property grid, the status bar, start-up, close and the settings it keeps.
+#pragma once
+
+#include <QMainWindow>
+#include <QPointer>
+#include <map>
+#include <memory>
+#include <span>
+
+#include "platform/drawing.h"
+#include "shell/dialogs.h"
+#include "shell/shell_state.h"
+
+class QComboBox;
+class QDockWidget;
+class QLabel;
+class QAction;
+
+namespace tessaro::shell {
+
+class DrawingView;
+class PropertyGrid;
+class MainWindow;
+
+// Command ids of the menus, tool bars and their controls.
+enum CommandId : int {
+  kCmdStatusBar = 2,
+  kCmdViewToolBar = 1020,
+  kCmdZoomExtents = 1021,
+  kCmdZoomWindow = 1024,
+  kCmdZoomIn = 1025,
+  kCmdZoomOut = 1026,
+  kCmdZoomPrevious = 1027,
+  kCmdHelp = 1029,
+  kCmdExit = 1031,
+  kCmdPanUnused = 1032,
+  kCmdPan = 1033,
+  kCmdStackList = 1034,
+  kCmdStackBarResource = 1035,
+  kCmdUntitledResource = 1036,
+  kCmdStackXyUnused = 1037,
+  kCmdGenerateAll = 1038,
+  kCmdFileMenu = 1039,
+  kCmdOpenDxf = 1040,
+  kCmdFileMenuResource = 1041,
+  kCmdSaveDxf = 1042,
+  kCmdQuote = 1043,
+  kCmdProperties = 1044,
+  kCmdLayerList = 1047,
+  kCmdLayerSwitch = 1048,
+  kCmdUnused1049 = 1049,
+  kCmdSingleStirrups = 1055,
+  kCmdSplitStirrups = 1057,
+  kCmdTiesOnAxis = 1058,
+  kCmdTiesTangent = 1059,
+};
+
+enum class CommandKind { Button, Checkable, ComboBox, Menu, ToolBar, Resource };
+
+struct Command {
+  int id;
+  const char* name;     // symbolic name of the id, "" when it has none
+  const char* caption;  // UTF-8; "" when the control shows none
+  CommandKind kind;
+  void (MainWindow::*handler)();  // nullptr: the command does nothing
+};
+
+// What the window is started with. Null dialog interfaces mean the real Qt dialogs.
+struct ShellSetup {
+  QString commandLine;    // all arguments joined by a blank; empty: the program's folder
+  QString programFolder;  // where the program lives; initial folder of the file dialogs
+  MessageBoxes* messages = nullptr;
+  FileDialogs* files = nullptr;
+};
+
+class MainWindow final : public QMainWindow {
+  Q_OBJECT
+
+public:
+  explicit MainWindow(const ShellSetup& setup, QWidget* parent = nullptr);
+  ~MainWindow() override;
+
+  // The start-up steps after the widgets exist; false when one failed (the message
+  // "Errore caricamento visualizzatore pilastri!" has then been shown).
+  bool Start();
+
+  // Runs the command with this id as if its control had been used.
+  void RunCommand(int id);
+  static std::span<const Command> CommandTable();
+
+  // The mouse-wheel entry: finds the control under the pointer (screen coordinates) and
+  // zooms the drawing when it is the view area.
+  void MouseWheel(int mouseKeys, int rotation, int globalX, int globalY);
+  void DXFReaderZoom(int mouseKeys, int rotation, int globalX, int globalY);
+
+  // Re-creates the property grid and loads and draws the current stack.
+  void ReloadPropertyPane(const QString& key, const QString& section);
+
+  void OpenDxf();
+  void SaveDxfAs();
+  void SilentSaveDxf();
+
+  // Access for tests and the screenshot option.
+  ShellState& State() { return state_; }
+  Drawing& CurrentDrawing() { return drawing_; }
+  DrawingView* View() const { return view_; }
+  PropertyGrid* Grid() const { return grid_; }
+  QComboBox* StackList() const { return stackList_; }
+  QComboBox* LayerList() const { return layerList_; }
+  QComboBox* QuoteBox() const { return quoteBox_; }
+  QAction* Action(int id) const;
+  QDockWidget* PropertiesPane() const { return pane_; }
+  QLabel* StatusText() const { return statusText_; }
+  // Chooses the stack-list entry with this text, as a user would; false when absent.
+  bool ChooseStack(const QString& stackId);
+
+protected:
+  void closeEvent(QCloseEvent* event) override;
+  void resizeEvent(QResizeEvent* event) override;
+  bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+  // Building the window.
+  void CreateActions();
+  void CreateMenus();
+  void CreateToolBars();
+  void CreateStatusBar();
+  void CreatePropertiesPane();
+  void ConnectView();
+  void StartUpSteps();
+  void InstallWheelHook();
+
+  // Command handlers (one per row of the command table).
+  void ToggleStatusBar();
+  void ZoomExtentsCommand();
+  void ZoomWindowCommand();
+  void ZoomInCommand();
+  void ZoomOutCommand();
+  void ZoomPreviousCommand();
+  void ShowInfo();
+  void Exit();
+  void PanCommand();
+  void ChooseStackCommand();
+  void GenerateAll();
+  void OpenDxfCommand();
+  void SaveDxfCommand();
+  void ToggleProperties();
+  void SwitchLayer();
+  void FlipOption1();
+  void FlipOption2();
+
+  // Shared steps.
+  void LoadCurrentStack(bool& drawn);
+  void ShowOptionChecks();
+  void FillColumnStackList();
+  void FillLayerList(int selectEntry);
+  void SetLayerEntries(const QStringList& entries, int selectEntry);
+  bool SaveDrawingTo(const QString& path);
+  void SaveLayout(const QString& key, const QString& section);
+  void RestoreLayout(const QString& key, const QString& section);
+  void WriteClosingSettings();
+  void OnViewMouseDown(int button, int shift, float x, float y);
+  void OnViewMouseMove(int button, int shift, float x, float y);
+  void OnViewMouseUp(int button, int shift, float x, float y);
+
+  ShellSetup setup_;
+  std::unique_ptr<MessageBoxes> ownMessages_;
+  std::unique_ptr<FileDialogs> ownFiles_;
+  MessageBoxes* messages_;
+  FileDialogs* files_;
+
+  ShellState state_;
+  Drawing drawing_;
+  DrawingView* view_ = nullptr;
+  QDockWidget* pane_ = nullptr;
+  PropertyGrid* grid_ = nullptr;
+  QComboBox* quoteBox_ = nullptr;
+  QComboBox* stackList_ = nullptr;
+  QComboBox* layerList_ = nullptr;
+  QLabel* statusText_ = nullptr;
+  std::map<int, QAction*> actions_;
+  QPointer<QWindow> hookedWindow_;
+  bool lastLoadDrew_ = false;  // the last ReloadPropertyPane drew at least one piece
+};
+
+}  // namespace tessaro::shell

@@ -1,0 +1,210 @@
+// The command table of the main window and the handlers it dispatches to: every menu
+// item, tool-bar button and combo box acts through RunCommand(id).
+#include <QAction>
+#include <QComboBox>
+#include <QDockWidget>
+#include <QProgressDialog>
+#include <QStatusBar>
+#include <array>
+
+#include "shell/drawing_view.h"
+#include "shell/main_window.h"
+#include "shell/settings_store.h"
+
+namespace tessaro::shell {
+namespace {
+
+using K = CommandKind;
+using M = MainWindow;
+
+const QString kBatchQuestion = QStringLiteral(
+    "Attenzione : \r\nil salvataggio in automatico sovrascriverà  i disegni esistenti.\r\nprocedere comunque?");
+const QString kBatchCancelledByUser = QStringLiteral("Azione annullata.");
+const QString kBatchDone = QStringLiteral("Salvataggio correttamente effettuato.");
+const QString kBatchTitle = QStringLiteral("Dxf pilastri");
+const QString kBatchStoppedFormat = QStringLiteral("Generazione interrotta: salvati %1 disegni.");
+const QString kLayoutKey = QStringLiteral("ZeraDav_pil");
+const QString kLayoutSection = QStringLiteral("LayoutDXFPil");
+const QString kBatchLayoutKey = QStringLiteral("ZeraDav");
+const QString kBatchLayoutSection = QStringLiteral("LayoutDXF");
+constexpr int kLayerSuffixLength = 6;  // "  (ON)" and " (OFF)"
+
+const QString kInfoTitle = QStringLiteral("dxflib - RibbonSoft");
+const QString kInfoText = QStringLiteral(
+    "La lettura, l'elaborazione e la scrittura dei file DXF di questo programma si basano su dxflib di "
+    "RibbonSoft, una libreria per leggere e scrivere disegni DXF che ne rende disponibili le informazioni "
+    "geometriche per l'elaborazione e l'analisi dall'ambiente di programmazione; è pensata per applicazioni "
+    "di ingegneria, topografia e automazione industriale.\n\n"
+    "Maggiori informazioni su dxflib: https://www.ribbonsoft.com/en/what-is-dxflib");
+
+
+}  // namespace
+
+std::span<const Command> MainWindow::CommandTable() {
+  // id, symbolic name, caption, kind, handler. Captions of commands without a name say what
+  // the control does.
+  static constexpr std::array kCommands = {
+      Command{kCmdStatusBar, "", "Barra di stato", K::Checkable, &M::ToggleStatusBar},
+      Command{kCmdViewToolBar, "IDR2_VISUALIZZA", "Visualizza", K::ToolBar, nullptr},
+      Command{kCmdZoomExtents, "ID2_VISUALIZZA_ZOOMESTENDI", "Zoom Estendi", K::Button, &M::ZoomExtentsCommand},
+      Command{kCmdZoomWindow, "ID2_VISUALIZZA_ZOOMFINESTRA", "Zoom Finestra", K::Button, &M::ZoomWindowCommand},
+      Command{kCmdZoomIn, "ID2_VISUALIZZA_ZOOMPI", "Zoom più", K::Button, &M::ZoomInCommand},
+      Command{kCmdZoomOut, "ID2_VISUALIZZA_ZOOMMENO", "Zoom meno", K::Button, &M::ZoomOutCommand},
+      Command{kCmdZoomPrevious, "ID2_VISUALIZZA_ZOOMPRECEDENTE", "Zoom Precedente", K::Button, &M::ZoomPreviousCommand},
+      Command{kCmdHelp, "ID2_HELP", "Help", K::Button, &M::ShowInfo},
+      Command{kCmdExit, "ID2_EMPTY_ESCI", "Esci", K::Button, &M::Exit},
+      Command{kCmdPanUnused, "ID_VISUALIZZA_PAN", "", K::Button, nullptr},
+      Command{kCmdPan, "ID2_VISUALIZZA_PAN", "Pan", K::Button, &M::PanCommand},
+      Command{kCmdStackList, "ID_BOXTRAVATE", "Pilastrata", K::ComboBox, &M::ChooseStackCommand},
+      Command{kCmdStackBarResource, "IDR_TRAVATE", "", K::Resource, nullptr},
+      Command{kCmdUntitledResource, "IDR_UNTITLED", "", K::Resource, nullptr},
+      Command{kCmdStackXyUnused, "ID_TRAVATEXY", "", K::Button, nullptr},
+      Command{kCmdGenerateAll, "ID_GENDXF", "Genera dxf", K::Button, &M::GenerateAll},
+      Command{kCmdFileMenu, "ID_FILE", "File", K::Menu, nullptr},
+      Command{kCmdOpenDxf, "ID_APRIDXF", "Apri dxf...", K::Button, &M::OpenDxfCommand},
+      Command{kCmdFileMenuResource, "IDR_FILE", "", K::Resource, nullptr},
+      Command{kCmdSaveDxf, "ID_SALVADXF", "Salva dxf...", K::Button, &M::SaveDxfCommand},
+      Command{kCmdQuote, "ID_QUOTE", "quote", K::ComboBox, nullptr},
+      Command{kCmdProperties, "ID_PROPRIET", "Proprietà", K::Checkable, &M::ToggleProperties},
+      Command{kCmdLayerList, "", "Layer", K::ComboBox, nullptr},
+      Command{kCmdLayerSwitch, "", "Accendi/spegni layer", K::Button, &M::SwitchLayer},
+      Command{kCmdUnused1049, "", "", K::Button, nullptr},
+      Command{kCmdSingleStirrups, "", "Staffe singole", K::Checkable, &M::FlipOption1},
+      Command{kCmdSplitStirrups, "", "Staffe doppie (sdoppiate)", K::Checkable, &M::FlipOption1},
+      Command{kCmdTiesOnAxis, "", "Spilli in asse", K::Checkable, &M::FlipOption2},
+      Command{kCmdTiesTangent, "", "Spilli tangenti", K::Checkable, &M::FlipOption2},
+  };
+  return kCommands;
+}
+
+void MainWindow::RunCommand(int id) {
+  for (const Command& command : CommandTable()) {
+    if (command.id != id || command.handler == nullptr) continue;
+    try {
+      (this->*command.handler)();
+    } catch (const std::exception&) {
+      // A failing command leaves the window as it is; the user sees the drawing unchanged.
+    }
+  }
+  if (id != kCmdExit) view_->Redraw();
+}
+
+void MainWindow::ToggleStatusBar() {
+  const bool show = statusBar()->isHidden();
+  statusBar()->setVisible(show);
+  Action(kCmdStatusBar)->setChecked(show);
+}
+
+void MainWindow::ZoomExtentsCommand() { view_->ZoomExtents(); }
+void MainWindow::ZoomWindowCommand() { StartZoomWindow(state_.pick, *view_); }
+void MainWindow::PanCommand() { StartPan(state_.pick, *view_); }
+void MainWindow::ZoomPreviousCommand() { view_->ZoomPrevious(); }
+
+void MainWindow::ZoomInCommand() {
+  view_->SetZoomInOutPercent(10);
+  view_->ZoomIn();
+}
+
+void MainWindow::ZoomOutCommand() {
+  view_->ZoomOut();  // with the step in force, then back to the menu's step
+  view_->SetZoomInOutPercent(10);
+}
+
+void MainWindow::ShowInfo() { messages_->Tell(kInfoTitle, kInfoText, MessageIcon::Information); }
+
+void MainWindow::Exit() { close(); }
+
+void MainWindow::ChooseStackCommand() {
+  state_.viewEnabled = false;
+  state_.currentStackId = stackList_->currentText();
+  ReloadPropertyPane(kLayoutKey, kLayoutSection);
+}
+
+bool MainWindow::ChooseStack(const QString& stackId) {
+  for (int i = 1; i < stackList_->count(); ++i) {
+    if (stackList_->itemText(i) != stackId) continue;
+    stackList_->setCurrentIndex(i);
+    RunCommand(kCmdStackList);
+    return true;
+  }
+  return false;
+}
+
+// The option buttons carry no stack name, so the current stack is drawn again as it is.
+void MainWindow::FlipOption1() {
+  state_.options().option1 = !state_.options().option1;
+  ShowOptionChecks();
+  state_.viewEnabled = false;
+  ReloadPropertyPane(kLayoutKey, kLayoutSection);
+}
+
+void MainWindow::FlipOption2() {
+  state_.options().option2 = !state_.options().option2;
+  ShowOptionChecks();
+  state_.viewEnabled = false;
+  ReloadPropertyPane(kLayoutKey, kLayoutSection);
+}
+
+void MainWindow::OpenDxfCommand() {
+  OpenDxf();
+  FillLayerList(1);
+}
+
+void MainWindow::SaveDxfCommand() { SaveDxfAs(); }
+
+void MainWindow::ToggleProperties() {
+  const bool show = pane_->isHidden();
+  pane_->setVisible(show);
+  Action(kCmdProperties)->setChecked(show);
+}
+
+void MainWindow::SwitchLayer() {
+  const int entry = layerList_->currentIndex() + 1;
+  if (entry < 1) return;
+  const QString text = layerList_->currentText();
+  if (text.size() >= kLayerSuffixLength) {
+    // The suffix goes by length, so a layer whose own name ends like a suffix keeps it.
+    const std::string name = text.left(text.size() - kLayerSuffixLength).toStdString();
+    if (auto layer = drawing_.FindLayer(name)) drawing_.SetLayerOn(*layer, !drawing_.Layers()[*layer].on);
+  }
+  FillLayerList(entry);
+  view_->Redraw();
+}
+
+void MainWindow::GenerateAll() {
+  if (messages_->Ask(kApplicationTitle, kBatchQuestion, false) != Answer::Yes) {
+    messages_->Tell(kApplicationTitle, kBatchCancelledByUser, MessageIcon::None);
+    return;
+  }
+  const int entries = stackList_->count();
+  QProgressDialog progress(QStringLiteral("Generazione dei disegni delle pilastrate..."), QStringLiteral("Annulla"), 0,
+                           std::max(entries - 1, 0), this);
+  progress.setWindowTitle(kBatchTitle);
+  progress.setWindowModality(Qt::WindowModal);
+  int written = 0;
+  for (int entry = 2; entry <= entries; ++entry) {
+    progress.setValue(entry - 2);
+    if (progress.wasCanceled()) {
+      messages_->Tell(kBatchTitle, kBatchStoppedFormat.arg(written), MessageIcon::Information);
+      return;
+    }
+    stackList_->setCurrentIndex(entry - 1);
+    state_.viewEnabled = false;
+    state_.currentStackId = stackList_->currentText();
+    progress.setLabelText(QStringLiteral("Pilastrata %1").arg(state_.currentStackId));
+    ReloadPropertyPane(kBatchLayoutKey, kBatchLayoutSection);
+    view_->Redraw();
+    // A stack that drew nothing would otherwise be saved under the previous stack's name.
+    if (!lastLoadDrew_) continue;
+    try {
+      SilentSaveDxf();
+      ++written;
+    } catch (const std::exception&) {
+      // e.g. no "Disegni" folder: this drawing is not written, the others are still tried
+    }
+  }
+  progress.setValue(progress.maximum());
+  messages_->Tell(kBatchTitle, kBatchDone, MessageIcon::Information);
+}
+
+}  // namespace tessaro::shell
