@@ -1,7 +1,6 @@
 // What the elevation says about itself: the bar list column of view 1 (the cut length of
 // each piece's bars beside the stack), the stack title, the level markers, the seat-step
 // dimensions and the stirrup zones. Failing statements are skipped.
-#include <optional>
 
 #include "drawing/piece_view_parts.h"
 #include "platform/encoding.h"
