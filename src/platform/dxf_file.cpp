@@ -5,7 +5,6 @@
 #include <cerrno>
 #include <fstream>
 #include <iterator>
-#include <limits>
 #include <random>
 #include <system_error>
 
@@ -18,8 +17,6 @@ namespace tessaro {
 namespace {
 
 namespace fs = std::filesystem;
-
-constexpr std::size_t kWriteBlockBytes = std::size_t{1} << 20;
 
 std::string ErrnoReason(int error) {
   return error != 0 ? std::generic_category().message(error) : std::string("unknown reason");
@@ -48,8 +45,7 @@ void WriteTemporaryFile(const Drawing& drawing, const fs::path& temporary, const
       [&](std::string_view block) {
         out.write(block.data(), static_cast<std::streamsize>(block.size()));
         if (!out) RaiseWriteError(target, ErrnoReason(errno));
-      },
-      kWriteBlockBytes);
+      });
   out.close();
   if (!out) RaiseWriteError(target, ErrnoReason(errno));
 }
@@ -85,8 +81,7 @@ void WriteDxfFile(const Drawing& drawing, const fs::path& path) {
 
 std::string DxfText(const Drawing& drawing) {
   std::string text;
-  WriteDxf(drawing, [&text](std::string_view block) { text.append(block); },
-           std::numeric_limits<std::size_t>::max());
+  WriteDxf(drawing, [&text](std::string_view block) { text.append(block); });
   return text;
 }
 

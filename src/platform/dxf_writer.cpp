@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <charconv>
 #include <cmath>
+#include <cstring>
 #include <limits>
 #include <stdexcept>
 #include <vector>
@@ -35,16 +36,25 @@ constexpr int kInsunitsCentimetres = 5;
 constexpr std::string_view kStandardStyle = "STANDARD";
 constexpr std::string_view kArialStyle = "Arial";
 
+constexpr std::size_t kBlockBytes = std::size_t{1} << 20;
+
 // dxflib's write functions take a DL_WriterA, whose constructor opens a file by name. We
-// give it no name, so that file stays closed, and route every value into our buffer: the
-// stock writer flushes after each value and prints 16 decimals, which is twenty times
-// slower and writes 12.7 as 12.6999999999999993.
+// give it no name, so that file stays closed, and route every value into our block, which
+// goes to the sink whenever it is full: the stock writer flushes after each value and
+// prints 16 decimals, which is twenty times slower and writes 12.7 as 12.6999999999999993.
 class BufferedDxfWriter final : public DL_WriterA {
 public:
-  explicit BufferedDxfWriter(std::string* out) : DL_WriterA("", DL_VERSION_2000), out_(out) {}
+  BufferedDxfWriter() : DL_WriterA("", DL_VERSION_2000), block_(kBlockBytes) {}
 
-  void RedirectTo(std::string* out) { out_ = out; }
-  void SetNextHandle(unsigned long handle) { m_handle = handle; }
+  // Hands on what is buffered, then sends the text that follows to `sink`.
+  void SendTo(const DxfBlockSink* sink) {
+    Flush();
+    sink_ = sink;
+  }
+  void Flush() const {
+    if (used_ > 0) (*sink_)(std::string_view(block_.data(), used_));
+    used_ = 0;
+  }
 
   void dxfReal(int gc, double value) const override { Put(gc, FormatDxfReal(value)); }
   void dxfInt(int gc, int value) const override {
@@ -62,19 +72,29 @@ public:
   void dxfString(int gc, const std::string& value) const override { Put(gc, value); }
 
 private:
-  // A group code right-aligned in three columns, as CAD programs write it, then the value.
+  // A group code right-aligned in three columns, as CAD programs write it, then the value,
+  // each on its line. This runs for every value: it writes straight into the block.
   void Put(int gc, std::string_view value) const {
-    char code[8];
-    char* end = std::to_chars(code, code + sizeof code, gc).ptr;
-    const auto width = static_cast<std::size_t>(end - code);
-    if (width < 3) out_->append(3 - width, ' ');
-    out_->append(code, width);
-    *out_ += '\n';
-    out_->append(value);
-    *out_ += '\n';
+    constexpr std::size_t kCodeRoom = 16;  // padding, the digits of a group code, two line ends
+    if (used_ + kCodeRoom + value.size() > block_.size()) {
+      Flush();
+      if (kCodeRoom + value.size() > block_.size()) block_.resize(kCodeRoom + value.size());
+    }
+    char* p = block_.data() + used_;
+    char digits[8];
+    const char* digitsEnd = std::to_chars(digits, digits + sizeof digits, gc).ptr;
+    for (auto width = digitsEnd - digits; width < 3; ++width) *p++ = ' ';
+    p = std::copy(static_cast<const char*>(digits), digitsEnd, p);
+    *p++ = '\n';
+    if (!value.empty()) std::memcpy(p, value.data(), value.size());
+    p += value.size();
+    *p++ = '\n';
+    used_ = static_cast<std::size_t>(p - block_.data());
   }
 
-  std::string* out_;
+  mutable std::vector<char> block_;
+  mutable std::size_t used_ = 0;
+  const DxfBlockSink* sink_ = nullptr;
 };
 
 DL_Attributes EntityAttributes(const std::string& layerName, int color) {
@@ -109,37 +129,32 @@ std::vector<std::string> EncodedLayerNames(const Drawing& drawing) {
 
 class DxfDocumentWriter {
 public:
-  DxfDocumentWriter(const Drawing& drawing, const DxfBlockSink& sink, std::size_t blockBytes)
-      : drawing_(drawing), sink_(sink), blockBytes_(blockBytes), writer_(&buffer_),
-        layerNames_(EncodedLayerNames(drawing)) {}
+  DxfDocumentWriter(const Drawing& drawing, const DxfBlockSink& sink)
+      : drawing_(drawing), sink_(sink), layerNames_(EncodedLayerNames(drawing)) {}
 
   void Write() {
     // $HANDSEED goes in the header but depends on the handles the tables take: write the
     // tables aside first, then the header, then the tables and entities in file order.
     std::string tables;
-    writer_.RedirectTo(&tables);
+    const DxfBlockSink toTables = [&tables](std::string_view block) { tables.append(block); };
+    writer_.SendTo(&toTables);
     WriteTables();
     WriteBlocks();
     const unsigned long firstEntityHandle = writer_.getNextHandle();
     const unsigned long handleSeed = firstEntityHandle + drawing_.EntityCount();
 
-    writer_.RedirectTo(&buffer_);
-    buffer_.reserve(std::min<std::size_t>(blockBytes_, std::size_t{1} << 24) + (1 << 16));
+    writer_.SendTo(&sink_);
     WriteHeader(handleSeed);
-    buffer_ += tables;
+    writer_.Flush();
+    sink_(tables);
     WriteEntities();
     WriteObjects();
     writer_.dxfEOF();
+    writer_.Flush();
     if (writer_.getNextHandle() != handleSeed) throw std::logic_error("DXF handle count out of step");
-    Spill();
   }
 
 private:
-  void Spill() {
-    if (!buffer_.empty()) sink_(buffer_);
-    buffer_.clear();
-  }
-
   void WriteHeader(unsigned long handleSeed) {
     writer_.sectionHeader();
     writer_.dxfString(9, "$ACADVER");
@@ -255,10 +270,7 @@ private:
 
   void WriteEntities() {
     writer_.sectionEntities();
-    for (const auto& entity : drawing_.Entities()) {
-      WriteEntity(entity);
-      if (buffer_.size() >= blockBytes_) Spill();
-    }
+    for (const auto& entity : drawing_.Entities()) WriteEntity(entity);
     writer_.sectionEnd();
   }
 
@@ -325,8 +337,6 @@ private:
 
   const Drawing& drawing_;
   const DxfBlockSink& sink_;
-  std::size_t blockBytes_;
-  std::string buffer_;
   BufferedDxfWriter writer_;
   DL_Dxf dxf_;
   std::vector<std::string> layerNames_;
@@ -349,13 +359,17 @@ std::string ShortestText(T value) {
 
 std::string FormatDxfReal(double value) {
   if (value == 0.0) return "0";  // no "-0"
+  if (std::fabs(value) < 1e15 && value == std::trunc(value)) {
+    char digits[24];  // whole numbers, the most common values, take the quick way
+    return std::string(digits, std::to_chars(digits, digits + sizeof digits, static_cast<long long>(value)).ptr);
+  }
   const bool exactFloat = std::isfinite(value) && std::fabs(value) <= std::numeric_limits<float>::max() &&
                           static_cast<double>(static_cast<float>(value)) == value;
   return exactFloat ? ShortestText(static_cast<float>(value)) : ShortestText(value);
 }
 
-void WriteDxf(const Drawing& drawing, const DxfBlockSink& sink, std::size_t blockBytes) {
-  DxfDocumentWriter(drawing, sink, blockBytes).Write();
+void WriteDxf(const Drawing& drawing, const DxfBlockSink& sink) {
+  DxfDocumentWriter(drawing, sink).Write();
 }
 
 }  // namespace tessaro

@@ -14,9 +14,8 @@ namespace tessaro {
 // Receives the DXF text, in order, one block at a time.
 using DxfBlockSink = std::function<void(std::string_view block)>;
 
-// Writes the whole file: the text goes to `sink` whenever about `blockBytes` have
-// accumulated, and the rest at the end.
-void WriteDxf(const Drawing& drawing, const DxfBlockSink& sink, std::size_t blockBytes);
+// Writes the whole file, handing the text to `sink` in blocks of about a megabyte.
+void WriteDxf(const Drawing& drawing, const DxfBlockSink& sink);
 
 // The shortest text that reads back as `value`: a value that is exactly a float (every
 // drawing value is a widened Single) is written as that float, so 12.7f gives "12.7".

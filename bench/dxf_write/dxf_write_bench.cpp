@@ -1,0 +1,158 @@
+// How fast a drawing becomes a DXF file, against the limit of writing the same bytes with
+// plain fwrite in the same run, and how much memory a million lines take.
+#include <dl_dxf.h>
+
+#include <chrono>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <string>
+
+#include "platform/drawing.h"
+#include "platform/dxf_file.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using Clock = std::chrono::steady_clock;
+
+constexpr std::size_t kEntities = 1'000'000;
+constexpr std::size_t kStockWriterLines = 100'000;  // the stock writer is too slow for a million
+
+template <class F>
+double SecondsOf(F&& work) {
+  const auto start = Clock::now();
+  work();
+  return std::chrono::duration<double>(Clock::now() - start).count();
+}
+
+// The best of a few runs, so that one hiccup of a shared machine does not decide.
+template <class F>
+double BestSecondsOf(int runs, F&& work) {
+  double best = 1e30;
+  for (int i = 0; i < runs; ++i) best = std::min(best, SecondsOf(work));
+  return best;
+}
+
+// Resident memory of the process in bytes, where the system tells it.
+long long ResidentBytes() {
+#ifdef __linux__
+  std::ifstream statm("/proc/self/statm");
+  long long pages = 0;
+  long long resident = 0;
+  if (statm >> pages >> resident) return resident * 4096;
+#endif
+  return -1;
+}
+
+float Coordinate(std::size_t i, std::size_t salt) { return static_cast<float>((i * 7919 + salt * 104729) % 100000) / 10.0f; }
+
+tessaro::Drawing Lines(std::size_t count) {
+  tessaro::Drawing drawing;
+  drawing.Reserve(count);
+  drawing.SetCurrentLayer("Ferri");
+  for (std::size_t i = 0; i < count; ++i) {
+    drawing.AddLine({{Coordinate(i, 1), Coordinate(i, 2)}, {Coordinate(i, 3), Coordinate(i, 4)}}, 3);
+  }
+  return drawing;
+}
+
+// Two lines, an arc, a circle and a text in every five entities, on four layers, like a
+// sheet of column pieces.
+tessaro::Drawing Mix(std::size_t count) {
+  static const char* const kLayers[] = {"Cls", "Ferri", "Quote", "Testi"};
+  static const char* const kTexts[] = {"4\xC3\x98" "16", "Staffe \xC3\x98" "8/20", "L=345", "3.50 m"};
+  tessaro::Drawing drawing;
+  drawing.Reserve(count);
+  for (std::size_t i = 0; i < count; ++i) {
+    drawing.SetCurrentLayer(kLayers[i % 4]);
+    const float x = Coordinate(i, 1);
+    const float y = Coordinate(i, 2);
+    switch (i % 5) {
+      case 0:
+      case 1: drawing.AddLine({{x, y}, {Coordinate(i, 3), Coordinate(i, 4)}}, 5); break;
+      case 2: drawing.AddArc({{x, y}, 2.5f, 90, 180}, 3); break;
+      case 3: drawing.AddCircle({{x, y}, 0.8f}, 3); break;
+      case 4: drawing.AddText({{x, y}, 2.5f, kTexts[i % 4], "Arial"}, 6); break;
+    }
+  }
+  return drawing;
+}
+
+void WriteWithFwrite(const std::string& bytes, const fs::path& path) {
+  FILE* file = std::fopen(path.string().c_str(), "wb");
+  if (file == nullptr) throw std::runtime_error("cannot open " + path.string());
+  std::fwrite(bytes.data(), 1, bytes.size(), file);
+  std::fclose(file);
+}
+
+void Measure(const char* name, const tessaro::Drawing& drawing, const fs::path& folder) {
+  const fs::path ours = folder / "ours.dxf";
+  const fs::path plain = folder / "plain.dxf";
+  const double writeSeconds = BestSecondsOf(3, [&] { tessaro::WriteDxfFile(drawing, ours); });
+  std::string text;
+  const double textSeconds = BestSecondsOf(3, [&] { text = tessaro::DxfText(drawing); });
+  const double fwriteSeconds = BestSecondsOf(3, [&] { WriteWithFwrite(text, plain); });
+  tessaro::Drawing read;
+  const double readSeconds = SecondsOf([&] { tessaro::ReadDxfFile(read, ours); });
+
+  const double megabytes = static_cast<double>(text.size()) / 1e6;
+  const double entities = static_cast<double>(drawing.EntityCount());
+  std::printf("%s: %zu entities, %.1f MB of DXF%s\n", name, drawing.EntityCount(), megabytes,
+              read.EntityCount() == drawing.EntityCount() ? "" : "  (READ BACK A DIFFERENT COUNT)");
+  std::printf("  WriteDxfFile      %7.3f s  %10.0f entities/s  %7.1f MB/s\n", writeSeconds, entities / writeSeconds,
+              megabytes / writeSeconds);
+  std::printf("  DxfText (memory)  %7.3f s  %10.0f entities/s  %7.1f MB/s\n", textSeconds, entities / textSeconds,
+              megabytes / textSeconds);
+  std::printf("  fwrite same bytes %7.3f s  %10.0f entities/s  %7.1f MB/s   (the limit)\n", fwriteSeconds,
+              entities / fwriteSeconds, megabytes / fwriteSeconds);
+  std::printf("  ratio WriteDxfFile / fwrite: %.1f\n", writeSeconds / fwriteSeconds);
+  std::printf("  ReadDxfFile       %7.3f s  %10.0f entities/s\n", readSeconds, entities / readSeconds);
+}
+
+// dxflib's own DL_WriterA on the same kind of lines, for scale.
+void MeasureStockWriter(const fs::path& folder) {
+  const tessaro::Drawing drawing = Lines(kStockWriterLines);
+  const fs::path path = folder / "stock.dxf";
+  const double seconds = SecondsOf([&] {
+    DL_Dxf dxf;
+    DL_WriterA* writer = dxf.out(path.string().c_str(), DL_VERSION_2000);
+    writer->sectionEntities();
+    const DL_Attributes attributes("Ferri", 3, -1, "BYLAYER", 1.0);
+    for (const auto& e : drawing.Entities()) {
+      const auto& g = drawing.Line(e);
+      dxf.writeLine(*writer, DL_LineData(g.start.x, g.start.y, 0, g.end.x, g.end.y, 0), attributes);
+    }
+    writer->sectionEnd();
+    writer->dxfEOF();
+    writer->close();
+    delete writer;
+  });
+  std::printf("dxflib stock DL_WriterA, %zu lines (entities only): %.3f s  %10.0f entities/s\n", kStockWriterLines,
+              seconds, static_cast<double>(kStockWriterLines) / seconds);
+}
+
+}  // namespace
+
+int main() {
+  const fs::path folder = fs::temp_directory_path() / "tessaro_bench_dxf_write";
+  fs::create_directories(folder);
+
+  const long long before = ResidentBytes();
+  const tessaro::Drawing lines = Lines(kEntities);
+  const long long after = ResidentBytes();
+  const double payload = static_cast<double>(kEntities * (sizeof(tessaro::EntityHeader) + sizeof(tessaro::LineGeometry)));
+  std::printf("Drawing of %zu lines: %.1f MB of entity data (%zu bytes a line)", kEntities, payload / 1e6,
+              sizeof(tessaro::EntityHeader) + sizeof(tessaro::LineGeometry));
+  if (before >= 0 && after >= 0) std::printf(", resident memory grew by %.1f MB", static_cast<double>(after - before) / 1e6);
+  std::printf("\n\n");
+
+  Measure("1M lines", lines, folder);
+  std::printf("\n");
+  Measure("1M mix (40% lines, 20% arcs, 20% circles, 20% texts)", Mix(kEntities), folder);
+  std::printf("\n");
+  MeasureStockWriter(folder);
+
+  fs::remove_all(folder);
+  return 0;
+}
