@@ -29,8 +29,8 @@ std::string ErrnoReason(int error) {
 // A name beside the target that no other writer picks: the rename then stays within
 // one folder (one file system) and replaces the target in one step.
 fs::path TemporaryPathFor(const fs::path& target) {
-  std::random_device random;
-  const unsigned long tag = (static_cast<unsigned long>(random()) << 16) ^ random();
+  std::random_device device;
+  const unsigned long tag = (static_cast<unsigned long>(device()) << 16) ^ device();
   fs::path temporary = target;
   temporary += ".tmp" + std::to_string(tag);
   return temporary;

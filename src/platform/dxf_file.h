@@ -13,7 +13,8 @@ namespace tessaro {
 
 // Writes the drawing to `path` through a temporary file in the same folder that is then
 // renamed over the target: a failure leaves an earlier file intact. Raises RuntimeError
-// (FileIo) with the reason when the file cannot be written.
+// (FileIo) with the reason when the file cannot be written, and (InvalidFloat) when the
+// drawing holds a value that is not a finite number.
 void WriteDxfFile(const Drawing& drawing, const std::filesystem::path& path);
 
 // The DXF text of the drawing, as WriteDxfFile writes it.

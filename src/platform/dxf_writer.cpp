@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "platform/dxf_text.h"
+#include "platform/errors.h"
 
 namespace tessaro {
 
@@ -56,7 +57,13 @@ public:
     used_ = 0;
   }
 
-  void dxfReal(int gc, double value) const override { Put(gc, FormatDxfReal(value)); }
+  // "nan" or "inf" in a file would make CAD programs refuse it: fail the write instead.
+  void dxfReal(int gc, double value) const override {
+    if (!std::isfinite(value)) {
+      Raise(ErrorKind::InvalidFloat, "the DXF value of group code " + std::to_string(gc) + " is not a finite number");
+    }
+    Put(gc, FormatDxfReal(value));
+  }
   void dxfInt(int gc, int value) const override {
     char digits[16];
     const auto end = std::to_chars(digits, digits + sizeof digits, value).ptr;
