@@ -10,6 +10,7 @@
 #include <filesystem>
 #include <fstream>
 #include <locale>
+#include <random>
 #include <sstream>
 #include <thread>
 #include <vector>
@@ -87,8 +88,11 @@ std::string Quoted(const fs::path& path) { return "\"" + path.string() + "\""; }
 class DxfFileTest : public ::testing::Test {
 protected:
   void SetUp() override {
+    // Named by the test and a random tag: builds of several configurations may run their
+    // tests at the same time.
     folder_ = fs::temp_directory_path() /
-              ("tessaro_dxf_" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
+              ("tessaro_dxf_" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()) + "_" +
+               std::to_string(std::random_device{}()));
     fs::remove_all(folder_);
     fs::create_directories(folder_);
   }

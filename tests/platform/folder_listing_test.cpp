@@ -3,6 +3,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <random>
 
 #include "platform/errors.h"
 #include "platform/folder_listing.h"
@@ -13,7 +14,7 @@ namespace {
 namespace fs = std::filesystem;
 
 TEST(FolderListing, ListsFilesOnlyInCaseInsensitiveOrder) {
-  const fs::path folder = fs::temp_directory_path() / "tessaro_folder_listing_test";
+  const fs::path folder = fs::temp_directory_path() / ("tessaro_folder_listing_" + std::to_string(std::random_device{}()));
   fs::remove_all(folder);
   fs::create_directories(folder / "Dis");
   for (const char* name : {"p10.pst", "P2.pst", "a.pst", "B.pst"}) std::ofstream(folder / name) << "x";
