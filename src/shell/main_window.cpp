@@ -167,7 +167,7 @@ void MainWindow::CreatePropertiesPane() {
   grid_ = new PropertyGrid(pane_);
   pane_->setWidget(grid_);
   addDockWidget(Qt::LeftDockWidgetArea, pane_);
-  resizeDocks({pane_}, {360}, Qt::Horizontal);
+  resizeDocks({pane_}, {380}, Qt::Horizontal);
   connect(pane_, &QDockWidget::visibilityChanged, this,
           [this](bool) { Action(kCmdProperties)->setChecked(!pane_->isHidden()); });
   Action(kCmdProperties)->setChecked(true);

@@ -22,7 +22,7 @@ const QString kBatchQuestion = QStringLiteral(
 const QString kBatchCancelledByUser = QStringLiteral("Azione annullata.");
 const QString kBatchDone = QStringLiteral("Salvataggio correttamente effettuato.");
 const QString kBatchTitle = QStringLiteral("Dxf pilastri");
-const QString kBatchStoppedFormat = QStringLiteral("Generazione interrotta: salvati %1 disegni.");
+const QString kBatchStoppedFormat = QStringLiteral("Generazione interrotta. Disegni salvati: %1.");
 const QString kLayoutKey = QStringLiteral("ZeraDav_pil");
 const QString kLayoutSection = QStringLiteral("LayoutDXFPil");
 const QString kBatchLayoutKey = QStringLiteral("ZeraDav");
@@ -181,6 +181,7 @@ void MainWindow::GenerateAll() {
                            std::max(entries - 1, 0), this);
   progress.setWindowTitle(kBatchTitle);
   progress.setWindowModality(Qt::WindowModal);
+  progress.setMinimumDuration(0);  // shown at once, so the batch can be stopped from the first stack
   int written = 0;
   for (int entry = 2; entry <= entries; ++entry) {
     progress.setValue(entry - 2);

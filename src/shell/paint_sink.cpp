@@ -68,6 +68,7 @@ QPainterSink::QPainterSink(QPainter& painter, const QTransform& toView)
   painter_.save();
   painter_.resetTransform();
   painter_.setBrush(Qt::NoBrush);
+  painter_.setFont(font_);
 }
 
 QPainterSink::~QPainterSink() { painter_.restore(); }
@@ -108,12 +109,11 @@ void QPainterSink::Text(const TextGeometry& text, int aci) {
   if (pixels < kSmallestTextPixels) return;
   UseColor(aci);
   const double k = pixels / fontCapHeight_;
-  painter_.save();
-  painter_.translate(Map(text.position));
-  painter_.scale(k, k);
-  painter_.setFont(font_);
+  const QPointF at = Map(text.position);
+  // Texts are drawn at one font size and scaled, so every zoom gives the same shapes.
+  painter_.setTransform(QTransform(k, 0, 0, k, at.x(), at.y()));
   painter_.drawText(QPointF(0, 0), FromUtf8(text.value));
-  painter_.restore();
+  painter_.resetTransform();
 }
 
 }  // namespace tessaro::shell

@@ -33,7 +33,8 @@ PropertyGrid::PropertyGrid(QWidget* parent) : QTreeWidget(parent) {
   setAlternatingRowColors(true);
   setUniformRowHeights(true);
   header()->setSectionResizeMode(0, QHeaderView::ResizeToContents);
-  header()->setStretchLastSection(true);
+  header()->setSectionResizeMode(1, QHeaderView::Stretch);
+  header()->setMinimumSectionSize(60);  // values stay readable without a horizontal scroll bar
 }
 
 void PropertyGrid::AppendRows(const std::vector<PropertyRow>& rows) {

@@ -6,7 +6,10 @@
 #include <QDockWidget>
 #include <QFile>
 #include <QLabel>
+#include <QMenu>
 #include <QMenuBar>
+#include <QProgressDialog>
+#include <QTimer>
 #include <QStatusBar>
 #include <QTreeWidget>
 #include <QWindow>
@@ -523,6 +526,36 @@ private slots:
     ReadDxfFile(reread, ToPath(project.DrawingsFolder() + "/Pilastrata_1.dxf"));
     h.w().ChooseStack(QStringLiteral("1"));
     QCOMPARE(reread.EntityCount(), h.w().CurrentDrawing().EntityCount());
+  }
+
+  void a_cancelled_batch_says_how_many_drawings_it_wrote() {
+    ExampleProject project(QStringLiteral("Magazzino"), true);
+    Harness h(project.Folder());
+    h.w().Start();
+    h.w().show();
+    // Press "Annulla" as soon as the first drawing is on disk.
+    QTimer watcher;
+    connect(&watcher, &QTimer::timeout, this, [&] {
+      if (QDir(project.DrawingsFolder()).entryList(QDir::Files).isEmpty()) return;
+      if (auto* progress = h.w().findChild<QProgressDialog*>()) progress->cancel();
+    });
+    watcher.start(0);
+    h.w().RunCommand(kCmdGenerateAll);
+    // Stopped before the last stack, and the count is what is on disk.
+    const QStringList written = QDir(project.DrawingsFolder()).entryList(QDir::Files);
+    QVERIFY(!written.isEmpty() && !written.contains(QStringLiteral("Pilastrata_3.dxf")));
+    QCOMPARE(h.messages.Texts().last(),
+             QStringLiteral("Generazione interrotta. Disegni salvati: %1.").arg(written.size()));
+    QCOMPARE(h.messages.shown.back().title, QStringLiteral("Dxf pilastri"));
+  }
+
+  void an_open_menu_takes_the_wheel_from_the_view() {
+    Harness h{QString()};
+    h.w().Start();
+    QVERIFY(h.w().State().viewEnabled);
+    QMenu* file = h.w().menuBar()->actions().first()->menu();
+    QVERIFY(QMetaObject::invokeMethod(file, "aboutToShow"));
+    QVERIFY(!h.w().State().viewEnabled);
   }
 
   void info_names_the_dxf_library() {
