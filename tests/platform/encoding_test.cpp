@@ -39,7 +39,7 @@ TEST(Utf8, ValidityCheck) {
   EXPECT_FALSE(IsValidUtf8("\xF4\x90\x80\x80"));  // beyond U+10FFFF
 }
 
-TEST(DxfText, EncodesToCp1252WithUnicodeEscapesForTheRest) {
+TEST(DxfTextCodec, EncodesToCp1252WithUnicodeEscapesForTheRest) {
   EXPECT_EQ(EncodeDxfText("4\xC3\x98" "16"), "4\xD8" "16");
   EXPECT_EQ(EncodeDxfText("\xE2\x88\x85 5"), "\\U+2205 5");
   EXPECT_EQ(EncodeDxfText("a\nb\r\nc"), "a b  c");
@@ -47,7 +47,7 @@ TEST(DxfText, EncodesToCp1252WithUnicodeEscapesForTheRest) {
   EXPECT_EQ(EncodeDxfText("?"), "?");
 }
 
-TEST(DxfText, DecodesCodePageEscapesAndControlCodes) {
+TEST(DxfTextCodec, DecodesCodePageEscapesAndControlCodes) {
   const auto cp1252 = DxfTextEncoding::Cp1252;
   EXPECT_EQ(DecodeDxfText("4\xD8" "16", cp1252), "4\xC3\x98" "16");
   EXPECT_EQ(DecodeDxfText("%%c12 %%C8", cp1252), "\xC3\x98" "12 \xC3\x98" "8");
@@ -58,13 +58,13 @@ TEST(DxfText, DecodesCodePageEscapesAndControlCodes) {
   EXPECT_EQ(DecodeDxfText("4\xD8" "16", DxfTextEncoding::Utf8), "4\xC3\x98" "16");  // not UTF-8 after all
 }
 
-TEST(DxfText, EveryEncodedTextDecodesToItself) {
+TEST(DxfTextCodec, EveryEncodedTextDecodesToItself) {
   for (const char* text : {"4\xC3\x98" "16", "\xE2\x88\x85 \xE2\x82\xAC", "Staffe \xC3\x98" "8/20", ""}) {
     EXPECT_EQ(DecodeDxfText(EncodeDxfText(text), DxfTextEncoding::Cp1252), text);
   }
 }
 
-TEST(DxfText, EncodingFollowsVersionThenCodePage) {
+TEST(DxfTextCodec, EncodingFollowsVersionThenCodePage) {
   EXPECT_EQ(DxfEncodingOf("AC1015", "ANSI_1252"), DxfTextEncoding::Cp1252);
   EXPECT_EQ(DxfEncodingOf("AC1015", ""), DxfTextEncoding::Cp1252);
   EXPECT_EQ(DxfEncodingOf("AC1009", "ANSI_1250"), DxfTextEncoding::Cp1252);
