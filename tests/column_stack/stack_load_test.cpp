@@ -101,6 +101,20 @@ bool HasVerticalLine(const Drawing& drawing, const std::string& layer, double x,
   return false;
 }
 
+// The upper end of the longest of the layer's vertical lines at x whose lower end is at
+// y (a floor line of no length there is no face); NaN if none.
+double TopOfVerticalLine(const Drawing& drawing, const std::string& layer, double x, double y) {
+  double top = std::nan("");
+  for (const LineGeometry& l : LinesOn(drawing, layer)) {
+    const bool vertical = std::abs(l.start.x - x) < 1e-3 && std::abs(l.end.x - x) < 1e-3;
+    if (vertical && std::abs(std::min(l.start.y, l.end.y) - y) < 1e-3) {
+      const double end = std::max(l.start.y, l.end.y);
+      if (std::isnan(top) || end > top) top = end;
+    }
+  }
+  return top;
+}
+
 // Every layer and entity of a drawing as text, to compare two drawings whole.
 std::string Dump(const Drawing& d) {
   std::ostringstream out;
@@ -443,6 +457,28 @@ TEST_F(StackLoadTest, CircularPieceGivesViewTwoTheDiameterAsWidth) {
   // View 1 too, at 140 and 190.
   EXPECT_TRUE(HasVerticalLine(drawing_, "ContornoCLS", 140, 0));
   EXPECT_TRUE(HasVerticalLine(drawing_, "ContornoCLS", 190, 0));
+}
+
+TEST_F(StackLoadTest, OffsetBelowPieceZeroSwapsTheStepsOfViewTwoAndTurnsItsCentring) {
+  PieceSpec first, second;
+  first.head = "1|1|1";
+  first.side2 = "60";
+  second.head = "1|2|3";
+  second.side2 = "50";
+  second.bottom = "300";
+  second.top = "600";
+  second.insets = "0|30|0|0";  // BarInset2 = 30: the right step of view 2, unless swapped
+  second.line10 = "-5|0|0|0|0|0|0";
+  WritePiece("A", first);
+  WritePiece("B", second);
+  WriteIndex("1", "A\r\nB\r\n");
+
+  Load("1");
+
+  // Sign1 = -1: K2 = 0.5 - (-5 x -1) / 10 = 0, so view 2's left face stays at 1350 + 140;
+  // the 30 cm step moves to the left face (argument 8), the right face runs to the top.
+  EXPECT_DOUBLE_EQ(TopOfVerticalLine(drawing_, "ContornoCLS", 1490, 300), 570);
+  EXPECT_DOUBLE_EQ(TopOfVerticalLine(drawing_, "ContornoCLS", 1540, 300), 600);
 }
 
 // --------------------------------------------------------------------------------------
