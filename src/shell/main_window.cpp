@@ -39,10 +39,6 @@ const QString kWindowLayoutSection = QStringLiteral("LayoutDXFPil");
 
 }  // namespace
 
-std::filesystem::path ToPath(const QString& text) { return std::filesystem::path(text.toStdU16String()); }
-QString FromPath(const std::filesystem::path& path) { return QString::fromStdU16String(path.u16string()); }
-QString FromUtf8(const std::string& text) { return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())); }
-
 MainWindow::MainWindow(const ShellSetup& setup, QWidget* parent) : QMainWindow(parent), setup_(setup) {
   if (setup_.messages == nullptr) ownMessages_ = std::make_unique<QtMessageBoxes>(this);
   if (setup_.files == nullptr) ownFiles_ = std::make_unique<QtFileDialogs>(this);

@@ -5,6 +5,7 @@
 #include <QDockWidget>
 #include <QProgressDialog>
 #include <QStatusBar>
+#include <algorithm>
 #include <array>
 
 #include "shell/drawing_view.h"

@@ -6,6 +6,7 @@
 #include <QToolBar>
 #include <QWheelEvent>
 #include <QWindow>
+#include <vector>
 
 #include "shell/drawing_view.h"
 #include "shell/main_window.h"

@@ -32,9 +32,8 @@ struct ShellState {
   DrawOptions& options() { return session.options; }
 };
 
-// QString <-> filesystem path without going through the local 8-bit code page.
+// QString to filesystem path without going through the local 8-bit code page; UTF-8 to QString.
 std::filesystem::path ToPath(const QString& text);
-QString FromPath(const std::filesystem::path& path);
 QString FromUtf8(const std::string& text);
 
 }  // namespace tessaro::shell

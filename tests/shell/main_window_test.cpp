@@ -14,6 +14,7 @@
 #include <QTreeWidget>
 #include <QWindow>
 #include <QtTest>
+#include <functional>
 
 #include "platform/dxf_file.h"
 #include "shell/drawing_view.h"
@@ -308,6 +309,35 @@ private slots:
                       Qt::NoScrollPhase, false);
     QCoreApplication::sendEvent(h.w().windowHandle(), &wheel);
     QVERIFY(qAbs(view.State().scale - scale * 1.06) < 1e-9 * scale);
+  }
+
+  // Middle button pressed and released, mouse moved, a click: the view zooms to the
+  // rectangle between the release point and the click point.
+  void middle_release_then_click_zooms_to_the_rectangle() {
+    ExampleProject project(QStringLiteral("Magazzino"), false);
+    Harness h(project.Folder());
+    h.w().Start();
+    h.w().show();
+    QVERIFY(QTest::qWaitForWindowExposed(&h.w()));
+    h.w().ChooseStack(QStringLiteral("1"));
+    DrawingView& view = *h.w().View();
+    const QPoint first(view.width() / 4, view.height() / 4);
+    const QPoint second(view.width() / 2, view.height() / 2);
+    const QPointF from = view.ToDrawing(first);
+    const QPointF to = view.ToDrawing(second);
+    QTest::mousePress(&view, Qt::MiddleButton, {}, first);
+    QCOMPARE(view.PointerState(), int(kPointerPicking));
+    QTest::mouseRelease(&view, Qt::MiddleButton, {}, first);
+    QTest::mouseMove(&view, second);
+    QTest::mouseClick(&view, Qt::LeftButton, {}, second);
+    QVERIFY(!h.w().State().pick.windowPickActive);
+    QCOMPARE(view.PointerState(), int(kPointerIdle));
+    // The rectangle's centre is now the view's centre and it fills one direction.
+    const QPointF centre = view.ToDrawing(QPointF(view.width() / 2.0, view.height() / 2.0));
+    QVERIFY(qAbs(centre.x() - (from.x() + to.x()) / 2) < 1e-3 && qAbs(centre.y() - (from.y() + to.y()) / 2) < 1e-3);
+    const QPointF a = view.ToPixel(from);
+    const QPointF b = view.ToPixel(to);
+    QVERIFY(qAbs(qAbs(b.x() - a.x()) - view.width()) < 1.0 || qAbs(qAbs(b.y() - a.y()) - view.height()) < 1.0);
   }
 
   void zoom_commands_set_their_step() {
