@@ -340,6 +340,27 @@ private slots:
     QVERIFY(qAbs(qAbs(b.x() - a.x()) - view.width()) < 1.0 || qAbs(qAbs(b.y() - a.y()) - view.height()) < 1.0);
   }
 
+  void resizing_the_window_shows_the_whole_drawing_again() {
+    ExampleProject project(QStringLiteral("Magazzino"), false);
+    Harness h(project.Folder());
+    h.w().Start();
+    h.w().show();
+    QVERIFY(QTest::qWaitForWindowExposed(&h.w()));
+    h.w().ChooseStack(QStringLiteral("2"));
+    DrawingView& view = *h.w().View();
+    view.ZoomIn();
+    view.ZoomIn();
+    h.w().resize(h.w().width() - 100, h.w().height() - 60);
+    QTRY_VERIFY(view.width() > 0);
+    const auto box = h.w().CurrentDrawing().ComputeExtents();
+    QVERIFY(box.has_value());
+    // Both corners of the drawing are inside the view, and it touches one pair of margins.
+    const QPointF low = view.ToPixel(QPointF(box->min.x, box->min.y));
+    const QPointF high = view.ToPixel(QPointF(box->max.x, box->max.y));
+    QVERIFY(QRectF(view.rect()).contains(low) && QRectF(view.rect()).contains(high));
+    QVERIFY(high.x() - low.x() > 0.9 * view.width() || low.y() - high.y() > 0.9 * view.height());
+  }
+
   void zoom_commands_set_their_step() {
     ExampleProject project(QStringLiteral("Magazzino"), false);
     Harness h(project.Folder());
