@@ -8,6 +8,7 @@
 #include <cmath>
 #include <fstream>
 #include <optional>
+#include <ostream>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -304,6 +305,8 @@ struct OffsetCase {
   Single view2Offset;
 };
 
+void PrintTo(const OffsetCase& c, std::ostream* out) { *out << "Side1 " << c.side1; }
+
 class View2OffsetTest : public StackLoadTest, public ::testing::WithParamInterface<OffsetCase> {};
 
 TEST_P(View2OffsetTest, FollowsSide1OfTheFirstPiece) {
@@ -331,6 +334,8 @@ struct EndValueCase {
   std::optional<std::string> line10;
   Single endValue;
 };
+
+void PrintTo(const EndValueCase& c, std::ostream* out) { *out << c.name; }
 
 class EndValueTest : public StackLoadTest, public ::testing::WithParamInterface<EndValueCase> {};
 
