@@ -200,12 +200,39 @@ std::mutex& DxflibReadMutex() {
   return mutex;
 }
 
+// Cuts every line longer than dxflib can take, so that a file with one (a long MTEXT line,
+// say) still reads; such a line holds a text value, which loses its end.
+void CutLongLines(std::string& text) {
+  std::string cut;
+  cut.reserve(text.size());
+  std::size_t lineStart = 0;
+  while (lineStart < text.size()) {
+    const std::size_t newline = text.find('\n', lineStart);
+    const std::size_t lineEnd = newline == std::string::npos ? text.size() : newline;
+    cut.append(text, lineStart, std::min(lineEnd - lineStart, kLongestDxfLine));
+    if (newline != std::string::npos) cut += '\n';
+    lineStart = lineEnd + 1;
+  }
+  text.swap(cut);
+}
+
+bool HasLongLine(std::string_view text) {
+  std::size_t lineStart = 0;
+  while (lineStart < text.size()) {
+    const std::size_t newline = std::min(text.find('\n', lineStart), text.size());
+    if (newline - lineStart > kLongestDxfLine) return true;
+    lineStart = newline + 1;
+  }
+  return false;
+}
+
 }  // namespace
 
 DxfReadReport ReadDxfText(std::string text, Drawing& drawing, const std::string& source) {
   if (std::string_view(text).substr(0, kUtf8Bom.size()) == kUtf8Bom) text.erase(0, kUtf8Bom.size());
   DxfReadReport report;
   report.skippedTypes = CheckStructure(text, source);
+  if (HasLongLine(text)) CutLongLines(text);
 
   DrawingBuilder builder(drawing);
   {

@@ -113,6 +113,16 @@ bool StartsWithNoCase(std::string_view text, std::string_view prefix) {
   return true;
 }
 
+// Cuts an encoded value to kLongestDxfLine bytes, never inside a \U+XXXX escape.
+std::string CutToLineLimit(std::string encoded) {
+  if (encoded.size() <= kLongestDxfLine) return encoded;
+  std::size_t cut = kLongestDxfLine;
+  const std::size_t escape = encoded.rfind("\\U+", cut - 1);
+  if (escape != std::string::npos && escape + 7 > cut) cut = escape;
+  encoded.resize(cut);
+  return encoded;
+}
+
 }  // namespace
 
 DxfTextEncoding DxfEncodingOf(std::string_view acadVersion, std::string_view codePage) {
@@ -152,7 +162,7 @@ std::string EncodeDxfText(std::string_view utf8) {
     out += "\\U+";
     for (int shift = 12; shift >= 0; shift -= 4) out += kHex[(cp >> shift) & 0xF];
   }
-  return out;
+  return CutToLineLimit(std::move(out));
 }
 
 std::string DecodeDxfText(std::string_view bytes, DxfTextEncoding encoding) {

@@ -2,6 +2,7 @@
 // Windows-1252 DXF file and back, with the escapes CAD programs use for other characters.
 #pragma once
 
+#include <cstddef>
 #include <string>
 #include <string_view>
 
@@ -14,8 +15,13 @@ enum class DxfTextEncoding { Cp1252, Utf8 };
 // use their code page: Windows-1252 unless it names UTF-8.
 DxfTextEncoding DxfEncodingOf(std::string_view acadVersion, std::string_view codePage);
 
+// The longest value line we write or hand to dxflib: its reader cannot take a line of
+// 1024 bytes or more (it stops advancing and never returns).
+inline constexpr std::size_t kLongestDxfLine = 1000;
+
 // UTF-8 to Windows-1252 bytes for an R2000 file: a character without a Windows-1252 code
-// becomes \U+XXXX, and line breaks (which would split a DXF value) become blanks.
+// becomes \U+XXXX, line breaks (which would split a DXF value) become blanks, and the
+// result is cut to kLongestDxfLine bytes.
 std::string EncodeDxfText(std::string_view utf8);
 
 // The bytes of a DXF value to UTF-8: decoded in `encoding` (bytes that are not UTF-8 in a

@@ -415,6 +415,32 @@ TEST_F(DxfFileTest, ReadsCrLfFilesWithPaddedGroupCodes) {
   EXPECT_EQ(read.Circle(read.Entities()[0]).radius, 3.0);
 }
 
+// dxflib never returns from a line of 1024 bytes or more: we write no such line, and cut
+// those of other files before dxflib sees them.
+TEST_F(DxfFileTest, LongTextsAreCutToWhatTheReaderTakes) {
+  Drawing drawing;
+  drawing.AddText({{0, 0}, 1, std::string(1500, 'x'), "Arial"}, 1);
+  drawing.AddText({{0, 0}, 1, std::string(998, 'y') + "\xE2\x88\x85", "Arial"}, 1);  // no half escape
+  WriteDxfFile(drawing, folder_ / "long.dxf");
+  Drawing read;
+  ReadDxfFile(read, folder_ / "long.dxf");
+  ASSERT_EQ(read.EntityCount(), 2u);
+  EXPECT_EQ(read.Text(read.Entities()[0]).value, std::string(1000, 'x'));
+  EXPECT_EQ(read.Text(read.Entities()[1]).value, std::string(998, 'y'));
+}
+
+TEST_F(DxfFileTest, ReadsAFileWithALineLongerThanDxflibTakes) {
+  const std::string dxf = Groups({{0, "SECTION"}, {2, "ENTITIES"}, {0, "MTEXT"}, {8, "0"}, {1, std::string(5000, 'm')},
+                                  {0, "TEXT"}, {8, "0"}, {10, "0"}, {20, "0"}, {40, "1"}, {1, std::string(1200, 't')},
+                                  {0, "ENDSEC"}, {0, "EOF"}});
+  WriteBytes(folder_ / "long.dxf", dxf);
+  Drawing read;
+  const DxfReadReport report = ReadDxfFile(read, folder_ / "long.dxf");
+  EXPECT_EQ(report.skippedTypes.at("MTEXT"), 1u);
+  ASSERT_EQ(read.EntityCount(), 1u);
+  EXPECT_EQ(read.Text(read.Entities()[0]).value, std::string(1000, 't'));
+}
+
 // ---- failures ---------------------------------------------------------------------------
 
 ErrorKind ReadFailure(Drawing& drawing, const fs::path& path, std::string* message = nullptr) {
