@@ -508,6 +508,7 @@ TEST_F(DxfFileTest, WriteOverAFolderFailsAndLeavesItAndNoTemporaryFile) {
 TEST_F(DxfFileTest, FailedWriteLeavesTheEarlierFileIntact) {
   const fs::path target = folder_ / (std::string(250, 'p') + ".dxf");
   WriteBytes(target, "earlier drawing");
+  if (!fs::exists(target)) GTEST_SKIP() << "this file system takes no name this long";
   EXPECT_EQ(WriteFailure(SampleDrawing(), target), ErrorKind::FileIo);
   EXPECT_EQ(ReadBytes(target), "earlier drawing");
   EXPECT_EQ(FolderContents().size(), 1u);
