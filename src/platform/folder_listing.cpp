@@ -7,7 +7,8 @@
 namespace tessaro {
 
 namespace {
-char Fold(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
+// Windows orders names by their upper-case form, which puts "PA" before "P_1".
+char Fold(char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c; }
 }  // namespace
 
 bool FileNameLess(const std::string& a, const std::string& b) {

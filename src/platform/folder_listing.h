@@ -8,7 +8,8 @@
 namespace tessaro {
 
 // Names of the regular files directly in `folder`, sorted case-insensitively (ASCII
-// letters folded, ties broken by the exact bytes), as a Windows folder lists them.
+// letters folded to upper case, ties broken by the exact bytes), as a Windows folder
+// lists them.
 // A missing folder raises RuntimeError (FileNotFound).
 std::vector<std::string> ListFileNames(const std::filesystem::path& folder);
 

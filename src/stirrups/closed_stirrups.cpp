@@ -175,14 +175,15 @@ Integer CutLength(LengthRule rule, const Frame& f) {
   Single b = Minus(f.Y2, f.Y1);
   if (rule == LengthRule::Whole) {
     const Integer bends = CInt(double{f.rA} * 6.283185308);
-    return CInt(2.0 * a + 2.0 * b + 2 * kTail + bends);
+    return CInt(Plus(Plus(Plus(Times(a, 2), Times(b, 2)), 2 * kTail), bends));
   }
   if (rule == LengthRule::SplitAlongDepth) a = Plus(a, f.q);
   if (rule == LengthRule::SplitAlongWidth) b = Plus(b, f.q);
   // Each half-turn is rounded on its own, even when both radii are equal.
   const Integer bendsA = CInt(double{f.rA} * 3.141592654);
   const Integer bendsB = CInt(double{f.rB} * 3.141592654);
-  return CInt(2.0 * a + 2.0 * b + 2 * kTail + bendsA + bendsB);
+  // Single arithmetic throughout: each partial sum is a float, as in the hoop's geometry.
+  return CInt(Plus(Plus(Plus(Plus(Times(a, 2), Times(b, 2)), 2 * kTail), bendsA), bendsB));
 }
 
 }  // namespace

@@ -142,9 +142,11 @@ void CheckInclination(const TieLegTraits& t, const TieLegInput& in, Single lengt
 
 const char* TieLegName(TieLegMember member) { return Traits(member).name; }
 
+// Single + Integer is a Single: every partial sum is rounded to float before the last CInt,
+// which decides a length whose float sum lands just below a half.
 Integer TieLegCutLength(Single legLength, Single hookRadius) {
   const Integer hooks = CInt(double{hookRadius} * 6.283185308);
-  return CInt(double{legLength} + 2 * kTail + hooks);
+  return CInt(Plus(Plus(legLength, 2 * kTail), hooks));
 }
 
 void DrawTieLeg(Canvas& canvas, TieLegMember member, const TieLegInput& in) {
