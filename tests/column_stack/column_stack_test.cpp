@@ -1,0 +1,383 @@
+// Tests of reading and loading column stacks, on stacks written by hand into a scratch
+// folder and on the example projects: line ends and encodings, the piece record with its
+// optional line 10, errors that name file, line, field and text, the stack list, and what
+// a load reads, shows and draws, and how a bad file stops it.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "column_stack/stack_files.h"
+#include "column_stack/stack_load.h"
+#include "platform/dxf_file.h"
+#include "platform/encoding.h"
+
+namespace tessaro {
+namespace {
+
+namespace fs = std::filesystem;
+
+// A 40 x 30 piece from 0 to 300 cm of stack 7, as UTF-8 text with CR LF line ends; `lines`
+// replaces lines by number, and `lineCount` cuts the file (10: no line 10).
+std::string PieceText(const std::map<int, std::string>& lines = {}, int lineCount = 11) {
+  std::string piece[11] = {
+      "7|1|0",                       // stack id, piece number, piece code
+      "0|0|0|0",                     // bar insets (seat steps)
+      "0|0|0|0|0",                   // five flags
+      "40|30|4|0|300",               // sides, cover, bottom and top level
+      "0|0", "0|0",                  // lines 4 and 5, not read
+      "3Ø16|2Ø16",                   // bars along side 1 and side 2
+      "12.06|1.005",                 // steel area and percentage
+      "50|10|20",                    // end zone, end and middle spacing
+      "2Ø8|2Ø8",                     // stirrup legs
+      "0|0|0|0|0|0|0",               // offsets, a value, four end lengths
+  };
+  for (const auto& [number, text] : lines) piece[number] = text;
+  std::string text;
+  for (int i = 0; i < lineCount; ++i) text += piece[i] + "\r\n";
+  return text;
+}
+
+// A scratch column-stack folder per test, with a drawing and a session to load into.
+class StackTest : public ::testing::Test {
+protected:
+  void SetUp() override { fs::remove_all(folder_); }
+  void TearDown() override { fs::remove_all(folder_); }
+
+  fs::path Write(const fs::path& relative, const std::string& bytes) const {
+    const fs::path file = folder_ / relative;
+    fs::create_directories(file.parent_path());
+    std::ofstream(file, std::ios::binary) << bytes;
+    return file;
+  }
+  // Piece files in Windows-1252, as the design program writes them.
+  void WritePiece(const std::string& name, const std::map<int, std::string>& lines = {}, int lineCount = 11) {
+    Write(fs::path("Dis") / (name + ".pxf"), Utf8ToCp1252(PieceText(lines, lineCount)));
+  }
+  void WriteIndex(const std::string& id, const std::string& text) { Write("P" + id + ".pst", text); }
+  StackLoadResult Load(const std::string& id, bool reloading = false) {
+    return LoadStack(canvas_, session_, folder_, id, reloading);
+  }
+  // The lines of a layer, of one colour or (-1) of any.
+  std::vector<LineGeometry> LinesOn(const std::string& layer, int color = -1) const {
+    std::vector<LineGeometry> lines;
+    for (const EntityHeader& e : drawing_.Entities()) {
+      if (e.type == EntityType::Line && e.layer == drawing_.FindLayer(layer) && (color < 0 || e.color == color)) {
+        lines.push_back(drawing_.Line(e));
+      }
+    }
+    return lines;
+  }
+  // Whether the concrete outline has a vertical face at x that starts at level 0.
+  bool HasFace(double x) const {
+    for (const LineGeometry& l : LinesOn("ContornoCLS")) {
+      if (std::abs(l.start.x - x) < 1e-3 && std::abs(l.end.x - x) < 1e-3 && std::min(l.start.y, l.end.y) == 0) {
+        return true;
+      }
+    }
+    return false;
+  }
+
+  // The DXF text of stack `id` drawn into a drawing of its own.
+  std::string DrawAlone(StackSession& session, const std::string& id) const {
+    Drawing drawing;
+    Canvas canvas{drawing, NumberFormat{','}};
+    LoadStack(canvas, session, folder_, id);
+    return DxfText(drawing);
+  }
+
+  fs::path folder_ = fs::temp_directory_path() /
+                     ("tessaro_stack_" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
+  Drawing drawing_;
+  Canvas canvas_{drawing_, NumberFormat{','}};
+  StackSession session_;
+};
+
+// ------------------------------------------------------------------ stack files
+
+TEST_F(StackTest, ReadTextFileEndsEveryLineInCrLfAndReadsTheDiameterSignInBothEncodings) {
+  const struct {
+    const char* name;
+    std::string bytes, text;
+  } rows[] = {
+      {"CR LF", "A\r\nB\r\n", "A\r\nB\r\n"},
+      {"LF, no final end", "A\nB", "A\r\nB\r\n"},
+      {"empty lines kept", "A\n\nB\n", "A\r\n\r\nB\r\n"},
+      {"empty file", "", ""},
+      {"Windows-1252", "4\xD8" "16|Passo estremit\xE0 \x80\r\n", "4Ø16|Passo estremità €\r\n"},
+      {"UTF-8", "4\xC3\x98" "16\r\n", "4Ø16\r\n"},
+      {"UTF-8 with BOM", "\xEF\xBB\xBF" "4\xC3\x98" "16\r\n", "4Ø16\r\n"},
+  };
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.name);
+    EXPECT_EQ(ReadTextFile(Write("f.pxf", row.bytes)), row.text);
+  }
+}
+
+// The fields that the property rows do not show (those are pinned by the stack load tests).
+TEST(ReadPieceRecord, ReadsTheFieldsTheRowsDoNotShow) {
+  // Extra fields are ignored; flags are Integers first, so 0.5 rounds to 0 and 1.5 to 2.
+  const ColumnPiece piece = ReadPieceRecord(
+      PieceText({{0, "7|1|1|99"}, {1, "0|0|30|25"}, {2, "1|0|0.5|1.5|0"}, {10, "5|-2.5|90|60|0|80|70|99"}}));
+  EXPECT_EQ(piece.pieceCode, 1);
+  EXPECT_EQ(piece.barInset3, 30);
+  EXPECT_EQ(piece.barInset4, 25);
+  EXPECT_EQ(piece.flags, (std::array<bool, 5>{true, false, false, true, false}));
+  EXPECT_EQ(piece.line3Value2, 4);
+  EXPECT_EQ(piece.line10Value2, 90);
+  EXPECT_EQ(piece.endLengths, (std::array<Single, 4>{60, 0, 80, 70}));
+}
+
+TEST(ReadPieceRecord, MissingOrShortLineTenLeavesItsValuesAtZero) {
+  const struct {
+    const char* name;
+    std::string text;
+    Single offset1, offset2;
+    std::array<Single, 4> endLengths;
+  } rows[] = {
+      {"missing line 10", PieceText({}, 10), 0, 0, {0, 0, 0, 0}},
+      {"short line 10", PieceText({{10, "5|-3"}}), 5, -3, {0, 0, 0, 0}},
+      {"bad fields", PieceText({{10, "x|7||60|1e99|abc|50"}}), 0, 7, {60, 0, 0, 50}},
+  };
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.name);
+    ColumnPiece piece;
+    ASSERT_NO_THROW(piece = ReadPieceRecord(row.text));
+    EXPECT_EQ(piece.offset1, row.offset1);
+    EXPECT_EQ(piece.offset2, row.offset2);
+    EXPECT_EQ(piece.endLengths, row.endLengths);
+  }
+}
+
+TEST(ReadPieceRecord, ABadFieldInLinesZeroToNineNamesLineFieldAndText) {
+  const struct {
+    const char* name;
+    std::string text;
+    ErrorKind kind;
+    int line, field;
+    std::string badText;
+  } rows[] = {
+      {"letters in a Single", PieceText({{3, "40|30|abc|0|300"}}), ErrorKind::TypeMismatch, 3, 2, "abc"},
+      {"Integer overflow", PieceText({{0, "7|40000|1"}}), ErrorKind::Overflow, 0, 1, "40000"},
+      {"missing field", PieceText({{9, "3Ø8"}}), ErrorKind::SubscriptOutOfRange, 9, 1, "3Ø8"},
+      {"empty file", "", ErrorKind::SubscriptOutOfRange, 0, 0, ""},
+  };
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.name);
+    try {
+      ReadPieceRecord(row.text);
+      ADD_FAILURE() << "no error";
+    } catch (const StackFileError& error) {
+      EXPECT_EQ(error.kind(), row.kind);
+      EXPECT_EQ(error.line(), row.line);
+      EXPECT_EQ(error.field(), row.field);
+      EXPECT_EQ(error.text(), row.badText);
+    }
+  }
+}
+
+TEST_F(StackTest, StackFolderFollowsTheLayoutToleratesLetterCaseAndListsStacksInAStableOrder) {
+  // A name that does not exist stays as the layout names it, for the error message.
+  EXPECT_EQ(PieceFilePath(folder_, "X"), folder_ / "Dis" / "X.pxf");
+  const fs::path lower = Write("p3.PST", "");
+  const fs::path piece = Write(fs::path("DIS") / "pil3_A.PXF", "");
+  EXPECT_EQ(StackIndexPath(folder_, "3"), lower);
+  EXPECT_EQ(PieceFilePath(folder_, "PIL3_a"), piece);
+  for (const char* name : {"Q3.PST", "P12.pst", "readme.txt", "P.pst", "P10.pst", "P1.pst.bak", "P7.Pst"}) {
+    Write(name, "");
+  }
+  fs::create_directories(folder_ / "P99.pst");  // folders are not stacks
+  EXPECT_EQ(ListColumnStacks(folder_), (std::vector<std::string>{"", "10", "12", "3", "7", "3"}));
+  EXPECT_THROW(ListColumnStacks(folder_ / "Pilastri"), RuntimeError);
+}
+
+// ------------------------------------------------------------------ stack load
+
+TEST_F(StackTest, OnePieceGivesItsRowsWithTheCommaSeparatorButNotWhenReloaded) {
+  WritePiece("A", {{0, "12|3|0"}, {3, "40,5|30|4|-12.5|287.5"}, {8, "50|7,5|20"}, {10, "2.5|-3|0|0|0|0|0"}});
+  WriteIndex("12", "A\r\n");
+  const StackLoadResult result = Load("12");
+  using K = PropertyRow::Kind;
+  const std::vector<PropertyRow> expected{
+      {K::Category, 0, "Pilastro 3", ""},
+      {K::Number, 1, "ID pilastrata", "12"},
+      {K::Text, 1, "Lato 1", "40,5 cm"},
+      {K::Text, 1, "Lato 2", "30 cm"},
+      {K::Text, 1, "Quota iniziale", "-12,5 cm"},
+      {K::Text, 1, "Quota finale", "287,5 cm"},
+      {K::SubCategory, 1, "Ferri longitudinali", ""},
+      {K::Text, 2, "Ferri lato 1", "3Ø16"},
+      {K::Text, 2, "Ferri lato 2", "2Ø16"},
+      {K::Text, 2, "Area acciaio totale", "12,06 cm"},
+      {K::Text, 2, "Percentuale acciaio", "1,005 %"},
+      {K::SubCategory, 1, "Staffe", ""},
+      {K::Text, 2, "Staffe lato 1", "2Ø8"},
+      {K::Text, 2, "Staffe lato 2", "2Ø8"},
+      {K::Text, 2, "Passo estremità", "7,5 cm"},
+      {K::Text, 2, "Lunghezza per passo estremità", "50 cm"},
+      {K::Text, 2, "Passo zona centrale", "20 cm"},
+      {K::SubCategory, 1, "Disassamenti", ""},
+      {K::Text, 2, "Disassamento lato 1", "2,5 cm"},
+      {K::Text, 2, "Disassamento lato 2", "-3 cm"},
+  };
+  ASSERT_EQ(result.rows.size(), expected.size());
+  for (std::size_t i = 0; i < expected.size(); ++i) {
+    SCOPED_TRACE(expected[i].caption);
+    EXPECT_EQ(std::pair(result.rows[i].kind, result.rows[i].depth), std::pair(expected[i].kind, expected[i].depth));
+    EXPECT_EQ(result.rows[i].caption, expected[i].caption);
+    EXPECT_EQ(result.rows[i].value, expected[i].value);
+  }
+  EXPECT_TRUE(result.completed);
+  EXPECT_EQ(result.drawingName, "Pilastrata_12");
+  EXPECT_EQ(result.caption, "Visualizzatore DXF -  Pilastrata_12");
+  EXPECT_EQ(result.layerEntries, (std::vector<std::string>{"Sezioni  (ON)", "ContornoCLS  (ON)", "Ferri  (ON)",
+                                                           "Testo  (ON)", "Quote  (ON)"}));
+  // Reloading after an edit draws again but leaves the grid as it is.
+  const StackLoadResult reloaded = Load("12", /*reloadingAfterEdit=*/true);
+  EXPECT_TRUE(reloaded.completed);
+  EXPECT_TRUE(reloaded.rows.empty());
+}
+
+TEST_F(StackTest, MissingIndexLeavesTheDrawingAndEmptyIndexClearsIt) {
+  AddLine(canvas_, 0, 0, 10, 10, 1);
+  const StackLoadResult missing = Load("404");
+  EXPECT_FALSE(missing.indexFound);
+  ASSERT_TRUE(missing.problem);
+  EXPECT_EQ(missing.problem->file().filename(), "P404.pst");
+  EXPECT_EQ(drawing_.EntityCount(), 1u);
+
+  WriteIndex("0", "");
+  const StackLoadResult empty = Load("0");
+  EXPECT_TRUE(empty.completed);
+  EXPECT_EQ(drawing_.EntityCount(), 0u);
+  EXPECT_FALSE(empty.drawingName);
+  EXPECT_EQ(session_.arrays.side1, std::vector<Single>{0});  // the single index 0
+}
+
+// The first pass fills the per-stack arrays; an empty index line keeps its place with
+// zeros, and a piece is compared with the last one drawn below it.
+TEST_F(StackTest, AnIndexGapKeepsItsPlaceInTheStackArrays) {
+  WritePiece("A", {{10, "5|-2.5"}});
+  WritePiece("B", {{3, "30|45|4|300|600"}, {10, "3|-4"}});
+  WriteIndex("1", "A\r\n\r\nB\r\n");
+  EXPECT_TRUE(Load("1").completed);
+  const StackArrays& arrays = session_.arrays;
+  EXPECT_EQ(arrays.lastPieceIndex, 3);
+  EXPECT_EQ(arrays.side1, (std::vector<Single>{40, 0, 30, 0, 0}));
+  EXPECT_EQ(arrays.topLevel, (std::vector<Single>{300, 0, 600, 0, 0}));
+  EXPECT_EQ(arrays.offset1, (std::vector<Single>{5, 0, 3, 0, 0}));
+  EXPECT_EQ(arrays.side1Diff, (std::vector<Single>{0, 0, 10, 0, 0}));
+  EXPECT_EQ(arrays.side2Diff, (std::vector<Single>{0, 0, -15, 0, 0}));
+  // Past the last index nothing is written, whatever a caller passes.
+  Single firstSide1 = 0, firstSide2 = 0;
+  EXPECT_THROW(ReadPieceSummary(PieceText(), firstSide1, firstSide2, 5, session_.arrays), StackFileError);
+}
+
+TEST_F(StackTest, ViewTwoOffsetFollowsSide1OfTheFirstPiece) {
+  const struct {
+    const char* side1;
+    Single offset;
+  } rows[] = {{"40", 1350}, {"150", 1350}, {"150.5", 1500}, {"200", 1500}};
+  for (const auto& row : rows) {
+    SCOPED_TRACE(std::string("Side1 ") + row.side1);
+    WritePiece("A", {{3, std::string(row.side1) + "|30|4|0|300"}});
+    WriteIndex("1", "A\r\n");
+    Load("1");
+    EXPECT_EQ(session_.view2Offset, row.offset);
+    EXPECT_TRUE(HasFace(140 + row.offset));  // view 2's left face stands 140 past its offset
+  }
+}
+
+TEST_F(StackTest, EndValueIsTheSmallestEndLengthWithZeroCountingAsHundred) {
+  const struct {
+    const char* name;
+    int lineCount;
+    std::string line10;
+    Single endValue;
+  } rows[] = {{"no line 10", 10, "", 100},
+              {"smallest of four, zero not counted", 11, "0|0|0|80|0|90|60", 60}};
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.name);
+    WritePiece("A", {{3, "40|30|4|100|400"}, {10, row.line10}}, row.lineCount);
+    WriteIndex("1", "A\r\n");
+    Load("1");
+    // A single piece's bars (colour 3) start EndValue - 3 below its bottom level.
+    double lowest = 1e9;
+    for (const LineGeometry& l : LinesOn("Ferri", 3)) lowest = std::min({lowest, l.start.y, l.end.y});
+    EXPECT_FLOAT_EQ(lowest, 100 - (row.endValue - 3));
+  }
+}
+
+TEST_F(StackTest, ABadFieldStopsTheLoadNamingFileLineAndField) {
+  const struct {
+    const char* name;
+    int line;
+    std::string text;
+    int field, piecesShown;
+  } rows[] = {
+      // Line 7 is read in the second pass only: the first piece stays drawn.
+      {"second pass", 7, "12.06|abc", 1, 1},
+      // Line 3 is read in the first pass, before anything is drawn.
+      {"first pass", 3, "40|3O|4|300|600", 1, 0},
+  };
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.name);
+    WritePiece("A", {{0, "5|1|1"}});
+    WritePiece("B", {{row.line, row.text}, {0, "5|2|3"}, {3, "40|30|4|300|600"}});  // the row's line wins
+    WriteIndex("5", "A\r\nB\r\n");
+    const StackLoadResult result = Load("5");
+    EXPECT_FALSE(result.completed);
+    EXPECT_EQ(result.piecesShown, row.piecesShown);
+    EXPECT_EQ(result.rows.size(), 20u * row.piecesShown);
+    EXPECT_EQ(drawing_.EntityCount() > 0, row.piecesShown > 0);
+    ASSERT_TRUE(result.problem);
+    EXPECT_EQ(result.problem->file(), folder_ / "Dis" / "B.pxf");
+    EXPECT_EQ(result.problem->line(), row.line);
+    EXPECT_EQ(result.problem->field(), row.field);
+  }
+}
+
+TEST_F(StackTest, CircularPieceGivesBothViewsTheDiameterAsWidth) {
+  WritePiece("A", {{3, "50|0|4|0|300"}, {6, "8Ø16|2Ø16"}});
+  WriteIndex("1", "A\r\n");
+  Load("1");
+  // View 1 at 140, view 2 at 1350 + 140: each 50 wide.
+  for (const double x : {140.0, 190.0, 1490.0, 1540.0}) EXPECT_TRUE(HasFace(x)) << "face at " << x;
+}
+
+// The window draws stacks into one drawing with one session; the batch gives each stack
+// a fresh drawing but keeps the session. Stack 2 must come out the same both ways.
+TEST_F(StackTest, OneSessionAcrossTwoStacksEqualsDrawingThemOneAfterAnother) {
+  WritePiece("W", {{0, "1|1|0"}, {3, "200|30|4|0|300"}});
+  WritePiece("S1", {{0, "2|1|1"}});
+  WritePiece("S2", {{0, "2|2|3"}, {3, "35|30|4|300|600"}});
+  WriteIndex("1", "W\r\n");
+  WriteIndex("2", "\r\nS1\r\nS2\r\n");  // an empty first line keeps stack 1's view-2 offset
+  Load("1");
+  Load("2");
+  StackSession batch, fresh;
+  DrawAlone(batch, "1");
+  EXPECT_EQ(DrawAlone(batch, "2"), DxfText(drawing_));
+  EXPECT_NE(DrawAlone(fresh, "2"), DxfText(drawing_)) << "stack 1 made no difference: the test proves nothing";
+}
+
+// Every stack of both example projects loads whole, both passes and the drawing.
+TEST_F(StackTest, ExampleProjectsLoadWithoutError) {
+  for (const char* project : {"Magazzino", "Polo_Logistico"}) {
+    const fs::path folder = fs::path(TESSARO_SOURCE_DIR) / "examples" / project / "Pilastri";
+    StackSession session;
+    for (const std::string& id : ListColumnStacks(folder)) {
+      const StackLoadResult result = LoadStack(canvas_, session, folder, id);
+      EXPECT_TRUE(result.completed) << project << " stack " << id << ": "
+                                    << (result.problem ? result.problem->Describe() : "");
+    }
+  }
+}
+
+}  // namespace
+}  // namespace tessaro
