@@ -1,6 +1,7 @@
 // The stirrups of the elevation by zone, and the joint stirrups: the top-end stirrups of
 // the piece below, drawn under this piece. From here on a failing statement is skipped
-// and drawing goes on; a loop whose counter overflows ends there.
+// and drawing goes on. A zone whose spacing is not positive would repeat its first stirrup
+// on the same spot until the counter overflows: it stops after that first stirrup instead.
 #include "drawing/piece_view_parts.h"
 #include "platform/errors.h"
 
@@ -14,6 +15,11 @@ void AddStirrup(const PieceContext& ctx, Single y) {
   Skipping([&] { AddLine(ctx.canvas, ctx.at.X0 + ctx.at.c, y, ctx.at.X1 - ctx.at.c, y, kBarColor); });
 }
 
+// Raised once a zone has drawn its first stirrup with a step that would never end it.
+void RequireProgress(Single step) {
+  if (!(step > 0)) Raise(ErrorKind::BadFormat, "stirrup spacing is not positive");
+}
+
 // End zone from the bottom; gives the count reached and the u where it stopped.
 Integer DrawBottomZone(const PieceContext& ctx, Single& u) {
   const PieceLayout& at = ctx.at;
@@ -24,6 +30,7 @@ Integer DrawBottomZone(const PieceContext& ctx, Single& u) {
     u = j * s + 2;
     if (u >= E || (ctx.args.pieceCode == 3 && at.B + u > at.T)) return j;
     AddStirrup(ctx, at.B + u);
+    RequireProgress(s);
     j = CheckedAdd(j, 1);
   }
 }
@@ -36,6 +43,7 @@ void DrawMiddleZone(const PieceContext& ctx, Integer j, Single u) {
   const Single limit = (at.Ts - at.B) - E - s;
   for (Integer i = 1; u < limit; i = CheckedAdd(i, 1)) {
     AddStirrup(ctx, at.B + u);
+    RequireProgress(ctx.args.midSpacing);
     u = j * s + i * ctx.args.midSpacing;
   }
 }
@@ -49,6 +57,7 @@ void DrawTopZone(const PieceContext& ctx) {
     const Single u = i * s - 2;
     if (!(u < limit)) return;
     AddStirrup(ctx, at.T - u);
+    RequireProgress(s);
   }
 }
 

@@ -70,6 +70,38 @@ TEST(PieceView, LayersAndEntityCountsPerLayer) {
   EXPECT_EQ(CountOn(view2.drawing, "Sezioni") + CountOn(view2.drawing, "ContornoCLS"), 0u + 7u);
 }
 
+// The base piece with 2Ø20 on the depth: e = (2.0 - 1.6) / 2 = 0.2 moves those bars so their
+// outer faces line up with the corner bars'. Width bars with corners every 16 from 634, at
+// yi0 = 124 and yi1 = 154, each led to from (650, 100); depth bars at sy = 30 / 3 = 10 above
+// 124, at 634 + e and 666 - e, led to from (610, 139). Labels below and left of the section.
+TEST(PieceView, RectangularSectionBarsLeadersAndLabels) {
+  PieceRun run;
+  PieceViewArgs a = BaseView1();
+  a.barsDepth = "2Ø20";
+  run.Draw(a);
+  const auto lines = Read(run.drawing, "Sezioni", kLine);
+  ExpectInOrder(lines, 0, {{630, 120, 630, 158, 5}, {630, 158, 670, 158, 5}, {670, 158, 670, 120, 5},
+                           {670, 120, 630, 120, 5}, {650, 100, 634, 124, 6}, {650, 100, 650, 124, 6},
+                           {650, 100, 666, 124, 6}, {610, 139, 634.2, 134, 6}, {610, 139, 634.2, 144, 6}});
+  ExpectInOrder(Read(run.drawing, "Sezioni", kCircle), 0,
+                {{634, 124, 0.8, 0, 3}, {634, 154, 0.8, 0, 3}, {650, 124, 0.8, 0, 3}, {650, 154, 0.8, 0, 3},
+                 {666, 124, 0.8, 0, 3}, {666, 154, 0.8, 0, 3}, {634.2, 134, 1, 0, 3}, {665.8, 134, 1, 0, 3},
+                 {634.2, 144, 1, 0, 3}, {665.8, 144, 1, 0, 3}});
+  ExpectPresent(Read(run.drawing, "Sezioni", kText),
+                {{570, 188, 8, 0, 6, "Sezione1-1"}, {650, 90, 8, 0, 6, "3Ø16"}, {578, 139, 8, 0, 6, "2Ø20"}});
+}
+
+// A zone spacing of 0 would stack stirrups on one spot until the counter overflows: each
+// zone stops after its first stirrup (bottom at 2, top at T + 2), the middle zone steps by 20.
+TEST(Elevation, ZeroEndSpacingStopsEachZoneAfterItsFirstStirrup) {
+  PieceRun run;
+  PieceViewArgs a = BaseView1();
+  a.endSpacing = 0;
+  run.Draw(a);
+  EXPECT_EQ(Heights(Read(run.drawing, "Ferri", kLine), 144, 176),
+            (std::vector<double>{2, 2, 20, 40, 60, 80, 100, 120, 140, 160, 180, 200, 220, 302}));
+}
+
 // Diameter 50, cover 5, 8Ø20: C = (655, 120), R = 25, the stirrup at R - c + d1/2 = 21, bars
 // on a circle of radius 20 from the left, clockwise, 45 degrees apart (k = 20 cos 45).
 TEST(PieceView, CircularSection) {
