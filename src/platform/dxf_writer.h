@@ -1,5 +1,5 @@
-// The DXF text of a drawing (ASCII DXF R2000, Windows-1252), produced through dxflib into
-// a buffer that is handed on in large blocks rather than value by value.
+// The DXF text of a drawing (ASCII DXF R2000, Windows-1252), produced (the tables through
+// dxflib) into a buffer that is handed on in large blocks rather than value by value.
 #pragma once
 
 #include <cstddef>
