@@ -134,7 +134,14 @@ void MeasureStockWriter(const fs::path& folder) {
 
 }  // namespace
 
-int main() {
+// With `--write DIR` the bench only writes its two drawings there (lines.dxf, mix.dxf), so
+// that a change of the writer can be checked byte for byte against an earlier build.
+int main(int argc, char** argv) {
+  if (argc == 3 && std::string(argv[1]) == "--write") {
+    tessaro::WriteDxfFile(Lines(kEntities), fs::path(argv[2]) / "lines.dxf");
+    tessaro::WriteDxfFile(Mix(kEntities), fs::path(argv[2]) / "mix.dxf");
+    return 0;
+  }
   const fs::path folder = fs::temp_directory_path() / "tessaro_bench_dxf_write";
   fs::create_directories(folder);
 
