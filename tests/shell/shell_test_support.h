@@ -1,87 +1,101 @@
-// What the window tests share: answers for the dialogs, a recording paint sink, settings
-// kept in a temporary folder and copies of the example projects to work on.
+// What the window tests share: answers for the dialogs, settings kept in a temporary
+// folder, copies of the example projects to work on, and a window built on them.
 #pragma once
 
-#include <QString>
+#include <QCoreApplication>
+#include <QDirIterator>
+#include <QSettings>
+#include <QStandardPaths>
 #include <QStringList>
 #include <QTemporaryDir>
-#include <deque>
 #include <memory>
 #include <vector>
 
 #include "shell/dialogs.h"
-#include "shell/paint_sink.h"
+#include "shell/main_window.h"
+#include "shell/settings_store.h"
 
 namespace tessaro::shell::testing {
 
-// Records every question and message; answers questions from a queue (Yes when empty).
+// Logs every question and message as "<kind> title: text"; answers questions from a
+// queue (Yes when empty).
 class FakeMessages final : public MessageBoxes {
 public:
-  struct Shown {
-    QString title;
-    QString text;
-    bool question = false;
-    bool withCancel = false;
-    MessageIcon icon = MessageIcon::None;
-  };
-  std::deque<Answer> answers;
-  std::vector<Shown> shown;
+  QList<Answer> answers;
+  QStringList log;
 
-  Answer Ask(const QString& title, const QString& text, bool withCancel) override;
-  void Tell(const QString& title, const QString& text, MessageIcon icon) override;
-  QStringList Texts() const;
+  Answer Ask(const QString& title, const QString& text, bool withCancel) override {
+    log << (withCancel ? QStringLiteral("Ask+Cancel ") : QStringLiteral("Ask ")) + title + QStringLiteral(": ") + text;
+    return answers.isEmpty() ? Answer::Yes : answers.takeFirst();
+  }
+  void Tell(const QString& title, const QString& text, MessageIcon icon) override {
+    log << QStringList{"Tell", "Info", "Question", "Critical"}[int(icon)] + QLatin1Char(' ') + title + ": " + text;
+  }
 };
 
-// Records every request; returns the next queued path ("" = cancelled, also when empty).
+// Records every open and save request; returns the next queued path ("" = cancelled).
 class FakeFileDialogs final : public FileDialogs {
 public:
-  std::deque<QString> openAnswers;
-  std::deque<QString> saveAnswers;
-  std::vector<FileDialogRequest> openRequests;
-  std::vector<FileDialogRequest> saveRequests;
+  QStringList answers;
+  std::vector<FileDialogRequest> requests;
 
-  QString GetOpen(const FileDialogRequest& request) override;
-  QString GetSave(const FileDialogRequest& request) override;
-};
-
-// Remembers what would have been painted, one text line per entity.
-class RecordingSink final : public PaintSink {
-public:
-  QStringList painted;
-  void Line(const LineGeometry& line, int aci) override;
-  void Arc(const ArcGeometry& arc, int aci) override;
-  void Circle(const CircleGeometry& circle, int aci) override;
-  void Text(const TextGeometry& text, int aci) override;
+  QString GetOpen(const FileDialogRequest& request) override { return GetSave(request); }
+  QString GetSave(const FileDialogRequest& request) override {
+    requests.push_back(request);
+    return answers.isEmpty() ? QString() : answers.takeFirst();
+  }
 };
 
 // Points QSettings of this process at a fresh temporary folder (INI files) under the
 // organization "TessaroTest"; the user's own settings are never read or written.
 class TemporarySettings {
 public:
-  TemporarySettings();
-  ~TemporarySettings();
+  TemporarySettings() {
+    QStandardPaths::setTestModeEnabled(true);
+    QCoreApplication::setOrganizationName(QStringLiteral("TessaroTest"));
+    QSettings::setDefaultFormat(QSettings::IniFormat);
+    QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, dir_.path());
+  }
   QString Folder() const { return dir_.path(); }
-  // Every key of the application's settings file, "group/key=value".
-  QStringList Dump() const;
+  QString Value(const QString& key) const { return OpenSettings()->value(key).toString(); }
 
 private:
   QTemporaryDir dir_;
 };
 
-// A copy of examples/<name> in a temporary folder (with an empty "Disegni" folder when
+// A copy of examples/Magazzino in a temporary folder (with an empty "Disegni" folder when
 // asked), so tests may add, break and write files.
 class ExampleProject {
 public:
-  ExampleProject(const QString& name, bool withDrawingsFolder);
+  explicit ExampleProject(bool withDrawingsFolder) {
+    const QString from = QStringLiteral(TESSARO_SOURCE_DIR "/examples/Magazzino");
+    QDir().mkpath(withDrawingsFolder ? DrawingsFolder() : Folder());
+    QDirIterator it(from, QDir::Files | QDir::Dirs | QDir::NoDotAndDotDot, QDirIterator::Subdirectories);
+    while (it.hasNext()) {
+      const QString target = Folder() + it.next().mid(from.size());
+      it.fileInfo().isDir() ? QDir().mkpath(target) : QFile::copy(it.filePath(), target);
+    }
+  }
   QString Folder() const { return dir_.path() + QStringLiteral("/project"); }
   QString DrawingsFolder() const { return Folder() + QStringLiteral("/Disegni"); }
-  bool ok() const { return ok_; }
 
 private:
   QTemporaryDir dir_;
-  bool ok_ = false;
 };
 
-QString SourceDir();
+// A started window on a project folder, with its dialogs answered by the test.
+struct Harness {
+  FakeMessages messages;
+  FakeFileDialogs files;
+  QTemporaryDir programFolder;
+  std::unique_ptr<MainWindow> window;
+  bool started = false;
+
+  explicit Harness(const QString& projectFolder)
+      : window(std::make_unique<MainWindow>(ShellSetup{projectFolder, programFolder.path(), &messages, &files})) {
+    started = window->Start();
+  }
+  MainWindow& w() { return *window; }
+};
 
 }  // namespace tessaro::shell::testing
