@@ -41,6 +41,15 @@ constexpr std::string_view kArialStyle = "Arial";
 
 constexpr std::size_t kBlockBytes = std::size_t{1} << 20;
 
+// The block for a drawing: the size of its whole file when that is less than a megabyte.
+// A batch writes hundreds of small files, and a megabyte block for each (zeroed, and
+// mapped fresh from the system every time) cost more than making their text.
+std::size_t BlockBytesFor(const Drawing& drawing) {
+  constexpr std::size_t kTablesBytes = 16 * 1024;
+  constexpr std::size_t kBytesPerEntity = 160;  // a LINE record with its numbers
+  return std::min(kBlockBytes, kTablesBytes + kBytesPerEntity * drawing.EntityCount());
+}
+
 // Writes `value` as FormatDxfReal does, at `out`, which has room for kRealRoom bytes; returns
 // the end. This runs for nearly every value of the file, so it makes no string.
 constexpr std::size_t kRealRoom = 64;
@@ -81,7 +90,7 @@ void RequireFinite(int gc, double value) {
 // written straight into the block through Room and Advance.
 class BufferedDxfWriter final : public DL_WriterA {
 public:
-  BufferedDxfWriter() : DL_WriterA("", DL_VERSION_2000), block_(kBlockBytes) {}
+  explicit BufferedDxfWriter(std::size_t blockBytes) : DL_WriterA("", DL_VERSION_2000), block_(blockBytes) {}
 
   // Hands on what is buffered, then sends the text that follows to `sink`.
   void SendTo(const DxfBlockSink* sink) {
@@ -314,7 +323,7 @@ private:
 class DxfDocumentWriter {
 public:
   DxfDocumentWriter(const Drawing& drawing, const DxfBlockSink& sink)
-      : drawing_(drawing), sink_(sink), layerNames_(EncodedLayerNames(drawing)) {}
+      : drawing_(drawing), sink_(sink), writer_(BlockBytesFor(drawing)), layerNames_(EncodedLayerNames(drawing)) {}
 
   void Write() {
     // $HANDSEED goes in the header but depends on the handles the tables take: write the
