@@ -18,4 +18,7 @@ std::string Utf8ToCp1252(std::string_view utf8);
 // True when the bytes are well-formed UTF-8 (plain ASCII included).
 bool IsValidUtf8(std::string_view bytes);
 
+// Appends the UTF-8 bytes of one code point.
+void AppendUtf8(std::string& out, char32_t cp);
+
 }  // namespace tessaro
