@@ -32,7 +32,7 @@ struct PieceLine {
 // Property rows
 
 // One row of a piece's table: a number with its unit, or a text field as it is.
-struct RowSpec {
+struct PieceRow {
   PropertyRow::Kind kind;
   int depth;
   const char* caption;
@@ -45,34 +45,34 @@ using K = PropertyRow::Kind;
 
 // Everything after the category and the "ID pilastrata" row, in grid order.
 constexpr std::array kPieceRows{
-    RowSpec{K::Text, 1, "Lato 1", &ColumnPiece::side1, nullptr, " cm"},
-    RowSpec{K::Text, 1, "Lato 2", &ColumnPiece::side2, nullptr, " cm"},
-    RowSpec{K::Text, 1, "Quota iniziale", &ColumnPiece::bottomLevel, nullptr, " cm"},
-    RowSpec{K::Text, 1, "Quota finale", &ColumnPiece::topLevel, nullptr, " cm"},
-    RowSpec{K::SubCategory, 1, "Ferri longitudinali", nullptr, nullptr, ""},
-    RowSpec{K::Text, 2, "Ferri lato 1", nullptr, &ColumnPiece::barsSide1, ""},
-    RowSpec{K::Text, 2, "Ferri lato 2", nullptr, &ColumnPiece::barsSide2, ""},
-    RowSpec{K::Text, 2, "Area acciaio totale", &ColumnPiece::steelArea, nullptr, " cm"},
-    RowSpec{K::Text, 2, "Percentuale acciaio", &ColumnPiece::steelPercent, nullptr, " %"},
-    RowSpec{K::SubCategory, 1, "Staffe", nullptr, nullptr, ""},
-    RowSpec{K::Text, 2, "Staffe lato 1", nullptr, &ColumnPiece::stirrupsSide1, ""},
-    RowSpec{K::Text, 2, "Staffe lato 2", nullptr, &ColumnPiece::stirrupsSide2, ""},
-    RowSpec{K::Text, 2, "Passo estremit\xC3\xA0", &ColumnPiece::endSpacing, nullptr, " cm"},
-    RowSpec{K::Text, 2, "Lunghezza per passo estremit\xC3\xA0", &ColumnPiece::endZoneLength, nullptr, " cm"},
-    RowSpec{K::Text, 2, "Passo zona centrale", &ColumnPiece::midSpacing, nullptr, " cm"},
-    RowSpec{K::SubCategory, 1, "Disassamenti", nullptr, nullptr, ""},
-    RowSpec{K::Text, 2, "Disassamento lato 1", &ColumnPiece::offset1, nullptr, " cm"},
-    RowSpec{K::Text, 2, "Disassamento lato 2", &ColumnPiece::offset2, nullptr, " cm"},
+    PieceRow{K::Text, 1, "Lato 1", &ColumnPiece::side1, nullptr, " cm"},
+    PieceRow{K::Text, 1, "Lato 2", &ColumnPiece::side2, nullptr, " cm"},
+    PieceRow{K::Text, 1, "Quota iniziale", &ColumnPiece::bottomLevel, nullptr, " cm"},
+    PieceRow{K::Text, 1, "Quota finale", &ColumnPiece::topLevel, nullptr, " cm"},
+    PieceRow{K::SubCategory, 1, "Ferri longitudinali", nullptr, nullptr, ""},
+    PieceRow{K::Text, 2, "Ferri lato 1", nullptr, &ColumnPiece::barsSide1, ""},
+    PieceRow{K::Text, 2, "Ferri lato 2", nullptr, &ColumnPiece::barsSide2, ""},
+    PieceRow{K::Text, 2, "Area acciaio totale", &ColumnPiece::steelArea, nullptr, " cm"},
+    PieceRow{K::Text, 2, "Percentuale acciaio", &ColumnPiece::steelPercent, nullptr, " %"},
+    PieceRow{K::SubCategory, 1, "Staffe", nullptr, nullptr, ""},
+    PieceRow{K::Text, 2, "Staffe lato 1", nullptr, &ColumnPiece::stirrupsSide1, ""},
+    PieceRow{K::Text, 2, "Staffe lato 2", nullptr, &ColumnPiece::stirrupsSide2, ""},
+    PieceRow{K::Text, 2, "Passo estremit\xC3\xA0", &ColumnPiece::endSpacing, nullptr, " cm"},
+    PieceRow{K::Text, 2, "Lunghezza per passo estremit\xC3\xA0", &ColumnPiece::endZoneLength, nullptr, " cm"},
+    PieceRow{K::Text, 2, "Passo zona centrale", &ColumnPiece::midSpacing, nullptr, " cm"},
+    PieceRow{K::SubCategory, 1, "Disassamenti", nullptr, nullptr, ""},
+    PieceRow{K::Text, 2, "Disassamento lato 1", &ColumnPiece::offset1, nullptr, " cm"},
+    PieceRow{K::Text, 2, "Disassamento lato 2", &ColumnPiece::offset2, nullptr, " cm"},
 };
 
 void AppendPieceRows(std::vector<PropertyRow>& rows, const ColumnPiece& piece, const NumberFormat& numbers) {
   rows.push_back({K::Category, 0, "Pilastro " + FormatInteger(piece.pieceNumber), ""});
   rows.push_back({K::Number, 1, "ID pilastrata", FormatInteger(piece.stackId)});
-  for (const RowSpec& spec : kPieceRows) {
+  for (const PieceRow& row : kPieceRows) {
     std::string value;
-    if (spec.number != nullptr) value = FormatSingle(piece.*spec.number, numbers) + spec.suffix;
-    if (spec.text != nullptr) value = piece.*spec.text;
-    rows.push_back({spec.kind, spec.depth, spec.caption, std::move(value)});
+    if (row.number != nullptr) value = FormatSingle(piece.*row.number, numbers) + row.suffix;
+    if (row.text != nullptr) value = piece.*row.text;
+    rows.push_back({row.kind, row.depth, row.caption, std::move(value)});
   }
 }
 
