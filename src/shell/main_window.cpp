@@ -84,7 +84,8 @@ void MainWindow::CreateActions() {
   }
   Action(kCmdOpenDxf)->setShortcut(QKeySequence::Open);
   Action(kCmdSaveDxf)->setShortcut(QKeySequence::Save);
-  Action(kCmdHelp)->setStatusTip(QStringLiteral("Info"));
+  // A tool tip rather than a status tip, which would hide the version text while shown.
+  Action(kCmdHelp)->setToolTip(QStringLiteral("Info"));
 }
 
 void MainWindow::CreateMenus() {
@@ -137,6 +138,9 @@ void MainWindow::CreateToolBars() {
   layerList_->setToolTip(QStringLiteral("Layer del disegno"));
   layers->addWidget(layerList_);
   layers->addAction(Action(kCmdLayerSwitch));
+  // The other lists are commands too: a choice in them goes through the one dispatch.
+  connect(layerList_, &QComboBox::activated, this, [this](int) { RunCommand(kCmdLayerList); });
+  connect(quoteBox_, &QComboBox::activated, this, [this](int) { RunCommand(kCmdQuote); });
 
   QToolBar* options = addToolBar(QStringLiteral("Opzioni"));
   options->setObjectName(QStringLiteral("OptionBar"));

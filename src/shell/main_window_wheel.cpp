@@ -43,6 +43,11 @@ bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
     const int rotation = wheel.angleDelta().y();
     if (rotation != 0 && frameGeometry().contains(global)) {
       MouseWheel(MouseKeysOf(wheel), rotation, global.x(), global.y());
+      // A list under the pointer only takes the focus: a wheel turn must not choose another
+      // stack (or layer) by scrolling through its entries.
+      for (const QComboBox* list : {quoteBox_, stackList_, layerList_}) {
+        if (list->isVisible() && IsPointInWidget(*list, global.x(), global.y())) return true;
+      }
     }
   }
   return QMainWindow::eventFilter(watched, event);  // the event goes on to the controls as well

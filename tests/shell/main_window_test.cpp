@@ -174,6 +174,7 @@ private slots:
     QTest::newRow("towards the user one step out") << "view" << -240 << 1 / 1.06 << 6.0f;
     QTest::newRow("bottom-right edge is inside") << "corner" << 120 << 1.06 << 6.0f;
     QTest::newRow("a list takes the focus") << "layers" << 120 << 1.0 << 8.0f;
+    QTest::newRow("the stack list takes the focus, not a turn") << "stacks" << -120 << 1.0 << 8.0f;
     QTest::newRow("the menu bar stops the search") << "menu" << 120 << 1.0 << 8.0f;
     QTest::newRow("the grid is no target") << "grid" << 120 << 1.0 << 12.0f;
   }
@@ -188,7 +189,9 @@ private slots:
     view.SetZoomInOutPercent(8);
     h.w().State().viewEnabled = over != "view off";
     const std::map<QString, QWidget*> controls = {
-        {"layers", h.w().LayerList()}, {"menu", h.w().menuBar()}, {"grid", h.w().Grid()}};
+        {"layers", h.w().LayerList()}, {"stacks", h.w().StackList()}, {"menu", h.w().menuBar()},
+        {"grid", h.w().Grid()}};
+    const QString stack = h.w().State().currentStackId;
     QWidget* target = controls.count(over) ? controls.at(over) : &view;
     const QPoint local = over == "corner" ? QPoint(view.width(), view.height()) : target->rect().center() / 2;
     const QPoint global = target->mapToGlobal(local);
@@ -201,6 +204,8 @@ private slots:
     QCOMPARE(view.ZoomInOutPercent(), percent);
     QVERIFY(Near(view.ToDrawing(local), anchor));  // the drawing point under the pointer stays
     QCOMPARE(h.w().LayerList()->hasFocus(), over == "layers");
+    QCOMPARE(h.w().StackList()->hasFocus(), over == "stacks");
+    QCOMPARE(h.w().State().currentStackId, stack);  // no other stack was chosen by the wheel
   }
 
   // Middle button pressed and released, mouse moved, a click: the view zooms to the
