@@ -7,12 +7,6 @@ namespace tessaro {
 
 namespace {
 
-constexpr int kOutlineColor = 5;
-constexpr int kMarkColor = 6;
-constexpr int kBarColor = 3;
-constexpr int kScheduleColor = 4;
-constexpr Single kTextHeight = 8;
-
 bool IsFirstOrOnly(const PieceViewArgs& args) { return args.pieceCode <= 1; }
 bool IsLastOrOnly(const PieceViewArgs& args) { return args.pieceCode == 0 || args.pieceCode == 3; }
 
@@ -32,9 +26,9 @@ void DrawBarSchedule(const PieceContext& ctx) {
   const Single x = at.X0 - 350;
   AddBar(ctx, x, at.B - 100, at.B + at.Lb);
   AddText(ctx.canvas, at.X0 - 345, at.B - at.h - 45, kTextHeight, "L = " + SingleText(100 + at.Lb, ctx.canvas.numbers),
-          kScheduleColor);
+          kNoteColor);
   AddText(ctx.canvas, at.X0 - 345, at.B - at.h - 30, kTextHeight, BarDescription(ctx.f, ctx.canvas.numbers),
-          kScheduleColor);
+          kNoteColor);
 }
 
 void DrawBar(const PieceContext& ctx, Integer i) {
@@ -103,9 +97,9 @@ void DrawCutMark(const PieceContext& ctx) {
   const PieceLayout& at = ctx.at;
   const Single ym = CSng(at.B + (double{at.T} - at.B) * 0.5);
   const std::string number = FormatInteger(CheckedAdd(ctx.args.pieceIndex, 1));
-  AddLine(ctx.canvas, at.X0 - 20, ym, at.X1 + 20, ym, kMarkColor);
-  AddText(ctx.canvas, at.X0 - 40, ym, kTextHeight, number, kMarkColor);
-  AddText(ctx.canvas, at.X1 + 30, ym, kTextHeight, number, kMarkColor);
+  AddLine(ctx.canvas, at.X0 - 20, ym, at.X1 + 20, ym, kLabelColor);
+  AddText(ctx.canvas, at.X0 - 40, ym, kTextHeight, number, kLabelColor);
+  AddText(ctx.canvas, at.X1 + 30, ym, kTextHeight, number, kLabelColor);
 }
 
 // The bars of a first or middle piece are finished by the next piece of the same view.

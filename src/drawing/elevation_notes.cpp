@@ -10,13 +10,6 @@ namespace tessaro {
 
 namespace {
 
-constexpr int kBarColor = 3;
-constexpr int kNoteColor = 4;
-constexpr int kTickColor = 0;
-constexpr int kTitleColor = 1;
-constexpr Single kTextHeight = 8;
-constexpr Single kDimensionHeight = 6;
-
 Single At(std::span<const Single> values, double index) {
   if (!(index >= 0 && index < static_cast<double>(values.size()))) {
     Raise(ErrorKind::SubscriptOutOfRange, "no per-stack value at index " + FormatSingle(index, NumberFormat{}));

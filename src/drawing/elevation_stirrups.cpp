@@ -9,8 +9,6 @@ namespace tessaro {
 
 namespace {
 
-constexpr int kBarColor = 3;
-
 void AddStirrup(const PieceContext& ctx, Single y) {
   Skipping([&] { AddLine(ctx.canvas, ctx.at.X0 + ctx.at.c, y, ctx.at.X1 - ctx.at.c, y, kBarColor); });
 }

@@ -8,6 +8,16 @@
 
 namespace tessaro {
 
+// Colours (ACI) and text heights of the piece drawing, in one place.
+inline constexpr int kOutlineColor = 5;        // concrete outline
+inline constexpr int kBarColor = 3;            // bars and stirrups
+inline constexpr int kLabelColor = 6;          // leaders, labels and the section-cut mark
+inline constexpr int kNoteColor = 4;           // dimensions, level marks, bar schedules
+inline constexpr int kTitleColor = 1;
+inline constexpr int kTickColor = 0;           // the tick of the bar list column
+inline constexpr Single kTextHeight = 8;
+inline constexpr Single kDimensionHeight = 6;
+
 // Counts and diameters read from the bar and stirrup fields ("4Ø16": 4 bars of 1.6 cm).
 struct PieceFields {
   Integer n1 = 0;       // bars along the width (half the circle's bars for a circular section)

@@ -10,21 +10,14 @@ namespace tessaro {
 
 namespace {
 
-constexpr int kOutlineColor = 5;
-constexpr int kBarColor = 3;
-constexpr int kLabelColor = 6;
-constexpr int kDimensionColor = 4;
-constexpr Single kLabelHeight = 8;
-constexpr Single kDimensionHeight = 6;
-
 void DrawSectionLabel(const PieceContext& ctx) {
   const std::string number = FormatInteger(CheckedAdd(ctx.args.pieceIndex, 1));
-  AddText(ctx.canvas, ctx.at.x1 - 100, ctx.at.y1 + 30, kLabelHeight, "Sezione" + number + "-" + number, kLabelColor);
+  AddText(ctx.canvas, ctx.at.x1 - 100, ctx.at.y1 + 30, kTextHeight, "Sezione" + number + "-" + number, kLabelColor);
 }
 
 void DrawWidthDimension(const PieceContext& ctx) {
   Single scale = 0;
-  DrawHorizontalDimension(ctx.canvas, ctx.at.x0, ctx.at.y1 + 10, ctx.at.x1, ctx.at.y1 + 10, kDimensionColor, scale,
+  DrawHorizontalDimension(ctx.canvas, ctx.at.x0, ctx.at.y1 + 10, ctx.at.x1, ctx.at.y1 + 10, kNoteColor, scale,
                           kDimensionHeight);
 }
 
@@ -85,7 +78,7 @@ SectionStirrupInput StirrupInput(const PieceContext& ctx) {
   in.sy = at.sy;
   in.stirrupColor = kBarColor;
   in.labelColor = kLabelColor;
-  in.textHeight = kLabelHeight;
+  in.textHeight = kTextHeight;
   in.line10Value2 = ctx.args.line10Value2;
   return in;
 }
@@ -104,11 +97,11 @@ void DrawRectangularSection(const PieceContext& ctx, const DrawOptions& options)
   DrawDepthBars(ctx);
   DrawWidthDimension(ctx);
   Single scale = 0;
-  DrawVerticalDimension(canvas, at.x1 + 10, at.y0, at.x1 + 10, at.y1, kDimensionColor, scale, kDimensionHeight);
+  DrawVerticalDimension(canvas, at.x1 + 10, at.y0, at.x1 + 10, at.y1, kNoteColor, scale, kDimensionHeight);
   const NumberFormat& numbers = canvas.numbers;
-  AddText(canvas, at.x0 + at.W / 2, at.y0 - at.W / 2 - 10, kLabelHeight, BarText(ctx.f.n1, ctx.f.d1, numbers),
+  AddText(canvas, at.x0 + at.W / 2, at.y0 - at.W / 2 - 10, kTextHeight, BarText(ctx.f.n1, ctx.f.d1, numbers),
           kLabelColor);
-  AddText(canvas, at.x0 - at.W / 2 - 32, at.y0 + at.D / 2, kLabelHeight, BarText(ctx.f.n2, ctx.f.d2, numbers),
+  AddText(canvas, at.x0 - at.W / 2 - 32, at.y0 + at.D / 2, kTextHeight, BarText(ctx.f.n2, ctx.f.d2, numbers),
           kLabelColor);
   DrawSectionStirrups(canvas, options, StirrupInput(ctx));
 }
@@ -133,11 +126,11 @@ void DrawCircularSection(const PieceContext& ctx) {
   }
   DrawWidthDimension(ctx);
   const NumberFormat& numbers = canvas.numbers;
-  AddText(canvas, at.x0 + at.W / 2, at.y0 - at.W / 2 - 10, kLabelHeight, BarText(ctx.f.nc, ctx.f.d1, numbers),
+  AddText(canvas, at.x0 + at.W / 2, at.y0 - at.W / 2 - 10, kTextHeight, BarText(ctx.f.nc, ctx.f.d1, numbers),
           kLabelColor);
   const std::string stirrups = "staffe : " + std::string(kDiameterSign) + SingleText(ctx.f.ds * 10, numbers) + "/" +
                                SingleText(ctx.args.midSpacing, numbers) + " cm";
-  AddText(canvas, at.x0 - at.W / 2 - 32, at.y0 + at.D / 2 + 8, kLabelHeight, stirrups, kLabelColor);
+  AddText(canvas, at.x0 - at.W / 2 - 32, at.y0 + at.D / 2 + 8, kTextHeight, stirrups, kLabelColor);
 }
 
 }  // namespace tessaro
