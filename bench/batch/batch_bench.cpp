@@ -94,12 +94,18 @@ Timed RunOnce(const fs::path& project, const fs::path& out, int writerThreads) {
   return {summary, std::chrono::duration<double>(Clock::now() - start).count()};
 }
 
-// Writes every file of `from` into `to` with fopen/fwrite/fclose; returns the seconds.
-double FwriteSameBytes(const fs::path& from, const fs::path& to) {
+// The name and bytes of every file of `folder`, read before any clock starts.
+std::vector<std::pair<std::string, std::string>> LoadFiles(const fs::path& folder) {
   std::vector<std::pair<std::string, std::string>> files;
-  for (const auto& entry : fs::directory_iterator(from)) {
+  for (const auto& entry : fs::directory_iterator(folder)) {
     files.emplace_back(entry.path().filename().string(), ReadFile(entry.path()));
   }
+  return files;
+}
+
+// Writes every file of `from` into `to` with fopen/fwrite/fclose; returns the seconds.
+double FwriteSameBytes(const fs::path& from, const fs::path& to) {
+  const auto files = LoadFiles(from);
   fs::create_directories(to);
   const auto start = Clock::now();
   for (const auto& [name, bytes] : files) {
@@ -115,10 +121,7 @@ double FwriteSameBytes(const fs::path& from, const fs::path& to) {
 // written before, as the DXF writer does so that a failure never leaves half a drawing: on
 // some file systems creating those files costs more than writing their bytes.
 double FwriteThroughRename(const fs::path& from, const fs::path& to) {
-  std::vector<std::pair<std::string, std::string>> files;
-  for (const auto& entry : fs::directory_iterator(from)) {
-    files.emplace_back(entry.path().filename().string(), ReadFile(entry.path()));
-  }
+  const auto files = LoadFiles(from);
   fs::create_directories(to);
   const auto start = Clock::now();
   for (const auto& [name, bytes] : files) {
