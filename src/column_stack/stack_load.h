@@ -11,7 +11,7 @@
 
 #include "column_stack/stack_files.h"
 #include "drawing/piece_view.h"
-#include "drawing/primitives.h"
+#include "primitives/primitives.h"
 #include "stirrups/draw_options.h"
 
 namespace tessaro {

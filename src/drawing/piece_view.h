@@ -6,7 +6,7 @@
 #include <span>
 #include <string>
 
-#include "drawing/primitives.h"
+#include "primitives/primitives.h"
 #include "stirrups/draw_options.h"
 
 namespace tessaro {

@@ -31,7 +31,7 @@ Single CSng(double value);
 // Raises InvalidFloat unless the value is finite; returns it otherwise.
 double CheckFinite(double value);
 
-// a / b; b = 0 raises DivisionByZero (0 / 0 raises Overflow, as the original did).
+// a / b; b = 0 raises DivisionByZero (0 / 0 raises Overflow).
 double Divide(double a, double b);
 
 // Text to number. Blanks around the number are allowed and either '.' or ',' is the

@@ -6,7 +6,7 @@
 
 #include <cstdint>
 
-#include "drawing/primitives.h"
+#include "primitives/primitives.h"
 
 namespace tessaro {
 

@@ -2,7 +2,7 @@
 // overlapping ones) and the rows of tie legs, each drawn in place and as a labelled detail.
 #pragma once
 
-#include "drawing/primitives.h"
+#include "primitives/primitives.h"
 #include "stirrups/draw_options.h"
 
 namespace tessaro {

@@ -2,7 +2,7 @@
 // through the primitives, so each shape is a small table of coordinates.
 #pragma once
 
-#include "drawing/primitives.h"
+#include "primitives/primitives.h"
 
 namespace tessaro {
 

@@ -5,7 +5,7 @@
 
 #include <cstdint>
 
-#include "drawing/primitives.h"
+#include "primitives/primitives.h"
 
 namespace tessaro {
 

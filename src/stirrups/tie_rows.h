@@ -7,7 +7,7 @@
 #include <functional>
 #include <vector>
 
-#include "drawing/primitives.h"
+#include "primitives/primitives.h"
 #include "stirrups/tie_legs.h"
 
 namespace tessaro {

@@ -10,7 +10,7 @@
 
 #include <gtest/gtest.h>
 
-#include "drawing/primitives.h"
+#include "primitives/primitives.h"
 
 namespace tessaro::test {
 

@@ -1,6 +1,6 @@
 // Tests of the entity primitives, the level and dimension annotations and the small
 // numeric utilities that every drawing routine draws with.
-#include "drawing/primitives.h"
+#include "primitives/primitives.h"
 
 #include <gtest/gtest.h>
 
@@ -8,7 +8,7 @@
 #include <tuple>
 #include <utility>
 
-#include "drawing_probe.h"
+#include "drawing/drawing_probe.h"
 
 namespace tessaro {
 namespace {

@@ -1,4 +1,4 @@
-#include "drawing/primitives.h"
+#include "primitives/primitives.h"
 
 #include <cmath>
 #include <string>
