@@ -4,9 +4,11 @@
 #include <QMouseEvent>
 #include <QPainter>
 
-#include "shell/paint_sink.h"
+#include "render/paint_sink.h"
 
 namespace tessaro::shell {
+using render::PaintDrawing;
+using render::QPainterSink;
 namespace {
 
 constexpr std::size_t kHistoryDepth = 100;

@@ -7,14 +7,15 @@
 #include <QPainter>
 #include <QtTest>
 
-#include "shell/aci_colors.h"
+#include "render/aci_colors.h"
 #include "shell/drawing_view.h"
-#include "shell/paint_sink.h"
+#include "render/paint_sink.h"
 #include "shell/pick_tools.h"
 #include "shell/view_state.h"
 
 using namespace tessaro;
 using namespace tessaro::shell;
+using namespace tessaro::render;
 
 namespace {
 

@@ -1,13 +1,12 @@
 // Painting a drawing: the entity walk with layer visibility, and the QPainter output.
-#include "shell/paint_sink.h"
+#include "render/paint_sink.h"
 
 #include <QFontMetricsF>
 #include <cmath>
 
-#include "shell/aci_colors.h"
-#include "shell/shell_state.h"
+#include "render/aci_colors.h"
 
-namespace tessaro::shell {
+namespace tessaro::render {
 namespace {
 
 QRectF BoxOf(const Drawing& drawing, const EntityHeader& e) {
@@ -112,8 +111,8 @@ void QPainterSink::Text(const TextGeometry& text, int aci) {
   const QPointF at = Map(text.position);
   // Texts are drawn at one font size and scaled, so every zoom gives the same shapes.
   painter_.setTransform(QTransform(k, 0, 0, k, at.x(), at.y()));
-  painter_.drawText(QPointF(0, 0), FromUtf8(text.value));
+  painter_.drawText(QPointF(0, 0), QString::fromUtf8(text.value.data(), static_cast<qsizetype>(text.value.size())));
   painter_.resetTransform();
 }
 
-}  // namespace tessaro::shell
+}  // namespace tessaro::render

@@ -1,10 +1,10 @@
 // The ACI palette: a fixed table for the first nine numbers, the hue wheel computed from
 // the index for the rest, so the table cannot drift from the rule it follows.
-#include "shell/aci_colors.h"
+#include "render/aci_colors.h"
 
 #include <array>
 
-namespace tessaro::shell {
+namespace tessaro::render {
 namespace {
 
 constexpr std::array<QRgb, 10> kStandard = {
@@ -43,4 +43,4 @@ QColor AciColor(int aci) {
   return QColor(Qt::black);
 }
 
-}  // namespace tessaro::shell
+}  // namespace tessaro::render

@@ -1,5 +1,6 @@
 // What painting a drawing comes down to: lines, arcs, circles and texts with an ACI colour,
-// in drawing units. The screen paints through QPainterSink; a test can record instead.
+// in drawing units. The screen, image and PDF output paint through QPainterSink; a test can
+// record instead. Needs Qt Gui only, so command-line tools can paint without widgets.
 #pragma once
 
 #include <QPainter>
@@ -9,7 +10,7 @@
 
 #include "platform/drawing.h"
 
-namespace tessaro::shell {
+namespace tessaro::render {
 
 class PaintSink {
 public:
@@ -49,4 +50,4 @@ private:
   double fontCapHeight_;  // cap height of font_ in pixels, to size texts by their height
 };
 
-}  // namespace tessaro::shell
+}  // namespace tessaro::render
