@@ -18,6 +18,7 @@
 #include "platform/drawing.h"
 #include "platform/dxf_file.h"
 #include "platform/errors.h"
+#include "platform/utf8_path.h"
 
 namespace tessaro {
 
@@ -235,7 +236,7 @@ BatchOptions ParseCommandLine(const std::vector<std::string>& args) {
     }
     if (arg.starts_with("-") && arg.size() > 1) inStackList = false;
     if (arg == "--out") {
-      options.outDir = std::filesystem::path(value());
+      options.outDir = PathFromUtf8(value());
     } else if (arg == "--decimal-separator") {
       options.numbers = NumberFormat::WithSeparator(SeparatorOf(value()));
     } else if (const auto flag = std::find_if(std::begin(kFlags), std::end(kFlags),
@@ -247,7 +248,7 @@ BatchOptions ParseCommandLine(const std::vector<std::string>& args) {
     } else if (inStackList) {
       options.stacks.push_back(arg);
     } else if (!haveProject) {
-      options.project = arg;
+      options.project = PathFromUtf8(arg);
       haveProject = true;
     } else {
       throw UsageError("unexpected argument " + arg + " (one PROJECT only)");
@@ -285,12 +286,12 @@ BatchSummary RunBatch(const BatchOptions& options, std::ostream& out) {
       const std::string problem = LoadProblem(result, StackIndexPath(stackFolder, id));
       if (!problem.empty()) {
         std::string line = std::string(kTool) + ": stack " + id + " not written: " + problem;
-        const std::filesystem::path earlier = summary.outDir / ("Pilastrata_" + id + ".dxf");
+        const std::filesystem::path earlier = summary.outDir / PathFromUtf8("Pilastrata_" + id + ".dxf");
         if (std::filesystem::exists(earlier)) line += " (the earlier " + earlier.string() + " was left as it was)";
         writer.Skip(std::move(line));
         continue;
       }
-      job.path = summary.outDir / (*result.drawingName + ".dxf");
+      job.path = summary.outDir / PathFromUtf8(*result.drawingName + ".dxf");
       writer.Submit(std::move(job));
     }
   }

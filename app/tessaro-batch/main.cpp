@@ -5,9 +5,19 @@
 #include <vector>
 
 #include "batch.h"
+#ifdef _WIN32
+#include "platform/windows_console.h"
+#endif
 
-int main(int argc, char** argv) {
-  std::vector<std::string> args(argv + 1, argv + argc);
+int main([[maybe_unused]] int argc, [[maybe_unused]] char** argv) {
+#ifdef _WIN32
+  // Messages are UTF-8; the arguments come from the wide command line, so that a project
+  // folder such as "Progetto Città" arrives whole whatever the ANSI code page.
+  const tessaro::Utf8ConsoleOutput console;
+  const std::vector<std::string> args = tessaro::CommandLineArguments();
+#else
+  const std::vector<std::string> args(argv + 1, argv + argc);
+#endif
   tessaro::BatchOptions options;
   try {
     options = tessaro::ParseCommandLine(args);

@@ -8,6 +8,9 @@
 #include <system_error>
 
 #include "platform/errors.h"
+#ifdef _WIN32
+#include "platform/windows_files.h"
+#endif
 
 namespace tessaro {
 namespace {
@@ -52,9 +55,15 @@ void WriteFileAtomically(const fs::path& path, std::string_view what,
   const fs::path temporary = TemporaryPathFor(path);
   try {
     WriteTemporaryFile(temporary, path, what, produce);
+#ifdef _WIN32
+    // Windows cannot replace a file another program holds open: the reason says so.
+    const std::string refused = ReplaceFileWith(temporary, path);
+    if (!refused.empty()) RaiseWriteError(what, path, refused);
+#else
     std::error_code error;
     fs::rename(temporary, path, error);
     if (error) RaiseWriteError(what, path, error.message());
+#endif
   } catch (...) {
     std::error_code ignored;
     fs::remove(temporary, ignored);

@@ -3,6 +3,9 @@
 #include <algorithm>
 
 #include "platform/errors.h"
+#ifdef _WIN32
+#include "platform/windows_files.h"
+#endif
 
 namespace tessaro {
 
@@ -23,6 +26,10 @@ bool FileNameLess(const std::string& a, const std::string& b) {
 }
 
 std::vector<std::string> ListFileNames(const std::filesystem::path& folder) {
+#ifdef _WIN32
+  // MinGW's directory iterator stops at paths of 260 characters; Windows lists any folder.
+  std::vector<std::string> names = FileNamesIn(folder);
+#else
   std::error_code error;
   std::filesystem::directory_iterator it(folder, error);
   if (error) Raise(ErrorKind::FileNotFound, "cannot list the folder " + folder.string() + ": " + error.message());
@@ -31,6 +38,7 @@ std::vector<std::string> ListFileNames(const std::filesystem::path& folder) {
     std::error_code ignored;
     if (entry.is_regular_file(ignored)) names.push_back(entry.path().filename().string());
   }
+#endif
   std::sort(names.begin(), names.end(), FileNameLess);
   return names;
 }

@@ -6,6 +6,9 @@
 #include <locale>
 
 #include "platform/errors.h"
+#ifdef _WIN32
+#include "platform/windows_locale.h"
+#endif
 
 namespace tessaro {
 
@@ -107,12 +110,17 @@ Single ParseSingle(std::string_view text) { return CSng(ParseDouble(text)); }
 Integer ParseInteger(std::string_view text) { return CInt(ParseDouble(text)); }
 
 NumberFormat NumberFormat::UserLocale() {
+#ifdef _WIN32
+  // MinGW's C++ library has no locale but "C": the separator comes from Windows.
+  return NumberFormat{UserDecimalSeparator().value_or('.')};
+#else
   try {
     const std::locale user("");
     return NumberFormat{std::use_facet<std::numpunct<char>>(user).decimal_point()};
   } catch (const std::exception&) {
     return NumberFormat{};
   }
+#endif
 }
 
 std::string FormatSingle(double value, const NumberFormat& format) {
