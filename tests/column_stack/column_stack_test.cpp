@@ -186,8 +186,9 @@ TEST_F(StackTest, StackFolderFollowsTheLayoutToleratesLetterCaseAndListsStacksIn
   EXPECT_EQ(PieceFilePath(folder_, "X"), folder_ / "Dis" / "X.pxf");
   const fs::path lower = Write("p3.PST", "");
   const fs::path piece = Write(fs::path("DIS") / "pil3_A.PXF", "");
-  EXPECT_EQ(StackIndexPath(folder_, "3"), lower);
-  EXPECT_EQ(PieceFilePath(folder_, "PIL3_a"), piece);
+  // The same file, whatever spelling names it (Windows finds it as asked, in any case).
+  EXPECT_TRUE(fs::equivalent(StackIndexPath(folder_, "3"), lower));
+  EXPECT_TRUE(fs::equivalent(PieceFilePath(folder_, "PIL3_a"), piece));
   for (const char* name : {"Q3.PST", "P12.pst", "readme.txt", "P.pst", "P10.pst", "P1.pst.bak", "P7.Pst"}) {
     Write(name, "");
   }

@@ -62,18 +62,37 @@ private:
   HANDLE handle_;
 };
 
+// Removes a folder with everything in it at any depth (std::filesystem::remove_all reads
+// folders through the C runtime, which stops at 260 characters).
+void RemoveTree(const std::wstring& folder) {
+  WIN32_FIND_DATAW entry;
+  const HANDLE find = FindFirstFileW((folder + L"\\*").c_str(), &entry);
+  if (find != INVALID_HANDLE_VALUE) {
+    do {
+      const std::wstring name = entry.cFileName;
+      if (name == L"." || name == L"..") continue;
+      const std::wstring path = folder + L"\\" + name;
+      if ((entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
+        RemoveTree(path);
+      } else {
+        SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+        DeleteFileW(path.c_str());
+      }
+    } while (FindNextFileW(find, &entry));
+    FindClose(find);
+  }
+  RemoveDirectoryW(folder.c_str());
+}
+
 class WindowsTest : public ::testing::Test {
 protected:
   void SetUp() override {
     const auto* test = ::testing::UnitTest::GetInstance()->current_test_info();
     folder_ = fs::temp_directory_path() / PathFromUtf8(std::string("tessaro ") + test->name() + " \xC3\x98");
-    fs::remove_all(folder_);
+    RemoveTree(ExtendedLengthPath(folder_));
     fs::create_directories(folder_);
   }
-  void TearDown() override {
-    std::error_code ignored;
-    fs::remove_all(folder_, ignored);
-  }
+  void TearDown() override { RemoveTree(ExtendedLengthPath(folder_)); }
   fs::path folder_;
 };
 
