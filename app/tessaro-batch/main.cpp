@@ -11,8 +11,9 @@
 
 int main([[maybe_unused]] int argc, [[maybe_unused]] char** argv) {
 #ifdef _WIN32
-  // Messages are UTF-8; the arguments come from the wide command line, so that a project
-  // folder such as "Progetto Città" arrives whole whatever the ANSI code page.
+  // The arguments come from the wide command line, so that a project folder such as
+  // "Progetto Città" arrives whole whatever the ANSI code page; messages are UTF-8, and a
+  // console shows them as such.
   const tessaro::Utf8ConsoleOutput console;
   const std::vector<std::string> args = tessaro::CommandLineArguments();
 #else

@@ -6,8 +6,11 @@
 #include <windows.h>
 #include <shellapi.h>
 
+#include <algorithm>
 #include <climits>
+#include <iostream>
 #include <memory>
+#include <utility>
 
 namespace tessaro {
 
@@ -51,17 +54,73 @@ std::vector<std::string> SplitCommandLine(std::wstring_view commandLine) {
 
 std::vector<std::string> CommandLineArguments() { return ArgumentsAfterProgramName(GetCommandLineW()); }
 
+namespace {
+
+// The length of `text` less an unfinished UTF-8 sequence at its end.
+std::size_t WholeCharacters(std::string_view text) {
+  const std::size_t size = text.size();
+  for (std::size_t back = 1; back <= 3 && back <= size; ++back) {
+    const auto byte = static_cast<unsigned char>(text[size - back]);
+    if ((byte & 0xC0) == 0x80) continue;  // a continuation byte: look further back
+    const std::size_t length = byte >= 0xF0 ? 4 : byte >= 0xE0 ? 3 : byte >= 0xC0 ? 2 : 1;
+    return length > back ? size - back : size;
+  }
+  return size;
+}
+
+}  // namespace
+
+Utf16LineBuffer::int_type Utf16LineBuffer::overflow(int_type c) {
+  if (traits_type::eq_int_type(c, traits_type::eof())) return traits_type::not_eof(c);
+  pending_.push_back(traits_type::to_char_type(c));
+  if (c == '\n') Flush();
+  return c;
+}
+
+std::streamsize Utf16LineBuffer::xsputn(const char* text, std::streamsize count) {
+  const std::string_view added(text, static_cast<std::size_t>(count));
+  pending_.append(added);
+  if (added.find('\n') != std::string_view::npos) Flush();
+  return count;
+}
+
+int Utf16LineBuffer::sync() {
+  Flush();
+  return 0;
+}
+
+void Utf16LineBuffer::Flush() {
+  const std::size_t whole = WholeCharacters(pending_);
+  if (whole == 0) return;
+  sink_(WideFromUtf8(std::string_view(pending_).substr(0, whole)));
+  pending_.erase(0, whole);
+}
+
 Utf8ConsoleOutput::Utf8ConsoleOutput() {
-  DWORD mode = 0;
-  const bool console = GetConsoleMode(GetStdHandle(STD_OUTPUT_HANDLE), &mode) ||
-                       GetConsoleMode(GetStdHandle(STD_ERROR_HANDLE), &mode);
-  if (!console) return;
-  const UINT earlier = GetConsoleOutputCP();
-  if (earlier != CP_UTF8 && SetConsoleOutputCP(CP_UTF8)) earlierCodePage_ = earlier;
+  for (const auto& [stream, id] : {std::pair<std::ostream*, DWORD>{&std::cout, STD_OUTPUT_HANDLE},
+                                   std::pair<std::ostream*, DWORD>{&std::cerr, STD_ERROR_HANDLE}}) {
+    const HANDLE console = GetStdHandle(id);
+    DWORD mode = 0;
+    if (console == nullptr || console == INVALID_HANDLE_VALUE || !GetConsoleMode(console, &mode)) continue;
+    stream->flush();
+    auto buffer = std::make_unique<Utf16LineBuffer>([console](std::wstring_view text) {
+      while (!text.empty()) {
+        DWORD written = 0;
+        const auto chunk = static_cast<DWORD>(std::min<std::size_t>(text.size(), 16384));
+        if (!WriteConsoleW(console, text.data(), chunk, &written, nullptr) || written == 0) return;
+        text.remove_prefix(written);
+      }
+    });
+    std::streambuf* earlier = stream->rdbuf(buffer.get());
+    redirects_.push_back({stream, earlier, std::move(buffer)});
+  }
 }
 
 Utf8ConsoleOutput::~Utf8ConsoleOutput() {
-  if (earlierCodePage_ != 0) SetConsoleOutputCP(earlierCodePage_);
+  for (Redirect& redirect : redirects_) {
+    redirect.stream->flush();
+    redirect.stream->rdbuf(redirect.earlier);
+  }
 }
 
 }  // namespace tessaro

@@ -121,6 +121,39 @@ TEST(Utf8Path, NamesTheSameFileAsTheWideName) {
   }
 }
 
+// Console output: UTF-8 handed on as UTF-16 at line ends and flushes, never a character cut
+// in two, however the writes split it.
+TEST(Utf16LineBuffer, HandsOnWholeCharactersAtLineEndsAndFlushes) {
+  const struct {
+    const char* name;
+    std::vector<std::string> writes;  // "|" flushes
+    std::vector<std::wstring> handed;
+  } rows[] = {
+      {"a line", {"stack 2 of 3: 2\n"}, {L"stack 2 of 3: 2\n"}},
+      {"pieces up to the line end", {"Progetto ", "Citt\xC3\xA0", "\n"}, {L"Progetto Citt\u00E0\n"}},
+      {"a flush inside a character", {"4\xC3", "|", "\x98" "16\n"}, {L"4", L"\u00D816\n"}},
+      {"three-byte character cut twice", {"\xE2", "|", "\x82", "|", "\xAC\n"}, {L"\u20AC\n"}},
+      {"two lines in one write", {"a\nb\n"}, {L"a\nb\n"}},
+      {"flush without anything", {"|"}, {}},
+  };
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.name);
+    std::vector<std::wstring> handed;
+    {
+      Utf16LineBuffer buffer([&](std::wstring_view text) { handed.emplace_back(text); });
+      std::ostream out(&buffer);
+      for (const std::string& write : row.writes) {
+        if (write == "|") {
+          out.flush();
+        } else {
+          out << write;
+        }
+      }
+    }
+    EXPECT_EQ(handed, row.handed);
+  }
+}
+
 // A DXF held open without delete sharing cannot be replaced: the error says so, the file
 // keeps its content and no temporary file is left beside it. A read-only file is named as such.
 TEST_F(WindowsTest, AFileThatCannotBeReplacedIsLeftAsItWasWithTheReason) {
