@@ -1,4 +1,4 @@
-// Wide command line and console code page through the Win32 API (shell32, kernel32).
+// The wide command line and console output through the Win32 API (shell32, kernel32).
 #include "platform/windows_console.h"
 
 #ifdef _WIN32
