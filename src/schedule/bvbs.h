@@ -34,7 +34,7 @@ std::string BvbsFileName(std::string_view stackId);
 int BvbsChecksum(std::string_view recordUpToC);
 
 // One record without its line end; nullopt for a row the format cannot carry (a hoop) and
-// for one with nothing to bend (a tie row whose legs found no bar).
+// for one with nothing to bend (a tie row whose legs found no bar, a length not above 0).
 std::optional<std::string> BvbsRecord(const ScheduleRow& row, std::string_view drawing, const BvbsOptions& options);
 // Every record of the stack, each ended by CR LF; the drawing is "Pilastrata_<id>".
 std::string BvbsText(const StackSchedule& schedule, const BvbsOptions& options);
