@@ -177,7 +177,9 @@ private:
   void WriteSchedule(const WriteJob& job) {
     const std::filesystem::path folder = job.path.parent_path();
     try {
-      if (files_.csv) WriteScheduleCsv(folder / PathFromUtf8(ScheduleCsvName(job.stackId)), *job.schedule, files_.numbers);
+      if (files_.csv) {
+        WriteScheduleCsv(folder / PathFromUtf8(ScheduleCsvName(job.stackId)), *job.schedule, files_.numbers);
+      }
       if (files_.bvbs) WriteBvbs(folder / PathFromUtf8(BvbsFileName(job.stackId)), *job.schedule, files_.bvbsOptions);
     } catch (const RuntimeError& error) {
       std::string problem = std::string(kTool) + ": stack " + job.stackId + ": schedule not written: " + error.what();
