@@ -282,8 +282,8 @@ void AppendSpline(std::vector<Point2d>& out, const SplineGeometry& s) {
 
 class Flattener {
 public:
-  explicit Flattener(const Drawing& drawing)
-      : drawing_(drawing), layers_(drawing.Layers()), onStack_(drawing.Blocks().size(), 0) {
+  Flattener(const Drawing& drawing, std::size_t maxShapes)
+      : drawing_(drawing), layers_(drawing.Layers()), onStack_(drawing.Blocks().size(), 0), maxShapes_(maxShapes) {
     layerZero_ = drawing.FindLayer("0");
     if (const auto box = drawing.ComputeExtents()) {
       center_ = {(box->min.x + box->max.x) / 2, (box->min.y + box->max.y) / 2};
@@ -309,7 +309,7 @@ private:
   };
 
   bool Full() {
-    if (!stopped_ && (list_.Shapes().size() >= kMaxFlattenedShapes || visits_ >= kMaxVisits)) stopped_ = true;
+    if (!stopped_ && (list_.Shapes().size() >= maxShapes_ || visits_ >= kMaxVisits)) stopped_ = true;
     return stopped_;
   }
 
@@ -696,6 +696,7 @@ private:
   const std::vector<Layer>& layers_;
   std::optional<LayerIndex> layerZero_;
   std::vector<std::uint8_t> onStack_;
+  std::size_t maxShapes_;
   DisplayList list_;
   std::vector<Point2d> points_;
   std::size_t visits_ = 0;
@@ -706,7 +707,9 @@ private:
 
 }  // namespace
 
-DisplayList FlattenDrawing(const Drawing& drawing) { return Flattener(drawing).Run(); }
+DisplayList FlattenDrawing(const Drawing& drawing, std::size_t maxShapes) {
+  return Flattener(drawing, maxShapes).Run();
+}
 
 
 }  // namespace tessaro
