@@ -387,6 +387,7 @@ private:
     double s = start * kPi / 180, e = end * kPi / 180;
     if (whole) s = 0, e = 2 * kPi;
     AppendEllipse(points_, center, {radius, 0}, 1.0, s, e);
+    if (whole && points_.size() > 1) points_.pop_back();  // closed: the first point again
     MapPoints(m);
     AddPoints(layer, color, whole, false);
   }
@@ -499,9 +500,10 @@ private:
       if (points_.empty()) continue;
       MapPoints(ctx.m);
       if (h.solid) {
+        const bool first = all.empty();
         all.insert(all.end(), points_.begin(), points_.end());
-        all.push_back(points_.front());
-        if (!all.empty() && all.size() != points_.size() + 1) all.push_back(all.front());
+        if (!(points_.back() == points_.front())) all.push_back(points_.front());
+        if (!first) all.push_back(all.front());
       } else {
         AddPoints(layer, color, true, false);
       }
