@@ -252,7 +252,10 @@ public:
       Collect(groups_, next);
       std::string_view section;
       for (const DxfGroup& g : groups_) {
-        if (g.code == 2) section = TrimValue(g.text);
+        if (g.code == 2) {
+          section = TrimValue(g.text);
+          break;  // the header's variables have code 2 groups too
+        }
       }
       if (section == "HEADER") {
         ReadHeader();  // its variables came with the section's name: no group 0 inside
