@@ -258,6 +258,7 @@ public:
         break;
       }
       case EntityType::Text: WriteText(writer, drawing.Text(entity), entity); break;
+      default: break;  // the types read from other programs' files are not written yet
     }
   }
 
