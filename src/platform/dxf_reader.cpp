@@ -13,6 +13,7 @@
 #include <utility>
 #include <vector>
 
+#include "platform/dxf_code_pages.h"
 #include "platform/dxf_text.h"
 #include "platform/dxf_tokenizer.h"
 #include "platform/encoding.h"
@@ -62,8 +63,8 @@ char32_t Cp1252CodePoint(unsigned char byte) {
   return cp;
 }
 
-// \U+XXXX and the %% control codes, in text already UTF-8.
-std::string TranslateCodes(std::string_view text) {
+// \U+XXXX and the %% control codes, in text already UTF-8; %%nnn is a byte of the code page.
+std::string TranslateCodes(std::string_view text, const char16_t* codePage) {
   std::string out;
   out.reserve(text.size());
   for (std::size_t i = 0; i < text.size();) {
@@ -97,7 +98,7 @@ std::string TranslateCodes(std::string_view text) {
           std::isdigit(static_cast<unsigned char>(text[i + 3])) && std::isdigit(static_cast<unsigned char>(text[i + 4]))) {
         const int code = (text[i + 2] - '0') * 100 + (text[i + 3] - '0') * 10 + (text[i + 4] - '0');
         if (code > 0 && code < 256) {
-          cp = Cp1252CodePoint(static_cast<unsigned char>(code));
+          cp = codePage != nullptr && code >= 0x80 ? codePage[code - 0x80] : Cp1252CodePoint(static_cast<unsigned char>(code));
           length = 5;
         }
       }
@@ -114,7 +115,7 @@ std::string TranslateCodes(std::string_view text) {
 
 }  // namespace
 
-std::string DecodeDxfValue(std::string_view bytes, bool utf8) {
+std::string DecodeDxfValue(std::string_view bytes, bool utf8, const char16_t* codePage) {
   bool plain = true;
   for (const char c : bytes) {
     if (static_cast<unsigned char>(c) >= 0x80 || c == '%' || c == '\\') {
@@ -123,8 +124,15 @@ std::string DecodeDxfValue(std::string_view bytes, bool utf8) {
     }
   }
   if (plain) return std::string(bytes);
-  const std::string text = utf8 && IsValidUtf8(bytes) ? std::string(bytes) : Cp1252ToUtf8(bytes);
-  return TranslateCodes(text);
+  if (utf8 && IsValidUtf8(bytes)) return TranslateCodes(bytes, nullptr);
+  if (codePage == nullptr) return TranslateCodes(Cp1252ToUtf8(bytes), nullptr);
+  std::string text;
+  text.reserve(bytes.size() * 2);
+  for (const char c : bytes) {
+    const auto byte = static_cast<unsigned char>(c);
+    AppendUtf8(text, byte < 0x80 ? char32_t{byte} : char32_t{codePage[byte - 0x80]});
+  }
+  return TranslateCodes(text, codePage);
 }
 
 namespace {
@@ -279,7 +287,7 @@ private:
     if (!tok_.Collect(out, next)) tok_.Fail("it is cut short (no EOF at the end)");
   }
 
-  std::string Decode(std::string_view bytes) const { return DecodeDxfValue(bytes, utf8_); }
+  std::string Decode(std::string_view bytes) const { return DecodeDxfValue(bytes, utf8_, codePageTable_); }
 
   double Real(const DxfGroup& g) const { return tok_.Real(g); }
   int Int(const DxfGroup& g) const { return tok_.Int(g); }
@@ -298,6 +306,7 @@ private:
       }
     }
     utf8_ = DxfEncodingOf(report_.version, codePage_) == DxfTextEncoding::Utf8;
+    codePageTable_ = utf8_ ? nullptr : DxfCodePageTable(codePage_);
   }
 
   void ReadTables(DxfGroup& next) {
@@ -1189,6 +1198,7 @@ private:
   std::vector<PolylineVertex> vertices_;
   std::string codePage_;
   bool utf8_ = false;
+  const char16_t* codePageTable_ = nullptr;  // a code page other than Windows-1252
   Space space_ = Space::Model;
   std::string key_;
   std::unordered_map<std::string, LayerIndex> layerByRaw_;

@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <cstring>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "platform/dxf_reader.h"
@@ -343,6 +344,15 @@ TEST(DxfReader, ReadsEveryLineEndLongLinesAndTheHeader) {
                           "  0\nEOF\n\n")
                          .drawing),
             "POINT 0 256: 1.25,2\n");
+  // Other Windows code pages of older files: Cyrillic, Central European.
+  for (const auto& [page, bytes, text] : {std::tuple{"ANSI_1251", "\xCF\xE8\xEB", "\xD0\x9F\xD0\xB8\xD0\xBB"},
+                                          std::tuple{"ANSI_1250", "\xB3\xF3" "d\xBF", "\xC5\x82\xC3\xB3" "d\xC5\xBC"},
+                                          std::tuple{"ANSI_1252", "\xE8", "\xC3\xA8"}}) {
+    const Groups coded = File({{0, "TEXT"}, {40, "1"}, {1, bytes}},
+                              {{0, "SECTION"}, {2, "HEADER"}, {9, "$ACADVER"}, {1, "AC1015"}, {9, "$DWGCODEPAGE"},
+                               {3, page}, {0, "ENDSEC"}});
+    EXPECT_EQ(Describe(Read(Ascii(coded)).drawing), "TEXT 0 256: [" + std::string(text) + "] 0,0 h1 rot0\n") << page;
+  }
   // From R2007 on, texts are UTF-8 whatever the code page.
   const Groups utf8 = File({{0, "TEXT"}, {40, "1"}, {1, "\xE2\x88\x85 \xC3\x98"}},
                            {{0, "SECTION"}, {2, "HEADER"}, {9, "$ACADVER"}, {1, "AC1032"}, {0, "ENDSEC"}});
