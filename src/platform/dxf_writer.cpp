@@ -1,9 +1,6 @@
-// Writes a drawing as ASCII DXF R2000: the header, tables and objects through dxflib's
-// writers and our own buffering DL_WriterA, the entity records, nearly all of the file,
-// with our own code that gives the same bytes; numbers in their shortest round-trip text.
+// Writes a drawing as ASCII DXF R2000: header, tables, blocks, entities and objects, with
+// handles and subclass markers; numbers in their shortest round-trip text.
 #include "platform/dxf_writer.h"
-
-#include <dl_dxf.h>
 
 #include <algorithm>
 #include <charconv>
@@ -22,16 +19,30 @@ namespace tessaro {
 
 namespace {
 
-// Handles that dxflib gives its fixed records, and those of our OBJECTS section.
-constexpr int kBlockRecordTableHandle = 0x1;
-constexpr int kDimStyleTableHandle = 0xA;
-constexpr int kStandardDimStyleHandle = 0x27;
-constexpr int kPaperSpaceRecordHandle = 0x1B;
-constexpr int kModelSpaceRecordHandle = 0x1F;
-constexpr int kRootDictionaryHandle = 0xC;
-constexpr int kGroupDictionaryHandle = 0xD;
-constexpr int kPlotStyleDictionaryHandle = 0xE;
-constexpr int kPlotStylePlaceholderHandle = 0xF;  // the "390 F" that dxflib writes for every layer
+// Handles of the fixed records; the others are numbered from kFirstFreeHandle in the
+// order they are written.
+constexpr std::uint32_t kFirstFreeHandle = 0x30;
+constexpr std::uint32_t kBlockRecordTableHandle = 0x1;
+constexpr std::uint32_t kLayerTableHandle = 0x2;
+constexpr std::uint32_t kStyleTableHandle = 0x3;
+constexpr std::uint32_t kLinetypeTableHandle = 0x5;
+constexpr std::uint32_t kViewTableHandle = 0x6;
+constexpr std::uint32_t kUcsTableHandle = 0x7;
+constexpr std::uint32_t kViewportTableHandle = 0x8;
+constexpr std::uint32_t kAppidTableHandle = 0x9;
+constexpr std::uint32_t kDimStyleTableHandle = 0xA;
+constexpr std::uint32_t kRootDictionaryHandle = 0xC;
+constexpr std::uint32_t kGroupDictionaryHandle = 0xD;
+constexpr std::uint32_t kPlotStyleDictionaryHandle = 0xE;
+constexpr std::uint32_t kPlotStylePlaceholderHandle = 0xF;  // the plot style every layer names
+constexpr std::uint32_t kLayerZeroHandle = 0x10;
+constexpr std::uint32_t kAcadAppidHandle = 0x12;
+constexpr std::uint32_t kFirstLinetypeHandle = 0x14;          // BYBLOCK, BYLAYER, CONTINUOUS
+constexpr std::uint32_t kPaperSpaceRecordHandle = 0x1B;
+constexpr std::uint32_t kPaperSpaceBlockHandle = 0x1C;         // and its ENDBLK, 0x1D
+constexpr std::uint32_t kModelSpaceRecordHandle = 0x1F;
+constexpr std::uint32_t kModelSpaceBlockHandle = 0x20;         // and its ENDBLK, 0x21
+constexpr std::uint32_t kStandardDimStyleHandle = 0x27;
 
 constexpr int kLayerColor = 7;             // white/black, negative when the layer is off
 constexpr int kLineweightDefault = -3;     // group 370 of a layer
@@ -55,10 +66,9 @@ std::size_t BlockBytesFor(const Drawing& drawing) {
 constexpr std::size_t kRealRoom = 64;
 char* PutDxfReal(char* out, double value);
 
-// An upper-case hexadecimal handle, as dxflib's handle() passes it (an int) to dxfHex.
-char* PutHex(char* out, unsigned long handle) {
+// An upper-case hexadecimal handle.
+char* PutHex(char* out, std::uint32_t value) {
   static constexpr char kDigits[] = "0123456789ABCDEF";
-  auto value = static_cast<std::uint32_t>(static_cast<int>(handle));
   char digits[8];
   char* start = digits + sizeof digits;
   do {
@@ -82,60 +92,90 @@ void RequireFinite(int gc, double value) {
   }
 }
 
-// dxflib's write functions take a DL_WriterA, whose constructor opens a file by name. We
-// give it no name, so that file stays closed, and route every value into our block, which
-// goes to the sink whenever it is full: the stock writer flushes after each value and
-// prints 16 decimals, which is twenty times slower and writes 12.7 as 12.6999999999999993.
-// The entity records, nearly all of the file, bypass the value-by-value calls: they are
-// written straight into the block through Room and Advance.
-class BufferedDxfWriter final : public DL_WriterA {
+// The groups of the file (a code right-aligned in three columns, as CAD programs write it,
+// then the value, each on its line) gathered in a block that goes to the sink whenever it
+// is full: handing on each value by itself made writing many times slower. Records that
+// are written often go straight into the block through Room and Advance.
+class GroupWriter {
 public:
-  explicit BufferedDxfWriter(std::size_t blockBytes) : DL_WriterA("", DL_VERSION_2000), block_(blockBytes) {}
+  explicit GroupWriter(std::size_t blockBytes) : block_(blockBytes) {}
 
   // Hands on what is buffered, then sends the text that follows to `sink`.
   void SendTo(const DxfBlockSink* sink) {
     Flush();
     sink_ = sink;
   }
-  void Flush() const {
+  void Flush() {
     if (used_ > 0) (*sink_)(std::string_view(block_.data(), used_));
     used_ = 0;
   }
 
   // Where the next `bytes` bytes at most go; Advance then tells where they ended.
-  char* Room(std::size_t bytes) const {
+  char* Room(std::size_t bytes) {
     if (used_ + bytes > block_.size()) {
       Flush();
       if (bytes > block_.size()) block_.resize(bytes);
     }
     return block_.data() + used_;
   }
-  void Advance(const char* end) const { used_ = static_cast<std::size_t>(end - block_.data()); }
+  void Advance(const char* end) { used_ = static_cast<std::size_t>(end - block_.data()); }
 
-  // The handle dxflib's handle() would write next, which it then counts as taken.
-  unsigned long TakeHandle() { return m_handle++; }
+  std::uint32_t TakeHandle() { return nextHandle_++; }
+  std::uint32_t NextHandle() const { return nextHandle_; }
 
-  void dxfReal(int gc, double value) const override {
+  void String(int gc, std::string_view value) { Put(gc, value); }
+  void Int(int gc, long long value) {
+    char digits[24];
+    Put(gc, std::string_view(digits, static_cast<std::size_t>(std::to_chars(digits, digits + sizeof digits, value).ptr - digits)));
+  }
+  void Real(int gc, double value) {
     RequireFinite(gc, value);
     char digits[kRealRoom];
     Put(gc, std::string_view(digits, static_cast<std::size_t>(PutDxfReal(digits, value) - digits)));
   }
-  void dxfInt(int gc, int value) const override {
-    char digits[16];
-    const auto end = std::to_chars(digits, digits + sizeof digits, value).ptr;
-    Put(gc, std::string_view(digits, static_cast<std::size_t>(end - digits)));
+  void Hex(int gc, std::uint32_t handle) {
+    char digits[8];
+    Put(gc, std::string_view(digits, static_cast<std::size_t>(PutHex(digits, handle) - digits)));
   }
-  void dxfHex(int gc, int value) const override {
-    char digits[16];
-    Put(gc, std::string_view(digits, static_cast<std::size_t>(PutHex(digits, static_cast<unsigned>(value)) - digits)));
+  // A new handle under group 5; returns it.
+  std::uint32_t Handle() {
+    const std::uint32_t handle = TakeHandle();
+    Hex(5, handle);
+    return handle;
   }
-  void dxfString(int gc, const char* value) const override { Put(gc, value); }
-  void dxfString(int gc, const std::string& value) const override { Put(gc, value); }
+  // x, y and z = 0 under gc, gc + 10 and gc + 20.
+  void Point(int gc, double x, double y) {
+    Real(gc, x);
+    Real(gc + 10, y);
+    Real(gc + 20, 0.0);
+  }
+  void Subclass(std::string_view name) { Put(100, name); }
+
+  // Group 0 of a table, its handle, marker and count; EndTable closes it.
+  void Table(std::string_view name, std::uint32_t handle, std::size_t count) {
+    String(0, "TABLE");
+    String(2, name);
+    Hex(5, handle);
+    Subclass("AcDbSymbolTable");
+    Int(70, static_cast<long long>(count));
+  }
+  void EndTable() { String(0, "ENDTAB"); }
+  // Group 0 of a table record, its handle (a new one when 0) and its two subclass markers.
+  void TableRecord(std::string_view type, std::uint32_t handle, std::string_view subclass) {
+    String(0, type);
+    if (handle == 0) Handle();
+    else Hex(5, handle);
+    Subclass("AcDbSymbolTableRecord");
+    Subclass(subclass);
+  }
+  void Section(std::string_view name) {
+    String(0, "SECTION");
+    String(2, name);
+  }
+  void EndSection() { String(0, "ENDSEC"); }
 
 private:
-  // A group code right-aligned in three columns, as CAD programs write it, then the value,
-  // each on its line.
-  void Put(int gc, std::string_view value) const {
+  void Put(int gc, std::string_view value) {
     constexpr std::size_t kCodeRoom = 16;  // padding, the digits of a group code, two line ends
     char* p = Room(kCodeRoom + value.size());
     char digits[8];
@@ -148,10 +188,16 @@ private:
     Advance(p);
   }
 
-  mutable std::vector<char> block_;
-  mutable std::size_t used_ = 0;
+  std::vector<char> block_;
+  std::size_t used_ = 0;
   const DxfBlockSink* sink_ = nullptr;
+  std::uint32_t nextHandle_ = kFirstFreeHandle;
 };
+
+bool EqualsNoCase(std::string_view a, std::string_view b) {
+  const auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; };
+  return std::equal(a.begin(), a.end(), b.begin(), b.end(), [&](char x, char y) { return lower(x) == lower(y); });
+}
 
 // Text styles: STANDARD and Arial always, then any other style a text names.
 std::vector<std::string> StyleNames(const Drawing& drawing) {
@@ -215,11 +261,10 @@ std::string_view DxfTextOf(const std::string& utf8, std::string& encoded) {
   return encoded;
 }
 
-// The LINE, CIRCLE, ARC and TEXT records, byte for byte as dxflib's writeLine, writeCircle,
-// writeArc and writeText write them with the attributes we give (layer, colour, lineweight
-// BYLAYER, linetype scale 1, linetype BYLAYER, no elevation, no angle), but straight into
-// the block: through dxflib each record takes some twenty virtual calls and as many
-// strings, which made the text of a drawing five times slower than writing it.
+// The LINE, CIRCLE, ARC and TEXT records (layer, colour, lineweight BYLAYER, linetype
+// scale 1, linetype BYLAYER, no elevation, no angle), straight into the block: they are
+// nearly all of a piece drawing, and a call and a string per value made the text of a
+// drawing several times slower than writing it.
 class EntityRecords {
 public:
   explicit EntityRecords(const std::vector<std::string>& layerNames) {
@@ -227,7 +272,7 @@ public:
     for (const auto& name : layerNames) layerParts_.push_back("100\nAcDbEntity\n  8\n" + name + "\n 62\n");
   }
 
-  void Write(BufferedDxfWriter& writer, const Drawing& drawing, const EntityHeader& entity) const {
+  void Write(GroupWriter& writer, const Drawing& drawing, const EntityHeader& entity) const {
     switch (entity.type) {
       case EntityType::Line: {
         const auto& g = drawing.Line(entity);
@@ -265,7 +310,7 @@ private:
   static constexpr std::size_t kFixedRoom = 512;  // every record's fixed text, with room to spare
   static constexpr std::size_t kRealsRoom = 6 * kRealRoom;
 
-  // The same check, in the same order, as dxflib's calls of dxfReal would make.
+  // The check GroupWriter::Real makes, in the order the values are written.
   static void Finite(std::initializer_list<double> values, std::initializer_list<int> codes) {
     const int* gc = codes.begin();
     for (double value : values) RequireFinite(*gc++, value);
@@ -273,7 +318,7 @@ private:
 
   // Entity type and handle, attributes and the first subclass marker; `extra` is the room
   // the record's texts take beyond its fixed text and numbers.
-  char* Head(BufferedDxfWriter& writer, const EntityHeader& entity, std::string_view type,
+  char* Head(GroupWriter& writer, const EntityHeader& entity, std::string_view type,
              std::string_view subclass, std::size_t extra) const {
     const std::string& layer = layerParts_[entity.layer];
     char* p = writer.Room(kFixedRoom + kRealsRoom + layer.size() + extra);
@@ -301,7 +346,7 @@ private:
   }
 
   // Left-aligned on the baseline: no justification, so the second point is unused (0, 0).
-  void WriteText(BufferedDxfWriter& writer, const TextGeometry& g, const EntityHeader& entity) const {
+  void WriteText(GroupWriter& writer, const TextGeometry& g, const EntityHeader& entity) const {
     Finite({g.position.x, g.position.y, g.height}, {10, 20, 40});
     const std::string_view value = DxfTextOf(g.value, encodedValue_);
     const std::string_view style = g.style.empty() ? kArialStyle : DxfTextOf(g.style, encodedStyle_);
@@ -323,74 +368,103 @@ private:
 class DxfDocumentWriter {
 public:
   DxfDocumentWriter(const Drawing& drawing, const DxfBlockSink& sink)
-      : drawing_(drawing), sink_(sink), writer_(BlockBytesFor(drawing)), layerNames_(EncodedLayerNames(drawing)) {}
+      : drawing_(drawing), sink_(sink), out_(BlockBytesFor(drawing)), layerNames_(EncodedLayerNames(drawing)) {}
 
   void Write() {
     // $HANDSEED goes in the header but depends on the handles the tables take: write the
     // tables aside first, then the header, then the tables and entities in file order.
     std::string tables;
     const DxfBlockSink toTables = [&tables](std::string_view block) { tables.append(block); };
-    writer_.SendTo(&toTables);
+    out_.SendTo(&toTables);
     WriteTables();
     WriteBlocks();
-    const unsigned long firstEntityHandle = writer_.getNextHandle();
-    const unsigned long handleSeed = firstEntityHandle + drawing_.EntityCount();
+    const std::uint32_t handleSeed = out_.NextHandle() + static_cast<std::uint32_t>(drawing_.EntityCount());
 
-    writer_.SendTo(&sink_);
+    out_.SendTo(&sink_);
     WriteHeader(handleSeed);
-    writer_.Flush();
+    out_.Flush();
     sink_(tables);
     WriteEntities();
     WriteObjects();
-    writer_.dxfEOF();
-    writer_.Flush();
-    if (writer_.getNextHandle() != handleSeed) throw std::logic_error("DXF handle count out of step");
+    out_.String(0, "EOF");
+    out_.Flush();
+    if (out_.NextHandle() != handleSeed) throw std::logic_error("DXF handle count out of step");
   }
 
 private:
-  void WriteHeader(unsigned long handleSeed) {
-    writer_.sectionHeader();
-    writer_.dxfString(9, "$ACADVER");
-    writer_.dxfString(1, "AC1015");
-    writer_.dxfString(9, "$DWGCODEPAGE");
-    writer_.dxfString(3, "ANSI_1252");
-    writer_.dxfString(9, "$INSUNITS");
-    writer_.dxfInt(70, kInsunitsCentimetres);
+  void WriteHeader(std::uint32_t handleSeed) {
+    out_.Section("HEADER");
+    out_.String(9, "$ACADVER");
+    out_.String(1, "AC1015");
+    out_.String(9, "$DWGCODEPAGE");
+    out_.String(3, "ANSI_1252");
+    out_.String(9, "$INSUNITS");
+    out_.Int(70, kInsunitsCentimetres);
     const Extents box = drawing_.ComputeExtents().value_or(Extents{});
-    writer_.dxfString(9, "$EXTMIN");
-    writer_.coord(10, box.min.x, box.min.y);
-    writer_.dxfString(9, "$EXTMAX");
-    writer_.coord(10, box.max.x, box.max.y);
-    writer_.dxfString(9, "$HANDSEED");
-    writer_.dxfHex(5, static_cast<int>(handleSeed));
-    writer_.sectionEnd();
-    writer_.section("CLASSES");
-    writer_.sectionEnd();
+    out_.String(9, "$EXTMIN");
+    out_.Point(10, box.min.x, box.min.y);
+    out_.String(9, "$EXTMAX");
+    out_.Point(10, box.max.x, box.max.y);
+    out_.String(9, "$HANDSEED");
+    out_.Hex(5, handleSeed);
+    out_.EndSection();
+    out_.Section("CLASSES");
+    out_.EndSection();
   }
 
   void WriteTables() {
-    writer_.sectionTables();
-    dxf_.writeVPort(writer_);
+    out_.Section("TABLES");
+    WriteViewports();
     WriteLinetypes();
     WriteLayers();
     WriteStyles();
-    dxf_.writeView(writer_);
-    dxf_.writeUcs(writer_);
-    writer_.tableAppid(1);
-    dxf_.writeAppid(writer_, "ACAD");
-    writer_.tableEnd();
+    out_.Table("VIEW", kViewTableHandle, 0);
+    out_.EndTable();
+    out_.Table("UCS", kUcsTableHandle, 0);
+    out_.EndTable();
+    out_.Table("APPID", kAppidTableHandle, 1);
+    out_.TableRecord("APPID", kAcadAppidHandle, "AcDbRegAppTableRecord");
+    out_.String(2, "ACAD");
+    out_.Int(70, 0);
+    out_.EndTable();
     WriteDimStyles();
     WriteBlockRecords();
-    writer_.sectionEnd();
+    out_.EndSection();
+  }
+
+  // The active viewport of an A4 sheet (297 x 210 mm) at its centre.
+  void WriteViewports() {
+    out_.Table("VPORT", kViewportTableHandle, 1);
+    out_.TableRecord("VPORT", 0, "AcDbViewportTableRecord");
+    out_.String(2, "*Active");
+    out_.Int(70, 0);
+    static constexpr std::pair<int, std::string_view> kGroups[] = {
+        {10, "0"},  {20, "0"},   {11, "1"},   {21, "1"},   {12, "286.3055555555555"}, {22, "148.5"},
+        {13, "0"},  {23, "0"},   {14, "10"},  {24, "10"},  {15, "10"},  {25, "10"},  {16, "0"},  {26, "0"},
+        {36, "1"},  {17, "0"},   {27, "0"},   {37, "0"},   {40, "297"}, {41, "1.92798353909465"},
+        {42, "50"}, {43, "0"},   {44, "0"},   {50, "0"},   {51, "0"},   {71, "0"},   {72, "100"}, {73, "1"},
+        {74, "3"},  {75, "1"},   {76, "1"},   {77, "0"},   {78, "0"},   {281, "0"},  {65, "1"},   {110, "0"},
+        {120, "0"}, {130, "0"},  {111, "1"},  {121, "0"},  {131, "0"},  {112, "0"},  {122, "1"},  {132, "0"},
+        {79, "0"},  {146, "0"}};
+    for (const auto& [gc, value] : kGroups) out_.String(gc, value);
+    out_.EndTable();
   }
 
   void WriteLinetypes() {
-    static constexpr const char* kNames[] = {"BYBLOCK", "BYLAYER", "CONTINUOUS"};
-    writer_.tableLinetypes(3);
-    for (const char* name : kNames) {
-      dxf_.writeLinetype(writer_, DL_LinetypeData(name, name == kNames[2] ? "Solid line" : "", 0, 0, 0.0));
+    static constexpr std::pair<std::string_view, std::string_view> kLinetypes[] = {
+        {"BYBLOCK", ""}, {"BYLAYER", ""}, {"CONTINUOUS", "Solid line"}};
+    out_.Table("LTYPE", kLinetypeTableHandle, std::size(kLinetypes));
+    std::uint32_t handle = kFirstLinetypeHandle;
+    for (const auto& [name, description] : kLinetypes) {
+      out_.TableRecord("LTYPE", handle++, "AcDbLinetypeTableRecord");
+      out_.String(2, name);
+      out_.Int(70, 0);
+      out_.String(3, description);
+      out_.Int(72, 65);  // 'A', the only alignment
+      out_.Int(73, 0);   // no dashes
+      out_.Real(40, 0.0);
     }
-    writer_.tableEnd();
+    out_.EndTable();
   }
 
   // Layer "0", which every DXF file must hold, comes first when the drawing has none; a
@@ -402,107 +476,136 @@ private:
       const auto sameName = [&](const auto& row) { return row.first == layerNames_[i]; };
       if (std::none_of(table.begin(), table.end(), sameName)) table.emplace_back(layerNames_[i], drawing_.Layers()[i].on);
     }
-    writer_.tableLayers(static_cast<int>(table.size()));
+    out_.Table("LAYER", kLayerTableHandle, table.size());
     for (const auto& [name, on] : table) {
-      // dxflib turns the colour negative for a layer that is off.
-      const DL_Attributes attributes(std::string(), kLayerColor, -1, kLineweightDefault, "CONTINUOUS");
-      dxf_.writeLayer(writer_, DL_LayerData(name, 0, !on), attributes);
+      out_.TableRecord("LAYER", name == "0" ? kLayerZeroHandle : 0, "AcDbLayerTableRecord");
+      out_.String(2, name);
+      out_.Int(70, 0);
+      out_.Int(62, on ? kLayerColor : -kLayerColor);  // a negative colour: the layer is off
+      out_.String(6, "CONTINUOUS");
+      if (EqualsNoCase(name, "defpoints")) out_.Int(290, 0);  // never plotted
+      out_.Int(370, kLineweightDefault);
+      out_.Hex(390, kPlotStylePlaceholderHandle);
     }
-    writer_.tableEnd();
+    out_.EndTable();
   }
 
+  // Every style draws with Arial, as a TrueType family named in the ACAD extended data.
   void WriteStyles() {
     const std::vector<std::string> names = StyleNames(drawing_);
-    writer_.tableStyle(static_cast<int>(names.size()));
-    standardStyleHandle_ = static_cast<int>(writer_.getNextHandle());  // STANDARD comes first
+    out_.Table("STYLE", kStyleTableHandle, names.size());
+    standardStyleHandle_ = out_.NextHandle();  // STANDARD comes first
     for (const auto& name : names) {
-      // dxflib writes the font as the TrueType family of the ACAD extended data.
-      dxf_.writeStyle(writer_, DL_StyleData(name, 0, 0.0, 1.0, 0.0, 0, 2.5, std::string(kArialStyle), ""));
+      out_.TableRecord("STYLE", 0, "AcDbTextStyleTableRecord");
+      out_.String(2, name);
+      out_.Int(70, 0);
+      out_.Real(40, 0.0);  // no fixed height
+      out_.Real(41, 1.0);
+      out_.Real(50, 0.0);
+      out_.Int(71, 0);
+      out_.Real(42, 2.5);  // last height used
+      out_.String(3, "");
+      out_.String(4, "");
+      out_.String(1001, "ACAD");
+      out_.String(1000, kArialStyle);
+      out_.Int(1071, 0);
     }
-    writer_.tableEnd();
+    out_.EndTable();
   }
 
-  // The one dimension style R2000 needs. dxflib's own writer points it at the text style
-  // named "Standard" and, when there is none by that exact name, at an unset handle.
+  // The one dimension style R2000 needs, with the STANDARD text style.
   void WriteDimStyles() {
-    writer_.table("DIMSTYLE", 1, kDimStyleTableHandle);
-    writer_.subClass("AcDbDimStyleTable");
-    writer_.dxfInt(71, 0);
-    writer_.dxfString(0, "DIMSTYLE");
-    writer_.dxfHex(105, kStandardDimStyleHandle);
-    writer_.subClass("AcDbSymbolTableRecord");
-    writer_.subClass("AcDbDimStyleTableRecord");
-    writer_.dxfString(2, "Standard");
-    writer_.dxfInt(70, 0);
-    writer_.dxfHex(340, standardStyleHandle_);
-    writer_.tableEnd();
+    out_.Table("DIMSTYLE", kDimStyleTableHandle, 1);
+    out_.Subclass("AcDbDimStyleTable");
+    out_.Int(71, 0);
+    out_.String(0, "DIMSTYLE");
+    out_.Hex(105, kStandardDimStyleHandle);
+    out_.Subclass("AcDbSymbolTableRecord");
+    out_.Subclass("AcDbDimStyleTableRecord");
+    out_.String(2, "Standard");
+    out_.Int(70, 0);
+    out_.Hex(340, standardStyleHandle_);
+    out_.EndTable();
   }
 
   // The two layouts R2000 needs, each a block record and an empty block.
   void WriteBlockRecords() {
-    writer_.table("BLOCK_RECORD", 2, kBlockRecordTableHandle);
+    out_.Table("BLOCK_RECORD", kBlockRecordTableHandle, 2);
     for (const auto& [handle, name] : {std::pair{kModelSpaceRecordHandle, "*Model_Space"},
                                        std::pair{kPaperSpaceRecordHandle, "*Paper_Space"}}) {
-      writer_.dxfString(0, "BLOCK_RECORD");
-      writer_.dxfHex(5, handle);
-      writer_.subClass("AcDbSymbolTableRecord");
-      writer_.subClass("AcDbBlockTableRecord");
-      writer_.dxfString(2, name);
+      out_.TableRecord("BLOCK_RECORD", handle, "AcDbBlockTableRecord");
+      out_.String(2, name);
     }
-    writer_.tableEnd();
+    out_.EndTable();
   }
 
   void WriteBlocks() {
-    writer_.sectionBlocks();
-    for (const char* name : {"*Model_Space", "*Paper_Space"}) {
-      dxf_.writeBlock(writer_, DL_BlockData(name, 0, 0.0, 0.0, 0.0));
-      dxf_.writeEndBlock(writer_, name);
+    out_.Section("BLOCKS");
+    for (const auto& [handle, name] : {std::pair{kModelSpaceBlockHandle, "*Model_Space"},
+                                       std::pair{kPaperSpaceBlockHandle, "*Paper_Space"}}) {
+      const bool paper = handle == kPaperSpaceBlockHandle;
+      out_.String(0, "BLOCK");
+      out_.Hex(5, handle);
+      out_.Subclass("AcDbEntity");
+      if (paper) out_.Int(67, 1);
+      out_.String(8, "0");
+      out_.Subclass("AcDbBlockBegin");
+      out_.String(2, name);
+      out_.Int(70, 0);
+      out_.Point(10, 0.0, 0.0);
+      out_.String(3, name);
+      out_.String(1, "");
+      out_.String(0, "ENDBLK");
+      out_.Hex(5, handle + 1);
+      out_.Subclass("AcDbEntity");
+      if (paper) out_.Int(67, 1);
+      out_.String(8, "0");
+      out_.Subclass("AcDbBlockEnd");
     }
-    writer_.sectionEnd();
+    out_.EndSection();
   }
 
   void WriteEntities() {
-    writer_.sectionEntities();
+    out_.Section("ENTITIES");
     const EntityRecords records(layerNames_);
-    for (const auto& entity : drawing_.Entities()) records.Write(writer_, drawing_, entity);
-    writer_.sectionEnd();
+    for (const auto& entity : drawing_.Entities()) records.Write(out_, drawing_, entity);
+    out_.EndSection();
   }
 
   // The root dictionary with the group dictionary that R2000 requires, and the plot style
   // dictionary that the layers' plot style pointers lead to.
   void WriteObjects() {
-    writer_.sectionObjects();
+    out_.Section("OBJECTS");
     WriteDictionaryHead("DICTIONARY", kRootDictionaryHandle, 0);
-    writer_.dxfString(3, "ACAD_GROUP");
-    writer_.dxfHex(350, kGroupDictionaryHandle);
-    writer_.dxfString(3, "ACAD_PLOTSTYLENAME");
-    writer_.dxfHex(350, kPlotStyleDictionaryHandle);
+    out_.String(3, "ACAD_GROUP");
+    out_.Hex(350, kGroupDictionaryHandle);
+    out_.String(3, "ACAD_PLOTSTYLENAME");
+    out_.Hex(350, kPlotStyleDictionaryHandle);
     WriteDictionaryHead("DICTIONARY", kGroupDictionaryHandle, kRootDictionaryHandle);
     WriteDictionaryHead("ACDBDICTIONARYWDFLT", kPlotStyleDictionaryHandle, kRootDictionaryHandle);
-    writer_.dxfString(3, "Normal");
-    writer_.dxfHex(350, kPlotStylePlaceholderHandle);
-    writer_.subClass("AcDbDictionaryWithDefault");
-    writer_.dxfHex(340, kPlotStylePlaceholderHandle);
-    writer_.dxfString(0, "ACDBPLACEHOLDER");
-    writer_.dxfHex(5, kPlotStylePlaceholderHandle);
-    writer_.dxfHex(330, kPlotStyleDictionaryHandle);
-    writer_.sectionEnd();
+    out_.String(3, "Normal");
+    out_.Hex(350, kPlotStylePlaceholderHandle);
+    out_.Subclass("AcDbDictionaryWithDefault");
+    out_.Hex(340, kPlotStylePlaceholderHandle);
+    out_.String(0, "ACDBPLACEHOLDER");
+    out_.Hex(5, kPlotStylePlaceholderHandle);
+    out_.Hex(330, kPlotStyleDictionaryHandle);
+    out_.EndSection();
   }
 
-  void WriteDictionaryHead(const char* type, int handle, int owner) {
-    writer_.dxfString(0, type);
-    writer_.dxfHex(5, handle);
-    writer_.dxfHex(330, owner);
-    writer_.subClass("AcDbDictionary");
-    writer_.dxfInt(281, 1);
+  void WriteDictionaryHead(std::string_view type, std::uint32_t handle, std::uint32_t owner) {
+    out_.String(0, type);
+    out_.Hex(5, handle);
+    out_.Hex(330, owner);
+    out_.Subclass("AcDbDictionary");
+    out_.Int(281, 1);
   }
 
   const Drawing& drawing_;
   const DxfBlockSink& sink_;
-  BufferedDxfWriter writer_;
-  DL_Dxf dxf_;
+  GroupWriter out_;
   std::vector<std::string> layerNames_;  // as EntityRecords writes them
-  int standardStyleHandle_ = 0;
+  std::uint32_t standardStyleHandle_ = 0;
 };
 
 // Plain decimals as CAD programs write them (300000, not 3e+05), unless that takes
