@@ -1,7 +1,5 @@
 // How fast a drawing becomes a DXF file, against the limit of writing the same bytes with
 // plain fwrite in the same run, and how much memory a million lines take.
-#include <dl_dxf.h>
-
 #include <chrono>
 #include <cstdio>
 #include <filesystem>
@@ -17,7 +15,6 @@ namespace fs = std::filesystem;
 using Clock = std::chrono::steady_clock;
 
 constexpr std::size_t kEntities = 1'000'000;
-constexpr std::size_t kStockWriterLines = 100'000;  // the stock writer is too slow for a million
 
 template <class F>
 double SecondsOf(F&& work) {
@@ -110,28 +107,6 @@ void Measure(const char* name, const tessaro::Drawing& drawing, const fs::path& 
   std::printf("  ReadDxfFile       %7.3f s  %10.0f entities/s\n", readSeconds, entities / readSeconds);
 }
 
-// dxflib's own DL_WriterA on the same kind of lines, for scale.
-void MeasureStockWriter(const fs::path& folder) {
-  const tessaro::Drawing drawing = Lines(kStockWriterLines);
-  const fs::path path = folder / "stock.dxf";
-  const double seconds = SecondsOf([&] {
-    DL_Dxf dxf;
-    DL_WriterA* writer = dxf.out(path.string().c_str(), DL_VERSION_2000);
-    writer->sectionEntities();
-    const DL_Attributes attributes("Ferri", 3, -1, "BYLAYER", 1.0);
-    for (const auto& e : drawing.Entities()) {
-      const auto& g = drawing.Line(e);
-      dxf.writeLine(*writer, DL_LineData(g.start.x, g.start.y, 0, g.end.x, g.end.y, 0), attributes);
-    }
-    writer->sectionEnd();
-    writer->dxfEOF();
-    writer->close();
-    delete writer;
-  });
-  std::printf("dxflib stock DL_WriterA, %zu lines (entities only): %.3f s  %10.0f entities/s\n", kStockWriterLines,
-              seconds, static_cast<double>(kStockWriterLines) / seconds);
-}
-
 }  // namespace
 
 // With `--write DIR` the bench only writes its two drawings there (lines.dxf, mix.dxf), so
@@ -157,8 +132,6 @@ int main(int argc, char** argv) {
   Measure("1M lines", lines, folder);
   std::printf("\n");
   Measure("1M mix (40% lines, 20% arcs, 20% circles, 20% texts)", Mix(kEntities), folder);
-  std::printf("\n");
-  MeasureStockWriter(folder);
 
   fs::remove_all(folder);
   return 0;
