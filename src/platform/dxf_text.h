@@ -24,6 +24,9 @@ inline constexpr std::size_t kLongestDxfLine = 1000;
 // result is cut to kLongestDxfLine bytes.
 std::string EncodeDxfText(std::string_view utf8);
 
+// The same without the cut, for values that are written in pieces (multi-line texts).
+std::string EncodeDxfTextWhole(std::string_view utf8);
+
 // The bytes of a DXF value to UTF-8: decoded in `encoding` (bytes that are not UTF-8 in a
 // UTF-8 file are taken as Windows-1252), then \U+XXXX and the control codes %%c, %%d,
 // %%p, %%% translated to Ø, °, ±, %.

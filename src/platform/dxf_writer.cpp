@@ -9,6 +9,9 @@
 #include <cstring>
 #include <initializer_list>
 #include <limits>
+#include <optional>
+#include <span>
+#include <variant>
 #include <stdexcept>
 #include <vector>
 
@@ -199,7 +202,8 @@ bool EqualsNoCase(std::string_view a, std::string_view b) {
   return std::equal(a.begin(), a.end(), b.begin(), b.end(), [&](char x, char y) { return lower(x) == lower(y); });
 }
 
-// Text styles: STANDARD and Arial always, then any other style a text names.
+// Text styles: STANDARD and Arial always, then any other style a text, an attribute or a
+// multi-line text names, in model space and then in the blocks.
 std::vector<std::string> StyleNames(const Drawing& drawing) {
   std::vector<std::string> names = {std::string(kStandardStyle), std::string(kArialStyle)};
   const auto sameName = [](std::string_view a, std::string_view b) {
@@ -207,17 +211,27 @@ std::vector<std::string> StyleNames(const Drawing& drawing) {
                       [](char x, char y) { return (x | 0x20) == (y | 0x20); });
   };
   const std::string* previous = nullptr;  // texts mostly share their style: skip repeats
-  for (const auto& entity : drawing.Entities()) {
-    if (entity.type != EntityType::Text) continue;
-    const std::string& raw = drawing.Text(entity).style;
-    if (previous != nullptr && *previous == raw) continue;
+  const auto add = [&](const std::string& raw) {
+    if (previous != nullptr && *previous == raw) return;
     previous = &raw;
     const std::string style = EncodeDxfText(raw);
-    if (style.empty()) continue;
+    if (style.empty()) return;
     if (std::none_of(names.begin(), names.end(), [&](const std::string& n) { return sameName(n, style); })) {
       names.push_back(style);
     }
-  }
+  };
+  const auto addFrom = [&](const std::vector<EntityHeader>& list) {
+    for (const auto& entity : list) {
+      switch (entity.type) {
+        case EntityType::Text: add(drawing.Text(entity).style); break;
+        case EntityType::Attrib: add(drawing.Attrib(entity).text.style); break;
+        case EntityType::MText: add(drawing.MText(entity).style); break;
+        default: break;
+      }
+    }
+  };
+  addFrom(drawing.Entities());
+  for (const auto& block : drawing.Blocks()) addFrom(block.entities);
   return names;
 }
 
@@ -261,54 +275,182 @@ std::string_view DxfTextOf(const std::string& utf8, std::string& encoded) {
   return encoded;
 }
 
-// The LINE, CIRCLE, ARC and TEXT records (layer, colour, lineweight BYLAYER, linetype
-// scale 1, linetype BYLAYER, no elevation, no angle), straight into the block: they are
-// nearly all of a piece drawing, and a call and a string per value made the text of a
-// drawing several times slower than writing it.
+// Where each entity of a list goes: an insert takes the attributes that follow it (as many
+// as it counts and the list holds), and an attribute that no insert takes is left out.
+// `write(entity, attributes)` gets every entity that is written, `skip(entity)` the others.
+template <class Write, class Skip>
+void WalkEntities(std::span<const EntityHeader> list, const Drawing& drawing, Write&& write, Skip&& skip) {
+  for (std::size_t i = 0; i < list.size(); ++i) {
+    const EntityHeader& entity = list[i];
+    if (entity.type == EntityType::Attrib) {
+      skip(entity);
+      continue;
+    }
+    std::size_t attributes = 0;
+    if (entity.type == EntityType::Insert) {
+      const std::size_t wanted = drawing.Insert(entity).attributes;
+      while (attributes < wanted && i + 1 + attributes < list.size() &&
+             list[i + 1 + attributes].type == EntityType::Attrib) {
+        ++attributes;
+      }
+    }
+    const auto taken = list.subspan(i + 1, attributes);
+    if (!write(entity, taken)) {
+      skip(entity);
+      for (const auto& attribute : taken) skip(attribute);
+    }
+    i += attributes;
+  }
+}
+
+constexpr double kPi = 3.14159265358979323846;
+constexpr double kSmallestEllipseRatio = 1e-6;  // what CAD programs accept
+
+bool IsZero(const Point2d& p) { return p.x == 0.0 && p.y == 0.0; }
+
+// An ellipse whose ratio is above 1 turned into the same curve with its axes swapped.
+EllipseGeometry NormalEllipse(EllipseGeometry g) {
+  if (g.ratio > 1.0) {
+    g.majorAxis = {-g.majorAxis.y * g.ratio, g.majorAxis.x * g.ratio};
+    g.ratio = 1.0 / g.ratio;
+    g.startParam -= kPi / 2;
+    g.endParam -= kPi / 2;
+  }
+  return g;
+}
+
+// Whether a spline has the points and knots its degree needs (what CAD programs refuse).
+bool SplineIsWhole(const SplineGeometry& g) {
+  if (g.degree < 1) return false;
+  const std::size_t order = static_cast<std::size_t>(g.degree) + 1;
+  if (!g.controlPoints.empty()) {
+    return g.controlPoints.size() >= order && g.knots.size() >= g.controlPoints.size() + order &&
+           (g.weights.empty() || g.weights.size() == g.controlPoints.size());
+  }
+  return g.fitPoints.size() >= std::max<std::size_t>(order > 2 ? order - 2 : 0, 2);
+}
+
+// The bounding box of a wipeout's frame, or nothing when it has no area.
+std::optional<Extents> FrameBox(const WipeoutGeometry& g) {
+  if (g.frame.size() < 3) return std::nullopt;
+  Extents box{g.frame.front(), g.frame.front()};
+  for (const auto& p : g.frame) {
+    box.min = {std::min(box.min.x, p.x), std::min(box.min.y, p.y)};
+    box.max = {std::max(box.max.x, p.x), std::max(box.max.y, p.y)};
+  }
+  if (!(box.max.x > box.min.x && box.max.y > box.min.y)) return std::nullopt;
+  return box;
+}
+
+// The DXF name an entity is written under (SOLID, TRACE and 3DFACE share a type, as do
+// RAY and XLINE).
+std::string_view DxfNameOf(const Drawing& drawing, const EntityHeader& e) {
+  if (e.type == EntityType::Solid) {
+    switch (drawing.Solid(e).kind) {
+      case SolidKind::Solid: return "SOLID";
+      case SolidKind::Trace: return "TRACE";
+      case SolidKind::Face3d: return "3DFACE";
+    }
+  }
+  if (e.type == EntityType::Ray) return drawing.Ray(e).infinite ? "XLINE" : "RAY";
+  if (e.type == EntityType::Polyline) return "LWPOLYLINE";
+  return EntityTypeName(e.type);
+}
+
+// The names blocks are written under: their own where DXF allows it, otherwise (empty,
+// a layout's name, or one that another block has already taken) an anonymous one.
+std::vector<std::string> EncodedBlockNames(const Drawing& drawing) {
+  std::vector<std::string> names;
+  std::vector<std::string> taken = {"*model_space", "*paper_space"};
+  const auto lower = [](std::string name) {
+    for (char& c : name) c = c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+    return name;
+  };
+  std::size_t anonymous = 0;
+  for (const auto& block : drawing.Blocks()) {
+    std::string name = EncodeDxfText(block.name);
+    const bool layout = lower(name).rfind("*paper_space", 0) == 0 || lower(name).rfind("*model_space", 0) == 0;
+    while (name.empty() || layout || std::find(taken.begin(), taken.end(), lower(name)) != taken.end()) {
+      name = "*U" + std::to_string(++anonymous);
+      if (std::find(taken.begin(), taken.end(), lower(name)) == taken.end()) break;
+    }
+    taken.push_back(lower(name));
+    names.push_back(std::move(name));
+  }
+  return names;
+}
+
+// Every record of the ENTITIES section and of the blocks. LINE, CIRCLE, ARC and TEXT, nearly
+// all of a piece drawing, go straight into the block (a call and a string per value made the
+// text of a drawing several times slower than writing it); the others through GroupWriter.
 class EntityRecords {
 public:
-  explicit EntityRecords(const std::vector<std::string>& layerNames) {
+  EntityRecords(GroupWriter& out, const Drawing& drawing, const std::vector<std::string>& layerNames,
+                const std::vector<std::string>& blockNames)
+      : out_(out), drawing_(drawing), layerNames_(layerNames), blockNames_(blockNames) {
     layerParts_.reserve(layerNames.size());
     for (const auto& name : layerNames) layerParts_.push_back("100\nAcDbEntity\n  8\n" + name + "\n 62\n");
   }
 
-  void Write(GroupWriter& writer, const Drawing& drawing, const EntityHeader& entity) const {
-    switch (entity.type) {
-      case EntityType::Line: {
-        const auto& g = drawing.Line(entity);
-        Finite({g.start.x, g.start.y, g.end.x, g.end.y}, {10, 20, 11, 21});
-        char* p = Head(writer, entity, "  0\nLINE\n  5\n", "100\nAcDbLine\n", 0);
-        p = Real(p, " 10\n", g.start.x);
-        p = Real(p, " 20\n", g.start.y);
-        p = PutText(p, " 30\n0\n");
-        p = Real(p, " 11\n", g.end.x);
-        p = Real(p, " 21\n", g.end.y);
-        writer.Advance(PutText(p, " 31\n0\n"));
-        break;
+  // Writes the entities of a list that DXF can hold; counts in `left` the others by type.
+  void WriteList(std::span<const EntityHeader> list) {
+    WalkEntities(
+        list, drawing_, [&](const EntityHeader& e, std::span<const EntityHeader> attributes) { return Write(e, attributes); },
+        [](const EntityHeader&) {});
+  }
+
+  // Whether an entity can be written (its attributes always can).
+  bool Writable(const EntityHeader& e) const {
+    switch (e.type) {
+      case EntityType::Polyline: return drawing_.Polyline(e).vertexCount >= 1;
+      case EntityType::Ellipse: {
+        const auto g = NormalEllipse(drawing_.Ellipse(e));
+        return !IsZero(g.majorAxis) && g.ratio >= kSmallestEllipseRatio;
       }
-      case EntityType::Circle: {
-        const auto& g = drawing.Circle(entity);
-        Finite({g.center.x, g.center.y, g.radius}, {10, 20, 40});
-        char* p = Head(writer, entity, "  0\nCIRCLE\n  5\n", "100\nAcDbCircle\n", 0);
-        writer.Advance(Round(p, g.center, g.radius));
-        break;
-      }
-      case EntityType::Arc: {
-        const auto& g = drawing.Arc(entity);
-        Finite({g.center.x, g.center.y, g.radius, g.startAngle, g.endAngle}, {10, 20, 40, 50, 51});
-        char* p = Head(writer, entity, "  0\nARC\n  5\n", "100\nAcDbCircle\n", 0);
-        p = PutText(Round(p, g.center, g.radius), "100\nAcDbArc\n");
-        p = Real(p, " 50\n", g.startAngle);
-        writer.Advance(Real(p, " 51\n", g.endAngle));
-        break;
-      }
-      case EntityType::Text: WriteText(writer, drawing.Text(entity), entity); break;
+      case EntityType::Spline: return SplineIsWhole(drawing_.Spline(e));
+      case EntityType::Insert: return drawing_.Insert(e).block < blockNames_.size();
+      case EntityType::Dimension: return drawing_.Dimension(e).block < blockNames_.size();
+      case EntityType::Leader: return drawing_.Leader(e).vertices.size() >= 2;
+      case EntityType::Ray: return !IsZero(drawing_.Ray(e).direction);
+      case EntityType::Wipeout: return FrameBox(drawing_.Wipeout(e)).has_value();
+      default: return true;
     }
   }
 
+  // The handles a written entity takes: its own, its attributes' and their SEQEND.
+  static std::uint32_t HandlesOf(std::span<const EntityHeader> attributes) {
+    return 1 + static_cast<std::uint32_t>(attributes.size()) + (attributes.empty() ? 0 : 1);
+  }
+
 private:
+  bool Write(const EntityHeader& e, std::span<const EntityHeader> attributes) {
+    if (!Writable(e)) return false;
+    switch (e.type) {
+      case EntityType::Line: WriteLine(e); break;
+      case EntityType::Circle: WriteCircle(e); break;
+      case EntityType::Arc: WriteArc(e); break;
+      case EntityType::Text: WriteText(drawing_.Text(e), e); break;
+      case EntityType::Polyline: WritePolyline(e); break;
+      case EntityType::Ellipse: WriteEllipse(e); break;
+      case EntityType::Spline: WriteSpline(e); break;
+      case EntityType::MText: WriteMText(e); break;
+      case EntityType::Attrib: return false;  // only after its insert
+      case EntityType::Insert: WriteInsert(e, attributes); break;
+      case EntityType::Dimension: WriteDimension(e); break;
+      case EntityType::Leader: WriteLeader(e); break;
+      case EntityType::Hatch: WriteHatch(e); break;
+      case EntityType::Solid: WriteSolid(e); break;
+      case EntityType::Point: WritePoint(e); break;
+      case EntityType::Ray: WriteRay(e); break;
+      case EntityType::Wipeout: WriteWipeout(e); break;
+    }
+    return true;
+  }
+
+  // ---- straight into the block ----
+
   static constexpr std::size_t kFixedRoom = 512;  // every record's fixed text, with room to spare
-  static constexpr std::size_t kRealsRoom = 6 * kRealRoom;
+  static constexpr std::size_t kRealsRoom = 10 * kRealRoom;
 
   // The check GroupWriter::Real makes, in the order the values are written.
   static void Finite(std::initializer_list<double> values, std::initializer_list<int> codes) {
@@ -318,15 +460,18 @@ private:
 
   // Entity type and handle, attributes and the first subclass marker; `extra` is the room
   // the record's texts take beyond its fixed text and numbers.
-  char* Head(GroupWriter& writer, const EntityHeader& entity, std::string_view type,
-             std::string_view subclass, std::size_t extra) const {
+  char* Head(const EntityHeader& entity, std::string_view type, std::string_view subclass, std::size_t extra) {
     const std::string& layer = layerParts_[entity.layer];
-    char* p = writer.Room(kFixedRoom + kRealsRoom + layer.size() + extra);
+    char* p = out_.Room(kFixedRoom + kRealsRoom + layer.size() + extra);
     p = PutText(p, type);
-    p = PutHex(p, writer.TakeHandle());
+    p = PutHex(p, out_.TakeHandle());
     *p++ = '\n';
     p = PutText(p, layer);
     p = std::to_chars(p, p + 8, static_cast<int>(entity.color)).ptr;
+    if (const auto rgb = drawing_.TrueColor(entity)) {
+      p = PutText(p, "\n420\n");
+      p = std::to_chars(p, p + 16, static_cast<long long>(*rgb & 0xFFFFFFu)).ptr;
+    }
     p = PutText(p, "\n370\n-1\n 48\n1\n  6\nBYLAYER\n");
     return PutText(p, subclass);
   }
@@ -345,30 +490,408 @@ private:
     return Real(p, " 40\n", radius);
   }
 
-  // Left-aligned on the baseline: no justification, so the second point is unused (0, 0).
-  void WriteText(GroupWriter& writer, const TextGeometry& g, const EntityHeader& entity) const {
-    Finite({g.position.x, g.position.y, g.height}, {10, 20, 40});
+  void WriteLine(const EntityHeader& e) {
+    const auto& g = drawing_.Line(e);
+    Finite({g.start.x, g.start.y, g.end.x, g.end.y}, {10, 20, 11, 21});
+    char* p = Head(e, "  0\nLINE\n  5\n", "100\nAcDbLine\n", 0);
+    p = Real(p, " 10\n", g.start.x);
+    p = Real(p, " 20\n", g.start.y);
+    p = PutText(p, " 30\n0\n");
+    p = Real(p, " 11\n", g.end.x);
+    p = Real(p, " 21\n", g.end.y);
+    out_.Advance(PutText(p, " 31\n0\n"));
+  }
+
+  void WriteCircle(const EntityHeader& e) {
+    const auto& g = drawing_.Circle(e);
+    Finite({g.center.x, g.center.y, g.radius}, {10, 20, 40});
+    char* p = Head(e, "  0\nCIRCLE\n  5\n", "100\nAcDbCircle\n", 0);
+    out_.Advance(Round(p, g.center, g.radius));
+  }
+
+  void WriteArc(const EntityHeader& e) {
+    const auto& g = drawing_.Arc(e);
+    Finite({g.center.x, g.center.y, g.radius, g.startAngle, g.endAngle}, {10, 20, 40, 50, 51});
+    char* p = Head(e, "  0\nARC\n  5\n", "100\nAcDbCircle\n", 0);
+    p = PutText(Round(p, g.center, g.radius), "100\nAcDbArc\n");
+    p = Real(p, " 50\n", g.startAngle);
+    out_.Advance(Real(p, " 51\n", g.endAngle));
+  }
+
+  // The groups TEXT and ATTRIB share, from the position to the second point; `type` is the
+  // record's head up to its handle.
+  char* TextBody(const TextGeometry& g, const EntityHeader& e, std::string_view type, std::size_t extra) {
+    Finite({g.position.x, g.position.y, g.height, g.rotation, g.widthFactor, g.oblique, g.alignPoint.x, g.alignPoint.y},
+           {10, 20, 40, 50, 41, 51, 11, 21});
     const std::string_view value = DxfTextOf(g.value, encodedValue_);
     const std::string_view style = g.style.empty() ? kArialStyle : DxfTextOf(g.style, encodedStyle_);
-    char* p = Head(writer, entity, "  0\nTEXT\n  5\n", "100\nAcDbText\n", value.size() + style.size());
+    char* p = Head(e, type, "100\nAcDbText\n", value.size() + style.size() + extra);
     p = Real(p, " 10\n", g.position.x);
     p = Real(p, " 20\n", g.position.y);
     p = PutText(p, " 30\n0\n");
     p = Real(p, " 40\n", g.height);
     p = PutText(PutText(p, "  1\n"), value);
-    p = PutText(PutText(p, "\n 50\n0\n 41\n1\n  7\n"), style);
-    writer.Advance(PutText(p, "\n 71\n0\n 72\n0\n 11\n0\n 21\n0\n 31\n0\n100\nAcDbText\n 73\n0\n"));
+    p = Real(PutText(p, "\n"), " 50\n", g.rotation);
+    p = Real(p, " 41\n", g.widthFactor);
+    if (g.oblique != 0.0) p = Real(p, " 51\n", g.oblique);
+    p = PutText(PutText(p, "  7\n"), style);
+    p = PutText(p, "\n 71\n");
+    p = std::to_chars(p, p + 4, static_cast<int>(g.generation)).ptr;
+    p = PutText(p, "\n 72\n");
+    p = std::to_chars(p, p + 4, static_cast<int>(g.hAlign)).ptr;
+    p = Real(PutText(p, "\n"), " 11\n", g.alignPoint.x);
+    p = Real(p, " 21\n", g.alignPoint.y);
+    return PutText(p, " 31\n0\n");
   }
 
+  void WriteText(const TextGeometry& g, const EntityHeader& e) {
+    char* p = TextBody(g, e, "  0\nTEXT\n  5\n", 0);
+    p = PutText(p, "100\nAcDbText\n 73\n");
+    p = std::to_chars(p, p + 4, static_cast<int>(g.vAlign)).ptr;
+    *p++ = '\n';
+    out_.Advance(p);
+  }
+
+  void WriteAttrib(const EntityHeader& e) {
+    const AttribGeometry& g = drawing_.Attrib(e);
+    const std::string_view tag = DxfTextOf(g.tag, encodedTag_);
+    char* p = TextBody(g.text, e, "  0\nATTRIB\n  5\n", tag.size());
+    p = PutText(PutText(p, "100\nAcDbAttribute\n  2\n"), tag);
+    p = PutText(p, g.invisible ? "\n 70\n1\n 74\n" : "\n 70\n0\n 74\n");
+    p = std::to_chars(p, p + 4, static_cast<int>(g.text.vAlign)).ptr;
+    *p++ = '\n';
+    out_.Advance(p);
+  }
+
+  // ---- through GroupWriter ----
+
+  void Head(const EntityHeader& e, std::string_view type, std::string_view subclass) {
+    out_.String(0, type);
+    out_.Handle();
+    out_.Subclass("AcDbEntity");
+    out_.String(8, layerNames_[e.layer]);
+    out_.Int(62, e.color);
+    if (const auto rgb = drawing_.TrueColor(e)) out_.Int(420, *rgb & 0xFFFFFFu);
+    out_.Int(370, -1);
+    out_.Real(48, 1.0);
+    out_.String(6, "BYLAYER");
+    out_.Subclass(subclass);
+  }
+
+  void WritePolyline(const EntityHeader& e) {
+    const auto& g = drawing_.Polyline(e);
+    const auto vertices = drawing_.Vertices(g);
+    Head(e, "LWPOLYLINE", "AcDbPolyline");
+    out_.Int(90, static_cast<long long>(vertices.size()));
+    out_.Int(70, g.closed ? 1 : 0);
+    out_.Real(43, g.width);
+    for (const auto& v : vertices) {
+      out_.Real(10, v.point.x);
+      out_.Real(20, v.point.y);
+      if (v.bulge != 0.0) out_.Real(42, v.bulge);
+    }
+  }
+
+  void WriteEllipse(const EntityHeader& e) {
+    const EllipseGeometry g = NormalEllipse(drawing_.Ellipse(e));
+    Head(e, "ELLIPSE", "AcDbEllipse");
+    out_.Point(10, g.center.x, g.center.y);
+    out_.Point(11, g.majorAxis.x, g.majorAxis.y);
+    out_.Real(40, g.ratio);
+    out_.Real(41, g.startParam);
+    out_.Real(42, g.endParam);
+  }
+
+  void WriteSpline(const EntityHeader& e) {
+    const auto& g = drawing_.Spline(e);
+    const bool byControlPoints = !g.controlPoints.empty();
+    const bool rational = byControlPoints && !g.weights.empty();
+    Head(e, "SPLINE", "AcDbSpline");
+    out_.Point(210, 0.0, 0.0);
+    out_.Real(230, 1.0);
+    out_.Int(70, 8 | (g.closed ? 1 : 0) | (g.periodic ? 2 : 0) | (rational ? 4 : 0));  // 8: planar
+    out_.Int(71, g.degree);
+    out_.Int(72, byControlPoints ? static_cast<long long>(g.knots.size()) : 0);
+    out_.Int(73, static_cast<long long>(g.controlPoints.size()));
+    out_.Int(74, static_cast<long long>(g.fitPoints.size()));
+    out_.Real(42, 1e-10);
+    out_.Real(43, 1e-10);
+    if (!g.fitPoints.empty()) out_.Real(44, 1e-10);
+    if (byControlPoints) {
+      for (double knot : g.knots) out_.Real(40, knot);
+      if (rational) {
+        for (double weight : g.weights) out_.Real(41, weight);
+      }
+    }
+    for (const auto& p : g.controlPoints) out_.Point(10, p.x, p.y);
+    for (const auto& p : g.fitPoints) out_.Point(11, p.x, p.y);
+  }
+
+  // The text goes in pieces of at most 250 bytes (code 3, the last one code 1), never cut
+  // inside an escape such as \U+00D8 or \P.
+  void WriteMText(const EntityHeader& e) {
+    const auto& g = drawing_.MText(e);
+    Head(e, "MTEXT", "AcDbMText");
+    out_.Point(10, g.position.x, g.position.y);
+    out_.Real(40, g.height);
+    out_.Real(41, g.width);
+    out_.Int(71, g.attachment >= 1 && g.attachment <= 9 ? g.attachment : 1);
+    out_.Int(72, 1);  // left to right
+    constexpr std::size_t kPiece = 250;
+    const std::string text = EncodeDxfTextWhole(g.value);
+    std::size_t at = 0;
+    while (text.size() - at > kPiece) {
+      std::size_t end = at + kPiece;
+      const std::size_t escape = text.rfind('\\', end - 1);
+      if (escape != std::string::npos && escape >= at + kPiece - 7 && escape > at) end = escape;
+      out_.String(3, std::string_view(text).substr(at, end - at));
+      at = end;
+    }
+    out_.String(1, std::string_view(text).substr(at));
+    out_.String(7, g.style.empty() ? std::string(kArialStyle) : EncodeDxfText(g.style));
+    out_.Real(50, g.rotation);
+    out_.Int(73, 1);  // at least the spacing given
+    out_.Real(44, g.lineSpacing);
+  }
+
+  void WriteInsert(const EntityHeader& e, std::span<const EntityHeader> attributes) {
+    const auto& g = drawing_.Insert(e);
+    Head(e, "INSERT", "AcDbBlockReference");
+    if (!attributes.empty()) out_.Int(66, 1);
+    out_.String(2, blockNames_[g.block]);
+    out_.Point(10, g.position.x, g.position.y);
+    out_.Real(41, g.xScale);
+    out_.Real(42, g.yScale);
+    out_.Real(43, 1.0);
+    out_.Real(50, g.rotation);
+    if (g.columns > 1 || g.rows > 1) {
+      out_.Int(70, std::max<int>(g.columns, 1));
+      out_.Int(71, std::max<int>(g.rows, 1));
+      out_.Real(44, g.columnSpacing);
+      out_.Real(45, g.rowSpacing);
+    }
+    if (attributes.empty()) return;
+    for (const auto& attribute : attributes) WriteAttrib(attribute);
+    out_.String(0, "SEQEND");
+    out_.Handle();
+    out_.Subclass("AcDbEntity");
+    out_.String(8, layerNames_[e.layer]);
+  }
+
+  // The dimension draws through its block; the points that only its kind has are not held
+  // in the drawing, so the record gives the common ones.
+  void WriteDimension(const EntityHeader& e) {
+    const auto& g = drawing_.Dimension(e);
+    Head(e, "DIMENSION", "AcDbDimension");
+    out_.String(2, blockNames_[g.block]);
+    out_.Point(10, g.definitionPoint.x, g.definitionPoint.y);
+    out_.Point(11, g.textPoint.x, g.textPoint.y);
+    out_.Point(12, g.blockOffset.x, g.blockOffset.y);
+    out_.Int(70, g.dimensionType);
+    out_.String(1, EncodeDxfText(g.text));
+    out_.String(3, DimStyleName(g.style));
+    out_.Real(42, g.measurement);
+    switch (g.dimensionType & 0x0F) {
+      case 0:
+        out_.Subclass("AcDbAlignedDimension");
+        out_.Subclass("AcDbRotatedDimension");
+        break;
+      case 1: out_.Subclass("AcDbAlignedDimension"); break;
+      case 2: out_.Subclass("AcDb2LineAngularDimension"); break;
+      case 3: out_.Subclass("AcDbDiametricDimension"); break;
+      case 4: out_.Subclass("AcDbRadialDimension"); break;
+      case 5: out_.Subclass("AcDb3PointAngularDimension"); break;
+      case 6: out_.Subclass("AcDbOrdinateDimension"); break;
+      default: break;
+    }
+  }
+
+  void WriteLeader(const EntityHeader& e) {
+    const auto& g = drawing_.Leader(e);
+    Head(e, "LEADER", "AcDbLeader");
+    out_.String(3, "Standard");
+    out_.Int(71, g.arrowhead ? 1 : 0);
+    out_.Int(72, 0);  // straight segments
+    out_.Int(73, 3);  // no annotation
+    out_.Int(74, 0);
+    out_.Int(75, 0);
+    out_.Real(40, 0.0);
+    out_.Real(41, 0.0);
+    out_.Int(76, static_cast<long long>(g.vertices.size()));
+    for (const auto& p : g.vertices) out_.Point(10, p.x, p.y);
+  }
+
+  void WriteHatchSpline(const SplineGeometry& s) {
+    const bool rational = !s.weights.empty() && s.weights.size() == s.controlPoints.size();
+    out_.Int(94, s.degree);
+    out_.Int(73, rational ? 1 : 0);
+    out_.Int(74, s.periodic ? 1 : 0);
+    out_.Int(95, static_cast<long long>(s.knots.size()));
+    out_.Int(96, static_cast<long long>(s.controlPoints.size()));
+    for (double knot : s.knots) out_.Real(40, knot);
+    for (const auto& p : s.controlPoints) {
+      out_.Real(10, p.x);
+      out_.Real(20, p.y);
+    }
+    if (rational) {
+      for (double weight : s.weights) out_.Real(42, weight);
+    }
+  }
+
+  void WriteHatchLoop(const HatchLoop& loop) {
+    constexpr std::uint32_t kPolylineLoop = 2;
+    if (loop.isPolyline) {
+      const bool bulges = std::any_of(loop.polyline.begin(), loop.polyline.end(), [](const auto& v) { return v.bulge != 0.0; });
+      out_.Int(92, loop.flags | kPolylineLoop);
+      out_.Int(72, bulges ? 1 : 0);
+      out_.Int(73, loop.closed ? 1 : 0);
+      out_.Int(93, static_cast<long long>(loop.polyline.size()));
+      for (const auto& v : loop.polyline) {
+        out_.Real(10, v.point.x);
+        out_.Real(20, v.point.y);
+        if (bulges) out_.Real(42, v.bulge);
+      }
+    } else {
+      out_.Int(92, loop.flags & ~kPolylineLoop);
+      out_.Int(93, static_cast<long long>(loop.edges.size()));
+      for (const auto& edge : loop.edges) {
+        if (const auto* line = std::get_if<HatchLineEdge>(&edge)) {
+          out_.Int(72, 1);
+          out_.Real(10, line->start.x);
+          out_.Real(20, line->start.y);
+          out_.Real(11, line->end.x);
+          out_.Real(21, line->end.y);
+        } else if (const auto* arc = std::get_if<HatchArcEdge>(&edge)) {
+          out_.Int(72, 2);
+          out_.Real(10, arc->center.x);
+          out_.Real(20, arc->center.y);
+          out_.Real(40, arc->radius);
+          out_.Real(50, arc->startAngle);
+          out_.Real(51, arc->endAngle);
+          out_.Int(73, arc->counterClockwise ? 1 : 0);
+        } else if (const auto* ellipse = std::get_if<HatchEllipseEdge>(&edge)) {
+          out_.Int(72, 3);
+          out_.Real(10, ellipse->center.x);
+          out_.Real(20, ellipse->center.y);
+          out_.Real(11, ellipse->majorAxis.x);
+          out_.Real(21, ellipse->majorAxis.y);
+          out_.Real(40, ellipse->ratio);
+          out_.Real(50, ellipse->startAngle);
+          out_.Real(51, ellipse->endAngle);
+          out_.Int(73, ellipse->counterClockwise ? 1 : 0);
+        } else if (const auto* spline = std::get_if<SplineGeometry>(&edge)) {
+          out_.Int(72, 4);
+          WriteHatchSpline(*spline);
+        }
+      }
+    }
+    out_.Int(97, 0);  // no source boundary objects
+  }
+
+  // A pattern keeps its name; its lines are not held in the drawing, so it is written as
+  // the boundary with that name.
+  void WriteHatch(const EntityHeader& e) {
+    const auto& g = drawing_.Hatch(e);
+    Head(e, "HATCH", "AcDbHatch");
+    out_.Point(10, 0.0, 0.0);
+    out_.Point(210, 0.0, 0.0);
+    out_.Real(230, 1.0);
+    out_.String(2, g.pattern.empty() ? (g.solid ? "SOLID" : "_USER") : EncodeDxfText(g.pattern));
+    out_.Int(70, g.solid ? 1 : 0);
+    out_.Int(71, 0);  // not associative
+    out_.Int(91, static_cast<long long>(g.loops.size()));
+    for (const auto& loop : g.loops) WriteHatchLoop(loop);
+    out_.Int(75, 1);  // odd parity
+    out_.Int(76, 1);  // predefined pattern
+    if (!g.solid) {
+      out_.Real(52, 0.0);
+      out_.Real(41, 1.0);
+      out_.Int(77, 0);
+      out_.Int(78, 0);
+    }
+    out_.Int(98, 0);
+  }
+
+  void WriteSolid(const EntityHeader& e) {
+    const auto& g = drawing_.Solid(e);
+    const bool face = g.kind == SolidKind::Face3d;
+    Head(e, DxfNameOf(drawing_, e), face ? "AcDbFace" : "AcDbTrace");
+    for (int i = 0; i < 4; ++i) out_.Point(10 + i, g.corners[i].x, g.corners[i].y);
+    if (face) out_.Int(70, g.invisibleEdges & 0x0F);
+  }
+
+  void WritePoint(const EntityHeader& e) {
+    const auto& g = drawing_.Point(e);
+    Head(e, "POINT", "AcDbPoint");
+    out_.Point(10, g.position.x, g.position.y);
+  }
+
+  void WriteRay(const EntityHeader& e) {
+    const auto& g = drawing_.Ray(e);
+    const double length = std::hypot(g.direction.x, g.direction.y);
+    Head(e, DxfNameOf(drawing_, e), g.infinite ? "AcDbXline" : "AcDbRay");
+    out_.Point(10, g.base.x, g.base.y);
+    out_.Point(11, g.direction.x / length, g.direction.y / length);
+  }
+
+  // A wipeout is an image of one pixel stretched over its frame's box, clipped by the frame
+  // in pixel coordinates (origin at the top left, closed).
+  void WriteWipeout(const EntityHeader& e) {
+    const auto& g = drawing_.Wipeout(e);
+    const Extents box = *FrameBox(g);
+    const double width = box.max.x - box.min.x;
+    const double height = box.max.y - box.min.y;
+    Head(e, "WIPEOUT", "AcDbWipeout");
+    out_.Int(90, 0);
+    out_.Point(10, box.min.x, box.min.y);
+    out_.Point(11, width, 0.0);
+    out_.Point(12, 0.0, height);
+    out_.Real(13, 1.0);
+    out_.Real(23, 1.0);
+    out_.Hex(340, 0);
+    out_.Int(70, 7);
+    out_.Int(280, 1);
+    out_.Int(281, 50);
+    out_.Int(282, 50);
+    out_.Int(283, 0);
+    out_.Hex(360, 0);
+    out_.Int(71, 2);  // a polygon
+    const bool closed = g.frame.front() == g.frame.back();
+    out_.Int(91, static_cast<long long>(g.frame.size() + (closed ? 0 : 1)));
+    const auto pixel = [&](const Point2d& p) {
+      out_.Real(14, (p.x - box.min.x) / width - 0.5);
+      out_.Real(24, 0.5 - (p.y - box.min.y) / height);
+    };
+    for (const auto& p : g.frame) pixel(p);
+    if (!closed) pixel(g.frame.front());
+  }
+
+public:
+  // Dimension styles other than Standard that dimensions name, as written.
+  static std::string DimStyleName(const std::string& style) {
+    return style.empty() ? std::string("Standard") : EncodeDxfText(style);
+  }
+
+private:
+  GroupWriter& out_;
+  const Drawing& drawing_;
+  const std::vector<std::string>& layerNames_;
+  const std::vector<std::string>& blockNames_;
   std::vector<std::string> layerParts_;  // "100 AcDbEntity 8 <layer> 62" with their line ends
-  mutable std::string encodedValue_;      // room for texts that are not plain ASCII
-  mutable std::string encodedStyle_;
+  std::string encodedValue_;             // room for texts that are not plain ASCII
+  std::string encodedStyle_;
+  std::string encodedTag_;
 };
 
 class DxfDocumentWriter {
 public:
   DxfDocumentWriter(const Drawing& drawing, const DxfBlockSink& sink)
-      : drawing_(drawing), sink_(sink), out_(BlockBytesFor(drawing)), layerNames_(EncodedLayerNames(drawing)) {}
+      : drawing_(drawing),
+        sink_(sink),
+        out_(BlockBytesFor(drawing)),
+        layerNames_(EncodedLayerNames(drawing)),
+        blockNames_(EncodedBlockNames(drawing)),
+        records_(out_, drawing, layerNames_, blockNames_) {}
 
   void Write() {
     // $HANDSEED goes in the header but depends on the handles the tables take: write the
@@ -378,7 +901,15 @@ public:
     out_.SendTo(&toTables);
     WriteTables();
     WriteBlocks();
-    const std::uint32_t handleSeed = out_.NextHandle() + static_cast<std::uint32_t>(drawing_.EntityCount());
+    std::uint32_t handleSeed = out_.NextHandle();
+    WalkEntities(
+        drawing_.Entities(), drawing_,
+        [&](const EntityHeader& e, std::span<const EntityHeader> attributes) {
+          if (!records_.Writable(e)) return false;
+          handleSeed += EntityRecords::HandlesOf(attributes);
+          return true;
+        },
+        [](const EntityHeader&) {});
 
     out_.SendTo(&sink_);
     WriteHeader(handleSeed);
@@ -409,6 +940,16 @@ private:
     out_.Hex(5, handleSeed);
     out_.EndSection();
     out_.Section("CLASSES");
+    if (HoldsWipeouts()) {
+      // WIPEOUT is not one of the types every DXF reader knows: a class names it.
+      out_.String(0, "CLASS");
+      out_.String(1, "WIPEOUT");
+      out_.String(2, "AcDbWipeout");
+      out_.String(3, "WipeOut");
+      out_.Int(90, 127);
+      out_.Int(280, 0);
+      out_.Int(281, 1);
+    }
     out_.EndSection();
   }
 
@@ -470,18 +1011,23 @@ private:
   // Layer "0", which every DXF file must hold, comes first when the drawing has none; a
   // name that comes twice once encoded (or an empty one, written as "0") is written once.
   void WriteLayers() {
-    std::vector<std::pair<std::string, bool>> table;
-    if (std::find(layerNames_.begin(), layerNames_.end(), "0") == layerNames_.end()) table.emplace_back("0", true);
+    constexpr std::size_t kNoLayer = std::numeric_limits<std::size_t>::max();
+    std::vector<std::pair<std::string, std::size_t>> table;  // name, index in the drawing
+    if (std::find(layerNames_.begin(), layerNames_.end(), "0") == layerNames_.end()) table.emplace_back("0", kNoLayer);
     for (std::size_t i = 0; i < layerNames_.size(); ++i) {
       const auto sameName = [&](const auto& row) { return row.first == layerNames_[i]; };
-      if (std::none_of(table.begin(), table.end(), sameName)) table.emplace_back(layerNames_[i], drawing_.Layers()[i].on);
+      if (std::none_of(table.begin(), table.end(), sameName)) table.emplace_back(layerNames_[i], i);
     }
     out_.Table("LAYER", kLayerTableHandle, table.size());
-    for (const auto& [name, on] : table) {
+    for (const auto& [name, index] : table) {
+      const Layer* layer = index < drawing_.Layers().size() ? &drawing_.Layers()[index] : nullptr;
+      const bool on = layer == nullptr || layer->on;
+      const int color = layer != nullptr && layer->color >= 1 && layer->color <= 255 ? layer->color : kLayerColor;
       out_.TableRecord("LAYER", name == "0" ? kLayerZeroHandle : 0, "AcDbLayerTableRecord");
       out_.String(2, name);
-      out_.Int(70, 0);
-      out_.Int(62, on ? kLayerColor : -kLayerColor);  // a negative colour: the layer is off
+      out_.Int(70, layer != nullptr && layer->frozen ? 1 : 0);
+      out_.Int(62, on ? color : -color);  // a negative colour: the layer is off
+      if (layer != nullptr && layer->trueColor) out_.Int(420, *layer->trueColor & 0xFFFFFFu);
       out_.String(6, "CONTINUOUS");
       if (EqualsNoCase(name, "defpoints")) out_.Int(290, 0);  // never plotted
       out_.Int(370, kLineweightDefault);
@@ -513,27 +1059,46 @@ private:
     out_.EndTable();
   }
 
-  // The one dimension style R2000 needs, with the STANDARD text style.
+  // The dimension style R2000 needs, Standard, and any other that a dimension names, each
+  // with the STANDARD text style and default settings.
   void WriteDimStyles() {
-    out_.Table("DIMSTYLE", kDimStyleTableHandle, 1);
+    std::vector<std::string> names = {"Standard"};
+    const auto addFrom = [&](const std::vector<EntityHeader>& list) {
+      for (const auto& entity : list) {
+        if (entity.type != EntityType::Dimension) continue;
+        std::string name = EntityRecords::DimStyleName(drawing_.Dimension(entity).style);
+        if (std::none_of(names.begin(), names.end(), [&](const std::string& n) { return EqualsNoCase(n, name); })) {
+          names.push_back(std::move(name));
+        }
+      }
+    };
+    addFrom(drawing_.Entities());
+    for (const auto& block : drawing_.Blocks()) addFrom(block.entities);
+    out_.Table("DIMSTYLE", kDimStyleTableHandle, names.size());
     out_.Subclass("AcDbDimStyleTable");
     out_.Int(71, 0);
-    out_.String(0, "DIMSTYLE");
-    out_.Hex(105, kStandardDimStyleHandle);
-    out_.Subclass("AcDbSymbolTableRecord");
-    out_.Subclass("AcDbDimStyleTableRecord");
-    out_.String(2, "Standard");
-    out_.Int(70, 0);
-    out_.Hex(340, standardStyleHandle_);
+    for (const auto& name : names) {
+      out_.String(0, "DIMSTYLE");
+      out_.Hex(105, name == names.front() ? kStandardDimStyleHandle : out_.TakeHandle());
+      out_.Subclass("AcDbSymbolTableRecord");
+      out_.Subclass("AcDbDimStyleTableRecord");
+      out_.String(2, name);
+      out_.Int(70, 0);
+      out_.Hex(340, standardStyleHandle_);
+    }
     out_.EndTable();
   }
 
-  // The two layouts R2000 needs, each a block record and an empty block.
+  // The two layouts R2000 needs, then the drawing's blocks, each a block record and a block.
   void WriteBlockRecords() {
-    out_.Table("BLOCK_RECORD", kBlockRecordTableHandle, 2);
+    out_.Table("BLOCK_RECORD", kBlockRecordTableHandle, 2 + blockNames_.size());
     for (const auto& [handle, name] : {std::pair{kModelSpaceRecordHandle, "*Model_Space"},
                                        std::pair{kPaperSpaceRecordHandle, "*Paper_Space"}}) {
       out_.TableRecord("BLOCK_RECORD", handle, "AcDbBlockTableRecord");
+      out_.String(2, name);
+    }
+    for (const auto& name : blockNames_) {
+      out_.TableRecord("BLOCK_RECORD", 0, "AcDbBlockTableRecord");
       out_.String(2, name);
     }
     out_.EndTable();
@@ -562,14 +1127,43 @@ private:
       out_.String(8, "0");
       out_.Subclass("AcDbBlockEnd");
     }
+    for (std::size_t i = 0; i < blockNames_.size(); ++i) {
+      const Block& block = drawing_.Blocks()[i];
+      const std::string_view layer = block.layer < layerNames_.size() ? layerNames_[block.layer] : "0";
+      out_.String(0, "BLOCK");
+      out_.Handle();
+      out_.Subclass("AcDbEntity");
+      out_.String(8, layer);
+      out_.Subclass("AcDbBlockBegin");
+      out_.String(2, blockNames_[i]);
+      out_.Int(70, blockNames_[i].front() == '*' ? 1 : 0);  // anonymous
+      out_.Point(10, block.base.x, block.base.y);
+      out_.String(3, blockNames_[i]);
+      out_.String(1, "");
+      records_.WriteList(block.entities);
+      out_.String(0, "ENDBLK");
+      out_.Handle();
+      out_.Subclass("AcDbEntity");
+      out_.String(8, layer);
+      out_.Subclass("AcDbBlockEnd");
+    }
     out_.EndSection();
   }
 
   void WriteEntities() {
     out_.Section("ENTITIES");
-    const EntityRecords records(layerNames_);
-    for (const auto& entity : drawing_.Entities()) records.Write(out_, drawing_, entity);
+    records_.WriteList(drawing_.Entities());
     out_.EndSection();
+  }
+
+  bool HoldsWipeouts() const {
+    const auto holds = [&](const std::vector<EntityHeader>& list) {
+      return std::any_of(list.begin(), list.end(), [&](const EntityHeader& e) {
+        return e.type == EntityType::Wipeout && records_.Writable(e);
+      });
+    };
+    return holds(drawing_.Entities()) ||
+           std::any_of(drawing_.Blocks().begin(), drawing_.Blocks().end(), [&](const Block& b) { return holds(b.entities); });
   }
 
   // The root dictionary with the group dictionary that R2000 requires, and the plot style
@@ -604,7 +1198,9 @@ private:
   const Drawing& drawing_;
   const DxfBlockSink& sink_;
   GroupWriter out_;
-  std::vector<std::string> layerNames_;  // as EntityRecords writes them
+  std::vector<std::string> layerNames_;  // as they are written
+  std::vector<std::string> blockNames_;
+  EntityRecords records_;
   std::uint32_t standardStyleHandle_ = 0;
 };
 
