@@ -357,6 +357,24 @@ std::string_view DxfNameOf(const Drawing& drawing, const EntityHeader& e) {
   return EntityTypeName(e.type);
 }
 
+// Whether DXF can hold an entity as the drawing has it (an attribute can, after its insert).
+bool IsWritable(const Drawing& drawing, const EntityHeader& e) {
+  switch (e.type) {
+    case EntityType::Polyline: return drawing.Polyline(e).vertexCount >= 1;
+    case EntityType::Ellipse: {
+      const auto g = NormalEllipse(drawing.Ellipse(e));
+      return !IsZero(g.majorAxis) && g.ratio >= kSmallestEllipseRatio;
+    }
+    case EntityType::Spline: return SplineIsWhole(drawing.Spline(e));
+    case EntityType::Insert: return drawing.Insert(e).block < drawing.Blocks().size();
+    case EntityType::Dimension: return drawing.Dimension(e).block < drawing.Blocks().size();
+    case EntityType::Leader: return drawing.Leader(e).vertices.size() >= 2;
+    case EntityType::Ray: return !IsZero(drawing.Ray(e).direction);
+    case EntityType::Wipeout: return FrameBox(drawing.Wipeout(e)).has_value();
+    default: return true;
+  }
+}
+
 // The names blocks are written under: their own where DXF allows it, otherwise (empty,
 // a layout's name, or one that another block has already taken) an anonymous one.
 std::vector<std::string> EncodedBlockNames(const Drawing& drawing) {
@@ -399,23 +417,7 @@ public:
         [](const EntityHeader&) {});
   }
 
-  // Whether an entity can be written (its attributes always can).
-  bool Writable(const EntityHeader& e) const {
-    switch (e.type) {
-      case EntityType::Polyline: return drawing_.Polyline(e).vertexCount >= 1;
-      case EntityType::Ellipse: {
-        const auto g = NormalEllipse(drawing_.Ellipse(e));
-        return !IsZero(g.majorAxis) && g.ratio >= kSmallestEllipseRatio;
-      }
-      case EntityType::Spline: return SplineIsWhole(drawing_.Spline(e));
-      case EntityType::Insert: return drawing_.Insert(e).block < blockNames_.size();
-      case EntityType::Dimension: return drawing_.Dimension(e).block < blockNames_.size();
-      case EntityType::Leader: return drawing_.Leader(e).vertices.size() >= 2;
-      case EntityType::Ray: return !IsZero(drawing_.Ray(e).direction);
-      case EntityType::Wipeout: return FrameBox(drawing_.Wipeout(e)).has_value();
-      default: return true;
-    }
-  }
+  bool Writable(const EntityHeader& e) const { return IsWritable(drawing_, e); }
 
   // The handles a written entity takes: its own, its attributes' and their SEQEND.
   static std::uint32_t HandlesOf(std::span<const EntityHeader> attributes) {
@@ -578,6 +580,13 @@ private:
     out_.Subclass(subclass);
   }
 
+  // The extrusion of an entity in the drawing's plane, (0, 0, 1).
+  void WriteUpExtrusion() {
+    out_.Real(210, 0.0);
+    out_.Real(220, 0.0);
+    out_.Real(230, 1.0);
+  }
+
   void WritePolyline(const EntityHeader& e) {
     const auto& g = drawing_.Polyline(e);
     const auto vertices = drawing_.Vertices(g);
@@ -607,8 +616,7 @@ private:
     const bool byControlPoints = !g.controlPoints.empty();
     const bool rational = byControlPoints && !g.weights.empty();
     Head(e, "SPLINE", "AcDbSpline");
-    out_.Point(210, 0.0, 0.0);
-    out_.Real(230, 1.0);
+    WriteUpExtrusion();
     out_.Int(70, 8 | (g.closed ? 1 : 0) | (g.periodic ? 2 : 0) | (rational ? 4 : 0));  // 8: planar
     out_.Int(71, g.degree);
     out_.Int(72, byControlPoints ? static_cast<long long>(g.knots.size()) : 0);
@@ -794,8 +802,7 @@ private:
     const auto& g = drawing_.Hatch(e);
     Head(e, "HATCH", "AcDbHatch");
     out_.Point(10, 0.0, 0.0);
-    out_.Point(210, 0.0, 0.0);
-    out_.Real(230, 1.0);
+    WriteUpExtrusion();
     out_.String(2, g.pattern.empty() ? (g.solid ? "SOLID" : "_USER") : EncodeDxfText(g.pattern));
     out_.Int(70, g.solid ? 1 : 0);
     out_.Int(71, 0);  // not associative
@@ -1261,6 +1268,18 @@ std::string FormatDxfReal(double value) {
 
 void WriteDxf(const Drawing& drawing, const DxfBlockSink& sink) {
   DxfDocumentWriter(drawing, sink).Write();
+}
+
+std::map<std::string, std::size_t> EntitiesLeftOut(const Drawing& drawing) {
+  std::map<std::string, std::size_t> left;
+  const auto count = [&](const std::vector<EntityHeader>& list) {
+    WalkEntities(
+        list, drawing, [&](const EntityHeader& e, std::span<const EntityHeader>) { return IsWritable(drawing, e); },
+        [&](const EntityHeader& e) { ++left[std::string(DxfNameOf(drawing, e))]; });
+  };
+  count(drawing.Entities());
+  for (const auto& block : drawing.Blocks()) count(block.entities);
+  return left;
 }
 
 }  // namespace tessaro

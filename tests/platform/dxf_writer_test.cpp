@@ -1,0 +1,384 @@
+// Every entity type of the drawing model written to DXF: the file passes ezdxf's audit, and
+// ezdxf reads back the same layers, blocks and entities by type with the same key geometry
+// (rotations, bulges, block names, insert transforms, attributes). Entities that a DXF file
+// cannot hold are left out, counted, and the rest of the file stays clean.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <random>
+#include <span>
+#include <string>
+
+#include "platform/dxf_file.h"
+#include "platform/dxf_writer.h"
+
+namespace tessaro {
+namespace {
+
+namespace fs = std::filesystem;
+
+// ---- the listing dxf_listing.py makes, from the drawing ----------------------------------
+
+std::string N(double value) {
+  char text[32];
+  std::snprintf(text, sizeof text, "%.6g", value);
+  return std::string(text) == "-0" ? "0" : text;
+}
+std::string Xy(const Point2d& p) { return N(p.x) + " " + N(p.y); }
+
+std::string TextFields(const TextGeometry& t) {
+  return Xy(t.position) + " " + N(t.height) + " " + N(t.rotation) + " " + N(t.widthFactor) + " " + N(t.oblique) + " " +
+         std::to_string(t.hAlign) + " " + std::to_string(t.vAlign) + " " + Xy(t.alignPoint) + " [" + t.value + "] " +
+         (t.style.empty() ? "Arial" : t.style);
+}
+
+std::string Head(const Drawing& d, const EntityHeader& e, const std::string& type) {
+  std::string line = type + " " + d.Layers()[e.layer].name + " " + std::to_string(e.color);
+  if (const auto rgb = d.TrueColor(e)) {
+    char hex[16];
+    std::snprintf(hex, sizeof hex, " #%06X", *rgb);
+    line += hex;
+  }
+  return line;
+}
+
+std::string Describe(const Drawing& d, std::span<const EntityHeader> list, std::size_t& i) {
+  const EntityHeader& e = list[i];
+  switch (e.type) {
+    case EntityType::Line: return Head(d, e, "LINE") + " " + Xy(d.Line(e).start) + " " + Xy(d.Line(e).end);
+    case EntityType::Circle: return Head(d, e, "CIRCLE") + " " + Xy(d.Circle(e).center) + " " + N(d.Circle(e).radius);
+    case EntityType::Arc: {
+      const auto& g = d.Arc(e);
+      return Head(d, e, "ARC") + " " + Xy(g.center) + " " + N(g.radius) + " " + N(g.startAngle) + " " + N(g.endAngle);
+    }
+    case EntityType::Text: return Head(d, e, "TEXT") + " " + TextFields(d.Text(e));
+    case EntityType::Polyline: {
+      const auto& g = d.Polyline(e);
+      std::string line = Head(d, e, "LWPOLYLINE") + " " + (g.closed ? "1 " : "0 ") + N(g.width);
+      for (const auto& v : d.Vertices(g)) line += " " + Xy(v.point) + " " + N(v.bulge);
+      return line;
+    }
+    case EntityType::Ellipse: {
+      const auto& g = d.Ellipse(e);
+      return Head(d, e, "ELLIPSE") + " " + Xy(g.center) + " " + Xy(g.majorAxis) + " " + N(g.ratio) + " " +
+             N(g.startParam) + " " + N(g.endParam);
+    }
+    case EntityType::Spline: {
+      const auto& g = d.Spline(e);
+      return Head(d, e, "SPLINE") + " " + std::to_string(g.degree) + " " + (g.closed ? "1 " : "0 ") +
+             std::to_string(g.controlPoints.size()) + " " + std::to_string(g.knots.size()) + " " +
+             std::to_string(g.fitPoints.size()) + " " + std::to_string(g.weights.size()) + " " +
+             Xy(g.controlPoints.empty() ? g.fitPoints.front() : g.controlPoints.front());
+    }
+    case EntityType::MText: {
+      const auto& g = d.MText(e);
+      return Head(d, e, "MTEXT") + " " + Xy(g.position) + " " + N(g.height) + " " + N(g.width) + " " + N(g.rotation) +
+             " " + std::to_string(g.attachment) + " [" + g.value + "] " + (g.style.empty() ? "Arial" : g.style);
+    }
+    case EntityType::Insert: {
+      const auto& g = d.Insert(e);
+      std::string line = Head(d, e, "INSERT") + " " + d.Blocks()[g.block].name + " " + Xy(g.position) + " " +
+                         N(g.xScale) + " " + N(g.yScale) + " " + N(g.rotation) + " " + std::to_string(g.columns) + " " +
+                         std::to_string(g.rows) + " " + N(g.columnSpacing) + " " + N(g.rowSpacing);
+      for (std::uint32_t k = 0; k < g.attributes; ++k) {
+        const auto& a = d.Attrib(list[++i]);
+        line += " | ATTRIB " + a.tag + " " + (a.invisible ? "1 " : "0 ") + TextFields(a.text);
+      }
+      return line;
+    }
+    case EntityType::Dimension: {
+      const auto& g = d.Dimension(e);
+      return Head(d, e, "DIMENSION") + " " + d.Blocks()[g.block].name + " " + Xy(g.definitionPoint) + " " +
+             Xy(g.textPoint) + " " + std::to_string(g.dimensionType) + " " + (g.style.empty() ? "Standard" : g.style);
+    }
+    case EntityType::Leader: {
+      std::string line = Head(d, e, "LEADER") + (d.Leader(e).arrowhead ? " 1" : " 0");
+      for (const auto& p : d.Leader(e).vertices) line += " " + Xy(p);
+      return line;
+    }
+    case EntityType::Hatch: {
+      const auto& g = d.Hatch(e);
+      std::string line = Head(d, e, "HATCH") + " " + (g.solid ? "1 " : "0 ") + g.pattern + " ";
+      static constexpr const char* kEdgeNames[] = {"LINE", "ARC", "ELLIPSE", "SPLINE"};
+      for (std::size_t k = 0; k < g.loops.size(); ++k) {
+        const auto& loop = g.loops[k];
+        if (k > 0) line += " / ";
+        if (loop.isPolyline) {
+          line += loop.closed ? "P1" : "P0";
+          for (const auto& v : loop.polyline) line += " " + Xy(v.point) + " " + N(v.bulge);
+        } else {
+          line += "E";
+          for (const auto& edge : loop.edges) line += std::string(" ") + kEdgeNames[edge.index()];
+        }
+      }
+      return line;
+    }
+    case EntityType::Solid: {
+      const auto& g = d.Solid(e);
+      static constexpr const char* kNames[] = {"SOLID", "TRACE", "3DFACE"};
+      std::string line = Head(d, e, kNames[static_cast<int>(g.kind)]);
+      for (const auto& p : g.corners) line += " " + Xy(p);
+      if (g.kind == SolidKind::Face3d) line += " " + std::to_string(g.invisibleEdges);
+      return line;
+    }
+    case EntityType::Point: return Head(d, e, "POINT") + " " + Xy(d.Point(e).position);
+    case EntityType::Ray: {
+      const auto& g = d.Ray(e);
+      const double length = std::hypot(g.direction.x, g.direction.y);
+      return Head(d, e, g.infinite ? "XLINE" : "RAY") + " " + Xy(g.base) + " " +
+             Xy({g.direction.x / length, g.direction.y / length});
+    }
+    case EntityType::Wipeout: {
+      std::string line = Head(d, e, "WIPEOUT");
+      const auto& frame = d.Wipeout(e).frame;
+      for (const auto& p : frame) line += " " + Xy(p);
+      if (!(frame.front() == frame.back())) line += " " + Xy(frame.front());
+      return line;
+    }
+    case EntityType::Attrib: break;
+  }
+  return "?";
+}
+
+std::string TypesOf(const Drawing& d, const std::vector<EntityHeader>& list) {
+  std::string types;
+  for (std::size_t i = 0; i < list.size(); ++i) {
+    const std::string line = Describe(d, list, i);
+    types += (types.empty() ? "" : " ") + line.substr(0, line.find(' '));
+  }
+  return types;
+}
+
+std::string Listing(const Drawing& d) {
+  std::string out;
+  for (const auto& layer : d.Layers()) {
+    out += "LAYER " + layer.name + " " + std::to_string(layer.color) + (layer.on ? " on " : " off ") +
+           (layer.frozen ? "1" : "0");
+    if (layer.trueColor) {
+      char hex[16];
+      std::snprintf(hex, sizeof hex, " #%06X", *layer.trueColor);
+      out += hex;
+    }
+    out += "\n";
+  }
+  for (const auto& block : d.Blocks()) out += "BLOCK " + block.name + " " + Xy(block.base) + " : " + TypesOf(d, block.entities) + "\n";
+  for (std::size_t i = 0; i < d.Entities().size(); ++i) out += Describe(d, d.Entities(), i) + "\n";
+  return out;
+}
+
+// ---- a drawing with every type ------------------------------------------------------------
+
+// Every entity type, with rotations, bulges, alignments, scales, arrays, attributes, nested
+// blocks, a dimension and its block, true colours and layer colours; values not short in
+// binary; texts with letters Windows-1252 has and lacks.
+Drawing EveryType() {
+  Drawing d;
+  const LayerIndex zero = d.AddLayer("0");
+  const LayerIndex walls = d.AddLayer("Muri");
+  const LayerIndex notes = d.AddLayer("Note \xC3\xA8");
+  const LayerIndex hidden = d.AddLayer("Nascosto");
+  d.SetLayerLook(walls, 5, std::nullopt, false);
+  d.SetLayerLook(notes, 30, 0x3366CC, false);
+  d.SetLayerLook(hidden, 8, std::nullopt, true);
+  d.SetLayerOn(hidden, false);
+  const EntityStyle onWalls{walls, 256, std::nullopt};
+  const EntityStyle onNotes{notes, 3, 0xFF8000};
+
+  const BlockIndex window = d.AddBlock("Finestra", {10, 5});
+  d.OpenBlock(window);
+  d.Add(EntityStyle{zero, 0, std::nullopt}, LineGeometry{{0, 0}, {120, 0}});
+  d.Add(EntityStyle{zero, 0, std::nullopt}, ArcGeometry{{60, 0}, 60, 0, 180});
+  d.Add(EntityStyle{zero, 256, std::nullopt}, TextGeometry{.position = {0, -10}, .height = 5, .value = "F1"});
+  d.CloseBlock();
+  const BlockIndex group = d.AddBlock("Gruppo", {0, 0});
+  d.OpenBlock(group);
+  d.Add(EntityStyle{zero, 0, std::nullopt}, InsertGeometry{.block = window, .position = {0, 0}, .rotation = 90});
+  d.Add(EntityStyle{zero, 0, std::nullopt}, CircleGeometry{{5, 5}, 2.5});
+  d.CloseBlock();
+  const BlockIndex dimBlock = d.AddBlock("*D1", {0, 0});
+  d.OpenBlock(dimBlock);
+  d.Add(onWalls, LineGeometry{{0, 0}, {300, 0}});
+  d.Add(onWalls, SolidGeometry{.corners = {{0, 0}, {5, 1}, {5, -1}, {5, -1}}});
+  d.Add(onWalls, MTextGeometry{.position = {150, 5}, .height = 10, .attachment = 8, .value = "300"});
+  d.CloseBlock();
+
+  d.Add(onWalls, LineGeometry{{0, 0}, {12.7, 30.1}});
+  d.Add(onNotes, CircleGeometry{{2.5, 7.1}, 0.8});
+  d.Add(onWalls, ArcGeometry{{10, 20}, 3.75, 270, 90});
+  d.Add(onNotes, TextGeometry{.position = {1.5, 2}, .height = 2.5, .value = "4\xC3\x98" "16 \xE2\x88\x85", .style = "Romans",
+                              .rotation = 30, .widthFactor = 0.8, .oblique = 15});
+  d.Add(onNotes, TextGeometry{.position = {0, 0}, .height = 3, .value = "centro", .rotation = -45, .hAlign = 1,
+                              .vAlign = 2, .alignPoint = {50, 60}});
+  d.Add(onNotes, TextGeometry{.position = {0, 10}, .height = 3, .value = "fit", .hAlign = 5, .alignPoint = {40, 10}});
+  const PolylineVertex vertices[] = {{{0, 0}, 0}, {{100, 0}, 0.41421356}, {{100, 100}, -1}, {{0, 100}, 0}};
+  d.Add(onWalls, PolylineGeometry{.closed = true, .width = 0.5}, vertices);
+  d.Add(onWalls, PolylineGeometry{}, std::span(vertices, 2));
+  d.Add(onWalls, EllipseGeometry{{50, 50}, {30, 10}, 0.4, 0.5, 4.0});
+  d.Add(onWalls, EllipseGeometry{{-50, 50}, {0, 20}, 0.25});
+  d.Add(onWalls, SplineGeometry{.degree = 3,
+                                .knots = {0, 0, 0, 0, 1, 1, 1, 1},
+                                .controlPoints = {{0, 0}, {10, 20}, {30, 20}, {40, 0}}});
+  d.Add(onWalls, SplineGeometry{.degree = 2,
+                                .knots = {0, 0, 0, 1, 1, 1},
+                                .controlPoints = {{0, 0}, {10, 10}, {20, 0}},
+                                .weights = {1, 0.7071, 1}});
+  d.Add(onWalls, SplineGeometry{.degree = 3, .fitPoints = {{0, 0}, {5, 5}, {10, 0}, {15, 5}}});
+  std::string longText = "Prima riga\\Pseconda riga con \xE2\x82\xAC e \xE2\x88\x85:";
+  for (int k = 0; k < 60; ++k) longText += " parola\xC3\xA8" + std::to_string(k);
+  d.Add(onNotes, MTextGeometry{.position = {0, -50}, .height = 2.5, .width = 80, .rotation = 10, .attachment = 5,
+                               .value = longText, .style = "Romans"});
+  d.Add(onWalls, InsertGeometry{.block = window, .position = {200, 100}, .xScale = -1, .yScale = 2, .rotation = 33,
+                                .attributes = 2});
+  d.Add(onNotes, AttribGeometry{.text = {.position = {205, 95}, .height = 2, .value = "F-01", .rotation = 33}, .tag = "SIGLA"});
+  d.Add(onNotes, AttribGeometry{.text = {.position = {205, 90}, .height = 2, .value = "nascosto"}, .tag = "NOTA", .invisible = true});
+  d.Add(onWalls, InsertGeometry{.block = window, .position = {500, 0}, .columns = 3, .rows = 2, .columnSpacing = 150,
+                                .rowSpacing = 80});
+  d.Add(onWalls, InsertGeometry{.block = group, .position = {-100, -100}, .xScale = 0.5, .yScale = 0.5});
+  d.Add(onWalls, DimensionGeometry{.block = dimBlock, .definitionPoint = {300, -20}, .textPoint = {150, -15},
+                                   .dimensionType = 32 | 1, .measurement = 300, .style = "Quote"});
+  d.Add(onNotes, LeaderGeometry{.vertices = {{0, 0}, {10, 10}, {30, 10}}});
+  HatchGeometry solid{.solid = true, .pattern = "SOLID"};
+  solid.loops.push_back(HatchLoop{.flags = 1, .isPolyline = true, .polyline = {{{0, 0}, 0}, {{10, 0}, 0.5}, {{10, 10}, 0}}});
+  d.Add(onWalls, solid);
+  HatchGeometry pattern{.pattern = "ANSI31"};
+  HatchLoop edges{.flags = 1};
+  edges.edges.push_back(HatchLineEdge{{0, 0}, {10, 0}});
+  edges.edges.push_back(HatchArcEdge{{10, 5}, 5, 270, 90, true});
+  edges.edges.push_back(HatchEllipseEdge{{5, 10}, {5, 0}, 0.5, 0, 180, true});
+  edges.edges.push_back(SplineGeometry{.degree = 2, .knots = {0, 0, 0, 1, 1, 1}, .controlPoints = {{0, 10}, {-3, 5}, {0, 0}}});
+  pattern.loops.push_back(edges);
+  d.Add(onWalls, pattern);
+  d.Add(onWalls, SolidGeometry{.kind = SolidKind::Solid, .corners = {{0, 0}, {1, 0}, {0, 1}, {1, 1}}});
+  d.Add(onWalls, SolidGeometry{.kind = SolidKind::Trace, .corners = {{0, 0}, {2, 0}, {0, 2}, {2, 2}}});
+  d.Add(onWalls, SolidGeometry{.kind = SolidKind::Face3d, .invisibleEdges = 5, .corners = {{0, 0}, {3, 0}, {3, 3}, {0, 3}}});
+  d.Add(onNotes, PointGeometry{{7.5, -2.25}});
+  d.Add(onWalls, RayGeometry{{1, 2}, {3, 4}, false});
+  d.Add(onWalls, RayGeometry{{-1, -2}, {0, 0.5}, true});
+  d.Add(onWalls, WipeoutGeometry{{{0, 0}, {40, 0}, {40, 20}, {10, 30}}});
+  d.Add(EntityStyle{hidden, 256, std::nullopt}, LineGeometry{{0, 0}, {1, 1}});
+  return d;
+}
+
+std::string ReadBytes(const fs::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+}
+
+class DxfWriterTest : public ::testing::Test {
+protected:
+  void SetUp() override {
+    python_ = TESSARO_PYTHON3;
+    if (python_.empty() || !fs::exists(python_)) GTEST_SKIP() << "no python3";
+    const std::string test = ::testing::UnitTest::GetInstance()->current_test_info()->name();
+    folder_ = fs::temp_directory_path() / ("tessaro_dxfw_" + test + "_" + std::to_string(std::random_device{}()));
+    fs::create_directories(folder_);
+  }
+  void TearDown() override {
+    if (!folder_.empty()) fs::remove_all(folder_);
+  }
+
+  // The output of python3 with `args`; the exit status must be 0.
+  std::string Python(const std::string& args) {
+    const fs::path out = folder_ / "out.txt";
+    const int status = std::system(("\"" + python_ + "\" " + args + " > \"" + out.string() + "\" 2>&1").c_str());
+    EXPECT_EQ(status, 0) << ReadBytes(out);
+    return ReadBytes(out);
+  }
+  std::string Audit(const fs::path& dxf) { return Python("-m ezdxf audit \"" + dxf.string() + "\""); }
+  std::string EzdxfListing(const fs::path& dxf) {
+    return Python("\"" TESSARO_SOURCE_DIR "/tests/platform/dxf_listing.py\" \"" + dxf.string() + "\"");
+  }
+
+  std::string python_;
+  fs::path folder_;
+};
+
+TEST_F(DxfWriterTest, EveryTypeReadsBackInEzdxfWithItsGeometryAndPassesTheAudit) {
+  const Drawing drawing = EveryType();
+  EXPECT_TRUE(EntitiesLeftOut(drawing).empty());
+  const fs::path dxf = folder_ / "every_type.dxf";
+  WriteDxfFile(drawing, dxf);
+  EXPECT_NE(Audit(dxf).find("No errors found."), std::string::npos) << Audit(dxf);
+  EXPECT_EQ(EzdxfListing(dxf), Listing(drawing));
+}
+
+// What a DXF file cannot hold is left out and counted; the file stays clean and $HANDSEED
+// stays above every handle.
+TEST_F(DxfWriterTest, EntitiesDxfCannotHoldAreLeftOutCountedAndTheFileStaysClean) {
+  Drawing d;
+  const EntityStyle style{d.AddLayer("0"), 256, std::nullopt};
+  const BlockIndex block = d.AddBlock("B", {0, 0});
+  d.OpenBlock(block);
+  d.Add(style, LeaderGeometry{.vertices = {{0, 0}}});
+  d.Add(style, AttribGeometry{.text = {.height = 1, .value = "orfano"}, .tag = "T"});
+  d.CloseBlock();
+  d.Add(style, LineGeometry{{0, 0}, {1, 1}});
+  d.Add(style, LeaderGeometry{.vertices = {{0, 0}}});
+  d.Add(style, SplineGeometry{.degree = 3, .knots = {0, 1}, .controlPoints = {{0, 0}, {1, 1}, {2, 0}, {3, 1}}});
+  d.Add(style, SplineGeometry{.degree = 3, .fitPoints = {{0, 0}}});
+  d.Add(style, EllipseGeometry{{0, 0}, {0, 0}, 0.5});
+  d.Add(style, EllipseGeometry{{0, 0}, {1, 0}, 0.0});
+  d.Add(style, RayGeometry{{0, 0}, {0, 0}, true});
+  d.Add(style, WipeoutGeometry{{{0, 0}, {1, 0}, {2, 0}}});
+  d.Add(style, AttribGeometry{.text = {.height = 1, .value = "orfano"}, .tag = "T"});
+  d.Add(style, InsertGeometry{.block = block, .attributes = 1});  // its attribute is not there
+  d.Add(style, CircleGeometry{{0, 0}, 1});
+  const std::map<std::string, std::size_t> expected = {{"ATTRIB", 2}, {"ELLIPSE", 2}, {"LEADER", 2},
+                                                       {"SPLINE", 2}, {"WIPEOUT", 1}, {"XLINE", 1}};
+  EXPECT_EQ(EntitiesLeftOut(d), expected);
+  const fs::path dxf = folder_ / "left_out.dxf";
+  WriteDxfFile(d, dxf);
+  EXPECT_NE(Audit(dxf).find("No errors found."), std::string::npos) << Audit(dxf);
+  const std::string listing = EzdxfListing(dxf);
+  EXPECT_NE(listing.find("BLOCK B 0 0 : \n"), std::string::npos) << listing;
+  EXPECT_NE(listing.find("\nLINE "), std::string::npos);
+  EXPECT_NE(listing.find("\nINSERT 0 256 B "), std::string::npos);
+  EXPECT_NE(listing.find("\nCIRCLE "), std::string::npos);
+  EXPECT_EQ(listing.find("LEADER"), std::string::npos);
+}
+
+// An ellipse given with its ratio above 1 is the same curve with its axes swapped.
+TEST(DxfWriterEllipse, ARatioAboveOneIsWrittenWithTheAxesSwapped) {
+  Drawing d;
+  d.Add(EntityStyle{d.AddLayer("0"), 256, std::nullopt}, EllipseGeometry{{0, 0}, {10, 0}, 2.0, 0.0, 1.0});
+  const std::string text = DxfText(d);
+  const std::string record = text.substr(text.find("AcDbEllipse"));
+  EXPECT_NE(record.find(" 11\n0\n 21\n20\n 31\n0\n 40\n0.5\n 41\n-1.5707963267948966\n 42\n-0.5707963267948966\n"),
+            std::string::npos)
+      << record;
+}
+
+// Multi-line text goes in pieces of 250 bytes at most, never cut inside an escape.
+TEST(DxfWriterMText, LongTextGoesInPiecesNeverCutInsideAnEscape) {
+  Drawing d;
+  std::string value;
+  for (int k = 0; k < 200; ++k) value += "ab\xE2\x88\x85";  // \U+2205 escapes at every 9th byte
+  d.Add(EntityStyle{d.AddLayer("0"), 256, std::nullopt}, MTextGeometry{.height = 1, .value = value});
+  const std::string text = DxfText(d);
+  std::string joined;
+  for (std::size_t at = text.find("AcDbMText"); at != std::string::npos;) {
+    const std::size_t code = text.find("\n  3\n", at);
+    const std::size_t last = text.find("\n  1\n", at);
+    const bool more = code != std::string::npos && code < last;
+    const std::size_t start = (more ? code : last) + 5;
+    const std::size_t end = text.find('\n', start);
+    const std::string piece = text.substr(start, end - start);
+    EXPECT_LE(piece.size(), 250u);
+    for (std::size_t k = piece.find('\\'); k != std::string::npos; k = piece.find('\\', k + 1)) {
+      EXPECT_LE(k + 7, piece.size()) << "cut inside an escape: " << piece;
+    }
+    joined += piece;
+    at = more ? end : std::string::npos;
+  }
+  std::string expected;
+  for (int k = 0; k < 200; ++k) expected += "ab\\U+2205";
+  EXPECT_EQ(joined, expected);
+}
+
+}  // namespace
+}  // namespace tessaro
