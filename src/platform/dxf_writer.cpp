@@ -342,21 +342,6 @@ std::optional<Extents> FrameBox(const WipeoutGeometry& g) {
   return box;
 }
 
-// The DXF name an entity is written under (SOLID, TRACE and 3DFACE share a type, as do
-// RAY and XLINE).
-std::string_view DxfNameOf(const Drawing& drawing, const EntityHeader& e) {
-  if (e.type == EntityType::Solid) {
-    switch (drawing.Solid(e).kind) {
-      case SolidKind::Solid: return "SOLID";
-      case SolidKind::Trace: return "TRACE";
-      case SolidKind::Face3d: return "3DFACE";
-    }
-  }
-  if (e.type == EntityType::Ray) return drawing.Ray(e).infinite ? "XLINE" : "RAY";
-  if (e.type == EntityType::Polyline) return "LWPOLYLINE";
-  return EntityTypeName(e.type);
-}
-
 // Whether DXF can hold an entity as the drawing has it (an attribute can, after its insert).
 bool IsWritable(const Drawing& drawing, const EntityHeader& e) {
   switch (e.type) {
@@ -822,7 +807,7 @@ private:
   void WriteSolid(const EntityHeader& e) {
     const auto& g = drawing_.Solid(e);
     const bool face = g.kind == SolidKind::Face3d;
-    Head(e, DxfNameOf(drawing_, e), face ? "AcDbFace" : "AcDbTrace");
+    Head(e, DxfTypeName(drawing_, e), face ? "AcDbFace" : "AcDbTrace");
     for (int i = 0; i < 4; ++i) out_.Point(10 + i, g.corners[i].x, g.corners[i].y);
     if (face) out_.Int(70, g.invisibleEdges & 0x0F);
   }
@@ -836,7 +821,7 @@ private:
   void WriteRay(const EntityHeader& e) {
     const auto& g = drawing_.Ray(e);
     const double length = std::hypot(g.direction.x, g.direction.y);
-    Head(e, DxfNameOf(drawing_, e), g.infinite ? "AcDbXline" : "AcDbRay");
+    Head(e, DxfTypeName(drawing_, e), g.infinite ? "AcDbXline" : "AcDbRay");
     out_.Point(10, g.base.x, g.base.y);
     out_.Point(11, g.direction.x / length, g.direction.y / length);
   }
@@ -1261,6 +1246,19 @@ char* PutDxfReal(char* out, double value) {
 
 }  // namespace
 
+std::string_view DxfTypeName(const Drawing& drawing, const EntityHeader& e) {
+  if (e.type == EntityType::Solid) {
+    switch (drawing.Solid(e).kind) {
+      case SolidKind::Solid: return "SOLID";
+      case SolidKind::Trace: return "TRACE";
+      case SolidKind::Face3d: return "3DFACE";
+    }
+  }
+  if (e.type == EntityType::Ray) return drawing.Ray(e).infinite ? "XLINE" : "RAY";
+  if (e.type == EntityType::Polyline) return "LWPOLYLINE";
+  return EntityTypeName(e.type);
+}
+
 std::string FormatDxfReal(double value) {
   char digits[kRealRoom];
   return std::string(digits, PutDxfReal(digits, value));
@@ -1275,7 +1273,7 @@ std::map<std::string, std::size_t> EntitiesLeftOut(const Drawing& drawing) {
   const auto count = [&](const std::vector<EntityHeader>& list) {
     WalkEntities(
         list, drawing, [&](const EntityHeader& e, std::span<const EntityHeader>) { return IsWritable(drawing, e); },
-        [&](const EntityHeader& e) { ++left[std::string(DxfNameOf(drawing, e))]; });
+        [&](const EntityHeader& e) { ++left[std::string(DxfTypeName(drawing, e))]; });
   };
   count(drawing.Entities());
   for (const auto& block : drawing.Blocks()) count(block.entities);

@@ -26,6 +26,10 @@ void WriteDxf(const Drawing& drawing, const DxfBlockSink& sink);
 // that no insert takes), counted by DXF type name.
 std::map<std::string, std::size_t> EntitiesLeftOut(const Drawing& drawing);
 
+// The DXF type an entity is written as: SOLID, TRACE or 3DFACE, RAY or XLINE, LWPOLYLINE
+// for every polyline, otherwise EntityTypeName.
+std::string_view DxfTypeName(const Drawing& drawing, const EntityHeader& entity);
+
 // The shortest text that reads back as `value`: a value that is exactly a float (every
 // drawing value is a widened Single) is written as that float, so 12.7f gives "12.7".
 std::string FormatDxfReal(double value);
