@@ -15,8 +15,8 @@ enum class DxfTextEncoding { Cp1252, Utf8 };
 // use their code page: Windows-1252 unless it names UTF-8.
 DxfTextEncoding DxfEncodingOf(std::string_view acadVersion, std::string_view codePage);
 
-// The longest value line we write or hand to dxflib: its reader cannot take a line of
-// 1024 bytes or more (it stops advancing and never returns).
+// The longest value line we write: some DXF readers cannot take a line of 1024 bytes or
+// more (they stop advancing and never return).
 inline constexpr std::size_t kLongestDxfLine = 1000;
 
 // UTF-8 to Windows-1252 bytes for an R2000 file: a character without a Windows-1252 code

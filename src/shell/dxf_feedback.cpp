@@ -1,45 +1,13 @@
 // The texts of the DXF feedback: counts by type, and the reasons a file cannot be read.
 #include "shell/dxf_feedback.h"
 
-#include <QStringList>
-#include <algorithm>
-#include <vector>
-
 #include "platform/dxf_writer.h"
 #include "platform/errors.h"
 
 namespace tessaro::shell {
 
-namespace {
-
-std::size_t Total(const EntityCounts& counts) {
-  std::size_t total = 0;
-  for (const auto& [type, count] : counts) total += count;
-  return total;
-}
-
-// "LINE 10, CIRCLE 2": the most frequent type first, ties by name.
-QString ByType(const EntityCounts& counts) {
-  std::vector<std::pair<std::string, std::size_t>> rows(counts.begin(), counts.end());
-  std::stable_sort(rows.begin(), rows.end(), [](const auto& a, const auto& b) { return a.second > b.second; });
-  QStringList parts;
-  for (const auto& [type, count] : rows) parts << QString::fromStdString(type) + QLatin1Char(' ') + QString::number(count);
-  return parts.join(QStringLiteral(", "));
-}
-
-}  // namespace
-
-QString DxfReadSummary(const QString& fileName, const Drawing& drawing, const DxfReadReport& report) {
-  EntityCounts drawn;
-  for (const auto& entity : drawing.Entities()) ++drawn[std::string(DxfTypeName(drawing, entity))];
-  QString line = fileName + QStringLiteral(": ");
-  const std::size_t total = Total(drawn);
-  line += total == 0 ? QStringLiteral("nessuna entità disegnata")
-                     : QStringLiteral("%1 entità disegnate (%2)").arg(total).arg(ByType(drawn));
-  const std::size_t skipped = Total(report.skippedTypes);
-  line += skipped == 0 ? QStringLiteral("; nessuna saltata")
-                       : QStringLiteral("; %1 saltate (%2)").arg(skipped).arg(ByType(report.skippedTypes));
-  return line;
+QString DxfReadSummary(const QString& fileName, const DxfReadReport& report) {
+  return fileName + QStringLiteral(": ") + QString::fromUtf8(report.Summary());
 }
 
 QString DxfReadFailure(const QString& fileName, const std::exception& error) {
@@ -55,19 +23,26 @@ QString DxfReadFailure(const QString& fileName, const std::exception& error) {
   }
 }
 
-EntityCounts DxfSaveLosses(const EntityCounts& skippedWhenRead, const Drawing& drawing) {
-  EntityCounts losses = skippedWhenRead;
+EntityCounts DxfReadLosses(const DxfReadReport& report) {
+  EntityCounts losses = report.skippedTypes;
+  if (report.paperSpaceSkipped != 0) losses[kPaperSpace] += report.paperSpaceSkipped;
+  return losses;
+}
+
+EntityCounts DxfSaveLosses(const EntityCounts& lostWhenRead, const Drawing& drawing) {
+  EntityCounts losses = lostWhenRead;
   for (const auto& [type, count] : EntitiesLeftOut(drawing)) losses[type] += count;
   return losses;
 }
 
 QString DxfSaveQuestion(const EntityCounts& losses) {
-  const std::size_t total = Total(losses);
+  std::size_t total = 0;
+  for (const auto& [type, count] : losses) total += count;
   if (total == 0) return {};
   return QStringLiteral(
              "Il file DXF non potrà contenere %1 entità del disegno letto, che andranno perse:\r\n%2.\r\nContinuare?")
       .arg(total)
-      .arg(ByType(losses));
+      .arg(QString::fromStdString(DxfReadReport::CountList(losses)));
 }
 
 }  // namespace tessaro::shell

@@ -16,16 +16,21 @@ namespace tessaro::shell {
 
 using EntityCounts = std::map<std::string, std::size_t>;  // DXF type name -> count
 
-// One line: "pianta.dxf: 12 entità disegnate (LINE 10, CIRCLE 2); 3 saltate (3DSOLID 3)",
-// types by falling count.
-QString DxfReadSummary(const QString& fileName, const Drawing& drawing, const DxfReadReport& report);
+// One line: the file name and the reader's summary (what was read and drawn by type, what
+// was not drawn, the DXF release).
+QString DxfReadSummary(const QString& fileName, const DxfReadReport& report);
 
 // One line saying why `fileName` could not be read.
 QString DxfReadFailure(const QString& fileName, const std::exception& error);
 
-// What the drawing would lose in a DXF file: what the reader skipped when it was opened and
+// What a read left out of the drawing: the types it does not hold, and the paper space
+// (under kPaperSpace).
+inline constexpr const char* kPaperSpace = "spazio carta";
+EntityCounts DxfReadLosses(const DxfReadReport& report);
+
+// What the drawing would lose in a DXF file: what the read left out when it was opened and
 // what the writer leaves out.
-EntityCounts DxfSaveLosses(const EntityCounts& skippedWhenRead, const Drawing& drawing);
+EntityCounts DxfSaveLosses(const EntityCounts& lostWhenRead, const Drawing& drawing);
 
 // The question before writing a drawing that loses `losses`; empty when it loses nothing.
 QString DxfSaveQuestion(const EntityCounts& losses);

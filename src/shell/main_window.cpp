@@ -296,7 +296,7 @@ void MainWindow::ReloadPropertyPane(const QString& key, const QString& section) 
 }
 
 void MainWindow::LoadCurrentStack(bool& drawn) {
-  skippedWhenRead_.clear();
+  lostWhenRead_.clear();
   dxfStatus_->clear();
   Canvas canvas{drawing_, NumberFormat::UserLocale()};
   StackLoadResult result;
@@ -331,8 +331,8 @@ void MainWindow::OpenDxf() {
     dxfStatus_->setText(DxfReadFailure(QFileInfo(path).fileName(), error));
     throw;
   }
-  skippedWhenRead_ = report.skippedTypes;
-  dxfStatus_->setText(DxfReadSummary(QFileInfo(path).fileName(), drawing_, report));
+  lostWhenRead_ = DxfReadLosses(report);
+  dxfStatus_->setText(DxfReadSummary(QFileInfo(path).fileName(), report));
   view_->ZoomExtents();
   state_.drawingName = QFileInfo(path).fileName();
   stackList_->setCurrentIndex(-1);
@@ -344,7 +344,7 @@ void MainWindow::SaveDxfAs() {
   const QString path =
       files_->GetSave({kSaveTitle, setup_.programFolder, state_.drawingName, kDxfSuffix, kDxfFilter});
   if (path.isEmpty()) return;
-  const QString question = DxfSaveQuestion(DxfSaveLosses(skippedWhenRead_, drawing_));
+  const QString question = DxfSaveQuestion(DxfSaveLosses(lostWhenRead_, drawing_));
   if (!question.isEmpty() && messages_->Ask(kSaveTitle, question, false) != Answer::Yes) return;
   WriteDxfFile(drawing_, ToPath(path));
 }

@@ -183,7 +183,7 @@ private:
   QComboBox* layerList_ = nullptr;
   QLabel* statusText_ = nullptr;
   QLabel* dxfStatus_ = nullptr;
-  std::map<std::string, std::size_t> skippedWhenRead_;  // by the reader, for the drawing shown
+  std::map<std::string, std::size_t> lostWhenRead_;  // what the read left out of the drawing shown
   std::map<int, QAction*> actions_;
   QPointer<QWindow> hookedWindow_;
   bool lastLoadDrew_ = false;  // the last ReloadPropertyPane drew at least one piece

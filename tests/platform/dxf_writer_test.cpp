@@ -315,7 +315,7 @@ TEST_F(DxfWriterTest, EntitiesDxfCannotHoldAreLeftOutCountedAndTheFileStaysClean
   const BlockIndex block = d.AddBlock("B", {0, 0});
   d.OpenBlock(block);
   d.Add(style, LeaderGeometry{.vertices = {{0, 0}}});
-  d.Add(style, AttribGeometry{.text = {.height = 1, .value = "orfano"}, .tag = "T"});
+  d.Add(style, AttribGeometry{.text = {.position = {0, 0}, .height = 1, .value = "orfano"}, .tag = "T"});
   d.CloseBlock();
   d.Add(style, LineGeometry{{0, 0}, {1, 1}});
   d.Add(style, LeaderGeometry{.vertices = {{0, 0}}});
@@ -325,8 +325,8 @@ TEST_F(DxfWriterTest, EntitiesDxfCannotHoldAreLeftOutCountedAndTheFileStaysClean
   d.Add(style, EllipseGeometry{{0, 0}, {1, 0}, 0.0});
   d.Add(style, RayGeometry{{0, 0}, {0, 0}, true});
   d.Add(style, WipeoutGeometry{{{0, 0}, {1, 0}, {2, 0}}});
-  d.Add(style, AttribGeometry{.text = {.height = 1, .value = "orfano"}, .tag = "T"});
-  d.Add(style, InsertGeometry{.block = block, .attributes = 1});  // its attribute is not there
+  d.Add(style, AttribGeometry{.text = {.position = {0, 0}, .height = 1, .value = "orfano"}, .tag = "T"});
+  d.Add(style, InsertGeometry{.block = block, .position = {0, 0}, .attributes = 1});  // its attribute is not there
   d.Add(style, CircleGeometry{{0, 0}, 1});
   const std::map<std::string, std::size_t> expected = {{"ATTRIB", 2}, {"ELLIPSE", 2}, {"LEADER", 2},
                                                        {"SPLINE", 2}, {"WIPEOUT", 1}, {"XLINE", 1}};
@@ -358,7 +358,7 @@ TEST(DxfWriterMText, LongTextGoesInPiecesNeverCutInsideAnEscape) {
   Drawing d;
   std::string value;
   for (int k = 0; k < 200; ++k) value += "ab\xE2\x88\x85";  // \U+2205 escapes at every 9th byte
-  d.Add(EntityStyle{d.AddLayer("0"), 256, std::nullopt}, MTextGeometry{.height = 1, .value = value});
+  d.Add(EntityStyle{d.AddLayer("0"), 256, std::nullopt}, MTextGeometry{.position = {0, 0}, .height = 1, .value = value});
   const std::string text = DxfText(d);
   std::string joined;
   for (std::size_t at = text.find("AcDbMText"); at != std::string::npos;) {

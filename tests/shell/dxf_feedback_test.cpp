@@ -25,8 +25,8 @@ void WriteGroups(const QString& path, std::initializer_list<std::pair<int, const
   for (const auto& [code, value] : groups) file.write(QByteArray::number(code) + "\r\n" + value + "\r\n");
 }
 
-// Two lines and a circle that every reader draws, and three solids of a modeller (ACIS
-// bodies) that none does.
+// Two lines and a circle that every reader draws, three solids of a modeller (ACIS bodies)
+// that none does, and a line in paper space.
 void WriteMixedFile(const QString& path) {
   WriteGroups(path, {{0, "SECTION"}, {2, "ENTITIES"},
                      {0, "LINE"}, {8, "0"}, {10, "0"}, {20, "0"}, {11, "10"}, {21, "0"},
@@ -35,6 +35,7 @@ void WriteMixedFile(const QString& path) {
                      {0, "CIRCLE"}, {8, "0"}, {10, "5"}, {20, "5"}, {40, "2"},
                      {0, "3DSOLID"}, {8, "0"}, {100, "AcDbModelerGeometry"}, {70, "1"},
                      {0, "REGION"}, {8, "0"}, {100, "AcDbModelerGeometry"}, {70, "1"},
+                     {0, "LINE"}, {67, "1"}, {8, "0"}, {10, "0"}, {20, "0"}, {11, "5"}, {21, "5"},
                      {0, "ENDSEC"}, {0, "EOF"}});
 }
 
@@ -67,7 +68,8 @@ private slots:
     h.files.answers = {Path("misto.dxf")};
     h.w().RunCommand(kCmdOpenDxf);
     QCOMPARE(h.w().DxfStatusText()->text(),
-             QStringLiteral("misto.dxf: 3 entità disegnate (LINE 2, CIRCLE 1); 3 saltate (3DSOLID 2, REGION 1)"));
+             QStringLiteral("misto.dxf: Letti 3 oggetti (LINE 2, CIRCLE 1); non disegnati: 3DSOLID 2, REGION 1; "
+                            "spazio carta ignorato: 1"));
     QCOMPARE(h.w().windowTitle(), QStringLiteral("Visualizzatore DXF -  misto.dxf"));
     QVERIFY(h.messages.log.isEmpty());  // a line in the status bar, no message box
 
@@ -123,8 +125,8 @@ private slots:
     h.messages.answers = {answer};
     h.w().RunCommand(kCmdSaveDxf);
     QCOMPARE(h.messages.log, QStringList{QStringLiteral(
-                                 "Ask Salva File DXF: Il file DXF non potrà contenere 3 entità del disegno letto, che "
-                                 "andranno perse:\r\n3DSOLID 2, REGION 1.\r\nContinuare?")});
+                                 "Ask Salva File DXF: Il file DXF non potrà contenere 4 entità del disegno letto, che "
+                                 "andranno perse:\r\n3DSOLID 2, REGION 1, spazio carta 1.\r\nContinuare?")});
     QCOMPARE(QFileInfo::exists(target), answer == Answer::Yes);
     if (answer == Answer::Yes) {
       Drawing reread;
