@@ -342,8 +342,9 @@ std::optional<Extents> FrameBox(const WipeoutGeometry& g) {
   return box;
 }
 
-// Whether DXF can hold an entity as the drawing has it (an attribute can, after its insert).
-bool IsWritable(const Drawing& drawing, const EntityHeader& e) {
+}  // namespace
+
+bool DxfCanHold(const Drawing& drawing, const EntityHeader& e) {
   switch (e.type) {
     case EntityType::Polyline: return drawing.Polyline(e).vertexCount >= 1;
     case EntityType::Ellipse: {
@@ -359,6 +360,8 @@ bool IsWritable(const Drawing& drawing, const EntityHeader& e) {
     default: return true;
   }
 }
+
+namespace {
 
 // The names blocks are written under: their own where DXF allows it, otherwise (empty,
 // a layout's name, or one that another block has already taken) an anonymous one.
@@ -402,7 +405,7 @@ public:
         [](const EntityHeader&) {});
   }
 
-  bool Writable(const EntityHeader& e) const { return IsWritable(drawing_, e); }
+  bool Writable(const EntityHeader& e) const { return DxfCanHold(drawing_, e); }
 
   // The handles a written entity takes: its own, its attributes' and their SEQEND.
   static std::uint32_t HandlesOf(std::span<const EntityHeader> attributes) {
@@ -1272,7 +1275,7 @@ std::map<std::string, std::size_t> EntitiesLeftOut(const Drawing& drawing) {
   std::map<std::string, std::size_t> left;
   const auto count = [&](const std::vector<EntityHeader>& list) {
     WalkEntities(
-        list, drawing, [&](const EntityHeader& e, std::span<const EntityHeader>) { return IsWritable(drawing, e); },
+        list, drawing, [&](const EntityHeader& e, std::span<const EntityHeader>) { return DxfCanHold(drawing, e); },
         [&](const EntityHeader& e) { ++left[std::string(DxfTypeName(drawing, e))]; });
   };
   count(drawing.Entities());

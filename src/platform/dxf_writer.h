@@ -26,6 +26,10 @@ void WriteDxf(const Drawing& drawing, const DxfBlockSink& sink);
 // that no insert takes), counted by DXF type name.
 std::map<std::string, std::size_t> EntitiesLeftOut(const Drawing& drawing);
 
+// Whether a DXF file can hold the entity as the drawing has it (an attribute can, when it
+// follows its insert).
+bool DxfCanHold(const Drawing& drawing, const EntityHeader& entity);
+
 // The DXF type an entity is written as: SOLID, TRACE or 3DFACE, RAY or XLINE, LWPOLYLINE
 // for every polyline, otherwise EntityTypeName.
 std::string_view DxfTypeName(const Drawing& drawing, const EntityHeader& entity);
