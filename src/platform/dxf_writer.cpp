@@ -363,6 +363,68 @@ bool DxfCanHold(const Drawing& drawing, const EntityHeader& e) {
 
 namespace {
 
+// The strongly connected parts of the graph of blocks that insert blocks: an insert inside
+// block B of a block of B's own part makes B contain itself, which CAD programs refuse.
+// Iterative (a file may nest blocks thousands deep), linear in blocks and inserts.
+std::vector<std::uint32_t> BlockCycleParts(const Drawing& drawing) {
+  const std::size_t count = drawing.Blocks().size();
+  std::vector<std::vector<std::uint32_t>> inserted(count);
+  for (std::size_t b = 0; b < count; ++b) {
+    for (const auto& e : drawing.Blocks()[b].entities) {
+      if (e.type == EntityType::Insert && drawing.Insert(e).block < count) inserted[b].push_back(drawing.Insert(e).block);
+    }
+  }
+  constexpr std::uint32_t kUnseen = std::numeric_limits<std::uint32_t>::max();
+  std::vector<std::uint32_t> order(count, kUnseen), low(count, 0), part(count, kUnseen), stack;
+  std::vector<bool> onStack(count, false);
+  std::uint32_t seen = 0;
+  std::uint32_t parts = 0;
+  struct Frame {
+    std::uint32_t block;
+    std::size_t next;
+  };
+  std::vector<Frame> calls;
+  const auto enter = [&](std::uint32_t b) {
+    order[b] = low[b] = seen++;
+    stack.push_back(b);
+    onStack[b] = true;
+    calls.push_back({b, 0});
+  };
+  for (std::uint32_t start = 0; start < count; ++start) {
+    if (order[start] != kUnseen) continue;
+    enter(start);
+    while (!calls.empty()) {
+      const std::uint32_t b = calls.back().block;
+      if (calls.back().next < inserted[b].size()) {
+        const std::uint32_t c = inserted[b][calls.back().next++];
+        if (order[c] == kUnseen) enter(c);
+        else if (onStack[c]) low[b] = std::min(low[b], order[c]);
+        continue;
+      }
+      calls.pop_back();
+      if (!calls.empty()) low[calls.back().block] = std::min(low[calls.back().block], low[b]);
+      if (low[b] != order[b]) continue;
+      std::uint32_t member = kUnseen;
+      do {
+        member = stack.back();
+        stack.pop_back();
+        onStack[member] = false;
+        part[member] = parts;
+      } while (member != b);
+      ++parts;
+    }
+  }
+  return part;
+}
+
+// Whether the writer writes an entity of the list of `owner` (a block, or model space):
+// what DXF can hold, less the inserts that would make a block contain itself.
+bool Holds(const Drawing& drawing, const EntityHeader& e, std::optional<BlockIndex> owner,
+           const std::vector<std::uint32_t>& cycleParts) {
+  if (!DxfCanHold(drawing, e)) return false;
+  return !(owner && e.type == EntityType::Insert && cycleParts[*owner] == cycleParts[drawing.Insert(e).block]);
+}
+
 // The names blocks are written under: their own where DXF allows it, otherwise (empty,
 // a layout's name, or one that another block has already taken) an anonymous one.
 std::vector<std::string> EncodedBlockNames(const Drawing& drawing) {
@@ -393,15 +455,22 @@ class EntityRecords {
 public:
   EntityRecords(GroupWriter& out, const Drawing& drawing, const std::vector<std::string>& layerNames,
                 const std::vector<std::string>& blockNames)
-      : out_(out), drawing_(drawing), layerNames_(layerNames), blockNames_(blockNames) {
+      : out_(out),
+        drawing_(drawing),
+        layerNames_(layerNames),
+        blockNames_(blockNames),
+        cycleParts_(BlockCycleParts(drawing)) {
     layerParts_.reserve(layerNames.size());
     for (const auto& name : layerNames) layerParts_.push_back("100\nAcDbEntity\n  8\n" + name + "\n 62\n");
   }
 
-  // Writes the entities of a list that DXF can hold; counts in `left` the others by type.
-  void WriteList(std::span<const EntityHeader> list) {
+  // Writes the entities of model space or of block `owner` that the file can hold.
+  void WriteList(std::span<const EntityHeader> list, std::optional<BlockIndex> owner) {
     WalkEntities(
-        list, drawing_, [&](const EntityHeader& e, std::span<const EntityHeader> attributes) { return Write(e, attributes); },
+        list, drawing_,
+        [&](const EntityHeader& e, std::span<const EntityHeader> attributes) {
+          return Holds(drawing_, e, owner, cycleParts_) && Write(e, attributes);
+        },
         [](const EntityHeader&) {});
   }
 
@@ -872,6 +941,7 @@ private:
   const Drawing& drawing_;
   const std::vector<std::string>& layerNames_;
   const std::vector<std::string>& blockNames_;
+  std::vector<std::uint32_t> cycleParts_;  // see BlockCycleParts
   std::vector<std::string> layerParts_;  // "100 AcDbEntity 8 <layer> 62" with their line ends
   std::string encodedValue_;             // room for texts that are not plain ASCII
   std::string encodedStyle_;
@@ -1135,7 +1205,7 @@ private:
       out_.Point(10, block.base.x, block.base.y);
       out_.String(3, blockNames_[i]);
       out_.String(1, "");
-      records_.WriteList(block.entities);
+      records_.WriteList(block.entities, static_cast<BlockIndex>(i));
       out_.String(0, "ENDBLK");
       out_.Handle();
       out_.Subclass("AcDbEntity");
@@ -1147,7 +1217,7 @@ private:
 
   void WriteEntities() {
     out_.Section("ENTITIES");
-    records_.WriteList(drawing_.Entities());
+    records_.WriteList(drawing_.Entities(), std::nullopt);
     out_.EndSection();
   }
 
@@ -1273,13 +1343,15 @@ void WriteDxf(const Drawing& drawing, const DxfBlockSink& sink) {
 
 std::map<std::string, std::size_t> EntitiesLeftOut(const Drawing& drawing) {
   std::map<std::string, std::size_t> left;
-  const auto count = [&](const std::vector<EntityHeader>& list) {
+  const std::vector<std::uint32_t> cycleParts = BlockCycleParts(drawing);
+  const auto count = [&](const std::vector<EntityHeader>& list, std::optional<BlockIndex> owner) {
     WalkEntities(
-        list, drawing, [&](const EntityHeader& e, std::span<const EntityHeader>) { return DxfCanHold(drawing, e); },
+        list, drawing,
+        [&](const EntityHeader& e, std::span<const EntityHeader>) { return Holds(drawing, e, owner, cycleParts); },
         [&](const EntityHeader& e) { ++left[std::string(DxfTypeName(drawing, e))]; });
   };
-  count(drawing.Entities());
-  for (const auto& block : drawing.Blocks()) count(block.entities);
+  count(drawing.Entities(), std::nullopt);
+  for (std::size_t b = 0; b < drawing.Blocks().size(); ++b) count(drawing.Blocks()[b].entities, static_cast<BlockIndex>(b));
   return left;
 }
 

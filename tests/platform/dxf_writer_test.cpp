@@ -415,6 +415,44 @@ TEST_F(DxfWriterTest, EntitiesDxfCannotHoldAreLeftOutCountedAndTheFileStaysClean
   EXPECT_EQ(listing.find("LEADER"), std::string::npos);
 }
 
+// Blocks that insert each other, or themselves, would contain themselves: those inserts are
+// left out (CAD programs refuse the file), the blocks and every other insert stay.
+TEST_F(DxfWriterTest, InsertsThatMakeABlockContainItselfAreLeftOut) {
+  Drawing d;
+  const EntityStyle style{d.AddLayer("0"), 256, std::nullopt};
+  const BlockIndex a = d.AddBlock("A", {0, 0});
+  const BlockIndex b = d.AddBlock("B", {0, 0});
+  const BlockIndex c = d.AddBlock("C", {0, 0});
+  const BlockIndex leaf = d.AddBlock("Foglia", {0, 0});
+  const auto insert = [&](BlockIndex block) { d.Add(style, InsertGeometry{.block = block, .position = {1, 2}}); };
+  d.OpenBlock(a);
+  insert(b);
+  insert(leaf);
+  d.CloseBlock();
+  d.OpenBlock(b);
+  insert(a);
+  d.Add(style, LineGeometry{{0, 0}, {1, 0}});
+  d.CloseBlock();
+  d.OpenBlock(c);
+  insert(c);
+  insert(leaf);
+  d.CloseBlock();
+  d.OpenBlock(leaf);
+  d.Add(style, CircleGeometry{{0, 0}, 1});
+  d.CloseBlock();
+  insert(a);
+  insert(c);
+  EXPECT_EQ(EntitiesLeftOut(d), (std::map<std::string, std::size_t>{{"INSERT", 3}}));
+  const fs::path dxf = folder_ / "cycles.dxf";
+  WriteDxfFile(d, dxf);
+  EXPECT_NE(Audit(dxf).find("No errors found."), std::string::npos) << Audit(dxf);
+  const std::string listing = EzdxfListing(dxf);
+  for (const char* line : {"BLOCK A 0 0 : INSERT\n", "BLOCK B 0 0 : LINE\n", "BLOCK C 0 0 : INSERT\n",
+                           "BLOCK Foglia 0 0 : CIRCLE\n", "INSERT 0 256 A 1 2", "INSERT 0 256 C 1 2"}) {
+    EXPECT_NE(listing.find(line), std::string::npos) << line << "\n" << listing;
+  }
+}
+
 // An ellipse given with its ratio above 1 is the same curve with its axes swapped.
 TEST(DxfWriterEllipse, ARatioAboveOneIsWrittenWithTheAxesSwapped) {
   Drawing d;
