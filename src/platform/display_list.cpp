@@ -282,8 +282,8 @@ void AppendSpline(std::vector<Point2d>& out, const SplineGeometry& s) {
 
 class Flattener {
 public:
-  explicit Flattener(const Drawing& drawing)
-      : drawing_(drawing), layers_(drawing.Layers()), onStack_(drawing.Blocks().size(), 0) {
+  Flattener(const Drawing& drawing, std::size_t maxShapes)
+      : drawing_(drawing), layers_(drawing.Layers()), onStack_(drawing.Blocks().size(), 0), maxShapes_(maxShapes) {
     layerZero_ = drawing.FindLayer("0");
     if (const auto box = drawing.ComputeExtents()) {
       center_ = {(box->min.x + box->max.x) / 2, (box->min.y + box->max.y) / 2};
@@ -309,7 +309,7 @@ private:
   };
 
   bool Full() {
-    if (!stopped_ && (list_.Shapes().size() >= kMaxFlattenedShapes || visits_ >= kMaxVisits)) stopped_ = true;
+    if (!stopped_ && (list_.Shapes().size() >= maxShapes_ || visits_ >= kMaxVisits)) stopped_ = true;
     return stopped_;
   }
 
@@ -387,6 +387,7 @@ private:
     double s = start * kPi / 180, e = end * kPi / 180;
     if (whole) s = 0, e = 2 * kPi;
     AppendEllipse(points_, center, {radius, 0}, 1.0, s, e);
+    if (whole && points_.size() > 1) points_.pop_back();  // closed: the first point again
     MapPoints(m);
     AddPoints(layer, color, whole, false);
   }
@@ -499,9 +500,10 @@ private:
       if (points_.empty()) continue;
       MapPoints(ctx.m);
       if (h.solid) {
+        const bool first = all.empty();
         all.insert(all.end(), points_.begin(), points_.end());
-        all.push_back(points_.front());
-        if (!all.empty() && all.size() != points_.size() + 1) all.push_back(all.front());
+        if (!(points_.back() == points_.front())) all.push_back(points_.front());
+        if (!first) all.push_back(all.front());
       } else {
         AddPoints(layer, color, true, false);
       }
@@ -696,6 +698,7 @@ private:
   const std::vector<Layer>& layers_;
   std::optional<LayerIndex> layerZero_;
   std::vector<std::uint8_t> onStack_;
+  std::size_t maxShapes_;
   DisplayList list_;
   std::vector<Point2d> points_;
   std::size_t visits_ = 0;
@@ -706,7 +709,9 @@ private:
 
 }  // namespace
 
-DisplayList FlattenDrawing(const Drawing& drawing) { return Flattener(drawing).Run(); }
+DisplayList FlattenDrawing(const Drawing& drawing, std::size_t maxShapes) {
+  return Flattener(drawing, maxShapes).Run();
+}
 
 
 }  // namespace tessaro

@@ -233,6 +233,9 @@ public:
   Reader(std::string_view data, Drawing& drawing, const std::string& source, DxfReadReport& report)
       : tok_(data, source), drawing_(drawing), report_(report) {
     report_.binary = tok_.Binary();
+    // Room for what the file can hold, so that the pools are not copied as they grow; pages
+    // of it that are never written cost no memory.
+    drawing_.Reserve(data.size() / 128);
   }
 
   void Run() {
@@ -249,7 +252,10 @@ public:
       Collect(groups_, next);
       std::string_view section;
       for (const DxfGroup& g : groups_) {
-        if (g.code == 2) section = TrimValue(g.text);
+        if (g.code == 2) {
+          section = TrimValue(g.text);
+          break;  // the header's variables have code 2 groups too
+        }
       }
       if (section == "HEADER") {
         ReadHeader();  // its variables came with the section's name: no group 0 inside
@@ -270,16 +276,7 @@ public:
 private:
   // Reads the groups after `next` up to the following group 0, which becomes `next`.
   void Collect(Groups& out, DxfGroup& next) {
-    out.clear();
-    DxfGroup g;
-    while (true) {
-      if (!tok_.Next(g)) tok_.Fail("it is cut short (no EOF at the end)");
-      if (g.code == 0) {
-        next = g;
-        return;
-      }
-      out.push_back(g);
-    }
+    if (!tok_.Collect(out, next)) tok_.Fail("it is cut short (no EOF at the end)");
   }
 
   std::string Decode(std::string_view bytes) const { return DecodeDxfValue(bytes, utf8_); }
