@@ -13,6 +13,7 @@
 #include <fstream>
 #include <iterator>
 #include <random>
+#include <sstream>
 #include <span>
 #include <string>
 
@@ -197,6 +198,50 @@ std::string Listing(const Drawing& d) {
   return out;
 }
 
+// Two listings are the same when they differ at most in the last digit of a number: values
+// that are exactly a Single are written as its shortest text (see FormatDxfReal), which may
+// round the other way at the sixth digit.
+bool SameNumber(const std::string& a, const std::string& b) {
+  char* endA = nullptr;
+  char* endB = nullptr;
+  const double x = std::strtod(a.c_str(), &endA);
+  const double y = std::strtod(b.c_str(), &endB);
+  if (a.empty() || b.empty() || *endA != '\0' || *endB != '\0') return false;
+  return std::fabs(x - y) <= 2e-6 * std::max({1.0, std::fabs(x), std::fabs(y)});
+}
+
+void ExpectSameListing(const std::string& actual, const std::string& expected) {
+  std::istringstream actualLines(actual);
+  std::istringstream expectedLines(expected);
+  std::string a;
+  std::string e;
+  int line = 0;
+  while (true) {
+    const bool moreA = static_cast<bool>(std::getline(actualLines, a));
+    const bool moreE = static_cast<bool>(std::getline(expectedLines, e));
+    ++line;
+    if (!moreA && !moreE) return;
+    std::istringstream wordsA(a);
+    std::istringstream wordsE(e);
+    std::string wa;
+    std::string we;
+    bool same = moreA == moreE;
+    while (same) {
+      const bool nextA = static_cast<bool>(wordsA >> wa);
+      const bool nextE = static_cast<bool>(wordsE >> we);
+      if (!nextA || !nextE) {
+        same = nextA == nextE;
+        break;
+      }
+      same = wa == we || SameNumber(wa, we);
+    }
+    if (!same) {
+      ADD_FAILURE() << "line " << line << " differs\n  ezdxf:   " << a << "\n  drawing: " << e;
+      return;
+    }
+  }
+}
+
 // ---- a drawing with every type ------------------------------------------------------------
 
 // Every entity type, with rotations, bulges, alignments, scales, arrays, attributes, nested
@@ -349,7 +394,7 @@ void ExpectRoundTrip(DxfWriterTest& test, const fs::path& source, const fs::path
   WriteDxfFile(drawing, again);
   const std::string audit = test.Audit(again);
   EXPECT_NE(audit.find("No errors found."), std::string::npos) << audit;
-  EXPECT_EQ(test.EzdxfListing(again), Listing(drawing));
+  ExpectSameListing(test.EzdxfListing(again), Listing(drawing));
 }
 
 TEST_F(DxfWriterTest, WhatOurReaderReadsIsWrittenAgainTheSame) {
