@@ -421,6 +421,7 @@ std::vector<std::uint32_t> BlockCycleParts(const Drawing& drawing) {
 // what DXF can hold, less the inserts that would make a block contain itself.
 bool Holds(const Drawing& drawing, const EntityHeader& e, std::optional<BlockIndex> owner,
            const std::vector<std::uint32_t>& cycleParts) {
+  if (e.type <= EntityType::Text) return true;  // lines, circles, arcs and texts always
   if (!DxfCanHold(drawing, e)) return false;
   return !(owner && e.type == EntityType::Insert && cycleParts[*owner] == cycleParts[drawing.Insert(e).block]);
 }
@@ -482,8 +483,8 @@ public:
   }
 
 private:
+  // Writes an entity that Holds; false for an attribute, which goes with its insert.
   bool Write(const EntityHeader& e, std::span<const EntityHeader> attributes) {
-    if (!Writable(e)) return false;
     switch (e.type) {
       case EntityType::Line: WriteLine(e); break;
       case EntityType::Circle: WriteCircle(e); break;
@@ -527,7 +528,7 @@ private:
     *p++ = '\n';
     p = PutText(p, layer);
     p = std::to_chars(p, p + 8, static_cast<int>(entity.color)).ptr;
-    if (const auto rgb = drawing_.TrueColor(entity)) {
+    if (const auto rgb = entity.trueColor != 0 ? drawing_.TrueColor(entity) : std::nullopt) {
       p = PutText(p, "\n420\n");
       p = std::to_chars(p, p + 16, static_cast<long long>(*rgb & 0xFFFFFFu)).ptr;
     }
@@ -590,6 +591,12 @@ private:
     p = PutText(p, " 30\n0\n");
     p = Real(p, " 40\n", g.height);
     p = PutText(PutText(p, "  1\n"), value);
+    const bool plain = g.rotation == 0.0 && g.widthFactor == 1.0 && g.oblique == 0.0 && g.generation == 0 &&
+                       g.hAlign == 0 && g.alignPoint.x == 0.0 && g.alignPoint.y == 0.0;
+    if (plain) {  // the texts of a piece drawing: the same groups, written whole
+      p = PutText(PutText(p, "\n 50\n0\n 41\n1\n  7\n"), style);
+      return PutText(p, "\n 71\n0\n 72\n0\n 11\n0\n 21\n0\n 31\n0\n");
+    }
     p = Real(PutText(p, "\n"), " 50\n", g.rotation);
     p = Real(p, " 41\n", g.widthFactor);
     if (g.oblique != 0.0) p = Real(p, " 51\n", g.oblique);
@@ -970,7 +977,7 @@ public:
     WalkEntities(
         drawing_.Entities(), drawing_,
         [&](const EntityHeader& e, std::span<const EntityHeader> attributes) {
-          if (!records_.Writable(e)) return false;
+          if (!Holds(drawing_, e, std::nullopt, {})) return false;
           handleSeed += EntityRecords::HandlesOf(attributes);
           return true;
         },
