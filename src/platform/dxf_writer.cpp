@@ -11,8 +11,8 @@
 #include <limits>
 #include <optional>
 #include <span>
-#include <variant>
 #include <stdexcept>
+#include <variant>
 #include <vector>
 
 #include "platform/dxf_text.h"
@@ -1286,6 +1286,31 @@ char* PutShortest(char* out, T value) {
   return std::to_chars(out, out + kRealRoom, value).ptr;
 }
 
+// The digits of a whole number, two at a time: written here, where it is inlined, since
+// std::to_chars was called out of line for nearly every value of a file.
+inline char* PutWhole(char* out, unsigned long long value) {
+  static constexpr char kPairs[] =
+      "00010203040506070809101112131415161718192021222324252627282930313233343536373839"
+      "40414243444546474849505152535455565758596061626364656667686970717273747576777879"
+      "8081828384858687888990919293949596979899";
+  char digits[20];
+  char* start = digits + sizeof digits;
+  while (value >= 100) {
+    start -= 2;
+    std::memcpy(start, kPairs + 2 * (value % 100), 2);
+    value /= 100;
+  }
+  if (value >= 10) {
+    start -= 2;
+    std::memcpy(start, kPairs + 2 * value, 2);
+  } else {
+    *--start = static_cast<char>('0' + value);
+  }
+  const auto length = static_cast<std::size_t>(digits + sizeof digits - start);
+  std::memcpy(out, start, length);
+  return out + length;
+}
+
 // Values in hundredths below 65536 (sizes and positions to the tenth of a millimetre, the
 // usual non-whole values of a drawing) without the general shortest-digits search: there
 // floats lie less than 0.01 apart, so when the hundredths nearest the float read back as it,
@@ -1300,7 +1325,7 @@ char* PutHundredths(char* out, float value) {
   const unsigned long long magnitude = hundredths < 0 ? 0ULL - static_cast<unsigned long long>(hundredths)
                                                       : static_cast<unsigned long long>(hundredths);
   if (hundredths < 0) *out++ = '-';
-  out = std::to_chars(out, out + 24, magnitude / 100).ptr;
+  out = PutWhole(out, magnitude / 100);
   const auto fraction = static_cast<unsigned>(magnitude % 100);  // not 0: whole values come earlier
   *out++ = '.';
   *out++ = static_cast<char>('0' + fraction / 10);
@@ -1315,7 +1340,8 @@ char* PutDxfReal(char* out, double value) {
   }
   if (std::fabs(value) < 1e15 && value == std::trunc(value)) {
     // whole numbers, the most common values, take the quick way
-    return std::to_chars(out, out + kRealRoom, static_cast<long long>(value)).ptr;
+    if (value < 0) *out++ = '-';
+    return PutWhole(out, static_cast<unsigned long long>(std::fabs(value)));
   }
   const bool exactFloat = std::isfinite(value) && std::fabs(value) <= std::numeric_limits<float>::max() &&
                           static_cast<double>(static_cast<float>(value)) == value;

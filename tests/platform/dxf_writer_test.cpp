@@ -498,6 +498,15 @@ TEST_F(DxfWriterTest, InsertsThatMakeABlockContainItselfAreLeftOut) {
   }
 }
 
+// Whole numbers and hundredths take their own digit writer: every width and sign.
+TEST(DxfWriterNumbers, WholeNumbersAndHundredthsHaveTheirDigits) {
+  const std::pair<double, const char*> rows[] = {
+      {7, "7"},         {-7, "-7"},         {10, "10"},          {99, "99"},          {100, "100"},
+      {-1234, "-1234"}, {65535, "65535"},   {123456789, "123456789"}, {-999999999999999, "-999999999999999"},
+      {0.5f, "0.5"},    {-10.05f, "-10.05"}, {99.99f, "99.99"},   {1000.01f, "1000.01"}, {-65535.5f, "-65535.5"}};
+  for (const auto& [value, expected] : rows) EXPECT_EQ(FormatDxfReal(value), expected) << expected;
+}
+
 // An ellipse given with its ratio above 1 is the same curve with its axes swapped.
 TEST(DxfWriterEllipse, ARatioAboveOneIsWrittenWithTheAxesSwapped) {
   Drawing d;
