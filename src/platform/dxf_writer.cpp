@@ -536,14 +536,14 @@ private:
     return PutText(p, subclass);
   }
 
-  static char* Real(char* p, std::string_view code, double value) {
+  [[gnu::always_inline]] static char* Real(char* p, std::string_view code, double value) {
     p = PutDxfReal(PutText(p, code), value);
     *p++ = '\n';
     return p;
   }
 
   // The centre and radius that circles and arcs share.
-  static char* Round(char* p, const Point2d& center, double radius) {
+  [[gnu::always_inline]] static char* Round(char* p, const Point2d& center, double radius) {
     p = Real(p, " 10\n", center.x);
     p = Real(p, " 20\n", center.y);
     p = PutText(p, " 30\n0\n");
@@ -1293,22 +1293,23 @@ inline char* PutWhole(char* out, unsigned long long value) {
       "00010203040506070809101112131415161718192021222324252627282930313233343536373839"
       "40414243444546474849505152535455565758596061626364656667686970717273747576777879"
       "8081828384858687888990919293949596979899";
-  char digits[20];
-  char* start = digits + sizeof digits;
+  std::size_t length = 1;
+  for (unsigned long long rest = value; rest >= 10; rest /= 10) ++length;
+  char* end = out + length;
+  char* p = end;
   while (value >= 100) {
-    start -= 2;
-    std::memcpy(start, kPairs + 2 * (value % 100), 2);
+    p -= 2;
+    p[0] = kPairs[2 * (value % 100)];
+    p[1] = kPairs[2 * (value % 100) + 1];
     value /= 100;
   }
   if (value >= 10) {
-    start -= 2;
-    std::memcpy(start, kPairs + 2 * value, 2);
+    p[-2] = kPairs[2 * value];
+    p[-1] = kPairs[2 * value + 1];
   } else {
-    *--start = static_cast<char>('0' + value);
+    p[-1] = static_cast<char>('0' + value);
   }
-  const auto length = static_cast<std::size_t>(digits + sizeof digits - start);
-  std::memcpy(out, start, length);
-  return out + length;
+  return end;
 }
 
 // Values in hundredths below 65536 (sizes and positions to the tenth of a millimetre, the
