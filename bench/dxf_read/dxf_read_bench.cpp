@@ -156,10 +156,12 @@ void Measure(const char* name, const fs::path& path) {
   tessaro::DxfReadReport report;
   const double read = BestSecondsOf(3, [&] { report = tessaro::ReadDxfFile(drawing, path); });
   const std::string bytes = ReadRaw(path);
-  const double parse = BestSecondsOf(3, [&] {
+  double parse = 1e30;
+  for (int run = 0; run < 3; ++run) {
+    std::string copy = bytes;  // outside the timing: the read takes its text by value
     tessaro::Drawing fresh;
-    tessaro::ReadDxfText(bytes, fresh, path.string());
-  });
+    parse = std::min(parse, SecondsOf([&] { tessaro::ReadDxfText(std::move(copy), fresh, path.string()); }));
+  }
   tessaro::DisplayList list;
   const double flatten = BestSecondsOf(3, [&] { list = tessaro::FlattenDrawing(drawing); });
   const double entities = static_cast<double>(report.entitiesRead);

@@ -345,7 +345,7 @@ private:
   LayerIndex LayerFor(std::string_view raw) {
     raw = TrimValue(raw);
     if (haveLastLayer_ && raw == lastLayerRaw_) return lastLayer_;
-    key_.assign(raw);
+    NameKey(raw);
     LayerIndex layer = 0;
     if (const auto found = layerByRaw_.find(key_); found != layerByRaw_.end()) {
       layer = found->second;
@@ -360,9 +360,18 @@ private:
     return layer;
   }
 
+  // Layer and block names are the same whatever their letter case ("Muri" is "MURI"): the
+  // lookup key is the name in upper case (ASCII letters; other bytes as they are).
+  void NameKey(std::string_view raw) {
+    key_.assign(raw);
+    for (char& c : key_) {
+      if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 32);
+    }
+  }
+
   BlockIndex BlockFor(std::string_view raw) {
     raw = TrimValue(raw);
-    key_.assign(raw);
+    NameKey(raw);
     if (const auto found = blockByRaw_.find(key_); found != blockByRaw_.end()) return found->second;
     if (drawing_.Blocks().size() >= kMaxBlocks) tok_.Fail("it has too many blocks");
     const BlockIndex block = drawing_.AddBlock(Decode(raw), {});
@@ -774,6 +783,7 @@ private:
     bool haveDirection = false;
     double dx = 1, dy = 0;
     for (const DxfGroup& g : groups_) {
+      if (g.code == 101) break;  // column data follows, with codes of its own
       switch (g.code) {
         case 10: m.position.x = Real(g); break;
         case 20: m.position.y = Real(g); break;

@@ -168,7 +168,7 @@ bool DxfTokenizer::NextAscii(DxfGroup& group) {
   // Blank lines after the last group (some programs end the file with one) are no group.
   do {
     if (!NextLine(codeLine)) return false;
-  } while (TrimBlanks(codeLine).empty() && position_ >= data_.size());
+  } while (position_ >= data_.size() && TrimBlanks(codeLine).empty());
   int value = 0;
   if (!FastCode(codeLine, value)) {
     const std::string_view code = TrimBlanks(codeLine);
@@ -177,10 +177,11 @@ bool DxfTokenizer::NextAscii(DxfGroup& group) {
       Fail("line " + std::to_string(line_) + " should hold a group code, not '" + Excerpt(code) + "'");
     }
   }
-  group.code = value;
+  if (value < 0 || value > 32767) Fail("line " + std::to_string(line_) + " holds no group code: " + std::to_string(value));
+  group.code = static_cast<std::int16_t>(value);
   group.binaryNumber = false;
   if (!NextLine(group.text)) Fail("it is cut short (group code " + std::to_string(value) + " has no value)");
-  group.where = line_;
+  group.where = static_cast<std::uint32_t>(std::min<std::size_t>(line_, 0xFFFFFFFFu));
   return true;
 }
 
@@ -204,8 +205,9 @@ bool DxfTokenizer::NextBinary(DxfGroup& group) {
       position_ += 2;
     }
   }
-  group.code = code;
-  group.where = start;
+  if (code > 32767) Fail("byte " + std::to_string(start) + " holds no group code: " + std::to_string(code));
+  group.code = static_cast<std::int16_t>(code);
+  group.where = static_cast<std::uint32_t>(std::min<std::size_t>(start, 0xFFFFFFFFu));
   group.binaryNumber = true;
   group.text = {};
   switch (BinaryKindOf(code)) {

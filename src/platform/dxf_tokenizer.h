@@ -14,12 +14,13 @@ namespace tessaro {
 // One group: its code and its value. In a binary file a numeric value arrives as a number
 // (`binaryNumber`); otherwise the value is text.
 struct DxfGroup {
-  int code = 0;
   std::string_view text;
   double number = 0.0;
+  std::uint32_t where = 0;  // line of the value (ASCII), byte offset (binary); saturates
+  std::int16_t code = 0;
   bool binaryNumber = false;
-  std::size_t where = 0;  // line of the value (ASCII), byte offset (binary)
 };
+static_assert(sizeof(DxfGroup) <= 32);
 
 inline constexpr std::string_view kBinaryDxfSentinel{"AutoCAD Binary DXF\r\n\x1a\0", 22};
 

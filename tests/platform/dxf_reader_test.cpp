@@ -247,6 +247,8 @@ TEST(DxfReader, ReadsEveryEntityType) {
         {20, "3"}, {10, "-1"}, {20, "2"}, {10, "0"}, {20, "0"}, {97, "0"}, {97, "0"}, {75, "0"}, {76, "1"}, {98, "1"},
         {10, "9"}, {20, "9"}},
        "HATCH 0 256: solid SOLID loop 0,0(0.5) 4,0 loop line0,0>1,0 arc1,1 r1 270..90 cw spline4/8\n"},
+      {"layer names in any letter case", {{0, "POINT"}, {8, "Muri"}, {0, "POINT"}, {8, "MURI"}},
+       "POINT Muri 256: 0,0\nPOINT Muri 256: 0,0\n"},
       {"paper space and invisible entities are left out",
        {{0, "LINE"}, {67, "1"}, {11, "1"}, {0, "CIRCLE"}, {60, "1"}, {40, "1"}, {0, "POINT"}},
        "POINT 0 256: 0,0\n"},
