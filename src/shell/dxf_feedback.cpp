@@ -10,6 +10,17 @@ QString DxfReadSummary(const QString& fileName, const DxfReadReport& report) {
   return fileName + QStringLiteral(": ") + QString::fromUtf8(report.Summary());
 }
 
+namespace {
+
+// The engine's reason without what the status line already says (which file, and that it
+// could not be read): "line 3 should hold a group code, not 'abc'".
+QString Reason(const QString& message, const QString& after) {
+  const qsizetype at = message.indexOf(after);
+  return at < 0 ? message : message.mid(at + after.size());
+}
+
+}  // namespace
+
 QString DxfReadFailure(const QString& fileName, const std::exception& error) {
   const QString detail = QString::fromUtf8(error.what());
   const auto* runtime = dynamic_cast<const RuntimeError*>(&error);
@@ -17,8 +28,14 @@ QString DxfReadFailure(const QString& fileName, const std::exception& error) {
   if (runtime == nullptr) return lead + QStringLiteral("errore imprevisto (%1)").arg(detail);
   switch (runtime->kind()) {
     case ErrorKind::FileNotFound: return lead + QStringLiteral("il file non esiste");
-    case ErrorKind::FileIo: return lead + QStringLiteral("il file non si può leggere (%1)").arg(detail);
-    case ErrorKind::BadFormat: return lead + QStringLiteral("non è un file DXF leggibile (%1)").arg(detail);
+    case ErrorKind::FileIo: {
+      const QString reason = detail.mid(detail.lastIndexOf(QStringLiteral(": ")) + 2);
+      if (reason == QStringLiteral("it is a folder")) return lead + QStringLiteral("è una cartella");
+      return lead + QStringLiteral("il file non si può leggere (%1)").arg(reason);
+    }
+    case ErrorKind::BadFormat:
+      return lead + QStringLiteral("non è un file DXF leggibile (%1)")
+                        .arg(Reason(detail, QStringLiteral("is not a readable DXF file: ")));
     default: return lead + QStringLiteral("il contenuto non è valido (%1)").arg(detail);
   }
 }

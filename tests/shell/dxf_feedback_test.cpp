@@ -2,6 +2,7 @@
 // dxf" (counts by type, or why a file could not be read, the drawing then unchanged), and
 // the question before "Salva dxf..." writes a drawing that would lose entities (No writes
 // nothing, Yes writes the rest).
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QLabel>
@@ -84,9 +85,10 @@ private slots:
     QTest::addColumn<QString>("expected");
     QTest::newRow("missing") << "manca.dxf" << QByteArray() << "Impossibile aprire manca.dxf: il file non esiste";
     QTest::newRow("not DXF") << "testo.dxf" << QByteArray("questo non è un disegno\r\n")
-                             << "Impossibile aprire testo.dxf: non è un file DXF leggibile (";
+                             << "Impossibile aprire testo.dxf: non è un file DXF leggibile (line 1 ";
     QTest::newRow("cut short") << "tronco.dxf" << QByteArray("0\r\nSECTION\r\n2\r\nENTITIES\r\n0\r\nLINE\r\n8\r\n")
-                               << "Impossibile aprire tronco.dxf: non è un file DXF leggibile (";
+                               << "Impossibile aprire tronco.dxf: non è un file DXF leggibile (it is cut short";
+    QTest::newRow("a folder") << "cartella.dxf" << QByteArray() << "Impossibile aprire cartella.dxf: è una cartella";
   }
 
   void a_file_that_cannot_be_read_says_why_and_changes_nothing() {
@@ -97,6 +99,7 @@ private slots:
     QVERIFY(h.w().ChooseStack(QStringLiteral("2")));
     const QString caption = h.w().windowTitle();
     const std::size_t entities = h.w().CurrentDrawing().EntityCount();
+    if (name == QStringLiteral("cartella.dxf")) QVERIFY(QDir().mkpath(Path(name)));
     if (!content.isEmpty()) {
       QFile file(Path(name));
       QVERIFY(file.open(QIODevice::WriteOnly));
