@@ -465,8 +465,12 @@ public:
     for (const auto& name : layerNames) layerParts_.push_back("100\nAcDbEntity\n  8\n" + name + "\n 62\n");
   }
 
-  // Writes the entities of model space or of block `owner` that the file can hold.
-  void WriteList(std::span<const EntityHeader> list, std::optional<BlockIndex> owner) {
+  // Writes the entities of model space or of block `owner` that the file can hold; those of
+  // a block name its record (`ownerRecord`) as their owner, which readers need to tie an
+  // insert's attributes to it there. (Model space leaves owners to the reader, as it always
+  // has.)
+  void WriteList(std::span<const EntityHeader> list, std::optional<BlockIndex> owner, std::uint32_t ownerRecord) {
+    owner_ = ownerRecord;
     WalkEntities(
         list, drawing_,
         [&](const EntityHeader& e, std::span<const EntityHeader> attributes) {
@@ -526,6 +530,10 @@ private:
     p = PutText(p, type);
     p = PutHex(p, out_.TakeHandle());
     *p++ = '\n';
+    if (owner_ != 0) {
+      p = PutHex(PutText(p, "330\n"), owner_);
+      *p++ = '\n';
+    }
     p = PutText(p, layer);
     p = std::to_chars(p, p + 8, static_cast<int>(entity.color)).ptr;
     if (const auto rgb = entity.trueColor != 0 ? drawing_.TrueColor(entity) : std::nullopt) {
@@ -631,9 +639,11 @@ private:
 
   // ---- through GroupWriter ----
 
-  void Head(const EntityHeader& e, std::string_view type, std::string_view subclass) {
+  // Returns the entity's handle.
+  std::uint32_t Head(const EntityHeader& e, std::string_view type, std::string_view subclass) {
     out_.String(0, type);
-    out_.Handle();
+    const std::uint32_t handle = out_.Handle();
+    if (owner_ != 0) out_.Hex(330, owner_);
     out_.Subclass("AcDbEntity");
     out_.String(8, layerNames_[e.layer]);
     out_.Int(62, e.color);
@@ -642,6 +652,7 @@ private:
     out_.Real(48, 1.0);
     out_.String(6, "BYLAYER");
     out_.Subclass(subclass);
+    return handle;
   }
 
   // The extrusion of an entity in the drawing's plane, (0, 0, 1).
@@ -728,7 +739,7 @@ private:
 
   void WriteInsert(const EntityHeader& e, std::span<const EntityHeader> attributes) {
     const auto& g = drawing_.Insert(e);
-    Head(e, "INSERT", "AcDbBlockReference");
+    const std::uint32_t handle = Head(e, "INSERT", "AcDbBlockReference");
     if (!attributes.empty()) out_.Int(66, 1);
     out_.String(2, blockNames_[g.block]);
     out_.Point(10, g.position.x, g.position.y);
@@ -743,9 +754,14 @@ private:
       out_.Real(45, g.rowSpacing);
     }
     if (attributes.empty()) return;
+    // The attributes and their end belong to the insert.
+    const std::uint32_t blockOwner = owner_;
+    owner_ = handle;
     for (const auto& attribute : attributes) WriteAttrib(attribute);
     out_.String(0, "SEQEND");
     out_.Handle();
+    out_.Hex(330, owner_);
+    owner_ = blockOwner;
     out_.Subclass("AcDbEntity");
     out_.String(8, layerNames_[e.layer]);
   }
@@ -949,6 +965,7 @@ private:
   const std::vector<std::string>& layerNames_;
   const std::vector<std::string>& blockNames_;
   std::vector<std::uint32_t> cycleParts_;  // see BlockCycleParts
+  std::uint32_t owner_ = 0;                 // the owner handle written with each record, 0 none
   std::vector<std::string> layerParts_;  // "100 AcDbEntity 8 <layer> 62" with their line ends
   std::string encodedValue_;             // room for texts that are not plain ASCII
   std::string encodedStyle_;
@@ -1170,6 +1187,7 @@ private:
       out_.String(2, name);
     }
     for (const auto& name : blockNames_) {
+      blockRecordHandles_.push_back(out_.NextHandle());
       out_.TableRecord("BLOCK_RECORD", 0, "AcDbBlockTableRecord");
       out_.String(2, name);
     }
@@ -1202,8 +1220,10 @@ private:
     for (std::size_t i = 0; i < blockNames_.size(); ++i) {
       const Block& block = drawing_.Blocks()[i];
       const std::string_view layer = block.layer < layerNames_.size() ? layerNames_[block.layer] : "0";
+      const std::uint32_t record = blockRecordHandles_[i];
       out_.String(0, "BLOCK");
       out_.Handle();
+      out_.Hex(330, record);
       out_.Subclass("AcDbEntity");
       out_.String(8, layer);
       out_.Subclass("AcDbBlockBegin");
@@ -1212,9 +1232,10 @@ private:
       out_.Point(10, block.base.x, block.base.y);
       out_.String(3, blockNames_[i]);
       out_.String(1, "");
-      records_.WriteList(block.entities, static_cast<BlockIndex>(i));
+      records_.WriteList(block.entities, static_cast<BlockIndex>(i), record);
       out_.String(0, "ENDBLK");
       out_.Handle();
+      out_.Hex(330, record);
       out_.Subclass("AcDbEntity");
       out_.String(8, layer);
       out_.Subclass("AcDbBlockEnd");
@@ -1224,7 +1245,7 @@ private:
 
   void WriteEntities() {
     out_.Section("ENTITIES");
-    records_.WriteList(drawing_.Entities(), std::nullopt);
+    records_.WriteList(drawing_.Entities(), std::nullopt, 0);
     out_.EndSection();
   }
 
@@ -1273,6 +1294,7 @@ private:
   std::vector<std::string> layerNames_;  // as they are written
   std::vector<std::string> blockNames_;
   EntityRecords records_;
+  std::vector<std::uint32_t> blockRecordHandles_;  // of the drawing's blocks, in order
   std::uint32_t standardStyleHandle_ = 0;
 };
 

@@ -460,6 +460,155 @@ TEST_F(DxfWriterTest, EntitiesDxfCannotHoldAreLeftOutCountedAndTheFileStaysClean
   EXPECT_EQ(listing.find("LEADER"), std::string::npos);
 }
 
+// A drawing of random entities of every type on random layers and in random blocks
+// (inserts with attributes among them), with values a DXF file cannot hold: zero sizes,
+// ratios and directions, short or broken splines, orphan attributes, inserts of missing
+// blocks, colours and alignments out of range.
+class RandomDrawing {
+public:
+  explicit RandomDrawing(unsigned seed) : rng_(seed) {
+    layers_ = {d_.AddLayer("0"), d_.AddLayer("A"), d_.AddLayer("B b")};
+    d_.SetLayerLook(layers_[1], Pick(300) - 20, Chance(2) ? std::optional<std::uint32_t>(rng_() & 0xFFFFFF) : std::nullopt,
+                    Chance(2));
+    for (int b = 0; b < 4; ++b) {
+      blocks_.push_back(d_.AddBlock((Chance(4) ? "*X" : "Blk") + std::to_string(b), At()));
+    }
+    for (const BlockIndex block : blocks_) {
+      d_.OpenBlock(block);
+      AddEntities();
+      d_.CloseBlock();
+    }
+    AddEntities();
+  }
+  const Drawing& drawing() const { return d_; }
+
+private:
+  int Pick(int n) { return static_cast<int>(rng_() % static_cast<unsigned>(n)); }
+  bool Chance(int oneIn) { return Pick(oneIn) == 0; }
+  double Real(double low, double high) { return std::uniform_real_distribution<double>(low, high)(rng_); }
+  Point2d At() { return {Chance(4) ? 0.0 : Real(-100, 100), Real(-100, 100)}; }
+  EntityStyle Style() {
+    return {layers_[static_cast<std::size_t>(Pick(3))], Pick(258),
+            Chance(3) ? std::optional<std::uint32_t>(rng_()) : std::nullopt};
+  }
+  TextGeometry Text(std::string value) {
+    return {.position = At(), .height = Real(0, 5), .value = std::move(value), .style = Chance(2) ? "" : "S1",
+            .rotation = Real(-720, 720), .widthFactor = Real(0, 3), .oblique = Real(-80, 80),
+            .hAlign = static_cast<std::uint8_t>(Pick(7)), .vAlign = static_cast<std::uint8_t>(Pick(5)),
+            .generation = static_cast<std::uint8_t>(Pick(3) * 2), .alignPoint = At()};
+  }
+  SplineGeometry Spline() {
+    SplineGeometry s{.degree = Pick(5)};
+    for (int k = Pick(8); k > 0; --k) s.controlPoints.push_back(At());
+    for (int k = Pick(14); k > 0; --k) s.knots.push_back(static_cast<double>(s.knots.size()));
+    if (Chance(2)) s.weights.assign(s.controlPoints.size(), Real(0.1, 2));
+    if (Chance(2)) {
+      for (int k = Pick(6); k > 0; --k) s.fitPoints.push_back(At());
+    }
+    return s;
+  }
+  HatchLoop Loop() {
+    HatchLoop loop{.flags = static_cast<std::uint32_t>(Pick(20)), .isPolyline = Chance(2), .closed = Chance(2)};
+    for (int k = Pick(5); k > 0; --k) {
+      if (loop.isPolyline) {
+        loop.polyline.push_back({At(), Real(-1, 1)});
+        continue;
+      }
+      switch (Pick(4)) {
+        case 0: loop.edges.push_back(HatchLineEdge{At(), At()}); break;
+        case 1: loop.edges.push_back(HatchArcEdge{At(), Real(0, 5), Real(0, 360), Real(0, 360), Chance(2)}); break;
+        case 2: loop.edges.push_back(HatchEllipseEdge{At(), At(), Real(0, 1), Real(0, 360), Real(0, 360), Chance(2)}); break;
+        default: loop.edges.push_back(Spline()); break;
+      }
+    }
+    return loop;
+  }
+
+  void AddEntities() {
+    for (int i = 30 + Pick(30); i > 0; --i) {
+      switch (Pick(17)) {
+        case 0: d_.Add(Style(), LineGeometry{At(), At()}); break;
+        case 1: d_.Add(Style(), CircleGeometry{At(), Chance(5) ? 0.0 : Real(0, 10)}); break;
+        case 2: d_.Add(Style(), ArcGeometry{At(), Real(0, 10), Real(-400, 400), Real(-400, 400)}); break;
+        case 3: d_.Add(Style(), Text(Chance(3) ? "" : "t\xC3\xA8st")); break;
+        case 4: {
+          std::vector<PolylineVertex> vertices;
+          for (int k = Pick(6); k > 0; --k) vertices.push_back({At(), Chance(2) ? Real(-3, 3) : 0.0});
+          d_.Add(Style(), PolylineGeometry{.closed = Chance(2), .width = Real(0, 2)}, vertices);
+          break;
+        }
+        case 5: d_.Add(Style(), EllipseGeometry{At(), At(), Real(0, 3), Real(-7, 7), Real(-7, 7)}); break;
+        case 6: d_.Add(Style(), Spline()); break;
+        case 7: {
+          const std::string value = std::string(static_cast<std::size_t>(Pick(600)), 'x') + "\\P\xE2\x88\x85";
+          d_.Add(Style(), MTextGeometry{.position = At(), .height = Real(0, 5), .width = Real(0, 50),
+                                        .rotation = Real(-360, 360), .attachment = static_cast<std::uint8_t>(Pick(12)),
+                                        .value = value});
+          break;
+        }
+        case 8: {
+          const BlockIndex block = blocks_[static_cast<std::size_t>(Pick(4))] + (Chance(10) ? 100u : 0u);
+          d_.Add(Style(), InsertGeometry{.block = block, .position = At(), .xScale = Real(-2, 2), .yScale = Real(-2, 2),
+                                         .rotation = Real(-360, 360), .columns = static_cast<std::uint16_t>(Pick(3)),
+                                         .rows = static_cast<std::uint16_t>(Pick(3)), .columnSpacing = Real(0, 5),
+                                         .rowSpacing = Real(0, 5), .attributes = static_cast<std::uint32_t>(Pick(3))});
+          for (int k = Pick(3); k > 0; --k) {
+            d_.Add(Style(), AttribGeometry{.text = Text("v"), .tag = Chance(2) ? "" : "TAG", .invisible = Chance(2)});
+          }
+          break;
+        }
+        case 9:
+          d_.Add(Style(), DimensionGeometry{.block = blocks_[static_cast<std::size_t>(Pick(4))], .definitionPoint = At(),
+                                            .textPoint = At(), .dimensionType = static_cast<std::uint8_t>(Pick(7) | (Pick(2) * 32)),
+                                            .measurement = Real(0, 9), .text = Chance(2) ? "<>" : "",
+                                            .style = Chance(2) ? "" : "DS" + std::to_string(Pick(2))});
+          break;
+        case 10: {
+          LeaderGeometry leader{.arrowhead = Chance(2)};
+          for (int k = Pick(5); k > 0; --k) leader.vertices.push_back(At());
+          d_.Add(Style(), leader);
+          break;
+        }
+        case 11: {
+          HatchGeometry hatch{.solid = Chance(2), .pattern = Chance(2) ? "" : "ANSI31"};
+          for (int k = Pick(3); k > 0; --k) hatch.loops.push_back(Loop());
+          d_.Add(Style(), hatch);
+          break;
+        }
+        case 12:
+          d_.Add(Style(), SolidGeometry{.kind = static_cast<SolidKind>(Pick(3)),
+                                        .invisibleEdges = static_cast<std::uint8_t>(Pick(16)),
+                                        .corners = {At(), At(), At(), At()}});
+          break;
+        case 13: d_.Add(Style(), PointGeometry{At()}); break;
+        case 14: d_.Add(Style(), RayGeometry{At(), Chance(4) ? Point2d{} : At(), Chance(2)}); break;
+        case 15: {
+          WipeoutGeometry wipeout;
+          for (int k = Pick(6); k > 0; --k) wipeout.frame.push_back(At());
+          d_.Add(Style(), wipeout);
+          break;
+        }
+        default: d_.Add(Style(), AttribGeometry{.text = Text("orfano"), .tag = "T"}); break;
+      }
+    }
+  }
+
+  std::mt19937 rng_;
+  Drawing d_;
+  std::vector<LayerIndex> layers_;
+  std::vector<BlockIndex> blocks_;
+};
+
+TEST_F(DxfWriterTest, RandomDrawingsWithBrokenValuesGiveCleanFiles) {
+  for (unsigned seed = 1; seed <= 6; ++seed) {
+    SCOPED_TRACE("seed " + std::to_string(seed));
+    const fs::path dxf = folder_ / ("random_" + std::to_string(seed) + ".dxf");
+    WriteDxfFile(RandomDrawing(seed).drawing(), dxf);
+    const std::string audit = Audit(dxf);
+    EXPECT_NE(audit.find("No errors found."), std::string::npos) << audit;
+  }
+}
+
 // Blocks that insert each other, or themselves, would contain themselves: those inserts are
 // left out (CAD programs refuse the file), the blocks and every other insert stay.
 TEST_F(DxfWriterTest, InsertsThatMakeABlockContainItselfAreLeftOut) {
