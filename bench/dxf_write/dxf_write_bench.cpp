@@ -76,6 +76,51 @@ tessaro::Drawing Mix(std::size_t count) {
   return drawing;
 }
 
+// What a drawing opened from another program holds: polylines with bulges, ellipses,
+// multi-line texts, inserts of a block with an attribute, splines and hatches.
+tessaro::Drawing Grown(std::size_t count) {
+  using namespace tessaro;
+  Drawing drawing;
+  drawing.Reserve(count);
+  const EntityStyle style{drawing.AddLayer("Pianta"), 256, std::nullopt};
+  const BlockIndex door = drawing.AddBlock("Porta", {0, 0});
+  drawing.OpenBlock(door);
+  drawing.Add(style, LineGeometry{{0, 0}, {90, 0}});
+  drawing.Add(style, ArcGeometry{{0, 0}, 90, 0, 90});
+  drawing.CloseBlock();
+  for (std::size_t i = 0; i < count; ++i) {
+    const Point2d at{Coordinate(i, 1), Coordinate(i, 2)};
+    switch (i % 6) {
+      case 0: {
+        const PolylineVertex vertices[] = {{at, 0}, {{at.x + 100, at.y}, 0.4142}, {{at.x + 100, at.y + 50}, 0}, {{at.x, at.y + 50}, -1}};
+        drawing.Add(style, PolylineGeometry{.closed = true}, vertices);
+        break;
+      }
+      case 1: drawing.Add(style, EllipseGeometry{at, {30, 10}, 0.5, 0, 3.14}); break;
+      case 2:
+        drawing.Add(style, MTextGeometry{.position = at, .height = 2.5, .width = 40, .value = "Soggiorno\\P24,5 m\xC2\xB2"});
+        break;
+      case 3:
+        if (i + 1 == count) break;
+        drawing.Add(style, InsertGeometry{.block = door, .position = at, .rotation = 90, .attributes = 1});
+        drawing.Add(style, AttribGeometry{.text = {.position = at, .height = 2, .value = "P12"}, .tag = "SIGLA"});
+        ++i;
+        break;
+      case 4:
+        drawing.Add(style, SplineGeometry{.knots = {0, 0, 0, 0, 1, 1, 1, 1},
+                                          .controlPoints = {at, {at.x + 10, at.y + 20}, {at.x + 30, at.y + 20}, {at.x + 40, at.y}}});
+        break;
+      case 5: {
+        HatchGeometry hatch{.solid = true, .pattern = "SOLID"};
+        hatch.loops.push_back(HatchLoop{.flags = 1, .isPolyline = true, .polyline = {{at, 0}, {{at.x + 5, at.y}, 0}, {{at.x, at.y + 5}, 0}}});
+        drawing.Add(style, hatch);
+        break;
+      }
+    }
+  }
+  return drawing;
+}
+
 void WriteWithFwrite(const std::string& bytes, const fs::path& path) {
   FILE* file = std::fopen(path.string().c_str(), "wb");
   if (file == nullptr) throw std::runtime_error("cannot open " + path.string());
@@ -132,6 +177,9 @@ int main(int argc, char** argv) {
   Measure("1M lines", lines, folder);
   std::printf("\n");
   Measure("1M mix (40% lines, 20% arcs, 20% circles, 20% texts)", Mix(kEntities), folder);
+  std::printf("\n");
+  Measure("1M grown (polylines, ellipses, multi-line texts, inserts with an attribute, splines, hatches)",
+          Grown(kEntities), folder);
 
   fs::remove_all(folder);
   return 0;
