@@ -128,13 +128,16 @@ public:
 
   void String(int gc, std::string_view value) { Put(gc, value); }
   void Int(int gc, long long value) {
-    char digits[24];
-    Put(gc, std::string_view(digits, static_cast<std::size_t>(std::to_chars(digits, digits + sizeof digits, value).ptr - digits)));
+    char* p = Code(Room(kCodeRoom + 24), gc);
+    p = std::to_chars(p, p + 24, value).ptr;
+    *p++ = '\n';
+    Advance(p);
   }
   void Real(int gc, double value) {
     RequireFinite(gc, value);
-    char digits[kRealRoom];
-    Put(gc, std::string_view(digits, static_cast<std::size_t>(PutDxfReal(digits, value) - digits)));
+    char* p = PutDxfReal(Code(Room(kCodeRoom + kRealRoom), gc), value);
+    *p++ = '\n';
+    Advance(p);
   }
   void Hex(int gc, std::uint32_t handle) {
     char digits[8];
@@ -178,15 +181,20 @@ public:
   void EndSection() { String(0, "ENDSEC"); }
 
 private:
-  void Put(int gc, std::string_view value) {
-    constexpr std::size_t kCodeRoom = 16;  // padding, the digits of a group code, two line ends
-    char* p = Room(kCodeRoom + value.size());
+  static constexpr std::size_t kCodeRoom = 16;  // padding, the digits of a group code, two line ends
+
+  // The group code at `p`, right-aligned in three columns, and its line end.
+  static char* Code(char* p, int gc) {
     char digits[8];
     const char* digitsEnd = std::to_chars(digits, digits + sizeof digits, gc).ptr;
     for (auto width = digitsEnd - digits; width < 3; ++width) *p++ = ' ';
     p = std::copy(static_cast<const char*>(digits), digitsEnd, p);
     *p++ = '\n';
-    p = PutText(p, value);
+    return p;
+  }
+
+  void Put(int gc, std::string_view value) {
+    char* p = PutText(Code(Room(kCodeRoom + value.size()), gc), value);
     *p++ = '\n';
     Advance(p);
   }
