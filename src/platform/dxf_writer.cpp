@@ -1227,7 +1227,7 @@ private:
     }
     for (std::size_t i = 0; i < blockNames_.size(); ++i) {
       const Block& block = drawing_.Blocks()[i];
-      const std::string_view layer = block.layer < layerNames_.size() ? layerNames_[block.layer] : "0";
+      const std::string_view layer = block.layer < layerNames_.size() ? std::string_view(layerNames_[block.layer]) : "0";
       const std::uint32_t record = blockRecordHandles_[i];
       out_.String(0, "BLOCK");
       out_.Handle();
