@@ -225,7 +225,7 @@ struct Common {
 
 using Groups = std::vector<DxfGroup>;
 
-// Largest nesting of blocks checked for cycles.
+// More blocks than a block index can number.
 constexpr std::size_t kMaxBlocks = 0xFFFFFFF0u;
 
 class Reader {

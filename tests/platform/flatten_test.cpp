@@ -166,6 +166,24 @@ TEST(Flatten, CurvesTextsAndFills) {
   }
 }
 
+// Values at the ends of the range: every shape is made in one pass, none loops on an angle.
+TEST(Flatten, ExtremeValuesEndAtOnce) {
+  const std::string blocks = "0\nBLOCK\n2\nE\n0\nARC\n40\n1\n50\n1e308\n51\n-1e308\n0\nENDBLK\n";
+  const std::string entities =
+      "0\nINSERT\n2\nE\n41\n-1\n0\nINSERT\n2\nE\n41\n1e308\n42\n-1e308\n50\n1e308\n"
+      "0\nARC\n40\n1\n50\n-1e308\n51\n1e308\n0\nELLIPSE\n11\n1\n40\n0.5\n41\n-1e308\n42\n1e308\n"
+      "0\nLWPOLYLINE\n10\n0\n20\n0\n42\n1e308\n10\n1\n20\n0\n42\n-1e-308\n10\n2\n20\n0\n"
+      "0\nHATCH\n70\n0\n91\n1\n92\n1\n93\n1\n72\n2\n10\n0\n20\n0\n40\n1\n50\n1e308\n51\n-1e308\n73\n0\n"
+      "0\nSPLINE\n71\n99\n40\n1e308\n40\n-1e308\n10\n0\n20\n0\n10\n1e308\n20\n-1e308\n41\n0\n41\n-1\n";
+  Drawing d;
+  ReadDxfText(Dxf(entities, blocks), d, "test.dxf");
+  const DisplayList list = FlattenDrawing(d);
+  EXPECT_GE(list.Shapes().size(), 3u) << Describe(d, list);
+  const auto box = list.Bounds();
+  ASSERT_TRUE(box.has_value());
+  EXPECT_TRUE(std::isfinite(box->min.x) && std::isfinite(box->max.y)) << Describe(d, list);
+}
+
 TEST(Flatten, MTextCodesAreStripped) {
   const struct {
     const char* value;
