@@ -194,14 +194,14 @@ struct Ocs {
 enum class Kind : std::uint8_t {
   Line, Circle, Arc, Text, LwPolyline, Polyline, Ellipse, Spline, Helix, MText, Attrib, Attdef, Insert,
   Dimension, ArcDimension, RadialDimension, Leader, Hatch, Solid, Trace, Face3d, Point, Ray, XLine, Wipeout,
-  Vertex, Seqend, Other,
+  Vertex, Seqend, AcadTable, Other,
 };
 constexpr std::size_t kKindCount = static_cast<std::size_t>(Kind::Other) + 1;
 constexpr std::array<std::string_view, kKindCount> kKindNames = {
     "LINE",      "CIRCLE",        "ARC",  "TEXT",   "LWPOLYLINE", "POLYLINE", "ELLIPSE",
     "SPLINE",    "HELIX",         "MTEXT", "ATTRIB", "ATTDEF",     "INSERT",   "DIMENSION",
     "ARC_DIMENSION", "LARGE_RADIAL_DIMENSION", "LEADER", "HATCH", "SOLID", "TRACE", "3DFACE",
-    "POINT",     "RAY",           "XLINE", "WIPEOUT", "VERTEX",    "SEQEND",   "",
+    "POINT",     "RAY",           "XLINE", "WIPEOUT", "VERTEX",    "SEQEND",   "ACAD_TABLE", "",
 };
 
 Kind KindOf(std::string_view name) {
@@ -474,7 +474,8 @@ private:
       case Kind::Spline:
       case Kind::Helix: AddSpline(common); break;
       case Kind::MText: AddMText(common); break;
-      case Kind::Insert: AddInsert(common, next); break;
+      case Kind::Insert:
+      case Kind::AcadTable: AddInsert(common, next); break;  // a table is drawn by its block
       case Kind::Dimension:
       case Kind::ArcDimension:
       case Kind::RadialDimension: drawn = AddDimension(common); break;
@@ -811,6 +812,7 @@ private:
     std::string_view blockName;
     bool attributesFollow = false;
     for (const DxfGroup& g : groups_) {
+      if (g.code == 100 && TrimValue(g.text) == "AcDbTable") break;  // a table's own data follows
       switch (g.code) {
         case 2: blockName = g.text; break;
         case 10: insert.position.x = Real(g); break;

@@ -71,7 +71,8 @@ TEST(DxfCorpus, ReportsVersionBinaryAndPaperSpace) {
   ASSERT_TRUE(spento.has_value());
   EXPECT_FALSE(drawing.Layers()[*spento].on);
   const DxfReadReport table = ReadDxfFile(drawing, kCorpus / "acad_table_simple.dxf");
-  EXPECT_EQ(table.skippedTypes.at("ACAD_TABLE"), 1u);
+  EXPECT_EQ(table.drawnTypes.at("ACAD_TABLE"), 1u);  // through its block
+  EXPECT_GT(FlattenDrawing(drawing).Shapes().size(), 10u);
 }
 
 }  // namespace
