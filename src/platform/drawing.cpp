@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <numbers>
 #include <stdexcept>
 
 namespace tessaro {
@@ -61,7 +62,7 @@ private:
   void AddPlaced(Box& box, const Box& inner, Point2d base, Point2d at, double sx, double sy, double rotation,
                  Point2d shift) {
     if (inner.Empty()) return;
-    const double c = std::cos(rotation * M_PI / 180.0), s = std::sin(rotation * M_PI / 180.0);
+    const double c = std::cos(rotation * std::numbers::pi / 180.0), s = std::sin(rotation * std::numbers::pi / 180.0);
     const double xs[2] = {inner.minX, inner.maxX}, ys[2] = {inner.minY, inner.maxY};
     for (double x : xs) {
       for (double y : ys) {
