@@ -62,7 +62,8 @@ private:
   void AddPlaced(Box& box, const Box& inner, Point2d base, Point2d at, double sx, double sy, double rotation,
                  Point2d shift) {
     if (inner.Empty()) return;
-    const double c = std::cos(rotation * std::numbers::pi / 180.0), s = std::sin(rotation * std::numbers::pi / 180.0);
+    const double radians = rotation * std::numbers::pi / 180.0;
+    const double c = std::cos(radians), s = std::sin(radians);
     const double xs[2] = {inner.minX, inner.maxX}, ys[2] = {inner.minY, inner.maxY};
     for (double x : xs) {
       for (double y : ys) {
