@@ -10,6 +10,7 @@
 #include <thread>
 
 #include "render/aci_colors.h"
+#include "render/pixel_lines.h"
 
 namespace tessaro::render {
 namespace {
@@ -18,6 +19,11 @@ constexpr int kFontPixelSize = 100;  // texts are drawn at this size and scaled
 // Under this many pixels a frame is painted on one thread: starting one costs more.
 constexpr qint64 kThreadedPixels = 200'000;
 constexpr std::size_t kThreadedShapes = 20'000;
+constexpr double kArcTolerancePixels = 0.25;
+constexpr double kMaxArcPieces = 4096;  // a quarter pixel still up to a radius of a million
+
+// Whole pixels of a device offset; offsets no 64-bit number holds stay in the fraction.
+double WholePart(double v) { return std::abs(v) < 1e15 ? std::floor(v) : 0.0; }
 
 double PixelsPerUnit(const QTransform& t) { return std::sqrt(std::abs(t.determinant())); }
 
@@ -34,13 +40,21 @@ QString ToQString(const std::string& s) { return QString::fromUtf8(s.data(), sta
 // Paints shapes one at a time onto a painter whose transform it leaves alone between texts.
 class ShapePainter {
 public:
+  // With `pixels`, strokes and dots go straight into its memory; texts and fills still
+  // through the painter, which must paint on the same image.
   ShapePainter(QPainter& painter, const DisplayList& list, const std::vector<QString>* texts, const TextFont& font,
-               const QTransform& toDevice)
-      : painter_(painter), list_(list), texts_(texts), font_(font), toDevice_(toDevice),
-        pixelsPerUnit_(PixelsPerUnit(toDevice)), flipped_(toDevice.determinant() < 0),
+               const QTransform& toDevice, QImage* pixels = nullptr)
+      : painter_(painter), list_(list), texts_(texts), font_(font),
+        origin_(QTransform::fromTranslate(WholePart(toDevice.dx()), WholePart(toDevice.dy()))),
+        toDevice_(toDevice.m11(), toDevice.m12(), toDevice.m21(), toDevice.m22(), toDevice.dx() - origin_.dx(),
+                  toDevice.dy() - origin_.dy()), pixelsPerUnit_(PixelsPerUnit(toDevice)), flipped_(toDevice.determinant() < 0),
         turn_(std::atan2(-toDevice.m12(), toDevice.m11()) * 180.0 / std::numbers::pi) {
+    if (pixels != nullptr && PixelTarget::Supports(*pixels)) {
+      pixels_.emplace(*pixels);
+      pixels_->SetOrigin(static_cast<std::int64_t>(origin_.dx()), static_cast<std::int64_t>(origin_.dy()));
+    }
     painter_.save();
-    painter_.resetTransform();
+    painter_.setTransform(origin_);
     painter_.setRenderHint(QPainter::Antialiasing, false);
     painter_.setBrush(Qt::NoBrush);
     painter_.setFont(font_.Font());
@@ -61,11 +75,24 @@ private:
   void DrawArc(const ArcShape& arc);
   void DrawText(const Shape& s, Detail detail);
   void DrawPoints(std::span<const Point2d> points, bool closed, bool fill);
+  void Stroke(QPointF a, QPointF b) {
+    if (pixels_) pixels_->Line(a, b);
+    else lines_.emplace_back(a, b);
+  }
+  void Dot(QPointF at) {
+    if (pixels_) pixels_->Dot(at);
+    else dots_.push_back(at);
+  }
+  // The run of device points in scratch_, joined.
+  void StrokeScratch(bool closed);
 
   QPainter& painter_;
   const DisplayList& list_;
   const std::vector<QString>* texts_;
   const TextFont& font_;
+  // The device transform split in two: whole pixels (origin_) after the rest (toDevice_),
+  // so shapes are mapped and rounded the same wherever the frame's origin lies.
+  QTransform origin_;
   QTransform toDevice_;
   double pixelsPerUnit_;
   bool flipped_;  // the device's y runs against the drawing's, as on screens and paper
@@ -75,13 +102,31 @@ private:
   std::vector<QLineF> lines_;
   std::vector<QPointF> dots_;
   std::vector<QPointF> scratch_;
+  std::optional<PixelTarget> pixels_;
 };
+
+void ShapePainter::StrokeScratch(bool closed) {
+  const int n = static_cast<int>(scratch_.size());
+  if (n == 0) return;
+  if (n == 1) {
+    Dot(scratch_.front());
+    return;
+  }
+  if (!pixels_) {
+    if (closed) painter_.drawPolygon(scratch_.data(), n);
+    else painter_.drawPolyline(scratch_.data(), n);
+    return;
+  }
+  for (int i = 1; i < n; ++i) pixels_->Line(scratch_[i - 1], scratch_[i]);
+  if (closed && n > 2) pixels_->Line(scratch_.back(), scratch_.front());
+}
 
 void ShapePainter::UseColor(QRgb rgb) {
   if (haveColor_ && rgb == color_) return;
   Flush();
   haveColor_ = true;
   color_ = rgb;
+  if (pixels_) pixels_->SetColor(rgb);
   QPen pen{QColor(rgb)};
   pen.setWidth(0);  // cosmetic: one pixel at every zoom
   painter_.setPen(pen);
@@ -99,16 +144,16 @@ void ShapePainter::Draw(const Shape& s) {
   const Detail detail = ShapeDetail(s, cap, pixelsPerUnit_);
   UseColor(ShapeRgb(s.color));
   if (detail == Detail::Dot) {
-    dots_.push_back(Map(Point2d{(s.box.min.x + s.box.max.x) / 2, (s.box.min.y + s.box.max.y) / 2}));
+    Dot(Map(Point2d{(s.box.min.x + s.box.max.x) / 2, (s.box.min.y + s.box.max.y) / 2}));
     return;
   }
   switch (s.kind) {
     case ShapeKind::Segment: {
       const auto p = list_.PointsOf(s);
-      lines_.emplace_back(Map(p[0]), Map(p[1]));
+      Stroke(Map(p[0]), Map(p[1]));
       break;
     }
-    case ShapeKind::Dot: dots_.push_back(Map(list_.PointsOf(s)[0])); break;
+    case ShapeKind::Dot: Dot(Map(list_.PointsOf(s)[0])); break;
     case ShapeKind::Polyline: DrawPoints(list_.PointsOf(s), s.closed, false); break;
     case ShapeKind::Fill: DrawPoints(list_.PointsOf(s), true, true); break;
     case ShapeKind::Arc: DrawArc(list_.Arc(s)); break;
@@ -119,36 +164,47 @@ void ShapePainter::Draw(const Shape& s) {
 void ShapePainter::DrawPoints(std::span<const Point2d> points, bool closed, bool fill) {
   scratch_.clear();
   for (const Point2d& p : points) scratch_.push_back(Map(p));
-  const int n = static_cast<int>(scratch_.size());
-  if (n == 1) {
-    dots_.push_back(scratch_.front());
-  } else if (fill) {
+  if (fill && scratch_.size() > 2) {
+    // The inside by the painter, the outline like every other stroke.
+    painter_.setPen(Qt::NoPen);
     painter_.setBrush(QColor(color_));
-    painter_.drawPolygon(scratch_.data(), n);
+    painter_.drawPolygon(scratch_.data(), static_cast<int>(scratch_.size()));
     painter_.setBrush(Qt::NoBrush);
-  } else if (closed) {
-    painter_.drawPolygon(scratch_.data(), n);
-  } else {
-    painter_.drawPolyline(scratch_.data(), n);
+    QPen pen{QColor(color_)};
+    pen.setWidth(0);
+    painter_.setPen(pen);
   }
+  StrokeScratch(closed);
 }
 
+// Arcs and circles as runs of short lines, no more than a quarter pixel off the curve. Unlike
+// Qt's own curves this gives the same pixels wherever the view puts the arc, so a frame
+// moved by a pan matches one painted afresh.
 void ShapePainter::DrawArc(const ArcShape& arc) {
   const double r = arc.radius * pixelsPerUnit_;
   const QPointF c = Map(arc.center);
-  const QRectF square(c.x() - r, c.y() - r, 2 * r, 2 * r);
   double span = arc.endAngle - arc.startAngle;
-  if (span >= 360.0 || span <= -360.0) {
-    painter_.drawEllipse(square);
-    return;
+  const bool whole = span >= 360.0 || span <= -360.0;
+  if (whole) {
+    span = 360.0;
+  } else {
+    span = std::fmod(span, 360.0);
+    if (span <= 0) span += 360.0;
   }
-  span = std::fmod(span, 360.0);
-  if (span <= 0) span += 360.0;
-  // Qt measures angles counter-clockwise as seen on the device: the drawing's sense when
-  // the device flips y, its mirror image otherwise.
-  const double start = flipped_ ? turn_ + arc.startAngle : turn_ - arc.startAngle;
-  if (!flipped_) span = -span;
-  painter_.drawArc(square, static_cast<int>(std::lround(start * 16)), static_cast<int>(std::lround(span * 16)));
+  // Device angles run counter-clockwise as seen: the drawing's sense when the device flips
+  // y, its mirror image otherwise.
+  const double degree = std::numbers::pi / 180.0;
+  const double start = (flipped_ ? turn_ + arc.startAngle : turn_ - arc.startAngle) * degree;
+  const double sweep = (flipped_ ? span : -span) * degree;
+  const double step = 2.0 * std::acos(std::max(-1.0, 1.0 - kArcTolerancePixels / std::max(r, 1e-9)));
+  const int pieces = static_cast<int>(std::clamp(std::ceil(std::abs(sweep) / std::max(step, 1e-9)), 4.0, kMaxArcPieces));
+  scratch_.clear();
+  for (int i = 0; i <= pieces; ++i) {
+    const double a = start + sweep * i / pieces;
+    scratch_.emplace_back(c.x() + r * std::cos(a), c.y() - r * std::sin(a));
+  }
+  if (whole) scratch_.back() = scratch_.front();
+  StrokeScratch(false);
 }
 
 void ShapePainter::DrawText(const Shape& s, Detail detail) {
@@ -158,21 +214,21 @@ void ShapePainter::DrawText(const Shape& s, Detail detail) {
   if (detail == Detail::Full) {
     const bool needsAdvance = t.hAlign != TextHAlign::Left || t.fitWidth > 0;
     const double advance = needsAdvance ? QFontMetricsF(font_.Font()).horizontalAdvance(value) : 0.0;
-    painter_.setTransform(TextToDrawing(t, advance, font_) * toDevice_);
+    painter_.setTransform(TextToDrawing(t, advance, font_) * toDevice_ * origin_);
     painter_.drawText(QPointF(0, 0), value);
-    painter_.resetTransform();
+    painter_.setTransform(origin_);
     return;
   }
   // Greeked: the box an average text of this length would fill.
   const double advance = font_.AverageCharWidth() * value.size();
   const QTransform place = TextToDrawing(t, advance, font_) * toDevice_;
   if (detail == Detail::TextLine) {
-    lines_.emplace_back(place.map(QPointF(0, 0)), place.map(QPointF(advance, 0)));
+    Stroke(place.map(QPointF(0, 0)), place.map(QPointF(advance, 0)));
     return;
   }
-  const QPointF corners[] = {place.map(QPointF(0, 0)), place.map(QPointF(advance, 0)),
-                             place.map(QPointF(advance, -font_.CapHeight())), place.map(QPointF(0, -font_.CapHeight()))};
-  painter_.drawPolygon(corners, 4);
+  scratch_ = {place.map(QPointF(0, 0)), place.map(QPointF(advance, 0)), place.map(QPointF(advance, -font_.CapHeight())),
+              place.map(QPointF(0, -font_.CapHeight()))};
+  StrokeScratch(true);
 }
 
 }  // namespace
@@ -235,31 +291,26 @@ Scene::Scene(DisplayList list) : list_(std::move(list)), index_(list_.Shapes()) 
   }
 }
 
-void Scene::PaintShapes(QPainter& painter, std::span<const Layer> layers, const QTransform& toDevice,
-                        std::span<const std::uint32_t> which) const {
-  ShapePainter out(painter, list_, &texts_, font_, toDevice);
+void Scene::PaintOn(QPainter& painter, std::span<const Layer> layers, const QTransform& toDevice,
+                    const QRectF* visible, QImage* pixels) const {
+  ShapePainter out(painter, list_, &texts_, font_, toDevice, pixels);
   const auto& shapes = list_.Shapes();
+  if (visible == nullptr) {
+    for (const Shape& s : shapes) {
+      if (LayerOn(layers, s.layer)) out.Draw(s);
+    }
+    return;
+  }
+  std::vector<std::uint32_t> which;
+  index_.Query(ToExtents(visible->normalized()), which);
   for (std::uint32_t i : which) {
     if (LayerOn(layers, shapes[i].layer)) out.Draw(shapes[i]);
   }
 }
 
-void Scene::PaintAll(QPainter& painter, std::span<const Layer> layers, const QTransform& toDevice) const {
-  ShapePainter out(painter, list_, &texts_, font_, toDevice);
-  for (const Shape& s : list_.Shapes()) {
-    if (LayerOn(layers, s.layer)) out.Draw(s);
-  }
-}
-
 void Scene::Paint(QPainter& painter, std::span<const Layer> layers, const QTransform& toDevice,
                   const QRectF* visible) const {
-  if (visible == nullptr) {
-    PaintAll(painter, layers, toDevice);
-    return;
-  }
-  std::vector<std::uint32_t> which;
-  index_.Query(ToExtents(visible->normalized()), which);
-  PaintShapes(painter, layers, toDevice, which);
+  PaintOn(painter, layers, toDevice, visible, nullptr);
 }
 
 void Scene::Render(QImage& image, std::span<const Layer> layers, const QTransform& toDevice, const QRect& region,
@@ -286,7 +337,7 @@ void Scene::Render(QImage& image, std::span<const Layer> layers, const QTransfor
     // One pixel more each side: dots and one-pixel lines of shapes just outside still show.
     const QRectF device(area.left() - 1, top - 1, area.width() + 2, bottom - top + 2);
     const QRectF visible = toDrawing.mapRect(device);
-    Paint(painter, layers, shifted, &visible);
+    PaintOn(painter, layers, shifted, &visible, &view);
   };
   if (bands == 1) {
     paintBand(0);

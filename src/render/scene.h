@@ -82,9 +82,9 @@ public:
               int threads = 2) const;
 
 private:
-  void PaintShapes(QPainter& painter, std::span<const Layer> layers, const QTransform& toDevice,
-                   std::span<const std::uint32_t> which) const;
-  void PaintAll(QPainter& painter, std::span<const Layer> layers, const QTransform& toDevice) const;
+  // Paint, with strokes written straight into `pixels` (the painter's image) when given.
+  void PaintOn(QPainter& painter, std::span<const Layer> layers, const QTransform& toDevice, const QRectF* visible,
+               QImage* pixels) const;
 
   DisplayList list_;
   ShapeIndex index_;  // refers to list_'s shapes, which never move after construction

@@ -309,7 +309,6 @@ void DrawingView::paintEvent(QPaintEvent*) {
 void DrawingView::resizeEvent(QResizeEvent*) {
   // A view that shows the whole drawing keeps showing it whole; others keep their centre.
   if (fitToExtents_) state_ = ExtentsView();
-  frame_.valid = false;
 }
 
 void DrawingView::mousePressEvent(QMouseEvent* event) {
