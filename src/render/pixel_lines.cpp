@@ -84,11 +84,25 @@ void PixelTarget::Line(QPointF a, QPointF b) {
   } else if (y0 < 0 || y0 >= vSize) {
     return;
   }
+  // v(t) = y0 + q where q = floor(num / 2du) and num = 2 t dv + du, kept as q and the
+  // remainder r and stepped by 2 dv: one division a line, not one a pixel.
   const std::int64_t twoDu = 2 * std::max<std::int64_t>(du, 1);
-  for (std::int64_t t = std::max<std::int64_t>(first, 0); t <= last; ++t) {
-    const std::int64_t v = y0 + FloorDiv(2 * t * dv + du, twoDu);
-    if (steep) Pixel(v, x0 + t);
-    else Pixel(x0 + t, v);
+  const std::int64_t start = std::max<std::int64_t>(first, 0);
+  if (start > last) return;
+  std::int64_t q = FloorDiv(2 * start * dv + du, twoDu);
+  std::int64_t r = 2 * start * dv + du - q * twoDu;
+  const std::int64_t stepR = 2 * dv;
+  for (std::int64_t t = start; t <= last; ++t) {
+    if (steep) Pixel(y0 + q, x0 + t);
+    else Pixel(x0 + t, y0 + q);
+    r += stepR;
+    if (r >= twoDu) {
+      r -= twoDu;
+      ++q;
+    } else if (r < 0) {
+      r += twoDu;
+      --q;
+    }
   }
 }
 

@@ -5,6 +5,7 @@
 
 #include <QFontMetricsF>
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <numbers>
 #include <thread>
@@ -49,6 +50,7 @@ public:
         toDevice_(toDevice.m11(), toDevice.m12(), toDevice.m21(), toDevice.m22(), toDevice.dx() - origin_.dx(),
                   toDevice.dy() - origin_.dy()), pixelsPerUnit_(PixelsPerUnit(toDevice)), flipped_(toDevice.determinant() < 0),
         turn_(std::atan2(-toDevice.m12(), toDevice.m11()) * 180.0 / std::numbers::pi) {
+    for (std::size_t i = 0; i < aci_.size(); ++i) aci_[i] = AciColor(static_cast<int>(i)).rgb();
     if (pixels != nullptr && PixelTarget::Supports(*pixels)) {
       pixels_.emplace(*pixels);
       pixels_->SetOrigin(static_cast<std::int64_t>(origin_.dx()), static_cast<std::int64_t>(origin_.dy()));
@@ -103,6 +105,7 @@ private:
   std::vector<QPointF> dots_;
   std::vector<QPointF> scratch_;
   std::optional<PixelTarget> pixels_;
+  std::array<QRgb, 257> aci_;  // the ACI palette, looked up once a frame
 };
 
 void ShapePainter::StrokeScratch(bool closed) {
@@ -142,7 +145,7 @@ void ShapePainter::Flush() {
 void ShapePainter::Draw(const Shape& s) {
   const double cap = s.kind == ShapeKind::Text ? list_.Text(s).height : 0.0;
   const Detail detail = ShapeDetail(s, cap, pixelsPerUnit_);
-  UseColor(ShapeRgb(s.color));
+  UseColor(s.color.aci > 0 && s.color.aci < 257 ? aci_[static_cast<std::size_t>(s.color.aci)] : ShapeRgb(s.color));
   if (detail == Detail::Dot) {
     Dot(Map(Point2d{(s.box.min.x + s.box.max.x) / 2, (s.box.min.y + s.box.max.y) / 2}));
     return;
