@@ -13,7 +13,6 @@
 #include <cstdio>
 #include <exception>
 #include <filesystem>
-#include <map>
 #include <optional>
 
 #include "platform/display_list.h"
@@ -91,20 +90,25 @@ std::string Number(double v) {
 int Info(const std::string& file, std::ostream& out) {
   Drawing drawing;
   const DxfReadReport report = ReadDxfFile(drawing, ToPath(file));
-  std::map<std::string, std::size_t> drawn;
-  for (const EntityHeader& e : drawing.Entities()) ++drawn[EntityTypeName(e.type)];
-  std::size_t skipped = 0;
-  for (const auto& [type, count] : report.skippedTypes) skipped += count;
   const DisplayList list = FlattenDrawing(drawing);
+  std::size_t drawn = 0;
+  for (const auto& [type, count] : report.drawnTypes) drawn += count;
 
   out << "file: " << file << '\n';
-  out << "entities read: " << report.entitiesRead << '\n';
-  out << "entities drawn: " << drawing.EntityCount() << '\n';
-  for (const auto& [type, count] : drawn) out << "  " << type << ' ' << count << '\n';
-  out << "entities skipped: " << skipped << '\n';
+  out << "format: " << (report.binary ? "binary" : "ASCII") << " DXF";
+  if (!report.Release().empty()) out << ' ' << report.Release();
+  if (!report.version.empty()) out << " (" << report.version << ')';
+  out << '\n';
+  out << "entities read: " << drawn + report.SkippedCount() << '\n';
+  out << "entities drawn: " << drawn << '\n';
+  for (const auto& [type, count] : report.drawnTypes) out << "  " << type << ' ' << count << '\n';
+  out << "entities skipped: " << report.SkippedCount() << '\n';
   for (const auto& [type, count] : report.skippedTypes) out << "  " << type << ' ' << count << '\n';
+  out << "paper-space entities left out: " << report.paperSpaceSkipped << '\n';
+  out << "blocks: " << report.blocks << " (" << report.blockEntities << " entities)\n";
+  if (report.insertCycles > 0) out << "blocks inserting themselves, not drawn: " << report.insertCycles << '\n';
   out << "layers: " << drawing.Layers().size() << '\n';
-  out << "shapes: " << list.Shapes().size() << '\n';
+  out << "shapes: " << list.Shapes().size() << (list.Truncated() ? " (cut short at the limit)" : "") << '\n';
   if (const auto box = list.Bounds()) {
     out << "extents: " << Number(box->min.x) << ',' << Number(box->min.y) << " - " << Number(box->max.x) << ','
         << Number(box->max.y) << '\n';

@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <cstring>
 #include <thread>
+#include <type_traits>
 
 #include "platform/display_list.h"
 
@@ -31,27 +32,53 @@ public:
     Add(text.size());
     for (char c : text) Add(c);
   }
+  void Add(const EntityHeader& e) {
+    Add(e.type);
+    Add(e.layer);
+    Add(e.color);
+    Add(e.trueColor);
+    Add(e.index);
+  }
   std::uint64_t Value() const { return hash_; }
 
 private:
   std::uint64_t hash_ = 0xcbf29ce484222325ULL;
 };
 
-// What the display list is made of: entities, their geometry and the layer names. Reading
-// a million entities takes a few milliseconds, far less than building the list again.
+// What the display list is made of: entities and their geometry, blocks, the layers'
+// names and looks. Reading a million entities takes a few milliseconds, far less than
+// building the list again. Geometry that holds texts or lists is known by its header and
+// position in its pool only (a drawing replaced by one with the same entity sequence and
+// other vertices would keep its old list: nothing in the program does that without also
+// changing the count or the headers).
 std::uint64_t ContentFingerprint(const Drawing& drawing) {
   Fingerprint f;
-  for (const Layer& layer : drawing.Layers()) f.Add(layer.name);
+  for (const Layer& layer : drawing.Layers()) {
+    f.Add(layer.name);
+    f.Add(layer.color);
+    f.Add(layer.frozen);
+    f.Add(layer.trueColor.value_or(0xFF000000u));
+  }
+  f.Add(drawing.Blocks().size());
+  for (const Block& block : drawing.Blocks()) {
+    f.Add(block.base);
+    for (const EntityHeader& e : block.entities) f.Add(e);
+  }
   f.Add(drawing.EntityCount());
+  const auto geometry = [&f](const auto& g) {
+    if constexpr (std::is_trivially_copyable_v<std::decay_t<decltype(g)>>) f.Add(g);
+  };
   for (const EntityHeader& e : drawing.Entities()) {
-    f.Add(e.type);
-    f.Add(e.layer);
-    f.Add(e.color);
-    f.Add(e.index);
+    f.Add(e);
     switch (e.type) {
-      case EntityType::Line: f.Add(drawing.Line(e)); break;
-      case EntityType::Circle: f.Add(drawing.Circle(e)); break;
-      case EntityType::Arc: f.Add(drawing.Arc(e)); break;
+      case EntityType::Line: geometry(drawing.Line(e)); break;
+      case EntityType::Circle: geometry(drawing.Circle(e)); break;
+      case EntityType::Arc: geometry(drawing.Arc(e)); break;
+      case EntityType::Ellipse: geometry(drawing.Ellipse(e)); break;
+      case EntityType::Insert: geometry(drawing.Insert(e)); break;
+      case EntityType::Solid: geometry(drawing.Solid(e)); break;
+      case EntityType::Point: geometry(drawing.Point(e)); break;
+      case EntityType::Ray: geometry(drawing.Ray(e)); break;
       case EntityType::Text: {
         const TextGeometry& t = drawing.Text(e);
         f.Add(t.position);
@@ -59,6 +86,9 @@ std::uint64_t ContentFingerprint(const Drawing& drawing) {
         f.Add(t.value);
         break;
       }
+      case EntityType::Polyline:
+        for (const PolylineVertex& v : drawing.Vertices(drawing.Polyline(e))) geometry(v);
+        break;
       default: break;
     }
   }
