@@ -71,7 +71,11 @@ public:
   void Draw(const Shape& s);
 
 private:
-  QPointF Map(const Point2d& p) const { return toDevice_.map(QPointF(p.x, p.y)); }
+  // Affine, written out: a frame maps millions of points.
+  QPointF Map(const Point2d& p) const {
+    return {toDevice_.m11() * p.x + toDevice_.m21() * p.y + toDevice_.dx(),
+            toDevice_.m12() * p.x + toDevice_.m22() * p.y + toDevice_.dy()};
+  }
   void UseColor(QRgb rgb);
   void Flush();
   void DrawArc(const ArcShape& arc);

@@ -101,6 +101,24 @@ std::uint64_t LayerFingerprint(const Drawing& drawing) {
   return f.Value();
 }
 
+// Moves the pixels of a 32-bit image by (dx, dy) in place; what is uncovered keeps old pixels.
+void ScrollImage(QImage& image, int dx, int dy) {
+  const int w = image.width(), h = image.height();
+  const int count = w - std::abs(dx);
+  const int from = std::max(0, -dx), to = std::max(0, dx);
+  auto moveRow = [&](int y) {
+    auto* row = reinterpret_cast<std::uint32_t*>(image.scanLine(y + dy));
+    const auto* src = reinterpret_cast<const std::uint32_t*>(image.constScanLine(y));
+    std::memmove(row + to, src + from, static_cast<std::size_t>(count) * sizeof(std::uint32_t));
+  };
+  // Rows moving down are copied bottom first, so none is overwritten before it moves.
+  if (dy > 0) {
+    for (int y = h - 1 - dy; y >= 0; --y) moveRow(y);
+  } else {
+    for (int y = -dy; y < h; ++y) moveRow(y);
+  }
+}
+
 int RenderThreads() { return static_cast<int>(std::clamp(std::thread::hardware_concurrency(), 1u, 4u)); }
 
 constexpr std::size_t kHistoryDepth = 100;
@@ -278,12 +296,7 @@ bool DrawingView::MoveFrame(const QTransform& to, double ratio) {
   if (std::abs(moveX) >= all.width() || std::abs(moveY) >= all.height()) return false;
   const int dx = static_cast<int>(moveX);
   const int dy = static_cast<int>(moveY);
-  const QImage old = image.copy();
-  {
-    QPainter p(&image);
-    p.setCompositionMode(QPainter::CompositionMode_Source);
-    p.drawImage(QPoint(dx, dy), old);
-  }
+  ScrollImage(image, dx, dy);
   const auto& layers = drawing_.Layers();
   const int threads = RenderThreads();
   // The columns uncovered on the left or right, then the rows above or below the rest.
