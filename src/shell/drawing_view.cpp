@@ -165,6 +165,7 @@ DrawingView::DrawingView(const Drawing& drawing, QWidget* parent) : QWidget(pare
 void DrawingView::RebuildScene() {
   scene_ = std::make_unique<render::Scene>(FlattenDrawing(drawing_));
   sceneFingerprint_ = ContentFingerprint(drawing_);
+  sceneEntityCount_ = drawing_.EntityCount();
   layerFingerprint_ = LayerFingerprint(drawing_);
   frame_.valid = false;
 }
@@ -311,9 +312,8 @@ bool DrawingView::MoveFrame(const QTransform& to, double ratio) {
 }
 
 void DrawingView::UpdateFrame(const QSize& device, double ratio) {
-  if (drawing_.EntityCount() != scene_->List().Shapes().size() && ContentFingerprint(drawing_) != sceneFingerprint_) {
-    RebuildScene();
-  }
+  // A drawing changed without a Redraw: cheap to notice when its entity count changed.
+  if (drawing_.EntityCount() != sceneEntityCount_) RebuildScene();
   if (!frame_.valid || frame_.image.size() != device || renderNow_) {
     RenderWhole(device, ratio);
   } else if (frame_.state.scale == state_.scale) {

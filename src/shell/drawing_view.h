@@ -105,6 +105,7 @@ private:
 
   std::unique_ptr<render::Scene> scene_;
   std::uint64_t sceneFingerprint_ = 0;
+  std::size_t sceneEntityCount_ = 0;
   std::uint64_t layerFingerprint_ = 0;
   Frame frame_;
   double lastRenderMs_ = 0;   // how long the last whole frame took
