@@ -124,8 +124,7 @@ void ShapePainter::StrokeScratch(bool closed) {
     else painter_.drawPolyline(scratch_.data(), n);
     return;
   }
-  for (int i = 1; i < n; ++i) pixels_->Line(scratch_[i - 1], scratch_[i]);
-  if (closed && n > 2) pixels_->Line(scratch_.back(), scratch_.front());
+  pixels_->Polyline(scratch_.data(), n, closed);
 }
 
 void ShapePainter::UseColor(QRgb rgb) {

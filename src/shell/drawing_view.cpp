@@ -162,17 +162,17 @@ DrawingView::DrawingView(const Drawing& drawing, QWidget* parent) : QWidget(pare
   connect(&deferredRender_, &QTimer::timeout, this, &DrawingView::RenderDeferred);
 }
 
-void DrawingView::RebuildScene() {
+void DrawingView::RebuildScene(std::optional<std::uint64_t> fingerprint) {
   scene_ = std::make_unique<render::Scene>(FlattenDrawing(drawing_));
-  sceneFingerprint_ = ContentFingerprint(drawing_);
+  sceneFingerprint_ = fingerprint ? *fingerprint : ContentFingerprint(drawing_);
   sceneEntityCount_ = drawing_.EntityCount();
   layerFingerprint_ = LayerFingerprint(drawing_);
   frame_.valid = false;
 }
 
 void DrawingView::Redraw() {
-  if (ContentFingerprint(drawing_) != sceneFingerprint_) {
-    RebuildScene();
+  if (const std::uint64_t content = ContentFingerprint(drawing_); content != sceneFingerprint_) {
+    RebuildScene(content);
   } else if (const std::uint64_t layers = LayerFingerprint(drawing_); layers != layerFingerprint_) {
     layerFingerprint_ = layers;
     frame_.valid = false;

@@ -84,7 +84,7 @@ private:
     bool valid = false;
   };
 
-  void RebuildScene();
+  void RebuildScene(std::optional<std::uint64_t> fingerprint = std::nullopt);
   void UpdateFrame(const QSize& device, double ratio);
   void RenderWhole(const QSize& device, double ratio);
   bool MoveFrame(const QTransform& to, double ratio);

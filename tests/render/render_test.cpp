@@ -207,6 +207,22 @@ private slots:
     }
   }
 
+  // A polyline is its segments, however many of its points share a pixel, closed or not.
+  void pixel_polyline_is_its_segments() {
+    std::vector<QPointF> points{{10.2, 10.7}, {10.4, 10.1}, {10.9, 10.5}, {50.5, 12.2}, {50.7, 12.9},
+                                {30.1, 60.3}, {-20.5, 45.5}};
+    for (const bool closed : {false, true}) {
+      QImage joined(64, 64, QImage::Format_RGB32), apart(64, 64, QImage::Format_RGB32);
+      joined.fill(Qt::white);
+      apart.fill(Qt::white);
+      PixelTarget a(joined), b(apart);
+      a.Polyline(points.data(), static_cast<int>(points.size()), closed);
+      for (std::size_t i = 1; i < points.size(); ++i) b.Line(points[i - 1], points[i]);
+      if (closed) b.Line(points.back(), points.front());
+      QCOMPARE(joined, apart);
+    }
+  }
+
   void true_colours_and_aci() {
     QCOMPARE(ShapeRgb(ShapeColor{0, 0x123456}), qRgb(0x12, 0x34, 0x56));
     QCOMPARE(ShapeRgb(ShapeColor{7, 0x123456}), qRgb(0, 0, 0));
