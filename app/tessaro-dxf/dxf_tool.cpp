@@ -26,6 +26,7 @@ namespace {
 constexpr int kDefaultWidth = 1600;
 constexpr int kDefaultHeight = 1200;
 constexpr int kMaxSide = 20000;  // pixels (PNG) or points (PDF) a side
+constexpr long long kMaxPixels = 50'000'000;  // 200 MB of image at most
 constexpr double kMargin = 0.03;  // of the picture, on each side
 
 struct UsageError {
@@ -62,6 +63,10 @@ RenderArgs ParseRender(const std::vector<std::string>& args) {
       const auto h = x == std::string::npos ? std::nullopt : ParseSide(std::string_view(v).substr(x + 1));
       if (!w || !h) {
         throw UsageError{"--size \"" + v + "\": expected WxH, two whole numbers from 1 to " + std::to_string(kMaxSide)};
+      }
+      if (static_cast<long long>(*w) * *h > kMaxPixels) {
+        throw UsageError{"--size \"" + v + "\": more than " + std::to_string(kMaxPixels / 1'000'000) +
+                         " million pixels"};
       }
       r.width = *w;
       r.height = *h;
@@ -152,6 +157,10 @@ int Render(const RenderArgs& args, std::ostream& err) {
   bool painted = true;
   if (QFileInfo(outName).suffix().toLower() == QLatin1String("png")) {
     QImage image(size, QImage::Format_RGB32);
+    if (image.isNull()) {
+      err << "tessaro-dxf: not enough memory for a " << args.width << "x" << args.height << " image\n";
+      return kExitFailure;
+    }
     scene.Render(image, drawing.Layers(), toPicture, image.rect());
     painted = image.save(&file, "PNG");
   } else {

@@ -106,6 +106,8 @@ private slots:
     QTest::newRow("render without output") << QStringList{"render", "a.dxf"} << 2 << "a DXF file and an output file";
     QTest::newRow("wrong output type") << QStringList{"render", "a.dxf", "a.jpg"} << 2 << "must end in .png or .pdf";
     QTest::newRow("bad size") << QStringList{"render", "a.dxf", "a.png", "--size", "0x10"} << 2 << "expected WxH";
+    QTest::newRow("size too large") << QStringList{"render", "a.dxf", "a.png", "--size", "20000x20000"} << 2
+                                    << "more than 50 million pixels";
     QTest::newRow("size without value") << QStringList{"render", "a.dxf", "a.png", "--size"} << 2 << "needs a value";
     QTest::newRow("missing file") << QStringList{"info", missing} << 1 << missing;
     QTest::newRow("unwritable output") << QStringList{"render", "@DRAWING", "/nonexistent/x.png"} << 1
