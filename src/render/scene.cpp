@@ -21,6 +21,8 @@ constexpr int kFontPixelSize = 100;  // texts are drawn at this size and scaled
 constexpr qint64 kThreadedPixels = 200'000;
 constexpr std::size_t kThreadedShapes = 20'000;
 constexpr double kArcTolerancePixels = 0.25;
+constexpr double kCachedGlyphPixels = 60;  // Qt keeps glyphs under 64 pixels as images
+constexpr std::size_t kMaxTextPaths = 20'000;
 constexpr double kMaxArcPieces = 4096;  // a quarter pixel still up to a radius of a million
 
 // Whole pixels of a device offset; offsets no 64-bit number holds stay in the fraction.
@@ -44,8 +46,8 @@ public:
   // With `pixels`, strokes and dots go straight into its memory; texts and fills still
   // through the painter, which must paint on the same image.
   ShapePainter(QPainter& painter, const DisplayList& list, const std::vector<QString>* texts, const TextFont& font,
-               const QTransform& toDevice, QImage* pixels = nullptr)
-      : painter_(painter), list_(list), texts_(texts), font_(font),
+               const QTransform& toDevice, QImage* pixels = nullptr, TextPaths* paths = nullptr)
+      : painter_(painter), list_(list), texts_(texts), paths_(paths), font_(font),
         origin_(QTransform::fromTranslate(WholePart(toDevice.dx()), WholePart(toDevice.dy()))),
         toDevice_(toDevice.m11(), toDevice.m12(), toDevice.m21(), toDevice.m22(), toDevice.dx() - origin_.dx(),
                   toDevice.dy() - origin_.dy()), pixelsPerUnit_(PixelsPerUnit(toDevice)), flipped_(toDevice.determinant() < 0),
@@ -59,7 +61,8 @@ public:
     painter_.setTransform(origin_);
     painter_.setRenderHint(QPainter::Antialiasing, false);
     painter_.setBrush(Qt::NoBrush);
-    painter_.setFont(font_.Font());
+    sizedFont_ = font_.Font();
+    painter_.setFont(sizedFont_);
   }
   ~ShapePainter() {
     Flush();
@@ -95,6 +98,7 @@ private:
   QPainter& painter_;
   const DisplayList& list_;
   const std::vector<QString>* texts_;
+  TextPaths* paths_;
   const TextFont& font_;
   // The device transform split in two: whole pixels (origin_) after the rest (toDevice_),
   // so shapes are mapped and rounded the same wherever the frame's origin lies.
@@ -110,6 +114,7 @@ private:
   std::vector<QPointF> scratch_;
   std::optional<PixelTarget> pixels_;
   std::array<QRgb, 257> aci_;  // the ACI palette, looked up once a frame
+  QFont sizedFont_;             // the text font at the size of the last text drawn
 };
 
 void ShapePainter::StrokeScratch(bool closed) {
@@ -220,7 +225,24 @@ void ShapePainter::DrawText(const Shape& s, Detail detail) {
   if (detail == Detail::Full) {
     const bool needsAdvance = t.hAlign != TextHAlign::Left || t.fitWidth > 0;
     const double advance = needsAdvance ? QFontMetricsF(font_.Font()).horizontalAdvance(value) : 0.0;
-    painter_.setTransform(TextToDrawing(t, advance, font_) * toDevice_ * origin_);
+    const QTransform place = TextToDrawing(t, advance, font_) * toDevice_;
+    // Drawn with the font at about its size on the device and what is left of the scale:
+    // glyphs under 64 pixels then come from Qt's glyph cache instead of being filled as
+    // outlines one by one.
+    const double onDevice = font_.Font().pixelSize() * std::hypot(place.m21(), place.m22());
+    if (onDevice > kCachedGlyphPixels && paths_ != nullptr) {
+      painter_.setTransform(place * origin_);
+      painter_.fillPath(paths_->Get(s.index, value, font_.Font()), QColor(color_));
+      painter_.setTransform(origin_);
+      return;
+    }
+    const int size = static_cast<int>(std::clamp(std::round(onDevice), 1.0, static_cast<double>(kFontPixelSize)));
+    if (size != sizedFont_.pixelSize()) {
+      sizedFont_.setPixelSize(size);
+      painter_.setFont(sizedFont_);
+    }
+    const double back = static_cast<double>(font_.Font().pixelSize()) / size;
+    painter_.setTransform(QTransform::fromScale(back, back) * place * origin_);
     painter_.drawText(QPointF(0, 0), value);
     painter_.setTransform(origin_);
     return;
@@ -289,6 +311,16 @@ QTransform TextToDrawing(const TextShape& text, double advance, const TextFont& 
   return t;
 }
 
+QPainterPath TextPaths::Get(std::uint32_t text, const QString& value, const QFont& font) {
+  const std::lock_guard<std::mutex> lock(mutex_);
+  if (auto found = paths_.find(text); found != paths_.end()) return found->second;
+  if (paths_.size() >= kMaxTextPaths) paths_.clear();
+  QPainterPath path;
+  path.addText(QPointF(0, 0), font, value);
+  paths_.emplace(text, path);
+  return path;
+}
+
 Scene::Scene(DisplayList list) : list_(std::move(list)), index_(list_.Shapes()) {
   for (const Shape& s : list_.Shapes()) {
     if (s.kind != ShapeKind::Text) continue;
@@ -299,7 +331,7 @@ Scene::Scene(DisplayList list) : list_(std::move(list)), index_(list_.Shapes()) 
 
 void Scene::PaintOn(QPainter& painter, std::span<const Layer> layers, const QTransform& toDevice,
                     const QRectF* visible, QImage* pixels) const {
-  ShapePainter out(painter, list_, &texts_, font_, toDevice, pixels);
+  ShapePainter out(painter, list_, &texts_, font_, toDevice, pixels, &paths_);
   const auto& shapes = list_.Shapes();
   if (visible == nullptr) {
     for (const Shape& s : shapes) {

@@ -7,11 +7,14 @@
 
 #include <QFont>
 #include <QImage>
+#include <QPainterPath>
 #include <QPainter>
 #include <QRectF>
 #include <QString>
 #include <QTransform>
+#include <mutex>
 #include <span>
+#include <unordered_map>
 #include <vector>
 
 #include "platform/display_list.h"
@@ -61,6 +64,17 @@ private:
 // by `oblique` and turned by `rotation` counter-clockwise.
 QTransform TextToDrawing(const TextShape& text, double advance, const TextFont& font);
 
+// The outlines of texts drawn large, kept so that a text is taken apart into curves once
+// and not at every frame. Safe to use from the threads of one frame; bounded in size.
+class TextPaths {
+public:
+  QPainterPath Get(std::uint32_t text, const QString& value, const QFont& font);
+
+private:
+  std::mutex mutex_;
+  std::unordered_map<std::uint32_t, QPainterPath> paths_;
+};
+
 class Scene {
 public:
   Scene() = default;
@@ -90,6 +104,7 @@ private:
   ShapeIndex index_;  // refers to list_'s shapes, which never move after construction
   std::vector<QString> texts_;
   TextFont font_;
+  mutable TextPaths paths_;
 };
 
 // The drawing's display list on a painter: the stable entry for the view, images, sheets
