@@ -27,12 +27,14 @@ namespace tessaro::render {
 enum class Detail : std::uint8_t {
   Full,
   Dot,      // smaller than a pixel: one pixel at the middle of its box
-  TextBox,  // a text a few pixels high: the outline of its box
-  TextLine  // a text under two pixels high: a line along its baseline
+  TextBox,  // a text one to two pixels high: the outline of its box
+  TextLine  // a text under a pixel high: a line along its baseline
 };
+// Texts stay texts down to two pixels, where letters are still told apart by their shape
+// (and glyphs that small come from Qt's cache); below that a box, then a line.
 inline constexpr double kDotPixels = 1.0;       // boxes under this on both sides are dots
-inline constexpr double kTextLinePixels = 2.0;  // cap heights under this are a line
-inline constexpr double kTextBoxPixels = 4.0;   // cap heights under this are a box
+inline constexpr double kTextLinePixels = 1.0;  // cap heights under this are a line
+inline constexpr double kTextBoxPixels = 2.0;   // cap heights under this are a box
 
 Detail ShapeDetail(const Shape& shape, double capHeight, double pixelsPerUnit);
 

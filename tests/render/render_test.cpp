@@ -115,9 +115,9 @@ private slots:
     QTest::newRow("long flat line: drawn") << line << 30.0 << 0.0 << 0.0 << 1.0 << int(Detail::Full);
     QTest::newRow("one pixel tall: drawn") << line << 0.0 << 1.0 << 0.0 << 1.0 << int(Detail::Full);
     QTest::newRow("zoomed out below a pixel") << line << 10.0 << 10.0 << 0.0 << 0.05 << int(Detail::Dot);
-    QTest::newRow("text 1.5 px high: a line") << text << 40.0 << 10.0 << 10.0 << 0.15 << int(Detail::TextLine);
-    QTest::newRow("text 3 px high: a box") << text << 40.0 << 10.0 << 10.0 << 0.3 << int(Detail::TextBox);
-    QTest::newRow("text 4 px high: drawn") << text << 40.0 << 10.0 << 10.0 << 0.4 << int(Detail::Full);
+    QTest::newRow("text 0.8 px high: a line") << text << 40.0 << 10.0 << 10.0 << 0.08 << int(Detail::TextLine);
+    QTest::newRow("text 1.5 px high: a box") << text << 40.0 << 10.0 << 10.0 << 0.15 << int(Detail::TextBox);
+    QTest::newRow("text 2 px high: drawn") << text << 40.0 << 10.0 << 10.0 << 0.2 << int(Detail::Full);
     QTest::newRow("text smaller than a pixel: a dot") << text << 4.0 << 1.0 << 1.0 << 0.2 << int(Detail::Dot);
   }
   void level_of_detail() {
