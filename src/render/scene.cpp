@@ -62,6 +62,8 @@ public:
     painter_.setRenderHint(QPainter::Antialiasing, false);
     painter_.setBrush(Qt::NoBrush);
     sizedFont_ = font_.Font();
+    sizedCap_ = font_.CapHeight();
+    sizedDescent_ = font_.Descent();
     painter_.setFont(sizedFont_);
   }
   ~ShapePainter() {
@@ -83,6 +85,8 @@ private:
   void Flush();
   void DrawArc(const ArcShape& arc);
   void DrawText(const Shape& s, Detail detail);
+  bool UprightOnDevice(const TextShape& t) const;
+  void DrawPlainText(const TextShape& t, const QString& value);
   void DrawPoints(std::span<const Point2d> points, bool closed, bool fill);
   void Stroke(QPointF a, QPointF b) {
     if (pixels_) pixels_->Line(a, b);
@@ -115,6 +119,8 @@ private:
   std::optional<PixelTarget> pixels_;
   std::array<QRgb, 257> aci_;  // the ACI palette, looked up once a frame
   QFont sizedFont_;             // the text font at the size of the last text drawn
+  double sizedCap_ = 0;         // its cap height and descent, pixels
+  double sizedDescent_ = 0;
 };
 
 void ShapePainter::StrokeScratch(bool closed) {
@@ -218,6 +224,41 @@ void ShapePainter::DrawArc(const ArcShape& arc) {
   StrokeScratch(false);
 }
 
+// A text that is neither stretched nor slanted, on a device that only scales (and flips y):
+// the common case, drawn at a whole-pixel font size with no scale left over, so every
+// text of a size shares one set of cached glyphs (a scale or slant of its own would give
+// each text a glyph set of its own, pushing the others out of Qt's cache).
+bool ShapePainter::UprightOnDevice(const TextShape& t) const {
+  return t.widthFactor == 1.0 && t.oblique == 0.0 && t.fitWidth <= 0 && toDevice_.m12() == 0 &&
+         toDevice_.m21() == 0 && std::abs(toDevice_.m11()) == std::abs(toDevice_.m22()) && flipped_;
+}
+
+// Placed by the metrics of sizedFont_, the font at the text's height on the device rounded
+// to a whole pixel.
+void ShapePainter::DrawPlainText(const TextShape& t, const QString& value) {
+  double dx = 0;
+  if (t.hAlign != TextHAlign::Left) {
+    const double advance = QFontMetricsF(sizedFont_).horizontalAdvance(value);
+    dx = t.hAlign == TextHAlign::Center ? -advance / 2 : -advance;
+  }
+  double dy = 0;
+  switch (t.vAlign) {
+    case TextVAlign::Baseline: break;
+    case TextVAlign::Bottom: dy = -sizedDescent_; break;
+    case TextVAlign::Middle: dy = sizedCap_ / 2; break;
+    case TextVAlign::Top: dy = sizedCap_; break;
+  }
+  // The point goes to its whole pixel before the frame's origin is added: the sums stay
+  // exact, so the text lands on the same pixels wherever the frame lies.
+  const QPointF at = Map(t.position);
+  QTransform place = QTransform::fromTranslate(std::round(at.x()), std::round(at.y()));
+  const double turn = turn_ + t.rotation;  // degrees as seen, counter-clockwise
+  if (turn != 0) place = QTransform().rotate(-turn) * place;
+  painter_.setTransform(place * origin_);
+  painter_.drawText(QPointF(dx, dy), value);
+  painter_.setTransform(origin_);
+}
+
 void ShapePainter::DrawText(const Shape& s, Detail detail) {
   const TextShape& t = list_.Text(s);
   const QString value = texts_ != nullptr ? (*texts_)[s.index] : ToQString(t.value);
@@ -240,11 +281,18 @@ void ShapePainter::DrawText(const Shape& s, Detail detail) {
     if (size != sizedFont_.pixelSize()) {
       sizedFont_.setPixelSize(size);
       painter_.setFont(sizedFont_);
+      const QFontMetricsF metrics(sizedFont_);
+      sizedCap_ = metrics.capHeight() > 0 ? metrics.capHeight() : size * 0.7;
+      sizedDescent_ = metrics.descent();
     }
-    const double back = static_cast<double>(font_.Font().pixelSize()) / size;
-    painter_.setTransform(QTransform::fromScale(back, back) * place * origin_);
-    painter_.drawText(QPointF(0, 0), value);
-    painter_.setTransform(origin_);
+    if (UprightOnDevice(t)) {
+      DrawPlainText(t, value);
+    } else {
+      const double back = static_cast<double>(font_.Font().pixelSize()) / size;
+      painter_.setTransform(QTransform::fromScale(back, back) * place * origin_);
+      painter_.drawText(QPointF(0, 0), value);
+      painter_.setTransform(origin_);
+    }
     return;
   }
   // Greeked: the box an average text of this length would fill.
