@@ -74,6 +74,8 @@ public:
   ShapePainter& operator=(const ShapePainter&) = delete;
 
   void Draw(const Shape& s);
+  // Texts drawn as boxes below this cap height in pixels (kTextBoxPixels unless crowded).
+  void SetTextBoxPixels(double pixels) { textBoxPixels_ = pixels; }
 
 private:
   // Affine, written out: a frame maps millions of points.
@@ -119,6 +121,7 @@ private:
   std::optional<PixelTarget> pixels_;
   std::array<QRgb, 257> aci_;  // the ACI palette, looked up once a frame
   QFont sizedFont_;             // the text font at the size of the last text drawn
+  double textBoxPixels_ = kTextBoxPixels;
   double sizedCap_ = 0;         // its cap height and descent, pixels
   double sizedDescent_ = 0;
 };
@@ -158,7 +161,7 @@ void ShapePainter::Flush() {
 
 void ShapePainter::Draw(const Shape& s) {
   const double cap = s.kind == ShapeKind::Text ? list_.Text(s).height : 0.0;
-  const Detail detail = ShapeDetail(s, cap, pixelsPerUnit_);
+  const Detail detail = ShapeDetail(s, cap, pixelsPerUnit_, textBoxPixels_);
   UseColor(s.color.aci > 0 && s.color.aci < 257 ? aci_[static_cast<std::size_t>(s.color.aci)] : ShapeRgb(s.color));
   if (detail == Detail::Dot) {
     Dot(Map(Point2d{(s.box.min.x + s.box.max.x) / 2, (s.box.min.y + s.box.max.y) / 2}));
@@ -309,14 +312,14 @@ void ShapePainter::DrawText(const Shape& s, Detail detail) {
 
 }  // namespace
 
-Detail ShapeDetail(const Shape& shape, double capHeight, double pixelsPerUnit) {
+Detail ShapeDetail(const Shape& shape, double capHeight, double pixelsPerUnit, double textBoxPixels) {
   const double w = (shape.box.max.x - shape.box.min.x) * pixelsPerUnit;
   const double h = (shape.box.max.y - shape.box.min.y) * pixelsPerUnit;
   if (w < kDotPixels && h < kDotPixels) return Detail::Dot;
   if (shape.kind != ShapeKind::Text) return Detail::Full;
   const double cap = capHeight * pixelsPerUnit;
   if (cap < kTextLinePixels) return Detail::TextLine;
-  if (cap < kTextBoxPixels) return Detail::TextBox;
+  if (cap < textBoxPixels) return Detail::TextBox;
   return Detail::Full;
 }
 
@@ -377,9 +380,20 @@ Scene::Scene(DisplayList list) : list_(std::move(list)), index_(list_.Shapes()) 
   }
 }
 
+double Scene::TextBoxPixels(const QRectF& area) const {
+  std::vector<std::uint32_t> which;
+  index_.Query(ToExtents(area.normalized()), which);
+  std::size_t texts = 0;
+  for (std::uint32_t i : which) {
+    if (list_.Shapes()[i].kind == ShapeKind::Text && ++texts > kCrowdedTexts) return kCrowdedTextPixels;
+  }
+  return kTextBoxPixels;
+}
+
 void Scene::PaintOn(QPainter& painter, std::span<const Layer> layers, const QTransform& toDevice,
-                    const QRectF* visible, QImage* pixels) const {
+                    const QRectF* visible, QImage* pixels, double textBoxPixels) const {
   ShapePainter out(painter, list_, &texts_, font_, toDevice, pixels, &paths_);
+  out.SetTextBoxPixels(textBoxPixels);
   const auto& shapes = list_.Shapes();
   if (visible == nullptr) {
     for (const Shape& s : shapes) {
@@ -395,12 +409,16 @@ void Scene::PaintOn(QPainter& painter, std::span<const Layer> layers, const QTra
 }
 
 void Scene::Paint(QPainter& painter, std::span<const Layer> layers, const QTransform& toDevice,
-                  const QRectF* visible) const {
-  PaintOn(painter, layers, toDevice, visible, nullptr);
+                  const QRectF* visible, std::optional<double> textBoxPixels) const {
+  if (!textBoxPixels) {
+    textBoxPixels = visible != nullptr ? TextBoxPixels(*visible)
+                                       : (texts_.size() > kCrowdedTexts ? kCrowdedTextPixels : kTextBoxPixels);
+  }
+  PaintOn(painter, layers, toDevice, visible, nullptr, *textBoxPixels);
 }
 
 void Scene::Render(QImage& image, std::span<const Layer> layers, const QTransform& toDevice, const QRect& region,
-                   int threads) const {
+                   int threads, std::optional<double> textBoxPixels) const {
   const QRect area = region.intersected(image.rect());
   if (area.isEmpty()) return;
   const bool split = threads > 1 && qint64{area.width()} * area.height() >= kThreadedPixels &&
@@ -410,6 +428,8 @@ void Scene::Render(QImage& image, std::span<const Layer> layers, const QTransfor
   const qsizetype stride = image.bytesPerLine();
   const bool invertible = toDevice.isInvertible();
   const QTransform toDrawing = toDevice.inverted();
+  const double boxPixels =
+      textBoxPixels ? *textBoxPixels : (invertible ? TextBoxPixels(toDrawing.mapRect(QRectF(area))) : kTextBoxPixels);
   // Each band is a QImage over the band's rows of `image`: the threads share no painter.
   auto paintBand = [&](int band) {
     const int top = area.top() + area.height() * band / bands;
@@ -423,7 +443,7 @@ void Scene::Render(QImage& image, std::span<const Layer> layers, const QTransfor
     // One pixel more each side: dots and one-pixel lines of shapes just outside still show.
     const QRectF device(area.left() - 1, top - 1, area.width() + 2, bottom - top + 2);
     const QRectF visible = toDrawing.mapRect(device);
-    PaintOn(painter, layers, shifted, &visible, &view);
+    PaintOn(painter, layers, shifted, &visible, &view, boxPixels);
   };
   if (bands == 1) {
     paintBand(0);

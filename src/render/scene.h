@@ -13,6 +13,7 @@
 #include <QString>
 #include <QTransform>
 #include <mutex>
+#include <optional>
 #include <span>
 #include <unordered_map>
 #include <vector>
@@ -35,8 +36,15 @@ enum class Detail : std::uint8_t {
 inline constexpr double kDotPixels = 1.0;       // boxes under this on both sides are dots
 inline constexpr double kTextLinePixels = 1.0;  // cap heights under this are a line
 inline constexpr double kTextBoxPixels = 2.0;   // cap heights under this are a box
+// A frame with more texts than this in view draws texts under kCrowdedTextPixels as boxes:
+// tens of thousands of texts a few pixels high cannot be read, and drawing their letters
+// costs seconds.
+inline constexpr std::size_t kCrowdedTexts = 2000;
+inline constexpr double kCrowdedTextPixels = 5.0;
 
-Detail ShapeDetail(const Shape& shape, double capHeight, double pixelsPerUnit);
+// `textBoxPixels`: cap heights under this (and at least kTextLinePixels) are a box.
+Detail ShapeDetail(const Shape& shape, double capHeight, double pixelsPerUnit,
+                   double textBoxPixels = kTextBoxPixels);
 
 // The screen colour of a shape: an ACI number, or a true colour when aci is 0.
 QRgb ShapeRgb(ShapeColor color);
@@ -89,18 +97,24 @@ public:
 
   // Paints the shapes on layers that are on (a layer index beyond `layers` counts as on)
   // whose boxes meet `visible` (drawing units; all shapes without it), in draw order.
+  // Texts under `textBoxPixels` are boxes; without it, TextBoxPixels of what is painted.
   void Paint(QPainter& painter, std::span<const Layer> layers, const QTransform& toDevice,
-             const QRectF* visible = nullptr) const;
+             const QRectF* visible = nullptr, std::optional<double> textBoxPixels = std::nullopt) const;
 
   // Fills `region` of `image` white and paints into it what it shows, on up to `threads`
-  // threads, each painting a band of rows into the image's own memory.
+  // threads, each painting a band of rows into the image's own memory. A view painting
+  // its frame in parts (strips after a pan) gives the whole frame's `textBoxPixels`.
   void Render(QImage& image, std::span<const Layer> layers, const QTransform& toDevice, const QRect& region,
-              int threads = 2) const;
+              int threads = 2, std::optional<double> textBoxPixels = std::nullopt) const;
+
+  // kTextBoxPixels, or kCrowdedTextPixels when more than kCrowdedTexts texts meet `area`
+  // (drawing units).
+  double TextBoxPixels(const QRectF& area) const;
 
 private:
   // Paint, with strokes written straight into `pixels` (the painter's image) when given.
   void PaintOn(QPainter& painter, std::span<const Layer> layers, const QTransform& toDevice, const QRectF* visible,
-               QImage* pixels) const;
+               QImage* pixels, double textBoxPixels) const;
 
   DisplayList list_;
   ShapeIndex index_;  // refers to list_'s shapes, which never move after construction

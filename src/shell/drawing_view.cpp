@@ -279,8 +279,10 @@ void DrawingView::RenderWhole(const QSize& device, double ratio) {
   QElapsedTimer clock;
   clock.start();
   if (frame_.image.size() != device) frame_.image = QImage(device, QImage::Format_RGB32);
-  scene_->Render(frame_.image, drawing_.Layers(), PaintTransform(state_, size(), ratio), frame_.image.rect(),
-                 RenderThreads());
+  const QTransform toDevice = PaintTransform(state_, size(), ratio);
+  frame_.textBoxPixels = scene_->TextBoxPixels(toDevice.inverted().mapRect(QRectF(frame_.image.rect())));
+  scene_->Render(frame_.image, drawing_.Layers(), toDevice, frame_.image.rect(), RenderThreads(),
+                 frame_.textBoxPixels);
   frame_.state = state_;
   frame_.valid = true;
   lastRenderMs_ = static_cast<double>(clock.nsecsElapsed()) / 1e6;
@@ -295,6 +297,9 @@ bool DrawingView::MoveFrame(const QTransform& to, double ratio) {
   const double moveX = to.dx() - from.dx();
   const double moveY = to.dy() - from.dy();
   if (std::abs(moveX) >= all.width() || std::abs(moveY) >= all.height()) return false;
+  // Texts drawn as boxes in a crowded view stay so while it pans, or the strips would
+  // not match the rest; a view that stops or starts being crowded is painted afresh.
+  if (scene_->TextBoxPixels(to.inverted().mapRect(QRectF(all))) != frame_.textBoxPixels) return false;
   const int dx = static_cast<int>(moveX);
   const int dy = static_cast<int>(moveY);
   ScrollImage(image, dx, dy);
@@ -302,11 +307,11 @@ bool DrawingView::MoveFrame(const QTransform& to, double ratio) {
   const int threads = RenderThreads();
   // The columns uncovered on the left or right, then the rows above or below the rest.
   const QRect columns = dx > 0 ? QRect(0, 0, dx, all.height()) : QRect(all.width() + dx, 0, -dx, all.height());
-  if (dx != 0) scene_->Render(image, layers, to, columns, threads);
+  if (dx != 0) scene_->Render(image, layers, to, columns, threads, frame_.textBoxPixels);
   const int left = dx > 0 ? dx : 0;
   const int width = all.width() - std::abs(dx);
   const QRect rows = dy > 0 ? QRect(left, 0, width, dy) : QRect(left, all.height() + dy, width, -dy);
-  if (dy != 0) scene_->Render(image, layers, to, rows, threads);
+  if (dy != 0) scene_->Render(image, layers, to, rows, threads, frame_.textBoxPixels);
   frame_.state = state_;
   return true;
 }

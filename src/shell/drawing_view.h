@@ -81,6 +81,7 @@ private:
   struct Frame {
     QImage image;
     ViewState state;
+    double textBoxPixels = render::kTextBoxPixels;  // as the whole frame was painted
     bool valid = false;
   };
 

@@ -121,6 +121,7 @@ private slots:
     QTest::newRow("text smaller than a pixel: a dot") << text << 4.0 << 1.0 << 1.0 << 0.2 << int(Detail::Dot);
   }
   void level_of_detail() {
+    QVERIFY(ShapeDetail(BoxShape(ShapeKind::Text, 40, 10), 10, 0.4, kCrowdedTextPixels) == Detail::TextBox);
     QFETCH(int, kind);
     QFETCH(double, width);
     QFETCH(double, height);
@@ -245,6 +246,27 @@ private slots:
         if (qRed(image.pixel(x, y)) > 128 && qGreen(image.pixel(x, y)) < 128) (x < 151 ? left : right)++;
     QVERIFY(left > 20);
     QCOMPARE(right, 0);
+  }
+
+  // Thousands of small texts in view are boxes, in the whole frame and in every part of
+  // it painted apart with the whole frame's choice; a few of them are letters.
+  void crowded_texts_are_boxes_in_every_part() {
+    DisplayList list;
+    for (int i = 0; i < 2500; ++i) {
+      TextShape t = Text(TextHAlign::Left, TextVAlign::Baseline);
+      t.position = {double(i % 50) * 8, double(i / 50) * 8};
+      t.height = 3.5;
+      list.AddText(0, ShapeColor{7, 0}, t, Extents{t.position, {t.position.x + 7, t.position.y + 3.5}});
+    }
+    const Scene scene(std::move(list));
+    QCOMPARE(scene.TextBoxPixels(QRectF(0, 0, 400, 400)), kCrowdedTextPixels);
+    QCOMPARE(scene.TextBoxPixels(QRectF(0, 0, 40, 40)), kTextBoxPixels);
+    const QTransform t(1, 0, 0, -1, 0, 400);
+    QImage whole(400, 400, QImage::Format_RGB32), parts(400, 400, QImage::Format_RGB32);
+    scene.Render(whole, {}, t, whole.rect());
+    scene.Render(parts, {}, t, QRect(0, 0, 400, 130), 1, kCrowdedTextPixels);
+    scene.Render(parts, {}, t, QRect(0, 130, 400, 270), 2, kCrowdedTextPixels);
+    QCOMPARE(parts, whole);
   }
 
   // Bands painted by two threads give the pixels one thread paints; a layer switched off
