@@ -372,15 +372,22 @@ QPainterPath TextPaths::Get(std::uint32_t text, const QString& value, const QFon
   return path;
 }
 
-Scene::Scene(DisplayList list) : list_(std::move(list)), index_(list_.Shapes()) {
+Scene::Scene(DisplayList list) : list_(std::move(list)), index_(list_.Shapes()), bounds_(list_.Bounds()) {
   for (const Shape& s : list_.Shapes()) {
     if (s.kind != ShapeKind::Text) continue;
     if (texts_.size() <= s.index) texts_.resize(s.index + 1);
     texts_[s.index] = ToQString(list_.Text(s).value);
+    ++textCount_;
   }
 }
 
 double Scene::TextBoxPixels(const QRectF& area) const {
+  if (textCount_ <= kCrowdedTexts) return kTextBoxPixels;
+  const QRectF a = area.normalized();
+  if (bounds_ && a.left() <= bounds_->min.x && a.top() <= bounds_->min.y && a.right() >= bounds_->max.x &&
+      a.bottom() >= bounds_->max.y) {
+    return kCrowdedTextPixels;  // every text is in view
+  }
   std::vector<std::uint32_t> which;
   index_.Query(ToExtents(area.normalized()), which);
   std::size_t texts = 0;

@@ -118,7 +118,9 @@ private:
 
   DisplayList list_;
   ShapeIndex index_;  // refers to list_'s shapes, which never move after construction
+  std::optional<Extents> bounds_;
   std::vector<QString> texts_;
+  std::size_t textCount_ = 0;
   TextFont font_;
   mutable TextPaths paths_;
 };
