@@ -356,6 +356,9 @@ void DrawingView::paintEvent(QPaintEvent*) {
 
 void DrawingView::resizeEvent(QResizeEvent*) {
   // A view that shows the whole drawing keeps showing it whole; others keep their centre.
+  // Qt also sends the event unchanged when a hidden view is rendered: nothing to fit then.
+  if (size() == fittedSize_) return;
+  fittedSize_ = size();
   if (fitToExtents_) state_ = ExtentsView();
 }
 

@@ -99,6 +99,7 @@ private:
   ViewState state_;
   std::vector<ViewState> history_;
   bool fitToExtents_ = true;
+  QSize fittedSize_;  // the size of the last resize handled
   float zoomInOutPercent_ = 10;
   int pointerState_ = kPointerDefault;
   std::optional<QLineF> rubberLine_;  // drawing units
