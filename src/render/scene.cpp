@@ -388,13 +388,12 @@ double Scene::TextBoxPixels(const QRectF& area) const {
       a.bottom() >= bounds_->max.y) {
     return kCrowdedTextPixels;  // every text is in view
   }
-  std::vector<std::uint32_t> which;
-  index_.Query(ToExtents(area.normalized()), which);
   std::size_t texts = 0;
-  for (std::uint32_t i : which) {
-    if (list_.Shapes()[i].kind == ShapeKind::Text && ++texts > kCrowdedTexts) return kCrowdedTextPixels;
-  }
-  return kTextBoxPixels;
+  index_.ForEachIn(ToExtents(a), [&](std::uint32_t i) {
+    if (list_.Shapes()[i].kind == ShapeKind::Text) ++texts;
+    return texts <= kCrowdedTexts;
+  });
+  return texts > kCrowdedTexts ? kCrowdedTextPixels : kTextBoxPixels;
 }
 
 void Scene::PaintOn(QPainter& painter, std::span<const Layer> layers, const QTransform& toDevice,
