@@ -23,6 +23,19 @@ Extents BoxOfPoints(std::span<const Point2d> points) {
   return box;
 }
 
+bool Finite(const Extents& box) {
+  return std::isfinite(box.min.x) && std::isfinite(box.min.y) && std::isfinite(box.max.x) && std::isfinite(box.max.y);
+}
+
+// The box of the points; nothing when there are none or one is not a finite number.
+std::optional<Extents> FiniteBoxOf(std::span<const Point2d> points) {
+  if (points.empty()) return std::nullopt;
+  for (const Point2d& p : points) {
+    if (!std::isfinite(p.x) || !std::isfinite(p.y)) return std::nullopt;
+  }
+  return BoxOfPoints(points);
+}
+
 std::uint32_t Index32(std::size_t index) {
   if (index > std::numeric_limits<std::uint32_t>::max()) throw std::length_error("display list too large");
   return static_cast<std::uint32_t>(index);
@@ -36,40 +49,50 @@ void DisplayList::Push(ShapeKind kind, bool closed, LayerIndex layer, ShapeColor
   shapes_.push_back(Shape{kind, closed, layer, color, Index32(index), Index32(count), box});
 }
 
+// Shapes with a coordinate that is not a finite number (a file's extreme values, scaled) are
+// left out: a painter could do nothing sensible with them.
 void DisplayList::AddSegment(LayerIndex layer, ShapeColor color, Point2d a, Point2d b) {
+  const Point2d both[2] = {a, b};
+  const auto box = FiniteBoxOf(both);
+  if (!box) return;
   const std::size_t first = points_.size();
   points_.push_back(a);
   points_.push_back(b);
-  Push(ShapeKind::Segment, false, layer, color, first, 2, BoxOfPoints({points_.data() + first, 2}));
+  Push(ShapeKind::Segment, false, layer, color, first, 2, *box);
 }
 
 void DisplayList::AddPolyline(LayerIndex layer, ShapeColor color, std::span<const Point2d> points, bool closed) {
-  if (points.empty()) return;
+  const auto box = FiniteBoxOf(points);
+  if (!box) return;
   const std::size_t first = points_.size();
   points_.insert(points_.end(), points.begin(), points.end());
-  Push(ShapeKind::Polyline, closed, layer, color, first, points.size(), BoxOfPoints(points));
+  Push(ShapeKind::Polyline, closed, layer, color, first, points.size(), *box);
 }
 
 void DisplayList::AddArc(LayerIndex layer, ShapeColor color, const ArcShape& arc) {
   const Extents box{{arc.center.x - arc.radius, arc.center.y - arc.radius},
                     {arc.center.x + arc.radius, arc.center.y + arc.radius}};
+  if (!Finite(box) || !std::isfinite(arc.startAngle) || !std::isfinite(arc.endAngle)) return;
   Push(ShapeKind::Arc, false, layer, color, arcs_.size(), 1, box);
   arcs_.push_back(arc);
 }
 
 void DisplayList::AddText(LayerIndex layer, ShapeColor color, TextShape text, const Extents& box) {
+  if (!Finite(box) || !std::isfinite(text.height) || !std::isfinite(text.rotation)) return;
   Push(ShapeKind::Text, false, layer, color, texts_.size(), 1, box);
   texts_.push_back(std::move(text));
 }
 
 void DisplayList::AddFill(LayerIndex layer, ShapeColor color, std::span<const Point2d> polygon) {
-  if (polygon.empty()) return;
+  const auto box = FiniteBoxOf(polygon);
+  if (!box) return;
   const std::size_t first = points_.size();
   points_.insert(points_.end(), polygon.begin(), polygon.end());
-  Push(ShapeKind::Fill, true, layer, color, first, polygon.size(), BoxOfPoints(polygon));
+  Push(ShapeKind::Fill, true, layer, color, first, polygon.size(), *box);
 }
 
 void DisplayList::AddDot(LayerIndex layer, ShapeColor color, Point2d at) {
+  if (!std::isfinite(at.x) || !std::isfinite(at.y)) return;
   const std::size_t first = points_.size();
   points_.push_back(at);
   Push(ShapeKind::Dot, false, layer, color, first, 1, Extents{at, at});
@@ -159,8 +182,16 @@ Point2d Direction(double degrees) {
   return {std::cos(r), std::sin(r)};
 }
 
+// An angle span brought into [0, period): no loop, whatever the values a file gave.
+double Wrap(double span, double period) {
+  if (!std::isfinite(span)) return 0.0;
+  const double wrapped = std::fmod(span, period);
+  return wrapped < 0 ? wrapped + period : wrapped;
+}
+
 int SegmentsFor(double sweepRadians, int perTurn) {
   const double n = std::ceil(std::abs(sweepRadians) / (2 * kPi) * perTurn);
+  if (!std::isfinite(n)) return 1;
   return static_cast<int>(std::clamp(n, 1.0, static_cast<double>(perTurn)));
 }
 
@@ -190,9 +221,11 @@ void AppendBulge(std::vector<Point2d>& out, Point2d from, Point2d to, double bul
 void AppendEllipse(std::vector<Point2d>& out, Point2d center, Point2d major, double ratio, double start, double end) {
   const Point2d minor{-major.y * ratio, major.x * ratio};
   double sweep = end - start;
-  if (!std::isfinite(sweep)) return;
-  while (sweep <= 0) sweep += 2 * kPi;
-  if (sweep > 2 * kPi + 1e-9) sweep = 2 * kPi;
+  if (!std::isfinite(sweep) || !std::isfinite(start)) return;
+  if (sweep <= 0 || sweep > 2 * kPi + 1e-9) {
+    sweep = Wrap(sweep, 2 * kPi);
+    if (sweep == 0) sweep = 2 * kPi;
+  }
   const int n = std::max(2, SegmentsFor(sweep, 96));
   for (int k = 0; k <= n; ++k) {
     const double t = start + sweep * k / n;
@@ -282,8 +315,8 @@ void AppendSpline(std::vector<Point2d>& out, const SplineGeometry& s) {
 
 class Flattener {
 public:
-  explicit Flattener(const Drawing& drawing)
-      : drawing_(drawing), layers_(drawing.Layers()), onStack_(drawing.Blocks().size(), 0) {
+  Flattener(const Drawing& drawing, std::size_t maxShapes)
+      : drawing_(drawing), layers_(drawing.Layers()), onStack_(drawing.Blocks().size(), 0), maxShapes_(maxShapes) {
     layerZero_ = drawing.FindLayer("0");
     if (const auto box = drawing.ComputeExtents()) {
       center_ = {(box->min.x + box->max.x) / 2, (box->min.y + box->max.y) / 2};
@@ -309,7 +342,7 @@ private:
   };
 
   bool Full() {
-    if (!stopped_ && (list_.Shapes().size() >= kMaxFlattenedShapes || visits_ >= kMaxVisits)) stopped_ = true;
+    if (!stopped_ && (list_.Shapes().size() >= maxShapes_ || visits_ >= kMaxVisits)) stopped_ = true;
     return stopped_;
   }
 
@@ -370,14 +403,12 @@ private:
       ArcShape arc{m(center), radius * scale, 0.0, 360.0};
       if (!whole) {
         const double s = AngleOf(m.Linear(Direction(start))), e = AngleOf(m.Linear(Direction(end)));
-        double sweep = end - start;
-        while (sweep < 0) sweep += 360;
+        const double sweep = Wrap(end - start, 360.0);
         if (m.Det() < 0) {
           arc.startAngle = e, arc.endAngle = e + sweep;
         } else {
           arc.startAngle = s, arc.endAngle = s + sweep;
         }
-        while (arc.endAngle - arc.startAngle >= 360) arc.endAngle -= 360;
       }
       list_.AddArc(layer, color, arc);
       return;
@@ -387,6 +418,7 @@ private:
     double s = start * kPi / 180, e = end * kPi / 180;
     if (whole) s = 0, e = 2 * kPi;
     AppendEllipse(points_, center, {radius, 0}, 1.0, s, e);
+    if (whole && points_.size() > 1) points_.pop_back();  // closed: the first point again
     MapPoints(m);
     AddPoints(layer, color, whole, false);
   }
@@ -499,9 +531,10 @@ private:
       if (points_.empty()) continue;
       MapPoints(ctx.m);
       if (h.solid) {
+        const bool first = all.empty();
         all.insert(all.end(), points_.begin(), points_.end());
-        all.push_back(points_.front());
-        if (!all.empty() && all.size() != points_.size() + 1) all.push_back(all.front());
+        if (!(points_.back() == points_.front())) all.push_back(points_.front());
+        if (!first) all.push_back(all.front());
       } else {
         AddPoints(layer, color, true, false);
       }
@@ -516,8 +549,7 @@ private:
     } else if (const auto* a = std::get_if<HatchArcEdge>(&edge)) {
       double s = a->startAngle, e = a->endAngle;
       if (!a->counterClockwise) s = -s, e = -e;  // clockwise edges give their angles mirrored
-      double sweep = e - s;
-      while (sweep < 0) sweep += 360;
+      double sweep = Wrap(e - s, 360.0);
       if (std::abs(a->endAngle - a->startAngle) >= 360) sweep = 360;
       const int n = std::max(2, SegmentsFor(sweep * kPi / 180, 72));
       for (int k = 0; k <= n; ++k) {
@@ -616,7 +648,7 @@ private:
       case EntityType::MText: AddMText(layer, color, ctx, d.MText(e)); break;
       case EntityType::Insert: {
         const InsertGeometry& in = d.Insert(e);
-        if (in.block >= d.Blocks().size()) break;
+        if (in.block >= d.Blocks().size() || d.Blocks()[in.block].entities.empty()) break;
         const Point2d base = d.Blocks()[in.block].base;
         const Affine rotate = Affine::RotateScale(in.rotation, 1.0, 1.0);
         const Affine scale = Affine::RotateScale(0.0, in.xScale, in.yScale).Then(Affine::Translate(-base.x, -base.y));
@@ -696,6 +728,7 @@ private:
   const std::vector<Layer>& layers_;
   std::optional<LayerIndex> layerZero_;
   std::vector<std::uint8_t> onStack_;
+  std::size_t maxShapes_;
   DisplayList list_;
   std::vector<Point2d> points_;
   std::size_t visits_ = 0;
@@ -706,7 +739,9 @@ private:
 
 }  // namespace
 
-DisplayList FlattenDrawing(const Drawing& drawing) { return Flattener(drawing).Run(); }
+DisplayList FlattenDrawing(const Drawing& drawing, std::size_t maxShapes) {
+  return Flattener(drawing, maxShapes).Run();
+}
 
 
 }  // namespace tessaro

@@ -111,9 +111,9 @@ private:
 // drawing, so switching a layer needs no new list.
 // Inserts are expanded with their transforms (nested, arrays, mirrored; a circle scaled
 // unevenly becomes an ellipse); entities on layer "0" inside a block take the layer of the
-// insert, colours "by block" the insert's colour. At most kMaxFlattenedShapes shapes are made.
-DisplayList FlattenDrawing(const Drawing& drawing);
-
+// insert, colours "by block" the insert's colour. At most `maxShapes` shapes are made (see
+// DisplayList::Truncated).
 inline constexpr std::size_t kMaxFlattenedShapes = 20'000'000;
+DisplayList FlattenDrawing(const Drawing& drawing, std::size_t maxShapes = kMaxFlattenedShapes);
 
 }  // namespace tessaro

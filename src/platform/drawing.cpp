@@ -386,7 +386,10 @@ void Drawing::Clear() {
   Swap(empty);
 }
 
-void Drawing::Reserve(std::size_t entities) { headers_.reserve(entities); }
+void Drawing::Reserve(std::size_t entities) {
+  headers_.reserve(entities);
+  lines_.reserve(entities);
+}
 
 void Drawing::Swap(Drawing& other) noexcept {
   layers_.swap(other.layers_);

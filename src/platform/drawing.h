@@ -384,6 +384,7 @@ public:
   // drawing is empty.
   std::optional<Extents> ComputeExtents() const;
 
+  // Room for this many entities (and as many lines) without moving them as they come.
   void Reserve(std::size_t entities);
   void Swap(Drawing& other) noexcept;
 

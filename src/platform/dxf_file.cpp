@@ -26,15 +26,24 @@ std::string ErrnoReason(int error) {
   return error != 0 ? std::generic_category().message(error) : std::string("unknown reason");
 }
 
+// The whole file in one read. Only a regular file is read: a FIFO or a device would make the
+// read wait or never end.
 std::string ReadWholeFile(const fs::path& path) {
   std::error_code error;
-  const bool exists = fs::exists(path, error);
-  if (!exists) Raise(ErrorKind::FileNotFound, "DXF file not found: " + path.string());
-  if (fs::is_directory(path, error)) Raise(ErrorKind::FileIo, "Cannot read " + path.string() + ": it is a folder");
+  const fs::file_status status = fs::status(path, error);
+  if (!fs::exists(status)) Raise(ErrorKind::FileNotFound, "DXF file not found: " + path.string());
+  if (fs::is_directory(status)) Raise(ErrorKind::FileIo, "Cannot read " + path.string() + ": it is a folder");
+  if (!fs::is_regular_file(status)) Raise(ErrorKind::FileIo, "Cannot read " + path.string() + ": it is not a regular file");
   errno = 0;
   std::ifstream in(path, std::ios::binary);
   if (!in) Raise(ErrorKind::FileIo, "Cannot read " + path.string() + ": " + ErrnoReason(errno));
-  std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  const std::uintmax_t size = fs::file_size(path, error);
+  std::string text;
+  if (!error && size < std::string().max_size()) text.resize(static_cast<std::size_t>(size));
+  in.read(text.data(), static_cast<std::streamsize>(text.size()));
+  text.resize(static_cast<std::size_t>(in.gcount()));
+  // A file that grew since its size was taken: the rest too.
+  if (in) text.append(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
   if (in.bad()) Raise(ErrorKind::FileIo, "Cannot read " + path.string() + ": " + ErrnoReason(errno));
   return text;
 }

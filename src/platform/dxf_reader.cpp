@@ -13,6 +13,7 @@
 #include <utility>
 #include <vector>
 
+#include "platform/dxf_code_pages.h"
 #include "platform/dxf_text.h"
 #include "platform/dxf_tokenizer.h"
 #include "platform/encoding.h"
@@ -62,8 +63,8 @@ char32_t Cp1252CodePoint(unsigned char byte) {
   return cp;
 }
 
-// \U+XXXX and the %% control codes, in text already UTF-8.
-std::string TranslateCodes(std::string_view text) {
+// \U+XXXX and the %% control codes, in text already UTF-8; %%nnn is a byte of the code page.
+std::string TranslateCodes(std::string_view text, const char16_t* codePage) {
   std::string out;
   out.reserve(text.size());
   for (std::size_t i = 0; i < text.size();) {
@@ -97,7 +98,7 @@ std::string TranslateCodes(std::string_view text) {
           std::isdigit(static_cast<unsigned char>(text[i + 3])) && std::isdigit(static_cast<unsigned char>(text[i + 4]))) {
         const int code = (text[i + 2] - '0') * 100 + (text[i + 3] - '0') * 10 + (text[i + 4] - '0');
         if (code > 0 && code < 256) {
-          cp = Cp1252CodePoint(static_cast<unsigned char>(code));
+          cp = codePage != nullptr && code >= 0x80 ? codePage[code - 0x80] : Cp1252CodePoint(static_cast<unsigned char>(code));
           length = 5;
         }
       }
@@ -114,7 +115,7 @@ std::string TranslateCodes(std::string_view text) {
 
 }  // namespace
 
-std::string DecodeDxfValue(std::string_view bytes, bool utf8) {
+std::string DecodeDxfValue(std::string_view bytes, bool utf8, const char16_t* codePage) {
   bool plain = true;
   for (const char c : bytes) {
     if (static_cast<unsigned char>(c) >= 0x80 || c == '%' || c == '\\') {
@@ -123,8 +124,15 @@ std::string DecodeDxfValue(std::string_view bytes, bool utf8) {
     }
   }
   if (plain) return std::string(bytes);
-  const std::string text = utf8 && IsValidUtf8(bytes) ? std::string(bytes) : Cp1252ToUtf8(bytes);
-  return TranslateCodes(text);
+  if (utf8 && IsValidUtf8(bytes)) return TranslateCodes(bytes, nullptr);
+  if (codePage == nullptr) return TranslateCodes(Cp1252ToUtf8(bytes), nullptr);
+  std::string text;
+  text.reserve(bytes.size() * 2);
+  for (const char c : bytes) {
+    const auto byte = static_cast<unsigned char>(c);
+    AppendUtf8(text, byte < 0x80 ? char32_t{byte} : char32_t{codePage[byte - 0x80]});
+  }
+  return TranslateCodes(text, codePage);
 }
 
 namespace {
@@ -194,14 +202,14 @@ struct Ocs {
 enum class Kind : std::uint8_t {
   Line, Circle, Arc, Text, LwPolyline, Polyline, Ellipse, Spline, Helix, MText, Attrib, Attdef, Insert,
   Dimension, ArcDimension, RadialDimension, Leader, Hatch, Solid, Trace, Face3d, Point, Ray, XLine, Wipeout,
-  Vertex, Seqend, Other,
+  Vertex, Seqend, AcadTable, Other,
 };
 constexpr std::size_t kKindCount = static_cast<std::size_t>(Kind::Other) + 1;
 constexpr std::array<std::string_view, kKindCount> kKindNames = {
     "LINE",      "CIRCLE",        "ARC",  "TEXT",   "LWPOLYLINE", "POLYLINE", "ELLIPSE",
     "SPLINE",    "HELIX",         "MTEXT", "ATTRIB", "ATTDEF",     "INSERT",   "DIMENSION",
     "ARC_DIMENSION", "LARGE_RADIAL_DIMENSION", "LEADER", "HATCH", "SOLID", "TRACE", "3DFACE",
-    "POINT",     "RAY",           "XLINE", "WIPEOUT", "VERTEX",    "SEQEND",   "",
+    "POINT",     "RAY",           "XLINE", "WIPEOUT", "VERTEX",    "SEQEND",   "ACAD_TABLE", "",
 };
 
 Kind KindOf(std::string_view name) {
@@ -225,7 +233,7 @@ struct Common {
 
 using Groups = std::vector<DxfGroup>;
 
-// Largest nesting of blocks checked for cycles.
+// More blocks than a block index can number.
 constexpr std::size_t kMaxBlocks = 0xFFFFFFF0u;
 
 class Reader {
@@ -233,6 +241,9 @@ public:
   Reader(std::string_view data, Drawing& drawing, const std::string& source, DxfReadReport& report)
       : tok_(data, source), drawing_(drawing), report_(report) {
     report_.binary = tok_.Binary();
+    // Room for what the file can hold, so that the pools are not copied as they grow; pages
+    // of it that are never written cost no memory.
+    drawing_.Reserve(data.size() / 128);
   }
 
   void Run() {
@@ -249,7 +260,10 @@ public:
       Collect(groups_, next);
       std::string_view section;
       for (const DxfGroup& g : groups_) {
-        if (g.code == 2) section = TrimValue(g.text);
+        if (g.code == 2) {
+          section = TrimValue(g.text);
+          break;  // the header's variables have code 2 groups too
+        }
       }
       if (section == "HEADER") {
         ReadHeader();  // its variables came with the section's name: no group 0 inside
@@ -270,19 +284,10 @@ public:
 private:
   // Reads the groups after `next` up to the following group 0, which becomes `next`.
   void Collect(Groups& out, DxfGroup& next) {
-    out.clear();
-    DxfGroup g;
-    while (true) {
-      if (!tok_.Next(g)) tok_.Fail("it is cut short (no EOF at the end)");
-      if (g.code == 0) {
-        next = g;
-        return;
-      }
-      out.push_back(g);
-    }
+    if (!tok_.Collect(out, next)) tok_.Fail("it is cut short (no EOF at the end)");
   }
 
-  std::string Decode(std::string_view bytes) const { return DecodeDxfValue(bytes, utf8_); }
+  std::string Decode(std::string_view bytes) const { return DecodeDxfValue(bytes, utf8_, codePageTable_); }
 
   double Real(const DxfGroup& g) const { return tok_.Real(g); }
   int Int(const DxfGroup& g) const { return tok_.Int(g); }
@@ -301,6 +306,7 @@ private:
       }
     }
     utf8_ = DxfEncodingOf(report_.version, codePage_) == DxfTextEncoding::Utf8;
+    codePageTable_ = utf8_ ? nullptr : DxfCodePageTable(codePage_);
   }
 
   void ReadTables(DxfGroup& next) {
@@ -348,7 +354,7 @@ private:
   LayerIndex LayerFor(std::string_view raw) {
     raw = TrimValue(raw);
     if (haveLastLayer_ && raw == lastLayerRaw_) return lastLayer_;
-    key_.assign(raw);
+    NameKey(raw);
     LayerIndex layer = 0;
     if (const auto found = layerByRaw_.find(key_); found != layerByRaw_.end()) {
       layer = found->second;
@@ -363,9 +369,18 @@ private:
     return layer;
   }
 
+  // Layer and block names are the same whatever their letter case ("Muri" is "MURI"): the
+  // lookup key is the name in upper case (ASCII letters; other bytes as they are).
+  void NameKey(std::string_view raw) {
+    key_.assign(raw);
+    for (char& c : key_) {
+      if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 32);
+    }
+  }
+
   BlockIndex BlockFor(std::string_view raw) {
     raw = TrimValue(raw);
-    key_.assign(raw);
+    NameKey(raw);
     if (const auto found = blockByRaw_.find(key_); found != blockByRaw_.end()) return found->second;
     if (drawing_.Blocks().size() >= kMaxBlocks) tok_.Fail("it has too many blocks");
     const BlockIndex block = drawing_.AddBlock(Decode(raw), {});
@@ -468,7 +483,8 @@ private:
       case Kind::Spline:
       case Kind::Helix: AddSpline(common); break;
       case Kind::MText: AddMText(common); break;
-      case Kind::Insert: AddInsert(common, next); break;
+      case Kind::Insert:
+      case Kind::AcadTable: AddInsert(common, next); break;  // a table is drawn by its block
       case Kind::Dimension:
       case Kind::ArcDimension:
       case Kind::RadialDimension: drawn = AddDimension(common); break;
@@ -777,6 +793,7 @@ private:
     bool haveDirection = false;
     double dx = 1, dy = 0;
     for (const DxfGroup& g : groups_) {
+      if (g.code == 101) break;  // column data follows, with codes of its own
       switch (g.code) {
         case 10: m.position.x = Real(g); break;
         case 20: m.position.y = Real(g); break;
@@ -804,6 +821,7 @@ private:
     std::string_view blockName;
     bool attributesFollow = false;
     for (const DxfGroup& g : groups_) {
+      if (g.code == 100 && TrimValue(g.text) == "AcDbTable") break;  // a table's own data follows
       switch (g.code) {
         case 2: blockName = g.text; break;
         case 10: insert.position.x = Real(g); break;
@@ -1180,6 +1198,7 @@ private:
   std::vector<PolylineVertex> vertices_;
   std::string codePage_;
   bool utf8_ = false;
+  const char16_t* codePageTable_ = nullptr;  // a code page other than Windows-1252
   Space space_ = Space::Model;
   std::string key_;
   std::unordered_map<std::string, LayerIndex> layerByRaw_;

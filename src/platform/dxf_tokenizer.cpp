@@ -2,6 +2,7 @@
 
 #include <charconv>
 #include <cmath>
+#include <algorithm>
 #include <cstring>
 #include <limits>
 
@@ -54,7 +55,47 @@ T LittleEndian(const unsigned char* p) {
   return out;
 }
 
+constexpr double kPowersOf10[] = {1e0, 1e1, 1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
+                                  1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
+
+bool IsDigit(char c) { return static_cast<unsigned char>(c - '0') < 10; }
+
+// The usual value, [-]digits[.digits] with at most 15 digits, read exactly: the digits make
+// an integer below 2^53 and one division by an exact power of ten rounds correctly.
+bool FastReal(std::string_view text, double& value) {
+  const char* p = text.data();
+  const char* end = p + text.size();
+  while (p < end && *p == ' ') ++p;
+  while (end > p && (end[-1] == ' ' || end[-1] == '\r' || end[-1] == '\t')) --end;
+  bool negative = false;
+  if (p < end && (*p == '-' || *p == '+')) negative = *p++ == '-';
+  std::uint64_t mantissa = 0;
+  int digits = 0, decimals = 0;
+  for (; p < end && IsDigit(*p); ++p, ++digits) mantissa = mantissa * 10 + static_cast<unsigned>(*p - '0');
+  if (p < end && *p == '.') {
+    for (++p; p < end && IsDigit(*p); ++p, ++digits, ++decimals) mantissa = mantissa * 10 + static_cast<unsigned>(*p - '0');
+  }
+  if (p != end || digits == 0 || digits > 15) return false;
+  const double magnitude = static_cast<double>(mantissa) / kPowersOf10[decimals];
+  value = negative ? -magnitude : magnitude;
+  return true;
+}
+
+// A group code: blanks, up to nine digits, blanks.
+bool FastCode(std::string_view text, int& code) {
+  const char* p = text.data();
+  const char* end = p + text.size();
+  while (p < end && *p == ' ') ++p;
+  int value = 0, digits = 0;
+  for (; p < end && IsDigit(*p) && digits < 9; ++p, ++digits) value = value * 10 + (*p - '0');
+  while (p < end && (*p == ' ' || *p == '\r' || *p == '\t')) ++p;
+  if (p != end || digits == 0) return false;
+  code = value;
+  return true;
+}
+
 bool ParseReal(std::string_view text, double& value) {
+  if (FastReal(text, value)) return true;
   text = TrimBlanks(text);
   if (!text.empty() && text.front() == '+') text.remove_prefix(1);
   if (text.empty()) return false;
@@ -88,34 +129,59 @@ DxfTokenizer::DxfTokenizer(std::string_view data, const std::string& source) : d
 bool DxfTokenizer::NextLine(std::string_view& line) {
   if (position_ >= data_.size()) return false;
   const char* begin = data_.data() + position_;
-  const std::size_t left = data_.size() - position_;
-  const void* found = std::memchr(begin, crOnly_ ? '\r' : '\n', left);
-  const std::size_t length = found != nullptr ? static_cast<std::size_t>(static_cast<const char*>(found) - begin) : left;
+  const char* end = data_.data() + data_.size();
+  const char stop = crOnly_ ? '\r' : '\n';
+  // DXF lines are mostly a few bytes long: a plain loop beats a library call per line, and
+  // memchr takes over for a long one.
+  const char* p = begin;
+  const char* quick = std::min(end, begin + 32);
+  while (p < quick && *p != stop) ++p;
+  if (p == quick && p < end) {
+    const void* found = std::memchr(p, stop, static_cast<std::size_t>(end - p));
+    p = found != nullptr ? static_cast<const char*>(found) : end;
+  }
+  const auto length = static_cast<std::size_t>(p - begin);
   line = std::string_view(begin, length);
-  if (!crOnly_ && !line.empty() && line.back() == '\r') line.remove_suffix(1);
-  position_ += found != nullptr ? length + 1 : length;
+  if (!crOnly_ && length > 0 && line.back() == '\r') line.remove_suffix(1);
+  position_ += p < end ? length + 1 : length;
   ++line_;
   return true;
 }
 
 bool DxfTokenizer::Next(DxfGroup& group) { return binary_ ? NextBinary(group) : NextAscii(group); }
 
+bool DxfTokenizer::Collect(std::vector<DxfGroup>& out, DxfGroup& next) {
+  out.clear();
+  DxfGroup g;
+  while (binary_ ? NextBinary(g) : NextAscii(g)) {
+    if (g.code == 0) {
+      next = g;
+      return true;
+    }
+    out.push_back(g);
+  }
+  return false;
+}
+
 bool DxfTokenizer::NextAscii(DxfGroup& group) {
   std::string_view codeLine;
   // Blank lines after the last group (some programs end the file with one) are no group.
   do {
     if (!NextLine(codeLine)) return false;
-  } while (TrimBlanks(codeLine).empty() && position_ >= data_.size());
-  const std::string_view code = TrimBlanks(codeLine);
+  } while (position_ >= data_.size() && TrimBlanks(codeLine).empty());
   int value = 0;
-  const auto [end, error] = std::from_chars(code.data(), code.data() + code.size(), value);
-  if (code.empty() || error != std::errc() || end != code.data() + code.size()) {
-    Fail("line " + std::to_string(line_) + " should hold a group code, not '" + Excerpt(code) + "'");
+  if (!FastCode(codeLine, value)) {
+    const std::string_view code = TrimBlanks(codeLine);
+    const auto [end, error] = std::from_chars(code.data(), code.data() + code.size(), value);
+    if (code.empty() || error != std::errc() || end != code.data() + code.size()) {
+      Fail("line " + std::to_string(line_) + " should hold a group code, not '" + Excerpt(code) + "'");
+    }
   }
-  group.code = value;
+  if (value < 0 || value > 32767) Fail("line " + std::to_string(line_) + " holds no group code: " + std::to_string(value));
+  group.code = static_cast<std::int16_t>(value);
   group.binaryNumber = false;
   if (!NextLine(group.text)) Fail("it is cut short (group code " + std::to_string(value) + " has no value)");
-  group.where = line_;
+  group.where = static_cast<std::uint32_t>(std::min<std::size_t>(line_, 0xFFFFFFFFu));
   return true;
 }
 
@@ -139,8 +205,9 @@ bool DxfTokenizer::NextBinary(DxfGroup& group) {
       position_ += 2;
     }
   }
-  group.code = code;
-  group.where = start;
+  if (code > 32767) Fail("byte " + std::to_string(start) + " holds no group code: " + std::to_string(code));
+  group.code = static_cast<std::int16_t>(code);
+  group.where = static_cast<std::uint32_t>(std::min<std::size_t>(start, 0xFFFFFFFFu));
   group.binaryNumber = true;
   group.text = {};
   switch (BinaryKindOf(code)) {
@@ -205,34 +272,14 @@ double DxfTokenizer::Real(const DxfGroup& group) const {
   return value;
 }
 
-std::int64_t DxfTokenizer::Whole(const DxfGroup& group, std::int64_t lowest, std::int64_t highest) const {
-  double value = 0.0;
-  if (group.binaryNumber) {
-    value = group.number;
-  } else {
-    const std::string_view text = TrimBlanks(group.text);
-    std::int64_t whole = 0;
-    const char* first = text.data() + (!text.empty() && text.front() == '+' ? 1 : 0);
-    const auto [end, error] = std::from_chars(first, text.data() + text.size(), whole);
-    if (error == std::errc() && end == text.data() + text.size() && first != end) {
-      value = static_cast<double>(whole);
-      if (whole < lowest || whole > highest) Fail(group, "'" + Excerpt(group.text) + "' is out of range");
-      return whole;
-    }
-    if (!ParseReal(text, value)) Fail(group, "'" + Excerpt(group.text) + "' is not a whole number");
-  }
-  if (!(value >= static_cast<double>(lowest) && value <= static_cast<double>(highest))) {
-    Fail(group, "the value " + std::to_string(value) + " is out of range");
-  }
-  return static_cast<std::int64_t>(value);
-}
-
 int DxfTokenizer::Int(const DxfGroup& group) const {
   constexpr std::int64_t kLow = std::numeric_limits<int>::min(), kHigh = std::numeric_limits<int>::max();
   double value = 0.0;
   if (group.binaryNumber) {
     value = group.number;
   } else {
+    double fast = 0.0;
+    if (FastReal(group.text, fast) && fast >= -1e9 && fast <= 1e9) return static_cast<int>(fast);
     const std::string_view text = TrimBlanks(group.text);
     long long whole = 0;
     const char* first = text.data() + (!text.empty() && text.front() == '+' ? 1 : 0);

@@ -7,18 +7,20 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace tessaro {
 
 // One group: its code and its value. In a binary file a numeric value arrives as a number
 // (`binaryNumber`); otherwise the value is text.
 struct DxfGroup {
-  int code = 0;
   std::string_view text;
   double number = 0.0;
+  std::uint32_t where = 0;  // line of the value (ASCII), byte offset (binary); saturates
+  std::int16_t code = 0;
   bool binaryNumber = false;
-  std::size_t where = 0;  // line of the value (ASCII), byte offset (binary)
 };
+static_assert(sizeof(DxfGroup) <= 32);
 
 inline constexpr std::string_view kBinaryDxfSentinel{"AutoCAD Binary DXF\r\n\x1a\0", 22};
 
@@ -32,6 +34,10 @@ public:
   // code without its value, raises RuntimeError (BadFormat).
   bool Next(DxfGroup& group);
 
+  // Appends the groups up to the next group 0 to `out` (cleared first) and puts that group 0
+  // in `next`; false when the data ends before one.
+  bool Collect(std::vector<DxfGroup>& out, DxfGroup& next);
+
   bool Binary() const { return binary_; }
   std::size_t RemainingBytes() const { return data_.size() - position_; }
 
@@ -39,11 +45,10 @@ public:
   std::string Where(const DxfGroup& group) const;
   const std::string& Source() const { return source_; }
 
-  // The value as a finite number, or as a whole number in [lowest, highest]; a value that is
-  // neither raises RuntimeError (BadFormat) naming the line, the code and the text.
+  // The value as a finite number; one that is not raises RuntimeError (BadFormat) naming the
+  // line, the code and the text.
   double Real(const DxfGroup& group) const;
-  std::int64_t Whole(const DxfGroup& group, std::int64_t lowest, std::int64_t highest) const;
-  // Whole() clamped to int: out-of-range values become the nearest end.
+  // The value as a whole number (a fraction cut off), out-of-range values clamped to int.
   int Int(const DxfGroup& group) const;
 
   [[noreturn]] void Fail(const std::string& what) const;

@@ -113,6 +113,8 @@ public:
   QAction* Action(int id) const;
   QDockWidget* PropertiesPane() const { return pane_; }
   QLabel* StatusText() const { return statusText_; }
+  // What the last "Apri dxf" read, or why it could not; empty once a stack is drawn.
+  QLabel* DxfStatusText() const { return dxfStatus_; }
   // Chooses the stack-list entry with this text, as a user would; false when absent.
   bool ChooseStack(const QString& stackId);
 
@@ -180,6 +182,8 @@ private:
   QComboBox* stackList_ = nullptr;
   QComboBox* layerList_ = nullptr;
   QLabel* statusText_ = nullptr;
+  QLabel* dxfStatus_ = nullptr;
+  std::map<std::string, std::size_t> lostWhenRead_;  // what the read left out of the drawing shown
   std::map<int, QAction*> actions_;
   QPointer<QWindow> hookedWindow_;
   bool lastLoadDrew_ = false;  // the last ReloadPropertyPane drew at least one piece

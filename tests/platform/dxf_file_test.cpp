@@ -117,8 +117,8 @@ struct CommaDecimals : std::numpunct<char> {
   char do_decimal_point() const override { return ','; }
 };
 
-// dxflib reads numbers with the global C++ locale and switches the C locale to "C": the
-// read must get every value right under a comma locale and leave both locales as they were.
+// Numbers are read and written without the locale: under a comma locale every value must
+// come back right, and both locales must stay as they were.
 TEST_F(DxfFileTest, RoundTripKeepsEveryEntityLayerAndTextWhateverTheLocale) {
   const Drawing original = SampleDrawing();
   const fs::path path = folder_ / "sample.dxf";
@@ -210,7 +210,7 @@ TEST_F(DxfFileTest, WrittenFilesPassEzdxfAuditAndReadTheSameThere) {
   }
 }
 
-// dxflib never returns from a line of 1024 bytes or more: we write no such line.
+// Other programs' readers choke on value lines of 1024 bytes or more: we write no such line.
 TEST_F(DxfFileTest, LongTextsAreCutToWhatTheReaderTakes) {
   Drawing drawing;
   drawing.AddText({{0, 0}, 1, std::string(1500, 'x'), "Arial"}, 1);
