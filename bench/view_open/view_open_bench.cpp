@@ -39,7 +39,9 @@ struct Stats {
 
 Stats StatsOf(std::vector<double> v) {
   std::sort(v.begin(), v.end());
-  const auto at = [&](double q) { return v[std::min(v.size() - 1, static_cast<std::size_t>(q * (v.size() - 1) + 0.5))]; };
+  const auto at = [&](double q) {
+    return v[std::min(v.size() - 1, static_cast<std::size_t>(q * static_cast<double>(v.size() - 1) + 0.5))];
+  };
   return {at(0.5), at(0.95)};
 }
 

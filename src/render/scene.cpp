@@ -1,6 +1,8 @@
-// The frame painter: shapes mapped to device pixels and drawn untransformed, strokes of one
-// colour gathered and drawn together (their pixels do not depend on order), a colour
-// change flushing them so that the draw order between colours holds.
+// The frame painter: shapes mapped to device pixels and drawn untransformed. Into a 32-bit
+// image, strokes and dots are written straight into its pixels (render/pixel_lines.h);
+// on other devices (PDF, printer) strokes of one colour are gathered and drawn together
+// (their pixels do not depend on order), a colour change flushing them so that the draw
+// order between colours holds. Texts and fills go through the painter.
 #include "render/scene.h"
 
 #include <QFontMetricsF>
@@ -16,7 +18,7 @@
 namespace tessaro::render {
 namespace {
 
-constexpr int kFontPixelSize = 100;  // texts are drawn at this size and scaled
+constexpr int kFontPixelSize = 100;  // text metrics are taken at this size and scaled
 // Under this many pixels a frame is painted on one thread: starting one costs more.
 constexpr qint64 kThreadedPixels = 200'000;
 constexpr std::size_t kThreadedShapes = 20'000;
@@ -50,7 +52,8 @@ public:
       : painter_(painter), list_(list), texts_(texts), paths_(paths), font_(font),
         origin_(QTransform::fromTranslate(WholePart(toDevice.dx()), WholePart(toDevice.dy()))),
         toDevice_(toDevice.m11(), toDevice.m12(), toDevice.m21(), toDevice.m22(), toDevice.dx() - origin_.dx(),
-                  toDevice.dy() - origin_.dy()), pixelsPerUnit_(PixelsPerUnit(toDevice)), flipped_(toDevice.determinant() < 0),
+                  toDevice.dy() - origin_.dy()),
+        pixelsPerUnit_(PixelsPerUnit(toDevice)), flipped_(toDevice.determinant() < 0),
         turn_(std::atan2(-toDevice.m12(), toDevice.m11()) * 180.0 / std::numbers::pi) {
     for (std::size_t i = 0; i < aci_.size(); ++i) aci_[i] = AciColor(static_cast<int>(i)).rgb();
     if (pixels != nullptr && PixelTarget::Supports(*pixels)) {
@@ -217,7 +220,8 @@ void ShapePainter::DrawArc(const ArcShape& arc) {
   const double start = (flipped_ ? turn_ + arc.startAngle : turn_ - arc.startAngle) * degree;
   const double sweep = (flipped_ ? span : -span) * degree;
   const double step = 2.0 * std::acos(std::max(-1.0, 1.0 - kArcTolerancePixels / std::max(r, 1e-9)));
-  const int pieces = static_cast<int>(std::clamp(std::ceil(std::abs(sweep) / std::max(step, 1e-9)), 4.0, kMaxArcPieces));
+  const double wanted = std::ceil(std::abs(sweep) / std::max(step, 1e-9));
+  const int pieces = static_cast<int>(std::clamp(wanted, 4.0, kMaxArcPieces));
   scratch_.clear();
   for (int i = 0; i <= pieces; ++i) {
     const double a = start + sweep * i / pieces;

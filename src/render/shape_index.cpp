@@ -74,7 +74,8 @@ ShapeIndex::ShapeIndex(std::span<const Shape> shapes) : shapes_(shapes), count_(
   order_.resize(shapes.size());
   for (std::size_t i = 0; i < shapes.size(); ++i) {
     const Extents& b = shapes[i].box;
-    keys[i] = HilbertKey(Cell((b.min.x + b.max.x) / 2, all.min.x, spanX), Cell((b.min.y + b.max.y) / 2, all.min.y, spanY));
+    keys[i] = HilbertKey(Cell((b.min.x + b.max.x) / 2, all.min.x, spanX),
+                         Cell((b.min.y + b.max.y) / 2, all.min.y, spanY));
     order_[i] = static_cast<std::uint32_t>(i);
   }
   RadixSort(keys, order_);

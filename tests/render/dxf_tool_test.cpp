@@ -58,7 +58,8 @@ private slots:
     const QString text = QString::fromStdString(out.str());
     for (const char* line : {"entities read: 5", "entities drawn: 4", "  LINE 1", "  CIRCLE 1", "  TEXT 1",
                              "  LWPOLYLINE 1", "entities skipped: 1", "  IMAGE 1", "extents: 0,0 - 200,100"}) {
-      QVERIFY2(text.contains(QLatin1String(line) + '\n'), qPrintable(QStringLiteral("no \"%1\" in\n%2").arg(line, text)));
+      QVERIFY2(text.contains(QLatin1String(line) + '\n'),
+               qPrintable(QStringLiteral("no \"%1\" in\n%2").arg(line, text)));
     }
   }
 
