@@ -55,7 +55,8 @@ double UnitWeight(Single diameterMm);
 // The schedule of the stack whose drawing filled `recorder`. Stirrups and hoops count one
 // per level the elevation of view 1 drew (end zones, middle zone and the joint stirrups
 // drawn under the piece above); tie legs, labelled "(zone critiche)", count in the end
-// zones and the joint only. Rows with no bars left out, so every label keeps its row.
+// zones and the joint only. A mark of which the piece holds none keeps its row (count 0),
+// so that every length the drawing labels has its row.
 StackSchedule BuildStackSchedule(std::string_view stackId, const BarRecorder& recorder);
 
 // "Distinta_<id>.csv" and "Distinta_progetto.csv".
