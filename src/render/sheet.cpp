@@ -49,19 +49,21 @@ constexpr int kStandardScales[] = {20, 25, 50, 100};
 constexpr double kPdfResolution = 1200.0;  // dpi: coordinates to 1/1200 inch
 
 // Line weights on paper by colour: the bars stand out, dimensions and leaders stay thin.
+// Bars stay light enough that stirrups a centimetre apart on paper (10 cm at 1:100) still
+// show as lines.
 struct Weight {
   int aci;
   double mm;
 };
 constexpr Weight kWeights[] = {
     {1, 0.35},   // title
-    {3, 0.50},   // bars and closed stirrups
-    {4, 0.18},   // dimensions, level marks, bar schedules
-    {5, 0.35},   // concrete outline
-    {6, 0.18},   // leaders, labels, the section-cut mark
-    {21, 0.35},  // tie legs
+    {3, 0.30},   // bars and closed stirrups
+    {4, 0.13},   // dimensions, level marks, bar schedules
+    {5, 0.25},   // concrete outline
+    {6, 0.13},   // leaders, labels, the section-cut mark
+    {21, 0.25},  // tie legs
 };
-constexpr double kDefaultWeight = 0.25;
+constexpr double kDefaultWeight = 0.18;
 
 QPageSize::PageSizeId PageSizeId(Paper paper) {
   switch (paper) {
