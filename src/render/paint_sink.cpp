@@ -3,7 +3,6 @@
 
 #include <QFontMetricsF>
 #include <cmath>
-#include <utility>
 
 #include "render/aci_colors.h"
 
@@ -77,19 +76,8 @@ void QPainterSink::UseColor(int aci) {
   if (aci == currentAci_) return;
   currentAci_ = aci;
   QPen pen(AciColor(aci));
-  if (penWidths_) {
-    pen.setWidthF(penWidths_(aci));
-    pen.setCapStyle(Qt::RoundCap);
-    pen.setJoinStyle(Qt::RoundJoin);
-  } else {
-    pen.setWidth(0);  // cosmetic: one pixel at every zoom
-  }
+  pen.setWidth(0);  // cosmetic: one pixel at every zoom
   painter_.setPen(pen);
-}
-
-void QPainterSink::SetPenWidths(std::function<double(int aci)> pixels) {
-  penWidths_ = std::move(pixels);
-  currentAci_ = -1;  // the next entity sets its pen afresh
 }
 
 void QPainterSink::Line(const LineGeometry& line, int aci) {

@@ -6,7 +6,6 @@
 #include <QPainter>
 #include <QRectF>
 #include <QTransform>
-#include <functional>
 #include <string_view>
 
 #include "platform/drawing.h"
@@ -39,10 +38,6 @@ public:
   void Circle(const CircleGeometry& circle, int aci) override;
   void Text(const TextGeometry& text, int aci) override;
 
-  // Pen width in device pixels for each colour, as paper wants line weights; without it
-  // every line is a cosmetic one-pixel line, as the screen wants.
-  void SetPenWidths(std::function<double(int aci)> pixels);
-
 private:
   void UseColor(int aci);
   QPointF Map(const Point2d& p) const { return toView_.map(QPointF(p.x, p.y)); }
@@ -53,7 +48,6 @@ private:
   int currentAci_ = -1;
   QFont font_;
   double fontCapHeight_;  // cap height of font_ in pixels, to size texts by their height
-  std::function<double(int)> penWidths_;
 };
 
 }  // namespace tessaro::render

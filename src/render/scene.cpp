@@ -43,8 +43,8 @@ public:
   // With `pixels`, strokes and dots go straight into its memory; texts and fills still
   // through the painter, which must paint on the same image.
   ShapePainter(QPainter& painter, const DisplayList& list, const std::vector<QString>* texts, const TextFont& font,
-               const QTransform& toDevice, QImage* pixels = nullptr)
-      : painter_(painter), list_(list), texts_(texts), font_(font),
+               const QTransform& toDevice, QImage* pixels = nullptr, const PenWidths* penWidths = nullptr)
+      : painter_(painter), list_(list), texts_(texts), font_(font), penWidths_(penWidths),
         origin_(QTransform::fromTranslate(WholePart(toDevice.dx()), WholePart(toDevice.dy()))),
         toDevice_(toDevice.m11(), toDevice.m12(), toDevice.m21(), toDevice.m22(), toDevice.dx() - origin_.dx(),
                   toDevice.dy() - origin_.dy()), pixelsPerUnit_(PixelsPerUnit(toDevice)), flipped_(toDevice.determinant() < 0),
@@ -70,7 +70,7 @@ public:
 
 private:
   QPointF Map(const Point2d& p) const { return toDevice_.map(QPointF(p.x, p.y)); }
-  void UseColor(QRgb rgb);
+  void UseColor(QRgb rgb, double width);
   void Flush();
   void DrawArc(const ArcShape& arc);
   void DrawText(const Shape& s, Detail detail);
@@ -90,6 +90,8 @@ private:
   const DisplayList& list_;
   const std::vector<QString>* texts_;
   const TextFont& font_;
+  const PenWidths* penWidths_;
+  double width_ = 0;
   // The device transform split in two: whole pixels (origin_) after the rest (toDevice_),
   // so shapes are mapped and rounded the same wherever the frame's origin lies.
   QTransform origin_;
@@ -121,14 +123,16 @@ void ShapePainter::StrokeScratch(bool closed) {
   if (closed && n > 2) pixels_->Line(scratch_.back(), scratch_.front());
 }
 
-void ShapePainter::UseColor(QRgb rgb) {
-  if (haveColor_ && rgb == color_) return;
+void ShapePainter::UseColor(QRgb rgb, double width) {
+  if (haveColor_ && rgb == color_ && width == width_) return;
   Flush();
   haveColor_ = true;
   color_ = rgb;
+  width_ = width;
   if (pixels_) pixels_->SetColor(rgb);
   QPen pen{QColor(rgb)};
-  pen.setWidth(0);  // cosmetic: one pixel at every zoom
+  pen.setWidthF(width);  // 0: cosmetic, one pixel at every zoom
+  if (width > 0) pen.setCapStyle(Qt::RoundCap);
   painter_.setPen(pen);
 }
 
@@ -142,7 +146,7 @@ void ShapePainter::Flush() {
 void ShapePainter::Draw(const Shape& s) {
   const double cap = s.kind == ShapeKind::Text ? list_.Text(s).height : 0.0;
   const Detail detail = ShapeDetail(s, cap, pixelsPerUnit_);
-  UseColor(ShapeRgb(s.color));
+  UseColor(ShapeRgb(s.color), penWidths_ != nullptr ? (*penWidths_)(s.color) : 0.0);
   if (detail == Detail::Dot) {
     Dot(Map(Point2d{(s.box.min.x + s.box.max.x) / 2, (s.box.min.y + s.box.max.y) / 2}));
     return;
@@ -171,7 +175,7 @@ void ShapePainter::DrawPoints(std::span<const Point2d> points, bool closed, bool
     painter_.drawPolygon(scratch_.data(), static_cast<int>(scratch_.size()));
     painter_.setBrush(Qt::NoBrush);
     QPen pen{QColor(color_)};
-    pen.setWidth(0);
+    pen.setWidthF(width_);
     painter_.setPen(pen);
   }
   StrokeScratch(closed);
@@ -350,12 +354,12 @@ void Scene::Render(QImage& image, std::span<const Layer> layers, const QTransfor
 }
 
 void PaintDrawing(QPainter& painter, const Drawing& drawing, const DisplayList& list, const QTransform& drawingToDevice,
-                  const QRectF* visibleDrawingRect) {
+                  const QRectF* visibleDrawingRect, const PenWidths* penWidths) {
   const TextFont font;
   const auto& layers = drawing.Layers();
   std::optional<Extents> visible;
   if (visibleDrawingRect != nullptr) visible = ToExtents(visibleDrawingRect->normalized());
-  ShapePainter out(painter, list, nullptr, font, drawingToDevice);
+  ShapePainter out(painter, list, nullptr, font, drawingToDevice, nullptr, penWidths);
   for (const Shape& s : list.Shapes()) {
     if (LayerOn(layers, s.layer) && (!visible || Meets(s.box, *visible))) out.Draw(s);
   }

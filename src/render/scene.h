@@ -11,6 +11,7 @@
 #include <QRectF>
 #include <QString>
 #include <QTransform>
+#include <functional>
 #include <span>
 #include <vector>
 
@@ -92,9 +93,14 @@ private:
   TextFont font_;
 };
 
+// Pen width in device pixels for a colour, as paper wants line weights; 0 is a cosmetic
+// one-pixel line, as the screen wants.
+using PenWidths = std::function<double(ShapeColor color)>;
+
 // The drawing's display list on a painter: the stable entry for the view, images, sheets
 // and PDF files. Builds a scene for the call; whoever paints often keeps a Scene instead.
+// Without `penWidths` every line is cosmetic.
 void PaintDrawing(QPainter& painter, const Drawing& drawing, const DisplayList& list, const QTransform& drawingToDevice,
-                  const QRectF* visibleDrawingRect = nullptr);
+                  const QRectF* visibleDrawingRect = nullptr, const PenWidths* penWidths = nullptr);
 
 }  // namespace tessaro::render

@@ -11,7 +11,7 @@
 #include <cmath>
 
 #include "platform/atomic_file.h"
-#include "render/paint_sink.h"
+#include "render/scene.h"
 
 #ifndef TESSARO_VERSION
 #error "TESSARO_VERSION must name the program's version"
@@ -182,7 +182,8 @@ double LineWeightMm(int aci) {
 }
 
 SheetPlan::SheetPlan(const Drawing& drawing, SheetTitle title, SheetTable table)
-    : drawing_(drawing), title_(std::move(title)), table_(std::move(table)), extents_(drawing.ComputeExtents()) {
+    : drawing_(drawing), list_(FlattenDrawing(drawing)), title_(std::move(title)), table_(std::move(table)),
+      extents_(list_.Bounds()) {
   const double widthCm = extents_ ? extents_->max.x - extents_->min.x : 0.0;
   const double heightCm = extents_ ? extents_->max.y - extents_->min.y : 0.0;
   format_ = ChooseSheet(widthCm, heightCm);
@@ -254,9 +255,8 @@ void SheetPlan::PaintPage(QPainter& painter, int page, const QRectF& target) con
     const double k = pxPerMm * 10.0 / format_.scale;
     const QPointF topLeft = origin + drawingRect_.topLeft() * pxPerMm;
     const QTransform toDevice(k, 0, 0, -k, topLeft.x() - extents_->min.x * k, topLeft.y() + extents_->max.y * k);
-    QPainterSink sink(painter, toDevice);
-    sink.SetPenWidths([pxPerMm](int aci) { return LineWeightMm(aci) * pxPerMm; });
-    PaintDrawing(drawing_, sink);
+    const PenWidths widths = [pxPerMm](ShapeColor color) { return LineWeightMm(color.aci) * pxPerMm; };
+    PaintDrawing(painter, drawing_, list_, toDevice, nullptr, &widths);
   }
   painter.restore();
 }

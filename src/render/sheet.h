@@ -1,6 +1,6 @@
 // A drawing on paper: the ISO sheet and standard scale it goes on, the frame and title
 // block, the bar schedule as a table, and the pages as vector PDF. The sheet is laid out in
-// millimetres of paper and painted through the same QPainterSink as the screen, so a PDF
+// millimetres of paper and painted with the same display-list painter as the screen, so a PDF
 // page, a printed page and a preview show the same thing. Qt Gui only.
 #pragma once
 
@@ -15,6 +15,7 @@
 #include <span>
 #include <vector>
 
+#include "platform/display_list.h"
 #include "platform/drawing.h"
 
 namespace tessaro::render {
@@ -97,7 +98,8 @@ private:
   void PaintFrame(QPainter& painter, int page) const;
   void PaintTable(QPainter& painter, const TablePage& part) const;
 
-  const Drawing& drawing_;
+  const Drawing& drawing_;  // for its layers' states
+  DisplayList list_;
   SheetTitle title_;
   SheetTable table_;
   SheetFormat format_;
