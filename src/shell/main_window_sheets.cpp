@@ -43,9 +43,15 @@ void MainWindow::CreateSchedulePane() {
   scheduleTable_->setEditTriggers(QAbstractItemView::NoEditTriggers);
   scheduleTable_->setSelectionBehavior(QAbstractItemView::SelectRows);
   scheduleTable_->verticalHeader()->setVisible(false);
+  scheduleTable_->verticalHeader()->setDefaultSectionSize(scheduleTable_->fontMetrics().height() + 6);
   scheduleTable_->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
+  scheduleTable_->setWordWrap(false);
   schedulePane_->setWidget(scheduleTable_);
-  addDockWidget(Qt::RightDockWidgetArea, schedulePane_);
+  // Under the drawing, which is wider than tall, and as wide as the table's columns want;
+  // the properties pane keeps the window's whole height.
+  setCorner(Qt::BottomLeftCorner, Qt::LeftDockWidgetArea);
+  addDockWidget(Qt::BottomDockWidgetArea, schedulePane_);
+  resizeDocks({schedulePane_}, {220}, Qt::Vertical);
   connect(schedulePane_, &QDockWidget::visibilityChanged, this,
           [this](bool) { Action(kCmdSchedulePane)->setChecked(!schedulePane_->isHidden()); });
   Action(kCmdSchedulePane)->setChecked(true);
