@@ -249,7 +249,8 @@ int main(int argc, char** argv) {
               withSchedules.seconds / two.seconds, withSchedules.summary.schedules.size(), identical ? "yes" : "NO");
   if (pdf) {
     const double sheets = withPdf.seconds - withSchedules.seconds;
-    std::printf("--schedule --bvbs --pdf: %.2fx the DXF-only batch; the PDF part %.3f s, %.2f ms a sheet, %d sheets\n",
+    std::printf("--schedule --bvbs --pdf: %.2fx the DXF-only batch; the PDF part %.3f s, %.2f ms a sheet, "
+                "%d sheets\n",
                 withPdf.seconds / two.seconds, sheets, 1e3 * sheets / std::max(withPdf.summary.written, 1),
                 withPdf.summary.written);
   }
