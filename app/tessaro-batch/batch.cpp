@@ -124,6 +124,14 @@ public:
     }
   }
 
+  // The schedules written, in stack order (after Finish).
+  std::vector<StackSchedule> TakeSchedules() {
+    std::sort(written_.begin(), written_.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
+    std::vector<StackSchedule> schedules;
+    for (auto& [order, schedule] : written_) schedules.push_back(std::move(schedule));
+    return schedules;
+  }
+
 private:
   static constexpr std::size_t kQueueLength = 8;
 
@@ -196,17 +204,6 @@ private:
     const std::lock_guard lock(countMutex_);
     written_.emplace_back(job.order, *job.schedule);
   }
-
-public:
-  // The schedules written, in stack order (after Finish).
-  std::vector<StackSchedule> TakeSchedules() {
-    std::sort(written_.begin(), written_.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
-    std::vector<StackSchedule> schedules;
-    for (auto& [order, schedule] : written_) schedules.push_back(std::move(schedule));
-    return schedules;
-  }
-
-private:
 
   Log& log_;
   BatchSummary& summary_;

@@ -148,6 +148,8 @@ double FwriteThroughRename(const fs::path& from, const fs::path& to) {
 struct Halves {
   double drawSeconds = 0;
   double textSeconds = 0;
+  double recordSeconds = 0;    // drawing again, with a bar recorder
+  double scheduleSeconds = 0;  // schedules, CSV and BVBS texts from the recorders
 };
 
 Halves TimeHalves(const fs::path& project) {
@@ -166,6 +168,22 @@ Halves TimeHalves(const fs::path& project) {
   std::size_t bytes = 0;
   for (const auto& drawing : drawings) bytes += tessaro::DxfText(drawing).size();
   halves.textSeconds = std::chrono::duration<double>(Clock::now() - start).count();
+  tessaro::StackSession recordSession;
+  std::vector<tessaro::BarRecorder> recorders(ids.size());
+  start = Clock::now();
+  for (std::size_t i = 0; i < ids.size(); ++i) {
+    drawings[i].Clear();
+    tessaro::Canvas canvas{drawings[i], tessaro::NumberFormat{'.'}, &recorders[i]};
+    tessaro::LoadStack(canvas, recordSession, folder, ids[i]);
+  }
+  halves.recordSeconds = std::chrono::duration<double>(Clock::now() - start).count();
+  start = Clock::now();
+  for (std::size_t i = 0; i < ids.size(); ++i) {
+    const tessaro::StackSchedule schedule = tessaro::BuildStackSchedule(ids[i], recorders[i]);
+    bytes += tessaro::ScheduleCsv(schedule, tessaro::NumberFormat{'.'}).size();
+    bytes += tessaro::BvbsText(schedule, tessaro::BvbsOptions{}).size();
+  }
+  halves.scheduleSeconds = std::chrono::duration<double>(Clock::now() - start).count();
   return bytes > 0 ? halves : Halves{};
 }
 
@@ -203,7 +221,7 @@ int main(int argc, char** argv) {
   RunOnce(root / "project", root / "warm", writers);  // fills the file cache for the reads
   Timed one{{}, 1e9}, two{{}, 1e9}, withSchedules{{}, 1e9}, withPdf{{}, 1e9};
   double fwriteSeconds = 1e9;
-  Halves halves{1e9, 1e9};
+  Halves halves{1e9, 1e9, 1e9, 1e9};
   for (int round = 0; round < kRounds; ++round) {
     const auto best = [](Timed& kept, Timed t) { if (t.seconds < kept.seconds) kept = std::move(t); };
     best(one, RunOnce(root / "project", root / "one", 0));
@@ -214,6 +232,8 @@ int main(int argc, char** argv) {
     const Halves h = TimeHalves(root / "project");
     halves.drawSeconds = std::min(halves.drawSeconds, h.drawSeconds);
     halves.textSeconds = std::min(halves.textSeconds, h.textSeconds);
+    halves.recordSeconds = std::min(halves.recordSeconds, h.recordSeconds);
+    halves.scheduleSeconds = std::min(halves.scheduleSeconds, h.scheduleSeconds);
   }
   const bool identical = SameFiles(root / "one", root / "two") && SameFiles(root / "two", root / "schedules");
   // Once, after the rounds: the files it replaces would slow the creation of those that
@@ -241,6 +261,8 @@ int main(int argc, char** argv) {
               s.bytes / 1e6 / renameSeconds);
   std::printf("of which: drawing %.3f s, DXF text %.3f s (in memory, one thread)\n", halves.drawSeconds,
               halves.textSeconds);
+  std::printf("drawing with a bar recorder %.3f s; schedules, CSV and BVBS texts %.3f s (in memory)\n",
+              halves.recordSeconds, halves.scheduleSeconds);
   std::printf("ratio to fwrite: %.2fx (1 thread %.2fx); files of both runs identical: %s\n",
               two.seconds / fwriteSeconds, one.seconds / fwriteSeconds, identical ? "yes" : "NO");
   std::printf("ratio to fwrite + rename: %.2fx (1 thread %.2fx)\n", two.seconds / renameSeconds,

@@ -58,7 +58,9 @@ int BvbsChecksum(std::string_view recordUpToC) {
 }
 
 std::optional<std::string> BvbsRecord(const ScheduleRow& row, std::string_view drawing, const BvbsOptions& options) {
-  if (row.kind == BarMarkKind::CircularHoop || row.legs.empty()) return std::nullopt;
+  if (row.kind == BarMarkKind::CircularHoop || row.legs.empty() || row.count <= 0 || !(row.cutLength > 0)) {
+    return std::nullopt;
+  }
   const long length = Millimetres(row.cutLength);
   std::string record = "BF2D@H";
   Field(record, 'j', FieldText(options.project));

@@ -33,7 +33,8 @@ std::string BvbsFileName(std::string_view stackId);
 // that opens the checksum block, mod 32).
 int BvbsChecksum(std::string_view recordUpToC);
 
-// One record without its line end; nullopt for a row the format cannot carry (a hoop).
+// One record without its line end; nullopt for a row the format cannot carry (a hoop) and
+// for one with nothing to bend (a tie row whose legs found no bar, a length not above 0).
 std::optional<std::string> BvbsRecord(const ScheduleRow& row, std::string_view drawing, const BvbsOptions& options);
 // Every record of the stack, each ended by CR LF; the drawing is "Pilastrata_<id>".
 std::string BvbsText(const StackSchedule& schedule, const BvbsOptions& options);

@@ -74,6 +74,31 @@ TEST(BvbsRecord, NamesOutsideTheFormatsCharactersAreMadeSafe) {
   EXPECT_TRUE(fields->checksumOk);
 }
 
+TEST(BvbsRecord, NothingToBendGivesNoRecord) {
+  ScheduleRow row;
+  row.mark = "1";
+  row.diameterMm = 8;
+  row.legs = {{8, 180}, {40, -180}, {8, 0}};
+  struct Case {
+    BarMarkKind kind;
+    long count;
+    Single length;
+    bool record;
+  } cases[] = {
+      {BarMarkKind::TieLeg, 4, 56, true},
+      {BarMarkKind::TieLeg, 0, 56, false},       // a row whose legs found no bar
+      {BarMarkKind::TieLeg, 4, 0, false},
+      {BarMarkKind::TieLeg, 4, -3, false},
+      {BarMarkKind::CircularHoop, 4, 56, false},  // the format has no hoop
+  };
+  for (const Case& c : cases) {
+    row.kind = c.kind;
+    row.count = c.count;
+    row.cutLength = c.length;
+    EXPECT_EQ(BvbsRecord(row, "Pilastrata_1", BvbsOptions{}).has_value(), c.record) << c.count << " " << c.length;
+  }
+}
+
 TEST(ReadBvbsRecord, ReadsBlocksAndFlagsAWrongCheckValue) {
   std::string error;
   const std::string good = "BF2D@HjTestPDF@r417@ia@p1@l1000@n10@e0.888@d12@gB500A@s48@v@Gl400@w90@l600@w0@C72@";

@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <fstream>
 #include <map>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -64,8 +65,10 @@ protected:
     return BuildStackSchedule(id, bars);
   }
 
+  // One folder per test and run, so that runs of two builds side by side keep apart.
   fs::path folder_ = fs::temp_directory_path() /
-                     ("tessaro_schedule_" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
+                     ("tessaro_schedule_" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()) +
+                      "_" + std::to_string(std::random_device{}()));
 };
 
 }  // namespace tessaro::testing
