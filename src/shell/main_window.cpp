@@ -16,6 +16,7 @@
 
 #include "platform/dxf_file.h"
 #include "shell/drawing_view.h"
+#include "shell/dxf_feedback.h"
 #include "shell/property_grid.h"
 #include "shell/settings_store.h"
 
@@ -167,6 +168,9 @@ void MainWindow::CreateStatusBar() {
   statusText_->setObjectName(QStringLiteral("sbStatusBarPanel1"));
   statusBar()->setObjectName(QStringLiteral("sbStatusBar"));
   statusBar()->addWidget(statusText_);
+  dxfStatus_ = new QLabel(this);
+  dxfStatus_->setObjectName(QStringLiteral("sbStatusBarPanel2"));
+  statusBar()->addWidget(dxfStatus_, 1);
   Action(kCmdStatusBar)->setChecked(true);
 }
 
@@ -301,6 +305,8 @@ void MainWindow::ReloadPropertyPane(const QString& key, const QString& section) 
 }
 
 void MainWindow::LoadCurrentStack(bool& drawn) {
+  lostWhenRead_.clear();
+  dxfStatus_->clear();
   BarRecorder bars;
   Canvas canvas{drawing_, NumberFormat::UserLocale(), &bars};
   StackLoadResult result;
@@ -332,7 +338,16 @@ void MainWindow::LoadCurrentStack(bool& drawn) {
 void MainWindow::OpenDxf() {
   const QString path = files_->GetOpen({kOpenTitle, setup_.programFolder, QString(), kDxfSuffix, kDxfFilter});
   if (path.isEmpty()) return;
-  ReadDxfFile(drawing_, ToPath(path));
+  DxfReadReport report;
+  try {
+    report = ReadDxfFile(drawing_, ToPath(path));
+  } catch (const std::exception& error) {
+    // Said in the status bar; the drawing, its name and the caption stay as they were.
+    dxfStatus_->setText(DxfReadFailure(QFileInfo(path).fileName(), error));
+    throw;
+  }
+  lostWhenRead_ = DxfReadLosses(report);
+  dxfStatus_->setText(DxfReadSummary(QFileInfo(path).fileName(), report));
   SetSchedule(std::nullopt);  // the drawing is no stack's any more
   view_->ZoomExtents();
   state_.drawingName = QFileInfo(path).fileName();
@@ -345,6 +360,8 @@ void MainWindow::SaveDxfAs() {
   const QString path =
       files_->GetSave({kSaveTitle, setup_.programFolder, state_.drawingName, kDxfSuffix, kDxfFilter});
   if (path.isEmpty()) return;
+  const QString question = DxfSaveQuestion(DxfSaveLosses(lostWhenRead_, drawing_));
+  if (!question.isEmpty() && messages_->Ask(kSaveTitle, question, false) != Answer::Yes) return;
   WriteDxfFile(drawing_, ToPath(path));
 }
 

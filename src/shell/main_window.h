@@ -125,6 +125,8 @@ public:
   QAction* Action(int id) const;
   QDockWidget* PropertiesPane() const { return pane_; }
   QLabel* StatusText() const { return statusText_; }
+  // What the last "Apri dxf" read, or why it could not; empty once a stack is drawn.
+  QLabel* DxfStatusText() const { return dxfStatus_; }
   QDockWidget* SchedulePane() const { return schedulePane_; }
   QTableWidget* ScheduleTable() const { return scheduleTable_; }
   // The bar schedule of the drawn stack; nothing when no stack is drawn.
@@ -211,6 +213,8 @@ private:
   QComboBox* stackList_ = nullptr;
   QComboBox* layerList_ = nullptr;
   QLabel* statusText_ = nullptr;
+  QLabel* dxfStatus_ = nullptr;
+  std::map<std::string, std::size_t> lostWhenRead_;  // what the read left out of the drawing shown
   QDockWidget* schedulePane_ = nullptr;
   QTableWidget* scheduleTable_ = nullptr;
   std::optional<StackSchedule> schedule_;
