@@ -13,7 +13,6 @@
 #include <cstdio>
 #include <exception>
 #include <filesystem>
-#include <map>
 #include <optional>
 
 #include "platform/display_list.h"
@@ -27,6 +26,7 @@ namespace {
 constexpr int kDefaultWidth = 1600;
 constexpr int kDefaultHeight = 1200;
 constexpr int kMaxSide = 20000;  // pixels (PNG) or points (PDF) a side
+constexpr long long kMaxPixels = 50'000'000;  // 200 MB of image at most
 constexpr double kMargin = 0.03;  // of the picture, on each side
 
 struct UsageError {
@@ -64,6 +64,10 @@ RenderArgs ParseRender(const std::vector<std::string>& args) {
       if (!w || !h) {
         throw UsageError{"--size \"" + v + "\": expected WxH, two whole numbers from 1 to " + std::to_string(kMaxSide)};
       }
+      if (static_cast<long long>(*w) * *h > kMaxPixels) {
+        throw UsageError{"--size \"" + v + "\": more than " + std::to_string(kMaxPixels / 1'000'000) +
+                         " million pixels"};
+      }
       r.width = *w;
       r.height = *h;
     } else if (args[i].starts_with("--")) {
@@ -91,20 +95,25 @@ std::string Number(double v) {
 int Info(const std::string& file, std::ostream& out) {
   Drawing drawing;
   const DxfReadReport report = ReadDxfFile(drawing, ToPath(file));
-  std::map<std::string, std::size_t> drawn;
-  for (const EntityHeader& e : drawing.Entities()) ++drawn[EntityTypeName(e.type)];
-  std::size_t skipped = 0;
-  for (const auto& [type, count] : report.skippedTypes) skipped += count;
   const DisplayList list = FlattenDrawing(drawing);
+  std::size_t drawn = 0;
+  for (const auto& [type, count] : report.drawnTypes) drawn += count;
 
   out << "file: " << file << '\n';
-  out << "entities read: " << report.entitiesRead << '\n';
-  out << "entities drawn: " << drawing.EntityCount() << '\n';
-  for (const auto& [type, count] : drawn) out << "  " << type << ' ' << count << '\n';
-  out << "entities skipped: " << skipped << '\n';
+  out << "format: " << (report.binary ? "binary" : "ASCII") << " DXF";
+  if (!report.Release().empty()) out << ' ' << report.Release();
+  if (!report.version.empty()) out << " (" << report.version << ')';
+  out << '\n';
+  out << "entities read: " << drawn + report.SkippedCount() << '\n';
+  out << "entities drawn: " << drawn << '\n';
+  for (const auto& [type, count] : report.drawnTypes) out << "  " << type << ' ' << count << '\n';
+  out << "entities skipped: " << report.SkippedCount() << '\n';
   for (const auto& [type, count] : report.skippedTypes) out << "  " << type << ' ' << count << '\n';
+  out << "paper-space entities left out: " << report.paperSpaceSkipped << '\n';
+  out << "blocks: " << report.blocks << " (" << report.blockEntities << " entities)\n";
+  if (report.insertCycles > 0) out << "blocks inserting themselves, not drawn: " << report.insertCycles << '\n';
   out << "layers: " << drawing.Layers().size() << '\n';
-  out << "shapes: " << list.Shapes().size() << '\n';
+  out << "shapes: " << list.Shapes().size() << (list.Truncated() ? " (cut short at the limit)" : "") << '\n';
   if (const auto box = list.Bounds()) {
     out << "extents: " << Number(box->min.x) << ',' << Number(box->min.y) << " - " << Number(box->max.x) << ','
         << Number(box->max.y) << '\n';
@@ -148,6 +157,10 @@ int Render(const RenderArgs& args, std::ostream& err) {
   bool painted = true;
   if (QFileInfo(outName).suffix().toLower() == QLatin1String("png")) {
     QImage image(size, QImage::Format_RGB32);
+    if (image.isNull()) {
+      err << "tessaro-dxf: not enough memory for a " << args.width << "x" << args.height << " image\n";
+      return kExitFailure;
+    }
     scene.Render(image, drawing.Layers(), toPicture, image.rect());
     painted = image.save(&file, "PNG");
   } else {

@@ -47,18 +47,40 @@ PixelTarget::PixelTarget(QImage& image)
 
 void PixelTarget::Dot(QPointF at) {
   if (!(std::abs(at.x()) < kFar && std::abs(at.y()) < kFar)) return;
-  Pixel(static_cast<std::int64_t>(std::floor(at.x())) + originX_,
-        static_cast<std::int64_t>(std::floor(at.y())) + originY_);
+  Pixel(PixelX(at.x()), PixelY(at.y()));
 }
 
 void PixelTarget::Line(QPointF a, QPointF b) {
   if (!(std::abs(a.x()) < kFar && std::abs(a.y()) < kFar && std::abs(b.x()) < kFar && std::abs(b.y()) < kFar)) {
     if (!std::isfinite(a.x() + a.y() + b.x() + b.y()) || !CutToFar(a, b)) return;
   }
-  std::int64_t x0 = static_cast<std::int64_t>(std::floor(a.x())) + originX_;
-  std::int64_t y0 = static_cast<std::int64_t>(std::floor(a.y())) + originY_;
-  std::int64_t x1 = static_cast<std::int64_t>(std::floor(b.x())) + originX_;
-  std::int64_t y1 = static_cast<std::int64_t>(std::floor(b.y())) + originY_;
+  PixelLine(PixelX(a.x()), PixelY(a.y()), PixelX(b.x()), PixelY(b.y()));
+}
+
+void PixelTarget::Polyline(const QPointF* points, int count, bool closed) {
+  for (int i = 0; i < count; ++i) {
+    if (!(std::abs(points[i].x()) < kFar && std::abs(points[i].y()) < kFar)) {
+      // Far points need cutting first: segment by segment.
+      for (int j = 1; j < count; ++j) Line(points[j - 1], points[j]);
+      if (closed && count > 2) Line(points[count - 1], points[0]);
+      return;
+    }
+  }
+  if (count == 0) return;
+  std::int64_t x = PixelX(points[0].x()), y = PixelY(points[0].y());
+  const std::int64_t firstX = x, firstY = y;
+  Pixel(x, y);
+  for (int i = 1; i < count; ++i) {
+    const std::int64_t nx = PixelX(points[i].x()), ny = PixelY(points[i].y());
+    if (nx == x && ny == y) continue;
+    PixelLine(x, y, nx, ny);
+    x = nx;
+    y = ny;
+  }
+  if (closed && count > 2 && (x != firstX || y != firstY)) PixelLine(x, y, firstX, firstY);
+}
+
+void PixelTarget::PixelLine(std::int64_t x0, std::int64_t y0, std::int64_t x1, std::int64_t y1) {
   // Along the longer axis ("major", u) one pixel a step; the other ("minor", v) follows.
   const bool steep = std::abs(y1 - y0) > std::abs(x1 - x0);
   if (steep) {
@@ -84,11 +106,25 @@ void PixelTarget::Line(QPointF a, QPointF b) {
   } else if (y0 < 0 || y0 >= vSize) {
     return;
   }
+  // v(t) = y0 + q where q = floor(num / 2du) and num = 2 t dv + du, kept as q and the
+  // remainder r and stepped by 2 dv: one division a line, not one a pixel.
   const std::int64_t twoDu = 2 * std::max<std::int64_t>(du, 1);
-  for (std::int64_t t = std::max<std::int64_t>(first, 0); t <= last; ++t) {
-    const std::int64_t v = y0 + FloorDiv(2 * t * dv + du, twoDu);
-    if (steep) Pixel(v, x0 + t);
-    else Pixel(x0 + t, v);
+  const std::int64_t start = std::max<std::int64_t>(first, 0);
+  if (start > last) return;
+  std::int64_t q = FloorDiv(2 * start * dv + du, twoDu);
+  std::int64_t r = 2 * start * dv + du - q * twoDu;
+  const std::int64_t stepR = 2 * dv;
+  for (std::int64_t t = start; t <= last; ++t) {
+    if (steep) Pixel(y0 + q, x0 + t);
+    else Pixel(x0 + t, y0 + q);
+    r += stepR;
+    if (r >= twoDu) {
+      r -= twoDu;
+      ++q;
+    } else if (r < 0) {
+      r += twoDu;
+      --q;
+    }
   }
 }
 

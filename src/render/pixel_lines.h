@@ -8,6 +8,7 @@
 
 #include <QImage>
 #include <QPointF>
+#include <cmath>
 #include <cstdint>
 
 namespace tessaro::render {
@@ -27,9 +28,16 @@ public:
     originY_ = y;
   }
   void Line(QPointF a, QPointF b);
+  // Joined lines through `points`; runs of points in one pixel cost one step.
+  void Polyline(const QPointF* points, int count, bool closed);
   void Dot(QPointF at);
 
 private:
+  // The line between two pixels, both ends included.
+  void PixelLine(std::int64_t x0, std::int64_t y0, std::int64_t x1, std::int64_t y1);
+  std::int64_t PixelX(double x) const { return static_cast<std::int64_t>(std::floor(x)) + originX_; }
+  std::int64_t PixelY(double y) const { return static_cast<std::int64_t>(std::floor(y)) + originY_; }
+
   void Pixel(std::int64_t x, std::int64_t y) {
     if (x >= 0 && y >= 0 && x < width_ && y < height_) {
       reinterpret_cast<std::uint32_t*>(bits_ + y * stride_)[x] = color_;

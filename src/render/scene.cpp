@@ -1,10 +1,13 @@
-// The frame painter: shapes mapped to device pixels and drawn untransformed, strokes of one
-// colour gathered and drawn together (their pixels do not depend on order), a colour
-// change flushing them so that the draw order between colours holds.
+// The frame painter: shapes mapped to device pixels and drawn untransformed. Into a 32-bit
+// image, strokes and dots are written straight into its pixels (render/pixel_lines.h);
+// on other devices (PDF, printer) strokes of one colour are gathered and drawn together
+// (their pixels do not depend on order), a colour change flushing them so that the draw
+// order between colours holds. Texts and fills go through the painter.
 #include "render/scene.h"
 
 #include <QFontMetricsF>
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <numbers>
 #include <thread>
@@ -15,11 +18,13 @@
 namespace tessaro::render {
 namespace {
 
-constexpr int kFontPixelSize = 100;  // texts are drawn at this size and scaled
+constexpr int kFontPixelSize = 100;  // text metrics are taken at this size and scaled
 // Under this many pixels a frame is painted on one thread: starting one costs more.
 constexpr qint64 kThreadedPixels = 200'000;
 constexpr std::size_t kThreadedShapes = 20'000;
 constexpr double kArcTolerancePixels = 0.25;
+constexpr double kCachedGlyphPixels = 60;  // Qt keeps glyphs under 64 pixels as images
+constexpr std::size_t kMaxTextPaths = 20'000;
 constexpr double kMaxArcPieces = 4096;  // a quarter pixel still up to a radius of a million
 
 // Whole pixels of a device offset; offsets no 64-bit number holds stay in the fraction.
@@ -43,12 +48,15 @@ public:
   // With `pixels`, strokes and dots go straight into its memory; texts and fills still
   // through the painter, which must paint on the same image.
   ShapePainter(QPainter& painter, const DisplayList& list, const std::vector<QString>* texts, const TextFont& font,
-               const QTransform& toDevice, QImage* pixels = nullptr, const PenWidths* penWidths = nullptr)
-      : painter_(painter), list_(list), texts_(texts), font_(font), penWidths_(penWidths),
+               const QTransform& toDevice, QImage* pixels = nullptr, TextPaths* paths = nullptr,
+               const PenWidths* penWidths = nullptr)
+      : painter_(painter), list_(list), texts_(texts), paths_(paths), font_(font), penWidths_(penWidths),
         origin_(QTransform::fromTranslate(WholePart(toDevice.dx()), WholePart(toDevice.dy()))),
         toDevice_(toDevice.m11(), toDevice.m12(), toDevice.m21(), toDevice.m22(), toDevice.dx() - origin_.dx(),
-                  toDevice.dy() - origin_.dy()), pixelsPerUnit_(PixelsPerUnit(toDevice)), flipped_(toDevice.determinant() < 0),
+                  toDevice.dy() - origin_.dy()),
+        pixelsPerUnit_(PixelsPerUnit(toDevice)), flipped_(toDevice.determinant() < 0),
         turn_(std::atan2(-toDevice.m12(), toDevice.m11()) * 180.0 / std::numbers::pi) {
+    for (std::size_t i = 0; i < aci_.size(); ++i) aci_[i] = AciColor(static_cast<int>(i)).rgb();
     if (pixels != nullptr && PixelTarget::Supports(*pixels)) {
       pixels_.emplace(*pixels);
       pixels_->SetOrigin(static_cast<std::int64_t>(origin_.dx()), static_cast<std::int64_t>(origin_.dy()));
@@ -57,7 +65,10 @@ public:
     painter_.setTransform(origin_);
     painter_.setRenderHint(QPainter::Antialiasing, false);
     painter_.setBrush(Qt::NoBrush);
-    painter_.setFont(font_.Font());
+    sizedFont_ = font_.Font();
+    sizedCap_ = font_.CapHeight();
+    sizedDescent_ = font_.Descent();
+    painter_.setFont(sizedFont_);
   }
   ~ShapePainter() {
     Flush();
@@ -67,13 +78,21 @@ public:
   ShapePainter& operator=(const ShapePainter&) = delete;
 
   void Draw(const Shape& s);
+  // Texts drawn as boxes below this cap height in pixels (kTextBoxPixels unless crowded).
+  void SetTextBoxPixels(double pixels) { textBoxPixels_ = pixels; }
 
 private:
-  QPointF Map(const Point2d& p) const { return toDevice_.map(QPointF(p.x, p.y)); }
+  // Affine, written out: a frame maps millions of points.
+  QPointF Map(const Point2d& p) const {
+    return {toDevice_.m11() * p.x + toDevice_.m21() * p.y + toDevice_.dx(),
+            toDevice_.m12() * p.x + toDevice_.m22() * p.y + toDevice_.dy()};
+  }
   void UseColor(QRgb rgb, double width);
   void Flush();
   void DrawArc(const ArcShape& arc);
   void DrawText(const Shape& s, Detail detail);
+  bool UprightOnDevice(const TextShape& t) const;
+  void DrawPlainText(const TextShape& t, const QString& value);
   void DrawPoints(std::span<const Point2d> points, bool closed, bool fill);
   void Stroke(QPointF a, QPointF b) {
     if (pixels_) pixels_->Line(a, b);
@@ -89,6 +108,7 @@ private:
   QPainter& painter_;
   const DisplayList& list_;
   const std::vector<QString>* texts_;
+  TextPaths* paths_;
   const TextFont& font_;
   const PenWidths* penWidths_;
   double width_ = 0;
@@ -105,6 +125,11 @@ private:
   std::vector<QPointF> dots_;
   std::vector<QPointF> scratch_;
   std::optional<PixelTarget> pixels_;
+  std::array<QRgb, 257> aci_;  // the ACI palette, looked up once a frame
+  QFont sizedFont_;             // the text font at the size of the last text drawn
+  double textBoxPixels_ = kTextBoxPixels;
+  double sizedCap_ = 0;         // its cap height and descent, pixels
+  double sizedDescent_ = 0;
 };
 
 void ShapePainter::StrokeScratch(bool closed) {
@@ -119,8 +144,7 @@ void ShapePainter::StrokeScratch(bool closed) {
     else painter_.drawPolyline(scratch_.data(), n);
     return;
   }
-  for (int i = 1; i < n; ++i) pixels_->Line(scratch_[i - 1], scratch_[i]);
-  if (closed && n > 2) pixels_->Line(scratch_.back(), scratch_.front());
+  pixels_->Polyline(scratch_.data(), n, closed);
 }
 
 void ShapePainter::UseColor(QRgb rgb, double width) {
@@ -145,8 +169,9 @@ void ShapePainter::Flush() {
 
 void ShapePainter::Draw(const Shape& s) {
   const double cap = s.kind == ShapeKind::Text ? list_.Text(s).height : 0.0;
-  const Detail detail = ShapeDetail(s, cap, pixelsPerUnit_);
-  UseColor(ShapeRgb(s.color), penWidths_ != nullptr ? (*penWidths_)(s.color) : 0.0);
+  const Detail detail = ShapeDetail(s, cap, pixelsPerUnit_, textBoxPixels_);
+  UseColor(s.color.aci > 0 && s.color.aci < 257 ? aci_[static_cast<std::size_t>(s.color.aci)] : ShapeRgb(s.color),
+           penWidths_ != nullptr ? (*penWidths_)(s.color) : 0.0);
   if (detail == Detail::Dot) {
     Dot(Map(Point2d{(s.box.min.x + s.box.max.x) / 2, (s.box.min.y + s.box.max.y) / 2}));
     return;
@@ -201,7 +226,8 @@ void ShapePainter::DrawArc(const ArcShape& arc) {
   const double start = (flipped_ ? turn_ + arc.startAngle : turn_ - arc.startAngle) * degree;
   const double sweep = (flipped_ ? span : -span) * degree;
   const double step = 2.0 * std::acos(std::max(-1.0, 1.0 - kArcTolerancePixels / std::max(r, 1e-9)));
-  const int pieces = static_cast<int>(std::clamp(std::ceil(std::abs(sweep) / std::max(step, 1e-9)), 4.0, kMaxArcPieces));
+  const double wanted = std::ceil(std::abs(sweep) / std::max(step, 1e-9));
+  const int pieces = static_cast<int>(std::clamp(wanted, 4.0, kMaxArcPieces));
   scratch_.clear();
   for (int i = 0; i <= pieces; ++i) {
     const double a = start + sweep * i / pieces;
@@ -211,6 +237,41 @@ void ShapePainter::DrawArc(const ArcShape& arc) {
   StrokeScratch(false);
 }
 
+// A text that is neither stretched nor slanted, on a device that only scales (and flips y):
+// the common case, drawn at a whole-pixel font size with no scale left over, so every
+// text of a size shares one set of cached glyphs (a scale or slant of its own would give
+// each text a glyph set of its own, pushing the others out of Qt's cache).
+bool ShapePainter::UprightOnDevice(const TextShape& t) const {
+  return t.widthFactor == 1.0 && t.oblique == 0.0 && t.fitWidth <= 0 && toDevice_.m12() == 0 &&
+         toDevice_.m21() == 0 && std::abs(toDevice_.m11()) == std::abs(toDevice_.m22()) && flipped_;
+}
+
+// Placed by the metrics of sizedFont_, the font at the text's height on the device rounded
+// to a whole pixel.
+void ShapePainter::DrawPlainText(const TextShape& t, const QString& value) {
+  double dx = 0;
+  if (t.hAlign != TextHAlign::Left) {
+    const double advance = QFontMetricsF(sizedFont_).horizontalAdvance(value);
+    dx = t.hAlign == TextHAlign::Center ? -advance / 2 : -advance;
+  }
+  double dy = 0;
+  switch (t.vAlign) {
+    case TextVAlign::Baseline: break;
+    case TextVAlign::Bottom: dy = -sizedDescent_; break;
+    case TextVAlign::Middle: dy = sizedCap_ / 2; break;
+    case TextVAlign::Top: dy = sizedCap_; break;
+  }
+  // The point goes to its whole pixel before the frame's origin is added: the sums stay
+  // exact, so the text lands on the same pixels wherever the frame lies.
+  const QPointF at = Map(t.position);
+  QTransform place = QTransform::fromTranslate(std::round(at.x()), std::round(at.y()));
+  const double turn = turn_ + t.rotation;  // degrees as seen, counter-clockwise
+  if (turn != 0) place = QTransform().rotate(-turn) * place;
+  painter_.setTransform(place * origin_);
+  painter_.drawText(QPointF(dx, dy), value);
+  painter_.setTransform(origin_);
+}
+
 void ShapePainter::DrawText(const Shape& s, Detail detail) {
   const TextShape& t = list_.Text(s);
   const QString value = texts_ != nullptr ? (*texts_)[s.index] : ToQString(t.value);
@@ -218,9 +279,33 @@ void ShapePainter::DrawText(const Shape& s, Detail detail) {
   if (detail == Detail::Full) {
     const bool needsAdvance = t.hAlign != TextHAlign::Left || t.fitWidth > 0;
     const double advance = needsAdvance ? QFontMetricsF(font_.Font()).horizontalAdvance(value) : 0.0;
-    painter_.setTransform(TextToDrawing(t, advance, font_) * toDevice_ * origin_);
-    painter_.drawText(QPointF(0, 0), value);
-    painter_.setTransform(origin_);
+    const QTransform place = TextToDrawing(t, advance, font_) * toDevice_;
+    // Drawn with the font at about its size on the device and what is left of the scale:
+    // glyphs under 64 pixels then come from Qt's glyph cache instead of being filled as
+    // outlines one by one.
+    const double onDevice = font_.Font().pixelSize() * std::hypot(place.m21(), place.m22());
+    if (onDevice > kCachedGlyphPixels && paths_ != nullptr) {
+      painter_.setTransform(place * origin_);
+      painter_.fillPath(paths_->Get(s.index, value, font_.Font()), QColor(color_));
+      painter_.setTransform(origin_);
+      return;
+    }
+    const int size = static_cast<int>(std::clamp(std::round(onDevice), 1.0, static_cast<double>(kFontPixelSize)));
+    if (size != sizedFont_.pixelSize()) {
+      sizedFont_.setPixelSize(size);
+      painter_.setFont(sizedFont_);
+      const QFontMetricsF metrics(sizedFont_);
+      sizedCap_ = metrics.capHeight() > 0 ? metrics.capHeight() : size * 0.7;
+      sizedDescent_ = metrics.descent();
+    }
+    if (UprightOnDevice(t)) {
+      DrawPlainText(t, value);
+    } else {
+      const double back = static_cast<double>(font_.Font().pixelSize()) / size;
+      painter_.setTransform(QTransform::fromScale(back, back) * place * origin_);
+      painter_.drawText(QPointF(0, 0), value);
+      painter_.setTransform(origin_);
+    }
     return;
   }
   // Greeked: the box an average text of this length would fill.
@@ -237,14 +322,14 @@ void ShapePainter::DrawText(const Shape& s, Detail detail) {
 
 }  // namespace
 
-Detail ShapeDetail(const Shape& shape, double capHeight, double pixelsPerUnit) {
+Detail ShapeDetail(const Shape& shape, double capHeight, double pixelsPerUnit, double textBoxPixels) {
   const double w = (shape.box.max.x - shape.box.min.x) * pixelsPerUnit;
   const double h = (shape.box.max.y - shape.box.min.y) * pixelsPerUnit;
   if (w < kDotPixels && h < kDotPixels) return Detail::Dot;
   if (shape.kind != ShapeKind::Text) return Detail::Full;
   const double cap = capHeight * pixelsPerUnit;
   if (cap < kTextLinePixels) return Detail::TextLine;
-  if (cap < kTextBoxPixels) return Detail::TextBox;
+  if (cap < textBoxPixels) return Detail::TextBox;
   return Detail::Full;
 }
 
@@ -287,17 +372,44 @@ QTransform TextToDrawing(const TextShape& text, double advance, const TextFont& 
   return t;
 }
 
-Scene::Scene(DisplayList list) : list_(std::move(list)), index_(list_.Shapes()) {
+QPainterPath TextPaths::Get(std::uint32_t text, const QString& value, const QFont& font) {
+  const std::lock_guard<std::mutex> lock(mutex_);
+  if (auto found = paths_.find(text); found != paths_.end()) return found->second;
+  if (paths_.size() >= kMaxTextPaths) paths_.clear();
+  QPainterPath path;
+  path.addText(QPointF(0, 0), font, value);
+  paths_.emplace(text, path);
+  return path;
+}
+
+Scene::Scene(DisplayList list) : list_(std::move(list)), index_(list_.Shapes()), bounds_(list_.Bounds()) {
   for (const Shape& s : list_.Shapes()) {
     if (s.kind != ShapeKind::Text) continue;
     if (texts_.size() <= s.index) texts_.resize(s.index + 1);
     texts_[s.index] = ToQString(list_.Text(s).value);
+    ++textCount_;
   }
 }
 
+double Scene::TextBoxPixels(const QRectF& area) const {
+  if (textCount_ <= kCrowdedTexts) return kTextBoxPixels;
+  const QRectF a = area.normalized();
+  if (bounds_ && a.left() <= bounds_->min.x && a.top() <= bounds_->min.y && a.right() >= bounds_->max.x &&
+      a.bottom() >= bounds_->max.y) {
+    return kCrowdedTextPixels;  // every text is in view
+  }
+  std::size_t texts = 0;
+  index_.ForEachIn(ToExtents(a), [&](std::uint32_t i) {
+    if (list_.Shapes()[i].kind == ShapeKind::Text) ++texts;
+    return texts <= kCrowdedTexts;
+  });
+  return texts > kCrowdedTexts ? kCrowdedTextPixels : kTextBoxPixels;
+}
+
 void Scene::PaintOn(QPainter& painter, std::span<const Layer> layers, const QTransform& toDevice,
-                    const QRectF* visible, QImage* pixels) const {
-  ShapePainter out(painter, list_, &texts_, font_, toDevice, pixels);
+                    const QRectF* visible, QImage* pixels, double textBoxPixels) const {
+  ShapePainter out(painter, list_, &texts_, font_, toDevice, pixels, &paths_);
+  out.SetTextBoxPixels(textBoxPixels);
   const auto& shapes = list_.Shapes();
   if (visible == nullptr) {
     for (const Shape& s : shapes) {
@@ -313,12 +425,16 @@ void Scene::PaintOn(QPainter& painter, std::span<const Layer> layers, const QTra
 }
 
 void Scene::Paint(QPainter& painter, std::span<const Layer> layers, const QTransform& toDevice,
-                  const QRectF* visible) const {
-  PaintOn(painter, layers, toDevice, visible, nullptr);
+                  const QRectF* visible, std::optional<double> textBoxPixels) const {
+  if (!textBoxPixels) {
+    textBoxPixels = visible != nullptr ? TextBoxPixels(*visible)
+                                       : (texts_.size() > kCrowdedTexts ? kCrowdedTextPixels : kTextBoxPixels);
+  }
+  PaintOn(painter, layers, toDevice, visible, nullptr, *textBoxPixels);
 }
 
 void Scene::Render(QImage& image, std::span<const Layer> layers, const QTransform& toDevice, const QRect& region,
-                   int threads) const {
+                   int threads, std::optional<double> textBoxPixels) const {
   const QRect area = region.intersected(image.rect());
   if (area.isEmpty()) return;
   const bool split = threads > 1 && qint64{area.width()} * area.height() >= kThreadedPixels &&
@@ -328,6 +444,8 @@ void Scene::Render(QImage& image, std::span<const Layer> layers, const QTransfor
   const qsizetype stride = image.bytesPerLine();
   const bool invertible = toDevice.isInvertible();
   const QTransform toDrawing = toDevice.inverted();
+  const double boxPixels =
+      textBoxPixels ? *textBoxPixels : (invertible ? TextBoxPixels(toDrawing.mapRect(QRectF(area))) : kTextBoxPixels);
   // Each band is a QImage over the band's rows of `image`: the threads share no painter.
   auto paintBand = [&](int band) {
     const int top = area.top() + area.height() * band / bands;
@@ -341,7 +459,7 @@ void Scene::Render(QImage& image, std::span<const Layer> layers, const QTransfor
     // One pixel more each side: dots and one-pixel lines of shapes just outside still show.
     const QRectF device(area.left() - 1, top - 1, area.width() + 2, bottom - top + 2);
     const QRectF visible = toDrawing.mapRect(device);
-    PaintOn(painter, layers, shifted, &visible, &view);
+    PaintOn(painter, layers, shifted, &visible, &view, boxPixels);
   };
   if (bands == 1) {
     paintBand(0);
@@ -359,7 +477,7 @@ void PaintDrawing(QPainter& painter, const Drawing& drawing, const DisplayList& 
   const auto& layers = drawing.Layers();
   std::optional<Extents> visible;
   if (visibleDrawingRect != nullptr) visible = ToExtents(visibleDrawingRect->normalized());
-  ShapePainter out(painter, list, nullptr, font, drawingToDevice, nullptr, penWidths);
+  ShapePainter out(painter, list, nullptr, font, drawingToDevice, nullptr, nullptr, penWidths);
   for (const Shape& s : list.Shapes()) {
     if (LayerOn(layers, s.layer) && (!visible || Meets(s.box, *visible))) out.Draw(s);
   }

@@ -13,10 +13,6 @@ namespace {
 constexpr std::uint32_t kFanout = 16;
 constexpr int kHilbertOrder = 16;  // 65536 cells a side
 
-bool Meets(const Extents& a, const Extents& b) {
-  return a.min.x <= b.max.x && a.max.x >= b.min.x && a.min.y <= b.max.y && a.max.y >= b.min.y;
-}
-
 Extents Union(const Extents& a, const Extents& b) {
   return Extents{{std::min(a.min.x, b.min.x), std::min(a.min.y, b.min.y)},
                  {std::max(a.max.x, b.max.x), std::max(a.max.y, b.max.y)}};
@@ -78,7 +74,8 @@ ShapeIndex::ShapeIndex(std::span<const Shape> shapes) : shapes_(shapes), count_(
   order_.resize(shapes.size());
   for (std::size_t i = 0; i < shapes.size(); ++i) {
     const Extents& b = shapes[i].box;
-    keys[i] = HilbertKey(Cell((b.min.x + b.max.x) / 2, all.min.x, spanX), Cell((b.min.y + b.max.y) / 2, all.min.y, spanY));
+    keys[i] = HilbertKey(Cell((b.min.x + b.max.x) / 2, all.min.x, spanX),
+                         Cell((b.min.y + b.max.y) / 2, all.min.y, spanY));
     order_[i] = static_cast<std::uint32_t>(i);
   }
   RadixSort(keys, order_);
@@ -105,25 +102,6 @@ ShapeIndex::ShapeIndex(std::span<const Shape> shapes) : shapes_(shapes), count_(
   }
 }
 
-void ShapeIndex::Collect(const Extents& area, std::vector<std::uint32_t>& out) const {
-  // Depth-first with an explicit stack; the tree is at most a handful of levels deep.
-  std::vector<std::pair<std::uint32_t, std::size_t>> stack;  // node, level
-  stack.emplace_back(static_cast<std::uint32_t>(nodes_.size() - 1), levelStart_.size() - 1);
-  while (!stack.empty()) {
-    const auto [n, level] = stack.back();
-    stack.pop_back();
-    const Node& node = nodes_[n];
-    if (!Meets(node.box, area)) continue;
-    if (level == 0) {
-      for (std::uint32_t i = node.first; i < node.first + node.count; ++i) {
-        if (Meets(shapes_[order_[i]].box, area)) out.push_back(order_[i]);
-      }
-    } else {
-      for (std::uint32_t c = node.first; c < node.first + node.count; ++c) stack.emplace_back(c, level - 1);
-    }
-  }
-}
-
 void ShapeIndex::Query(const Extents& area, std::vector<std::uint32_t>& out) const {
   out.clear();
   if (count_ == 0) return;
@@ -135,7 +113,10 @@ void ShapeIndex::Query(const Extents& area, std::vector<std::uint32_t>& out) con
     for (std::size_t i = 0; i < count_; ++i) out[i] = static_cast<std::uint32_t>(i);
     return;
   }
-  Collect(area, out);
+  ForEachIn(area, [&out](std::uint32_t i) {
+    out.push_back(i);
+    return true;
+  });
   if (out.size() < count_ / 16) {
     std::sort(out.begin(), out.end());
     return;

@@ -25,6 +25,11 @@ public:
 
   std::size_t Size() const { return count_; }
 
+  // Calls `visit(index)` for every shape whose box meets `area`, in no particular order,
+  // until it returns false.
+  template <class Visit>
+  void ForEachIn(const Extents& area, Visit&& visit) const;
+
 private:
   struct Node {
     Extents box;
@@ -32,7 +37,9 @@ private:
     std::uint32_t count;
   };
 
-  void Collect(const Extents& area, std::vector<std::uint32_t>& out) const;
+  static bool Meets(const Extents& a, const Extents& b) {
+    return a.min.x <= b.max.x && a.max.x >= b.min.x && a.min.y <= b.max.y && a.max.y >= b.min.y;
+  }
 
   std::span<const Shape> shapes_;
   std::size_t count_ = 0;
@@ -40,5 +47,26 @@ private:
   std::vector<Node> nodes_;           // levels bottom-up: leaves first, the root last
   std::vector<std::size_t> levelStart_;
 };
+
+template <class Visit>
+void ShapeIndex::ForEachIn(const Extents& area, Visit&& visit) const {
+  if (count_ == 0) return;
+  // Depth-first with an explicit stack; the tree is at most a handful of levels deep.
+  std::vector<std::pair<std::uint32_t, std::size_t>> stack;  // node, level
+  stack.emplace_back(static_cast<std::uint32_t>(nodes_.size() - 1), levelStart_.size() - 1);
+  while (!stack.empty()) {
+    const auto [n, level] = stack.back();
+    stack.pop_back();
+    const Node& node = nodes_[n];
+    if (!Meets(node.box, area)) continue;
+    if (level == 0) {
+      for (std::uint32_t i = node.first; i < node.first + node.count; ++i) {
+        if (Meets(shapes_[order_[i]].box, area) && !visit(order_[i])) return;
+      }
+    } else {
+      for (std::uint32_t c = node.first; c < node.first + node.count; ++c) stack.emplace_back(c, level - 1);
+    }
+  }
+}
 
 }  // namespace tessaro::render

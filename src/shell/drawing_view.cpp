@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <cstring>
 #include <thread>
+#include <type_traits>
 
 #include "platform/display_list.h"
 
@@ -18,57 +19,30 @@ namespace {
 constexpr double kPreviewAfterMs = 40.0;
 constexpr int kDeferredRenderMs = 60;
 
-// FNV-1a over the bytes of trivially copyable values.
-class Fingerprint {
-public:
-  template <class T>
-  void Add(const T& value) {
-    unsigned char bytes[sizeof(T)];
-    std::memcpy(bytes, &value, sizeof(T));
-    for (unsigned char b : bytes) hash_ = (hash_ ^ b) * 0x100000001b3ULL;
-  }
-  void Add(const std::string& text) {
-    Add(text.size());
-    for (char c : text) Add(c);
-  }
-  std::uint64_t Value() const { return hash_; }
-
-private:
-  std::uint64_t hash_ = 0xcbf29ce484222325ULL;
-};
-
-// What the display list is made of: entities, their geometry and the layer names. Reading
-// a million entities takes a few milliseconds, far less than building the list again.
-std::uint64_t ContentFingerprint(const Drawing& drawing) {
-  Fingerprint f;
-  for (const Layer& layer : drawing.Layers()) f.Add(layer.name);
-  f.Add(drawing.EntityCount());
-  for (const EntityHeader& e : drawing.Entities()) {
-    f.Add(e.type);
-    f.Add(e.layer);
-    f.Add(e.color);
-    f.Add(e.index);
-    switch (e.type) {
-      case EntityType::Line: f.Add(drawing.Line(e)); break;
-      case EntityType::Circle: f.Add(drawing.Circle(e)); break;
-      case EntityType::Arc: f.Add(drawing.Arc(e)); break;
-      case EntityType::Text: {
-        const TextGeometry& t = drawing.Text(e);
-        f.Add(t.position);
-        f.Add(t.height);
-        f.Add(t.value);
-        break;
-      }
-      default: break;
-    }
-  }
-  return f.Value();
+// The layers' on/off states: switching a layer repaints from the same display list.
+std::vector<bool> LayerStates(const Drawing& drawing) {
+  std::vector<bool> states;
+  states.reserve(drawing.Layers().size());
+  for (const Layer& layer : drawing.Layers()) states.push_back(layer.on);
+  return states;
 }
 
-std::uint64_t LayerFingerprint(const Drawing& drawing) {
-  Fingerprint f;
-  for (const Layer& layer : drawing.Layers()) f.Add(layer.on);
-  return f.Value();
+// Moves the pixels of a 32-bit image by (dx, dy) in place; what is uncovered keeps old pixels.
+void ScrollImage(QImage& image, int dx, int dy) {
+  const int w = image.width(), h = image.height();
+  const int count = w - std::abs(dx);
+  const int from = std::max(0, -dx), to = std::max(0, dx);
+  auto moveRow = [&](int y) {
+    auto* row = reinterpret_cast<std::uint32_t*>(image.scanLine(y + dy));
+    const auto* src = reinterpret_cast<const std::uint32_t*>(image.constScanLine(y));
+    std::memmove(row + to, src + from, static_cast<std::size_t>(count) * sizeof(std::uint32_t));
+  };
+  // Rows moving down are copied bottom first, so none is overwritten before it moves.
+  if (dy > 0) {
+    for (int y = h - 1 - dy; y >= 0; --y) moveRow(y);
+  } else {
+    for (int y = -dy; y < h; ++y) moveRow(y);
+  }
 }
 
 int RenderThreads() { return static_cast<int>(std::clamp(std::thread::hardware_concurrency(), 1u, 4u)); }
@@ -116,16 +90,16 @@ DrawingView::DrawingView(const Drawing& drawing, QWidget* parent) : QWidget(pare
 
 void DrawingView::RebuildScene() {
   scene_ = std::make_unique<render::Scene>(FlattenDrawing(drawing_));
-  sceneFingerprint_ = ContentFingerprint(drawing_);
-  layerFingerprint_ = LayerFingerprint(drawing_);
+  sceneRevision_ = drawing_.Revision();
+  layerStates_ = LayerStates(drawing_);
   frame_.valid = false;
 }
 
 void DrawingView::Redraw() {
-  if (ContentFingerprint(drawing_) != sceneFingerprint_) {
+  if (drawing_.Revision() != sceneRevision_) {
     RebuildScene();
-  } else if (const std::uint64_t layers = LayerFingerprint(drawing_); layers != layerFingerprint_) {
-    layerFingerprint_ = layers;
+  } else if (std::vector<bool> layers = LayerStates(drawing_); layers != layerStates_) {
+    layerStates_ = std::move(layers);
     frame_.valid = false;
   }
   update();
@@ -230,8 +204,10 @@ void DrawingView::RenderWhole(const QSize& device, double ratio) {
   QElapsedTimer clock;
   clock.start();
   if (frame_.image.size() != device) frame_.image = QImage(device, QImage::Format_RGB32);
-  scene_->Render(frame_.image, drawing_.Layers(), PaintTransform(state_, size(), ratio), frame_.image.rect(),
-                 RenderThreads());
+  const QTransform toDevice = PaintTransform(state_, size(), ratio);
+  frame_.textBoxPixels = scene_->TextBoxPixels(toDevice.inverted().mapRect(QRectF(frame_.image.rect())));
+  scene_->Render(frame_.image, drawing_.Layers(), toDevice, frame_.image.rect(), RenderThreads(),
+                 frame_.textBoxPixels);
   frame_.state = state_;
   frame_.valid = true;
   lastRenderMs_ = static_cast<double>(clock.nsecsElapsed()) / 1e6;
@@ -246,31 +222,28 @@ bool DrawingView::MoveFrame(const QTransform& to, double ratio) {
   const double moveX = to.dx() - from.dx();
   const double moveY = to.dy() - from.dy();
   if (std::abs(moveX) >= all.width() || std::abs(moveY) >= all.height()) return false;
+  // Texts drawn as boxes in a crowded view stay so while it pans, or the strips would
+  // not match the rest; a view that stops or starts being crowded is painted afresh.
+  if (scene_->TextBoxPixels(to.inverted().mapRect(QRectF(all))) != frame_.textBoxPixels) return false;
   const int dx = static_cast<int>(moveX);
   const int dy = static_cast<int>(moveY);
-  const QImage old = image.copy();
-  {
-    QPainter p(&image);
-    p.setCompositionMode(QPainter::CompositionMode_Source);
-    p.drawImage(QPoint(dx, dy), old);
-  }
+  ScrollImage(image, dx, dy);
   const auto& layers = drawing_.Layers();
   const int threads = RenderThreads();
   // The columns uncovered on the left or right, then the rows above or below the rest.
   const QRect columns = dx > 0 ? QRect(0, 0, dx, all.height()) : QRect(all.width() + dx, 0, -dx, all.height());
-  if (dx != 0) scene_->Render(image, layers, to, columns, threads);
+  if (dx != 0) scene_->Render(image, layers, to, columns, threads, frame_.textBoxPixels);
   const int left = dx > 0 ? dx : 0;
   const int width = all.width() - std::abs(dx);
   const QRect rows = dy > 0 ? QRect(left, 0, width, dy) : QRect(left, all.height() + dy, width, -dy);
-  if (dy != 0) scene_->Render(image, layers, to, rows, threads);
+  if (dy != 0) scene_->Render(image, layers, to, rows, threads, frame_.textBoxPixels);
   frame_.state = state_;
   return true;
 }
 
 void DrawingView::UpdateFrame(const QSize& device, double ratio) {
-  if (drawing_.EntityCount() != scene_->List().Shapes().size() && ContentFingerprint(drawing_) != sceneFingerprint_) {
-    RebuildScene();
-  }
+  // A drawing changed without a Redraw still shows as it is now.
+  if (drawing_.Revision() != sceneRevision_) RebuildScene();
   if (!frame_.valid || frame_.image.size() != device || renderNow_) {
     RenderWhole(device, ratio);
   } else if (frame_.state.scale == state_.scale) {
@@ -308,6 +281,9 @@ void DrawingView::paintEvent(QPaintEvent*) {
 
 void DrawingView::resizeEvent(QResizeEvent*) {
   // A view that shows the whole drawing keeps showing it whole; others keep their centre.
+  // Qt also sends the event unchanged when a hidden view is rendered: nothing to fit then.
+  if (size() == fittedSize_) return;
+  fittedSize_ = size();
   if (fitToExtents_) state_ = ExtentsView();
 }
 

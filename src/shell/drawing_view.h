@@ -81,6 +81,7 @@ private:
   struct Frame {
     QImage image;
     ViewState state;
+    double textBoxPixels = render::kTextBoxPixels;  // as the whole frame was painted
     bool valid = false;
   };
 
@@ -98,14 +99,15 @@ private:
   ViewState state_;
   std::vector<ViewState> history_;
   bool fitToExtents_ = true;
+  QSize fittedSize_;  // the size of the last resize handled
   float zoomInOutPercent_ = 10;
   int pointerState_ = kPointerDefault;
   std::optional<QLineF> rubberLine_;  // drawing units
   std::optional<QRectF> rubberRect_;
 
   std::unique_ptr<render::Scene> scene_;
-  std::uint64_t sceneFingerprint_ = 0;
-  std::uint64_t layerFingerprint_ = 0;
+  std::optional<std::uint64_t> sceneRevision_;  // the drawing's revision that scene_ shows
+  std::vector<bool> layerStates_;
   Frame frame_;
   double lastRenderMs_ = 0;   // how long the last whole frame took
   bool renderNow_ = false;    // the deferred paint after a scaled preview is due

@@ -1,5 +1,5 @@
 // tessaro-dxf end to end: the built program on a small hand-written drawing (a red line
-// across, a blue circle, a text and a polyline) for its report, its PNG and PDF pictures,
+// across, a blue circle, a text, a polyline and an image it does not draw) for its report, its PNG and PDF pictures,
 // and its exit status on wrong command lines and unreadable files.
 #include <QImage>
 #include <QProcess>
@@ -18,6 +18,7 @@ const char* const kDrawing =
     "0\nCIRCLE\n8\nMuri\n62\n5\n10\n150\n20\n30\n40\n10\n"
     "0\nTEXT\n8\n0\n10\n10\n20\n80\n40\n8\n1\nPianta\n"
     "0\nLWPOLYLINE\n8\n0\n90\n2\n10\n0\n20\n0\n10\n5\n20\n5\n"
+    "0\nIMAGE\n8\n0\n10\n0\n20\n0\n"
     "0\nENDSEC\n0\nEOF\n";
 
 struct Result {
@@ -55,10 +56,10 @@ private slots:
     std::ostringstream out, err;
     QCOMPARE(tessaro::dxftool::Run({"info", drawing_.toStdString()}, out, err), tessaro::dxftool::kExitOk);
     const QString text = QString::fromStdString(out.str());
-    // The reader draws LWPOLYLINE too, so nothing of this file is skipped.
-    for (const char* line : {"entities read: 4", "entities drawn: 4", "  LINE 1", "  CIRCLE 1", "  TEXT 1",
-                             "  LWPOLYLINE 1", "entities skipped: 0", "extents: 0,0 - 200,100"}) {
-      QVERIFY2(text.contains(QLatin1String(line) + '\n'), qPrintable(QStringLiteral("no \"%1\" in\n%2").arg(line, text)));
+    for (const char* line : {"entities read: 5", "entities drawn: 4", "  LINE 1", "  CIRCLE 1", "  TEXT 1",
+                             "  LWPOLYLINE 1", "entities skipped: 1", "  IMAGE 1", "extents: 0,0 - 200,100"}) {
+      QVERIFY2(text.contains(QLatin1String(line) + '\n'),
+               qPrintable(QStringLiteral("no \"%1\" in\n%2").arg(line, text)));
     }
   }
 
@@ -106,6 +107,8 @@ private slots:
     QTest::newRow("render without output") << QStringList{"render", "a.dxf"} << 2 << "a DXF file and an output file";
     QTest::newRow("wrong output type") << QStringList{"render", "a.dxf", "a.jpg"} << 2 << "must end in .png or .pdf";
     QTest::newRow("bad size") << QStringList{"render", "a.dxf", "a.png", "--size", "0x10"} << 2 << "expected WxH";
+    QTest::newRow("size too large") << QStringList{"render", "a.dxf", "a.png", "--size", "20000x20000"} << 2
+                                    << "more than 50 million pixels";
     QTest::newRow("size without value") << QStringList{"render", "a.dxf", "a.png", "--size"} << 2 << "needs a value";
     QTest::newRow("missing file") << QStringList{"info", missing} << 1 << missing;
     QTest::newRow("unwritable output") << QStringList{"render", "@DRAWING", "/nonexistent/x.png"} << 1

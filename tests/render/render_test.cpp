@@ -115,12 +115,13 @@ private slots:
     QTest::newRow("long flat line: drawn") << line << 30.0 << 0.0 << 0.0 << 1.0 << int(Detail::Full);
     QTest::newRow("one pixel tall: drawn") << line << 0.0 << 1.0 << 0.0 << 1.0 << int(Detail::Full);
     QTest::newRow("zoomed out below a pixel") << line << 10.0 << 10.0 << 0.0 << 0.05 << int(Detail::Dot);
-    QTest::newRow("text 1.5 px high: a line") << text << 40.0 << 10.0 << 10.0 << 0.15 << int(Detail::TextLine);
-    QTest::newRow("text 3 px high: a box") << text << 40.0 << 10.0 << 10.0 << 0.3 << int(Detail::TextBox);
-    QTest::newRow("text 4 px high: drawn") << text << 40.0 << 10.0 << 10.0 << 0.4 << int(Detail::Full);
+    QTest::newRow("text 0.8 px high: a line") << text << 40.0 << 10.0 << 10.0 << 0.08 << int(Detail::TextLine);
+    QTest::newRow("text 1.5 px high: a box") << text << 40.0 << 10.0 << 10.0 << 0.15 << int(Detail::TextBox);
+    QTest::newRow("text 2 px high: drawn") << text << 40.0 << 10.0 << 10.0 << 0.2 << int(Detail::Full);
     QTest::newRow("text smaller than a pixel: a dot") << text << 4.0 << 1.0 << 1.0 << 0.2 << int(Detail::Dot);
   }
   void level_of_detail() {
+    QVERIFY(ShapeDetail(BoxShape(ShapeKind::Text, 40, 10), 10, 0.4, kCrowdedTextPixels) == Detail::TextBox);
     QFETCH(int, kind);
     QFETCH(double, width);
     QFETCH(double, height);
@@ -207,6 +208,22 @@ private slots:
     }
   }
 
+  // A polyline is its segments, however many of its points share a pixel, closed or not.
+  void pixel_polyline_is_its_segments() {
+    std::vector<QPointF> points{{10.2, 10.7}, {10.4, 10.1}, {10.9, 10.5}, {50.5, 12.2}, {50.7, 12.9},
+                                {30.1, 60.3}, {-20.5, 45.5}};
+    for (const bool closed : {false, true}) {
+      QImage joined(64, 64, QImage::Format_RGB32), apart(64, 64, QImage::Format_RGB32);
+      joined.fill(Qt::white);
+      apart.fill(Qt::white);
+      PixelTarget a(joined), b(apart);
+      a.Polyline(points.data(), static_cast<int>(points.size()), closed);
+      for (std::size_t i = 1; i < points.size(); ++i) b.Line(points[i - 1], points[i]);
+      if (closed) b.Line(points.back(), points.front());
+      QCOMPARE(joined, apart);
+    }
+  }
+
   void true_colours_and_aci() {
     QCOMPARE(ShapeRgb(ShapeColor{0, 0x123456}), qRgb(0x12, 0x34, 0x56));
     QCOMPARE(ShapeRgb(ShapeColor{7, 0x123456}), qRgb(0, 0, 0));
@@ -229,6 +246,27 @@ private slots:
         if (qRed(image.pixel(x, y)) > 128 && qGreen(image.pixel(x, y)) < 128) (x < 151 ? left : right)++;
     QVERIFY(left > 20);
     QCOMPARE(right, 0);
+  }
+
+  // Thousands of small texts in view are boxes, in the whole frame and in every part of
+  // it painted apart with the whole frame's choice; a few of them are letters.
+  void crowded_texts_are_boxes_in_every_part() {
+    DisplayList list;
+    for (int i = 0; i < 2500; ++i) {
+      TextShape t = Text(TextHAlign::Left, TextVAlign::Baseline);
+      t.position = {double(i % 50) * 8, double(i / 50) * 8};
+      t.height = 3.5;
+      list.AddText(0, ShapeColor{7, 0}, t, Extents{t.position, {t.position.x + 7, t.position.y + 3.5}});
+    }
+    const Scene scene(std::move(list));
+    QCOMPARE(scene.TextBoxPixels(QRectF(0, 0, 400, 400)), kCrowdedTextPixels);
+    QCOMPARE(scene.TextBoxPixels(QRectF(0, 0, 40, 40)), kTextBoxPixels);
+    const QTransform t(1, 0, 0, -1, 0, 400);
+    QImage whole(400, 400, QImage::Format_RGB32), parts(400, 400, QImage::Format_RGB32);
+    scene.Render(whole, {}, t, whole.rect());
+    scene.Render(parts, {}, t, QRect(0, 0, 400, 130), 1, kCrowdedTextPixels);
+    scene.Render(parts, {}, t, QRect(0, 130, 400, 270), 2, kCrowdedTextPixels);
+    QCOMPARE(parts, whole);
   }
 
   // Bands painted by two threads give the pixels one thread paints; a layer switched off

@@ -1,8 +1,8 @@
 // The drawing view: the two-point pick tools (every press, move and release sequence is run
 // on a recording view and compared with what the view was asked to do), the ACI colours,
 // what gets painted (layers that are off and entities outside the view are not), y up on
-// screen, and pan, zoom window and history. Fitting, zoom steps and the wheel's anchor are
-// checked through the main window.
+// screen, pan, zoom window and history, and a pan that reuses the last frame's pixels.
+// Fitting, zoom steps and the wheel's anchor are checked through the main window.
 #include <QImage>
 #include <QPainter>
 #include <QtTest>
