@@ -18,6 +18,7 @@
 #include "platform/drawing.h"
 #include "platform/dxf_file.h"
 #include "platform/errors.h"
+#include "batch_pdf.h"
 #include "platform/utf8_path.h"
 #include "schedule/bvbs.h"
 #include "schedule/schedule.h"
@@ -81,6 +82,7 @@ struct ScheduleFiles {
   bool bvbs = false;
   NumberFormat numbers;
   BvbsOptions bvbsOptions;
+  bool pdf = false;  // the sheet, Pilastrata_<id>.pdf
 };
 
 // Writes the finished drawings, on its own threads or on the caller's, and counts them.
@@ -170,7 +172,21 @@ private:
       summary_.entities += job.drawing.EntityCount();
       summary_.bytes += bytes;
     }
+    if (files_.pdf && job.schedule) WriteSheet(job);
     if (job.schedule) WriteSchedule(job);
+  }
+
+  // Only after its drawing was written; a failure is reported and counted as a problem.
+  void WriteSheet(const WriteJob& job) {
+    try {
+      WriteStackPdf(job.path.parent_path() / PdfFileName(job.stackId), job.drawing, *job.schedule,
+                    files_.bvbsOptions.project, files_.numbers);
+    } catch (const RuntimeError& error) {
+      std::string problem = std::string(kTool) + ": stack " + job.stackId + ": sheet not written: " + error.what();
+      log_.Line(problem);
+      const std::lock_guard lock(countMutex_);
+      summary_.problems.push_back(std::move(problem));
+    }
   }
 
   // Only after its drawing was written; a failure is reported and counted as a problem.
@@ -244,7 +260,7 @@ int DefaultWriterThreads() { return static_cast<int>(std::max(1u, std::thread::h
 
 std::string UsageText() {
   return "usage: tessaro-batch PROJECT [--stack ID ...] [--out DIR] [--split-stirrups] [--tangent-ties]\n"
-         "                     [--decimal-separator SEP] [--schedule] [--bvbs] [--steel-grade GRADE]\n"
+         "                     [--decimal-separator SEP] [--schedule] [--bvbs] [--steel-grade GRADE] [--pdf]\n"
          "\n"
          "Draws the column stacks of PROJECT (its Pilastri folder) and writes each as\n"
          "Pilastrata_<id>.dxf into PROJECT/Disegni, or into DIR.\n"
@@ -260,6 +276,8 @@ std::string UsageText() {
          "  --bvbs                   the bending-machine file (BVBS) beside each drawing,\n"
          "                           Pilastrata_<id>.abs\n"
          "  --steel-grade GRADE      steel grade written to the BVBS file (default B450C)\n"
+         "  --pdf                    the drawing on an ISO sheet with its title block and bar\n"
+         "                           schedule, as vector PDF beside it, Pilastrata_<id>.pdf\n"
          "\n"
          "A stack whose files are missing or broken is reported and not written; the exit\n"
          "status is then 1. A usage error exits with 2.\n";
@@ -291,6 +309,9 @@ BatchOptions ParseCommandLine(const std::vector<std::string>& args) {
       options.schedule = true;
     } else if (arg == "--bvbs") {
       options.bvbs = true;
+    } else if (arg == "--pdf") {
+      if (!PdfAvailable()) throw UsageError("--pdf is not available: this tessaro-batch was built without Qt");
+      options.pdf = true;
     } else if (arg == "--steel-grade") {
       options.bvbsOptions.steelGrade = value();
     } else if (arg == "--decimal-separator") {
@@ -328,12 +349,14 @@ BatchSummary RunBatch(const BatchOptions& options, std::ostream& out) {
   StackSession session;
   session.options = options.draw;
   summary.stacks = static_cast<int>(stacks.size());
-  const bool withSchedule = options.schedule || options.bvbs;
+  const bool withSchedule = options.schedule || options.bvbs || options.pdf;
   BvbsOptions bvbsOptions = options.bvbsOptions;
   if (bvbsOptions.project.empty()) bvbsOptions.project = std::filesystem::absolute(options.project).filename().string();
+  std::optional<PdfSupport> pdfSupport;
+  if (options.pdf) pdfSupport.emplace();
   {
     Writer writer(options.writerThreads, log, summary,
-                  ScheduleFiles{options.schedule, options.bvbs, options.numbers, bvbsOptions});
+                  ScheduleFiles{options.schedule, options.bvbs, options.numbers, bvbsOptions, options.pdf});
     for (std::size_t n = 0; n < stacks.size(); ++n) {
       const std::string& id = stacks[n];
       std::ostringstream progress;

@@ -42,6 +42,9 @@ struct BatchOptions {
   bool schedule = false;
   bool bvbs = false;
   BvbsOptions bvbsOptions;  // the project name defaults to PROJECT's folder name
+  // Beside each written drawing: the drawing on a sheet with its schedule, as PDF
+  // (Pilastrata_<id>.pdf). Only in a build with Qt (PdfAvailable()).
+  bool pdf = false;
   bool help = false;
 };
 

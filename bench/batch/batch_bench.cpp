@@ -1,19 +1,22 @@
 // Benchmark of the batch tool: a generated project of 500 column stacks (1 to 5 pieces)
 // is drawn and written, and the rate is set against writing the same bytes with fwrite
 // in the same run, the floor that no DXF writer can go below. The same batch with the bar
-// schedules and BVBS files beside the drawings runs in the same rounds.
+// schedules and BVBS files beside the drawings runs in the same rounds, and with the PDF
+// sheets too where the build has them.
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <iostream>
+#include <optional>
 #include <random>
 #include <sstream>
 #include <string>
 #include <vector>
 
 #include "batch.h"
+#include "batch_pdf.h"
 #include "column_stack/stack_files.h"
 #include "column_stack/stack_load.h"
 #include "platform/dxf_file.h"
@@ -83,8 +86,10 @@ struct Timed {
   double seconds;
 };
 
-Timed RunOnce(const fs::path& project, const fs::path& out, int writerThreads, bool schedules = false) {
+Timed RunOnce(const fs::path& project, const fs::path& out, int writerThreads, bool schedules = false,
+              bool pdf = false) {
   tessaro::BatchOptions options;
+  options.pdf = pdf;
   options.schedule = schedules;
   options.bvbs = schedules;
   options.project = project;
@@ -210,8 +215,11 @@ int main(int argc, char** argv) {
   GenerateProject(root / "project");
 
   const int writers = tessaro::DefaultWriterThreads();
+  const bool pdf = tessaro::PdfAvailable();
+  std::optional<tessaro::PdfSupport> pdfSupport;  // one for every run, made before any clock starts
+  if (pdf) pdfSupport.emplace();
   RunOnce(root / "project", root / "warm", writers);  // fills the file cache for the reads
-  Timed one{{}, 1e9}, two{{}, 1e9}, withSchedules{{}, 1e9};
+  Timed one{{}, 1e9}, two{{}, 1e9}, withSchedules{{}, 1e9}, withPdf{{}, 1e9};
   double fwriteSeconds = 1e9;
   Halves halves{1e9, 1e9, 1e9, 1e9};
   for (int round = 0; round < kRounds; ++round) {
@@ -219,6 +227,7 @@ int main(int argc, char** argv) {
     best(one, RunOnce(root / "project", root / "one", 0));
     best(two, RunOnce(root / "project", root / "two", writers));
     best(withSchedules, RunOnce(root / "project", root / "schedules", writers, true));
+    if (pdf) best(withPdf, RunOnce(root / "project", root / "pdf", writers, true, true));
     fwriteSeconds = std::min(fwriteSeconds, FwriteSameBytes(root / "two", root / "fwrite"));
     const Halves h = TimeHalves(root / "project");
     halves.drawSeconds = std::min(halves.drawSeconds, h.drawSeconds);
@@ -243,6 +252,10 @@ int main(int argc, char** argv) {
   char schedulesName[48];
   std::snprintf(schedulesName, sizeof schedulesName, "+ --schedule --bvbs 1+%d", writers);
   Print(schedulesName, withSchedules);
+  if (pdf) {
+    std::snprintf(schedulesName, sizeof schedulesName, "+ --schedule --bvbs --pdf 1+%d", writers);
+    Print(schedulesName, withPdf);
+  }
   std::printf("%-26s %7.3f s  %38s %7.1f MB/s\n", "fwrite same bytes", fwriteSeconds, "", s.bytes / 1e6 / fwriteSeconds);
   std::printf("%-26s %7.3f s  %38s %7.1f MB/s\n", "fwrite + rename (once)", renameSeconds, "",
               s.bytes / 1e6 / renameSeconds);
@@ -256,6 +269,13 @@ int main(int argc, char** argv) {
               one.seconds / renameSeconds);
   std::printf("--schedule --bvbs: %.2fx the DXF-only batch, %zu schedules (drawings identical: %s)\n",
               withSchedules.seconds / two.seconds, withSchedules.summary.schedules.size(), identical ? "yes" : "NO");
+  if (pdf) {
+    const double sheets = withPdf.seconds - withSchedules.seconds;
+    std::printf("--schedule --bvbs --pdf: %.2fx the DXF-only batch; the PDF part %.3f s, %.2f ms a sheet, "
+                "%d sheets\n",
+                withPdf.seconds / two.seconds, sheets, 1e3 * sheets / std::max(withPdf.summary.written, 1),
+                withPdf.summary.written);
+  }
   fs::remove_all(root);
   return identical && s.skipped == 0 ? 0 : 1;
 }

@@ -48,8 +48,9 @@ public:
   // With `pixels`, strokes and dots go straight into its memory; texts and fills still
   // through the painter, which must paint on the same image.
   ShapePainter(QPainter& painter, const DisplayList& list, const std::vector<QString>* texts, const TextFont& font,
-               const QTransform& toDevice, QImage* pixels = nullptr, TextPaths* paths = nullptr)
-      : painter_(painter), list_(list), texts_(texts), paths_(paths), font_(font),
+               const QTransform& toDevice, QImage* pixels = nullptr, TextPaths* paths = nullptr,
+               const PenWidths* penWidths = nullptr)
+      : painter_(painter), list_(list), texts_(texts), paths_(paths), font_(font), penWidths_(penWidths),
         origin_(QTransform::fromTranslate(WholePart(toDevice.dx()), WholePart(toDevice.dy()))),
         toDevice_(toDevice.m11(), toDevice.m12(), toDevice.m21(), toDevice.m22(), toDevice.dx() - origin_.dx(),
                   toDevice.dy() - origin_.dy()),
@@ -86,7 +87,7 @@ private:
     return {toDevice_.m11() * p.x + toDevice_.m21() * p.y + toDevice_.dx(),
             toDevice_.m12() * p.x + toDevice_.m22() * p.y + toDevice_.dy()};
   }
-  void UseColor(QRgb rgb);
+  void UseColor(QRgb rgb, double width);
   void Flush();
   void DrawArc(const ArcShape& arc);
   void DrawText(const Shape& s, Detail detail);
@@ -109,6 +110,8 @@ private:
   const std::vector<QString>* texts_;
   TextPaths* paths_;
   const TextFont& font_;
+  const PenWidths* penWidths_;
+  double width_ = 0;
   // The device transform split in two: whole pixels (origin_) after the rest (toDevice_),
   // so shapes are mapped and rounded the same wherever the frame's origin lies.
   QTransform origin_;
@@ -144,14 +147,16 @@ void ShapePainter::StrokeScratch(bool closed) {
   pixels_->Polyline(scratch_.data(), n, closed);
 }
 
-void ShapePainter::UseColor(QRgb rgb) {
-  if (haveColor_ && rgb == color_) return;
+void ShapePainter::UseColor(QRgb rgb, double width) {
+  if (haveColor_ && rgb == color_ && width == width_) return;
   Flush();
   haveColor_ = true;
   color_ = rgb;
+  width_ = width;
   if (pixels_) pixels_->SetColor(rgb);
   QPen pen{QColor(rgb)};
-  pen.setWidth(0);  // cosmetic: one pixel at every zoom
+  pen.setWidthF(width);  // 0: cosmetic, one pixel at every zoom
+  if (width > 0) pen.setCapStyle(Qt::RoundCap);
   painter_.setPen(pen);
 }
 
@@ -165,7 +170,8 @@ void ShapePainter::Flush() {
 void ShapePainter::Draw(const Shape& s) {
   const double cap = s.kind == ShapeKind::Text ? list_.Text(s).height : 0.0;
   const Detail detail = ShapeDetail(s, cap, pixelsPerUnit_, textBoxPixels_);
-  UseColor(s.color.aci > 0 && s.color.aci < 257 ? aci_[static_cast<std::size_t>(s.color.aci)] : ShapeRgb(s.color));
+  UseColor(s.color.aci > 0 && s.color.aci < 257 ? aci_[static_cast<std::size_t>(s.color.aci)] : ShapeRgb(s.color),
+           penWidths_ != nullptr ? (*penWidths_)(s.color) : 0.0);
   if (detail == Detail::Dot) {
     Dot(Map(Point2d{(s.box.min.x + s.box.max.x) / 2, (s.box.min.y + s.box.max.y) / 2}));
     return;
@@ -194,7 +200,7 @@ void ShapePainter::DrawPoints(std::span<const Point2d> points, bool closed, bool
     painter_.drawPolygon(scratch_.data(), static_cast<int>(scratch_.size()));
     painter_.setBrush(Qt::NoBrush);
     QPen pen{QColor(color_)};
-    pen.setWidth(0);
+    pen.setWidthF(width_);
     painter_.setPen(pen);
   }
   StrokeScratch(closed);
@@ -466,12 +472,12 @@ void Scene::Render(QImage& image, std::span<const Layer> layers, const QTransfor
 }
 
 void PaintDrawing(QPainter& painter, const Drawing& drawing, const DisplayList& list, const QTransform& drawingToDevice,
-                  const QRectF* visibleDrawingRect) {
+                  const QRectF* visibleDrawingRect, const PenWidths* penWidths) {
   const TextFont font;
   const auto& layers = drawing.Layers();
   std::optional<Extents> visible;
   if (visibleDrawingRect != nullptr) visible = ToExtents(visibleDrawingRect->normalized());
-  ShapePainter out(painter, list, nullptr, font, drawingToDevice);
+  ShapePainter out(painter, list, nullptr, font, drawingToDevice, nullptr, nullptr, penWidths);
   for (const Shape& s : list.Shapes()) {
     if (LayerOn(layers, s.layer) && (!visible || Meets(s.box, *visible))) out.Draw(s);
   }

@@ -12,6 +12,7 @@
 #include <QRectF>
 #include <QString>
 #include <QTransform>
+#include <functional>
 #include <mutex>
 #include <optional>
 #include <span>
@@ -125,9 +126,14 @@ private:
   mutable TextPaths paths_;
 };
 
+// Pen width in device pixels for a colour, as paper wants line weights; 0 is a cosmetic
+// one-pixel line, as the screen wants.
+using PenWidths = std::function<double(ShapeColor color)>;
+
 // The drawing's display list on a painter: the stable entry for the view, images, sheets
 // and PDF files. Builds a scene for the call; whoever paints often keeps a Scene instead.
+// Without `penWidths` every line is cosmetic.
 void PaintDrawing(QPainter& painter, const Drawing& drawing, const DisplayList& list, const QTransform& drawingToDevice,
-                  const QRectF* visibleDrawingRect = nullptr);
+                  const QRectF* visibleDrawingRect = nullptr, const PenWidths* penWidths = nullptr);
 
 }  // namespace tessaro::render

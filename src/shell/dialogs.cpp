@@ -4,6 +4,9 @@
 #include <QDir>
 #include <QFileDialog>
 #include <QMessageBox>
+#include <QPrintDialog>
+#include <QPrintPreviewDialog>
+#include <QPrinter>
 
 namespace tessaro::shell {
 namespace {
@@ -53,6 +56,19 @@ QString QtFileDialogs::GetOpen(const FileDialogRequest& request) {
 
 QString QtFileDialogs::GetSave(const FileDialogRequest& request) {
   return RunFileDialog(parent_, request, QFileDialog::AcceptSave);
+}
+
+bool QtPrintDialogs::SetUpPrinter(QPrinter& printer) {
+  QPrintDialog dialog(&printer, parent_);
+  dialog.setWindowTitle(QStringLiteral("Stampa"));
+  return dialog.exec() == QDialog::Accepted;
+}
+
+void QtPrintDialogs::Preview(QPrinter& printer, const std::function<void(QPrinter&)>& paint) {
+  QPrintPreviewDialog dialog(&printer, parent_);
+  dialog.setWindowTitle(QStringLiteral("Anteprima di stampa"));
+  QObject::connect(&dialog, &QPrintPreviewDialog::paintRequested, &dialog, [&paint](QPrinter* p) { paint(*p); });
+  dialog.exec();
 }
 
 }  // namespace tessaro::shell

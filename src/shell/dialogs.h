@@ -3,7 +3,9 @@
 #pragma once
 
 #include <QString>
+#include <functional>
 
+class QPrinter;
 class QWidget;
 
 namespace tessaro::shell {
@@ -38,6 +40,17 @@ public:
   virtual QString GetSave(const FileDialogRequest& request) = 0;
 };
 
+// The printer set-up and the print preview.
+class PrintDialogs {
+public:
+  virtual ~PrintDialogs() = default;
+  // Lets the user choose and set up the printer, starting from its settings; false when
+  // cancelled.
+  virtual bool SetUpPrinter(QPrinter& printer) = 0;
+  // Shows the pages that `paint` paints on a printer, from which the user may print them.
+  virtual void Preview(QPrinter& printer, const std::function<void(QPrinter&)>& paint) = 0;
+};
+
 class QtMessageBoxes final : public MessageBoxes {
 public:
   explicit QtMessageBoxes(QWidget* parent) : parent_(parent) {}
@@ -53,6 +66,16 @@ public:
   explicit QtFileDialogs(QWidget* parent) : parent_(parent) {}
   QString GetOpen(const FileDialogRequest& request) override;
   QString GetSave(const FileDialogRequest& request) override;
+
+private:
+  QWidget* parent_;
+};
+
+class QtPrintDialogs final : public PrintDialogs {
+public:
+  explicit QtPrintDialogs(QWidget* parent) : parent_(parent) {}
+  bool SetUpPrinter(QPrinter& printer) override;
+  void Preview(QPrinter& printer, const std::function<void(QPrinter&)>& paint) override;
 
 private:
   QWidget* parent_;

@@ -45,6 +45,8 @@ MainWindow::MainWindow(const ShellSetup& setup, QWidget* parent) : QMainWindow(p
   if (setup_.files == nullptr) ownFiles_ = std::make_unique<QtFileDialogs>(this);
   messages_ = setup_.messages != nullptr ? setup_.messages : ownMessages_.get();
   files_ = setup_.files != nullptr ? setup_.files : ownFiles_.get();
+  if (setup_.printing == nullptr) ownPrinting_ = std::make_unique<QtPrintDialogs>(this);
+  printing_ = setup_.printing != nullptr ? setup_.printing : ownPrinting_.get();
 
   setObjectName(QStringLiteral("frmMain"));
   view_ = new DrawingView(drawing_, this);
@@ -54,6 +56,7 @@ MainWindow::MainWindow(const ShellSetup& setup, QWidget* parent) : QMainWindow(p
   CreateToolBars();
   CreateStatusBar();
   CreatePropertiesPane();
+  CreateSchedulePane();
   ConnectView();
   resize(1280, 800);  // the design placement, used until settings exist
 }
@@ -94,6 +97,11 @@ void MainWindow::CreateMenus() {
   file->addAction(Action(kCmdOpenDxf));
   file->addAction(Action(kCmdSaveDxf));
   file->addSeparator();
+  for (int id : {kCmdExportSchedule, kCmdExportBvbs, kCmdExportPdf}) file->addAction(Action(id));
+  file->addSeparator();
+  file->addAction(Action(kCmdPrint));
+  file->addAction(Action(kCmdPrintPreview));
+  file->addSeparator();
   file->addAction(Action(kCmdExit));
   QMenu* view = menuBar()->addMenu(QStringLiteral("Visualizza"));
   for (int id : {kCmdZoomExtents, kCmdZoomWindow, kCmdPan, kCmdZoomIn, kCmdZoomOut, kCmdZoomPrevious}) {
@@ -101,6 +109,7 @@ void MainWindow::CreateMenus() {
   }
   view->addSeparator();
   view->addAction(Action(kCmdProperties));
+  view->addAction(Action(kCmdSchedulePane));
   menuBar()->addAction(Action(kCmdHelp));
   // An open menu takes the wheel away from the drawing until the pointer comes back.
   for (QMenu* menu : {file, view}) {
@@ -298,12 +307,18 @@ void MainWindow::ReloadPropertyPane(const QString& key, const QString& section) 
 void MainWindow::LoadCurrentStack(bool& drawn) {
   lostWhenRead_.clear();
   dxfStatus_->clear();
-  Canvas canvas{drawing_, NumberFormat::UserLocale()};
+  BarRecorder bars;
+  Canvas canvas{drawing_, NumberFormat::UserLocale(), &bars};
   StackLoadResult result;
   try {
     result = LoadStack(canvas, state_.session, ToPath(state_.columnStackFolder), state_.currentStackId.toStdString());
   } catch (const std::exception&) {
     return;  // a load ends silently at its first error
+  }
+  // A load that found the stack cleared the drawing: the schedule follows what it drew.
+  if (result.indexFound) {
+    SetSchedule(result.drawingName ? std::optional(BuildStackSchedule(state_.currentStackId.toStdString(), bars))
+                                   : std::nullopt);
   }
   grid_->AppendRows(result.rows);
   if (result.drawingName) state_.drawingName = FromUtf8(*result.drawingName);
@@ -333,6 +348,7 @@ void MainWindow::OpenDxf() {
   }
   lostWhenRead_ = DxfReadLosses(report);
   dxfStatus_->setText(DxfReadSummary(QFileInfo(path).fileName(), report));
+  SetSchedule(std::nullopt);  // the drawing is no stack's any more
   view_->ZoomExtents();
   state_.drawingName = QFileInfo(path).fileName();
   stackList_->setCurrentIndex(-1);

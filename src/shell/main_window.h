@@ -7,9 +7,11 @@
 #include <QPointer>
 #include <map>
 #include <memory>
+#include <optional>
 #include <span>
 
 #include "platform/drawing.h"
+#include "schedule/schedule.h"
 #include "shell/dialogs.h"
 #include "shell/shell_state.h"
 
@@ -17,6 +19,8 @@ class QComboBox;
 class QDockWidget;
 class QLabel;
 class QAction;
+class QPrinter;
+class QTableWidget;
 
 namespace tessaro::shell {
 
@@ -55,6 +59,13 @@ enum CommandId : int {
   kCmdSplitStirrups = 1057,
   kCmdTiesOnAxis = 1058,
   kCmdTiesTangent = 1059,
+  // The drawn stack on paper and for the plant.
+  kCmdExportSchedule = 1070,
+  kCmdExportBvbs = 1071,
+  kCmdExportPdf = 1072,
+  kCmdPrint = 1073,
+  kCmdPrintPreview = 1074,
+  kCmdSchedulePane = 1075,
 };
 
 enum class CommandKind { Button, Checkable, ComboBox, Menu, ToolBar, Resource };
@@ -73,6 +84,7 @@ struct ShellSetup {
   QString programFolder;  // where the program lives; initial folder of the file dialogs
   MessageBoxes* messages = nullptr;
   FileDialogs* files = nullptr;
+  PrintDialogs* printing = nullptr;
 };
 
 class MainWindow final : public QMainWindow {
@@ -115,6 +127,10 @@ public:
   QLabel* StatusText() const { return statusText_; }
   // What the last "Apri dxf" read, or why it could not; empty once a stack is drawn.
   QLabel* DxfStatusText() const { return dxfStatus_; }
+  QDockWidget* SchedulePane() const { return schedulePane_; }
+  QTableWidget* ScheduleTable() const { return scheduleTable_; }
+  // The bar schedule of the drawn stack; nothing when no stack is drawn.
+  const std::optional<StackSchedule>& Schedule() const { return schedule_; }
   // Chooses the stack-list entry with this text, as a user would; false when absent.
   bool ChooseStack(const QString& stackId);
 
@@ -152,6 +168,12 @@ private:
   void SwitchLayer();
   void FlipOption1();
   void FlipOption2();
+  void ExportScheduleCommand();
+  void ExportBvbsCommand();
+  void ExportPdfCommand();
+  void PrintCommand();
+  void PrintPreviewCommand();
+  void ToggleSchedulePane();
 
   // Shared steps.
   void LoadCurrentStack(bool& drawn);
@@ -167,11 +189,20 @@ private:
   void OnViewMouseMove(int button, int shift, float x, float y);
   void OnViewMouseUp(int button, int shift, float x, float y);
 
+  // The schedule pane and the sheet commands (main_window_sheets.cpp).
+  void CreateSchedulePane();
+  void SetSchedule(std::optional<StackSchedule> schedule);
+  QString AskExportPath(const QString& title, const QString& fileName, const QString& suffix, const QString& filter);
+  void ReportWriteError(const QString& path, const std::exception& error);
+  void PrintSheet(QPrinter& printer);
+
   ShellSetup setup_;
   std::unique_ptr<MessageBoxes> ownMessages_;
   std::unique_ptr<FileDialogs> ownFiles_;
   MessageBoxes* messages_;
   FileDialogs* files_;
+  std::unique_ptr<PrintDialogs> ownPrinting_;
+  PrintDialogs* printing_;
 
   ShellState state_;
   Drawing drawing_;
@@ -184,6 +215,9 @@ private:
   QLabel* statusText_ = nullptr;
   QLabel* dxfStatus_ = nullptr;
   std::map<std::string, std::size_t> lostWhenRead_;  // what the read left out of the drawing shown
+  QDockWidget* schedulePane_ = nullptr;
+  QTableWidget* scheduleTable_ = nullptr;
+  std::optional<StackSchedule> schedule_;
   std::map<int, QAction*> actions_;
   QPointer<QWindow> hookedWindow_;
   bool lastLoadDrew_ = false;  // the last ReloadPropertyPane drew at least one piece

@@ -75,6 +75,12 @@ std::span<const Command> MainWindow::CommandTable() {
       Command{kCmdSplitStirrups, "", "Staffe doppie (sdoppiate)", K::Checkable, &M::FlipOption1},
       Command{kCmdTiesOnAxis, "", "Spilli in asse", K::Checkable, &M::FlipOption2},
       Command{kCmdTiesTangent, "", "Spilli tangenti", K::Checkable, &M::FlipOption2},
+      Command{kCmdExportSchedule, "", "Esporta distinta ferri...", K::Button, &M::ExportScheduleCommand},
+      Command{kCmdExportBvbs, "", "Esporta BVBS...", K::Button, &M::ExportBvbsCommand},
+      Command{kCmdExportPdf, "", "Esporta PDF...", K::Button, &M::ExportPdfCommand},
+      Command{kCmdPrint, "", "Stampa...", K::Button, &M::PrintCommand},
+      Command{kCmdPrintPreview, "", "Anteprima di stampa...", K::Button, &M::PrintPreviewCommand},
+      Command{kCmdSchedulePane, "", "Distinta ferri", K::Checkable, &M::ToggleSchedulePane},
   };
   return kCommands;
 }

@@ -4,6 +4,7 @@
 
 #include <QCoreApplication>
 #include <QDirIterator>
+#include <QPrinter>
 #include <QSettings>
 #include <QStandardPaths>
 #include <QStringList>
@@ -43,6 +44,34 @@ public:
   QString GetSave(const FileDialogRequest& request) override {
     requests.push_back(request);
     return answers.isEmpty() ? QString() : answers.takeFirst();
+  }
+};
+
+// Prints to PDF files instead of printers: the set-up answers from a queue (a file name to
+// print to, or "" for cancel), the preview paints into `previewFile`.
+class FakePrintDialogs final : public PrintDialogs {
+public:
+  QStringList answers;
+  QString previewFile;
+  int setUps = 0;
+  int previews = 0;
+  QPageLayout offered;  // the page set-up the printer came with
+
+  bool SetUpPrinter(QPrinter& printer) override {
+    ++setUps;
+    offered = printer.pageLayout();
+    const QString file = answers.isEmpty() ? QString() : answers.takeFirst();
+    if (file.isEmpty()) return false;
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    printer.setOutputFileName(file);
+    return true;
+  }
+  void Preview(QPrinter& printer, const std::function<void(QPrinter&)>& paint) override {
+    ++previews;
+    offered = printer.pageLayout();
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    printer.setOutputFileName(previewFile);
+    paint(printer);
   }
 };
 
@@ -87,12 +116,13 @@ private:
 struct Harness {
   FakeMessages messages;
   FakeFileDialogs files;
+  FakePrintDialogs printing;
   QTemporaryDir programFolder;
   std::unique_ptr<MainWindow> window;
   bool started = false;
 
   explicit Harness(const QString& projectFolder)
-      : window(std::make_unique<MainWindow>(ShellSetup{projectFolder, programFolder.path(), &messages, &files})) {
+      : window(std::make_unique<MainWindow>(ShellSetup{projectFolder, programFolder.path(), &messages, &files, &printing})) {
     started = window->Start();
   }
   MainWindow& w() { return *window; }

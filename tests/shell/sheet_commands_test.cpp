@@ -1,0 +1,196 @@
+// The drawn stack beyond the screen, through the dialog seam: the "Distinta ferri" pane,
+// the schedule, BVBS and PDF exports, printing and the print preview.
+#include <QAction>
+#include <QComboBox>
+#include <QDockWidget>
+#include <QFile>
+#include <QProcess>
+#include <QTableWidget>
+#include <QtTest>
+
+#include "platform/dxf_file.h"
+#include "schedule/bvbs.h"
+#include "shell_test_support.h"
+
+using namespace tessaro;
+using namespace tessaro::shell;
+using namespace tessaro::shell::testing;
+
+namespace {
+
+constexpr int kSheetCommands[] = {kCmdExportSchedule, kCmdExportBvbs, kCmdExportPdf, kCmdPrint, kCmdPrintPreview};
+
+QString Poppler(const char* tool, const QStringList& args) {
+  QProcess p;
+  p.start(QString::fromLatin1(tool), args);
+  if (!p.waitForFinished(60000) || p.exitCode() != 0) {
+    qWarning("%s failed (poppler-utils missing? run scripts/setup): %s", tool, p.readAllStandardError().constData());
+    return {};
+  }
+  return QString::fromUtf8(p.readAllStandardOutput());
+}
+
+QByteArray ReadAll(const QString& path) {
+  QFile file(path);
+  return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+QStringList Enabled(MainWindow& w) {
+  QStringList enabled;
+  for (int id : kSheetCommands) {
+    if (w.Action(id)->isEnabled()) enabled << w.Action(id)->text();
+  }
+  return enabled;
+}
+
+}  // namespace
+
+class SheetCommandsTest : public QObject {
+  Q_OBJECT
+
+  std::unique_ptr<TemporarySettings> settings_;
+  std::unique_ptr<ExampleProject> project_;
+  std::unique_ptr<Harness> h_;
+  std::unique_ptr<QTemporaryDir> out_;
+
+  Harness& Window(const QString& stack = {}) {
+    h_ = std::make_unique<Harness>(project_->Folder());
+    if (!stack.isEmpty()) h_->w().ChooseStack(stack);
+    return *h_;
+  }
+
+private slots:
+  void init() {
+    h_.reset();
+    settings_ = std::make_unique<TemporarySettings>();
+    project_ = std::make_unique<ExampleProject>(true);
+    out_ = std::make_unique<QTemporaryDir>();
+  }
+
+  // The pane and the commands follow the drawn stack: none at start, the stack's after a
+  // choice, none again once a DXF file replaces the drawing.
+  void follow_the_drawn_stack() {
+    Harness& h = Window();
+    const QStringList all = {"Esporta distinta ferri...", "Esporta BVBS...", "Esporta PDF...", "Stampa...",
+                             "Anteprima di stampa..."};
+    QCOMPARE(Enabled(h.w()), QStringList{});
+    QVERIFY(!h.w().ScheduleTable()->isEnabled());
+
+    for (const QString stack : {"1", "3"}) {
+      QVERIFY(h.w().ChooseStack(stack));
+      QVERIFY(h.w().Schedule().has_value());
+      const StackSchedule& schedule = *h.w().Schedule();
+      QCOMPARE(QString::fromStdString(schedule.stackId), stack);
+      QCOMPARE(Enabled(h.w()), all);
+      QCOMPARE(h.w().SchedulePane()->windowTitle(), "Distinta ferri - Pilastrata " + stack);
+      QTableWidget& table = *h.w().ScheduleTable();
+      QVERIFY(table.isEnabled());
+      // Marks, then one total per diameter, then the stack's total.
+      QCOMPARE(table.rowCount(), int(schedule.rows.size() + schedule.diameters.size() + 1));
+      QCOMPARE(table.item(table.rowCount() - 1, 2)->text(), "Totale pilastrata");
+      QCOMPARE(table.editTriggers(), QAbstractItemView::NoEditTriggers);
+    }
+
+    // Choosing the list's first entry finds no stack and leaves the drawing and its schedule.
+    h.w().StackList()->setCurrentIndex(0);
+    h.w().RunCommand(kCmdStackList);
+    QCOMPARE(QString::fromStdString(h.w().Schedule()->stackId), "3");
+
+    const QString dxf = out_->filePath("other.dxf");
+    WriteDxfFile(h.w().CurrentDrawing(), dxf.toStdString());
+    h.files.answers << dxf;
+    h.w().RunCommand(kCmdOpenDxf);
+    QCOMPARE(Enabled(h.w()), QStringList{});
+    QVERIFY(!h.w().Schedule().has_value());
+    QCOMPARE(h.w().ScheduleTable()->rowCount(), 0);
+    QVERIFY(!h.w().ScheduleTable()->isEnabled());
+
+    // The pane's own command hides and shows it.
+    h.w().show();
+    QVERIFY(QTest::qWaitForWindowExposed(&h.w()));
+    h.w().RunCommand(kCmdSchedulePane);
+    QVERIFY(h.w().SchedulePane()->isHidden());
+    QVERIFY(!h.w().Action(kCmdSchedulePane)->isChecked());
+    h.w().RunCommand(kCmdSchedulePane);
+    QVERIFY(!h.w().SchedulePane()->isHidden());
+  }
+
+  void exports_data() {
+    QTest::addColumn<int>("command");
+    QTest::addColumn<QString>("title");
+    QTest::addColumn<QString>("proposed");
+    QTest::addColumn<QString>("suffix");
+    QTest::newRow("schedule") << int(kCmdExportSchedule) << "Esporta distinta ferri" << "Distinta_2.csv" << "csv";
+    QTest::newRow("BVBS") << int(kCmdExportBvbs) << "Esporta file BVBS" << "Pilastrata_2.abs" << "abs";
+    QTest::newRow("PDF") << int(kCmdExportPdf) << "Esporta PDF" << "Pilastrata_2.pdf" << "pdf";
+  }
+
+  // Each export proposes the stack's file in the project's drawings folder and writes the
+  // drawn stack's content where the user says; cancel writes nothing; a failed write tells
+  // the user which file and why.
+  void exports() {
+    QFETCH(int, command);
+    QFETCH(QString, title);
+    QFETCH(QString, proposed);
+    QFETCH(QString, suffix);
+    Harness& h = Window("2");
+    const QString path = out_->filePath("chosen." + suffix);
+    h.files.answers << path << QString() << out_->filePath("missing/folder." + suffix);
+    h.w().RunCommand(command);
+    QCOMPARE(h.files.requests.size(), std::size_t{1});
+    const FileDialogRequest& request = h.files.requests.front();
+    QCOMPARE(request.title, title);
+    QCOMPARE(request.fileName, proposed);
+    QCOMPARE(request.initialFolder, project_->DrawingsFolder());
+    QCOMPARE(request.defaultSuffix, suffix);
+
+    const QByteArray written = ReadAll(path);
+    const StackSchedule& schedule = *h.w().Schedule();
+    if (command == kCmdExportSchedule) {
+      QCOMPARE(written, QByteArray::fromStdString(ScheduleCsv(schedule, NumberFormat::UserLocale())));
+    } else if (command == kCmdExportBvbs) {
+      BvbsOptions options;
+      options.project = "project";  // the project folder's name
+      QCOMPARE(written, QByteArray::fromStdString(BvbsText(schedule, options)));
+    } else {
+      QVERIFY(written.startsWith("%PDF-"));
+      const QString text = Poppler("pdftotext", {path, "-"});
+      QVERIFY2(text.contains("Pilastrata") && text.contains("Tessaro 2.0.0") && text.contains("Distinta ferri"),
+               qPrintable(text));
+    }
+    QCOMPARE(h.messages.log, QStringList{});
+
+    h.w().RunCommand(command);  // cancelled
+    QCOMPARE(QDir(out_->path()).entryList(QDir::Files), QStringList{"chosen." + suffix});
+    h.w().RunCommand(command);  // into a folder that does not exist
+    QCOMPARE(h.messages.log.size(), 1);
+    QVERIFY2(h.messages.log[0].startsWith("Critical Tessaro: Impossibile scrivere il file\n") &&
+                 h.messages.log[0].contains(QDir::toNativeSeparators(out_->filePath("missing/folder." + suffix))),
+             qPrintable(h.messages.log[0]));
+  }
+
+  // The printer starts on the sheet the drawing goes on; what prints is the sheet's pages.
+  void print_and_preview() {
+    Harness& h = Window("3");
+    const QString printed = out_->filePath("printed.pdf");
+    h.printing.answers << QString() << printed;
+    h.w().RunCommand(kCmdPrint);  // cancelled in the dialog
+    QCOMPARE(h.printing.setUps, 1);
+    QVERIFY(!QFile::exists(printed));
+    QCOMPARE(h.printing.offered.pageSize().id(), QPageSize::A3);
+    QCOMPARE(h.printing.offered.orientation(), QPageLayout::Landscape);
+
+    h.w().RunCommand(kCmdPrint);
+    const QString info = Poppler("pdfinfo", {printed});
+    QVERIFY2(info.contains(QRegularExpression("Pages:\\s+[1-9]")) && info.contains("(A3)"), qPrintable(info));
+    QVERIFY(Poppler("pdftotext", {printed, "-"}).contains("Tessaro 2.0.0"));
+
+    h.printing.previewFile = out_->filePath("preview.pdf");
+    h.w().RunCommand(kCmdPrintPreview);
+    QCOMPARE(h.printing.previews, 1);
+    QVERIFY(Poppler("pdftotext", {h.printing.previewFile, "-"}).contains("Distinta ferri"));
+  }
+};
+
+QTEST_MAIN(SheetCommandsTest)
+#include "sheet_commands_test.moc"
