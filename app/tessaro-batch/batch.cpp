@@ -179,7 +179,7 @@ private:
   // Only after its drawing was written; a failure is reported and counted as a problem.
   void WriteSheet(const WriteJob& job) {
     try {
-      WriteStackPdf(job.path.parent_path() / PdfFileName(job.stackId), job.drawing, *job.schedule,
+      WriteStackPdf(job.path.parent_path() / PathFromUtf8(PdfFileName(job.stackId)), job.drawing, *job.schedule,
                     files_.bvbsOptions.project, files_.numbers);
     } catch (const RuntimeError& error) {
       std::string problem = std::string(kTool) + ": stack " + job.stackId + ": sheet not written: " + error.what();
