@@ -9,6 +9,7 @@
 #include <string_view>
 
 #include "platform/drawing.h"
+#include "platform/errors.h"
 #include "platform/numbers.h"
 
 namespace tessaro {
@@ -17,6 +18,7 @@ namespace tessaro {
 struct Canvas {
   Drawing& drawing;
   NumberFormat numbers;
+  SkippedErrors skipped{};  // failing statements the drawing skipped and went on after
 };
 
 // Index 0 = x, index 1 = y.
