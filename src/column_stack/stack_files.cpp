@@ -433,8 +433,10 @@ std::string ReadTextFile(const std::filesystem::path& path, std::uintmax_t maxBy
     throw StackFileError(ErrorKind::FileIo, error.what(), path, -1, -1, "",
                          "il file non si pu\xC3\xB2 leggere (non \xC3\xA8 un file normale, o \xC3\xA8 troppo lungo)");
   }
-  return NormalizeLineEnds(DecodeFileText(bytes));
+  return TextOfFileBytes(bytes);
 }
+
+std::string TextOfFileBytes(std::string_view bytes) { return NormalizeLineEnds(DecodeFileText(bytes)); }
 
 BarField ParseBarField(std::string_view text, bool diameterNeeded) {
   std::size_t sign = text.find(kDiameterSign);

@@ -162,6 +162,9 @@ std::string ReadTextFile(const std::filesystem::path& path, std::uintmax_t maxBy
 // checked by the piece reader.
 BarField ParseBarField(std::string_view text, bool diameterNeeded = true);
 
+// The text of a stack or piece file from its bytes, as ReadTextFile gives it.
+std::string TextOfFileBytes(std::string_view bytes);
+
 // Splits at CR LF; "" gives no elements, "A\r\n" gives {"A", ""}.
 std::vector<std::string> SplitLines(std::string_view text);
 
