@@ -9,7 +9,7 @@ class QWidget;
 namespace tessaro::shell {
 
 enum class Answer { Yes, No, Cancel };
-enum class MessageIcon { None, Information, Question, Critical };
+enum class MessageIcon { None, Information, Question, Critical, Warning };
 
 class MessageBoxes {
 public:

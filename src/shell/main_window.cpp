@@ -7,15 +7,19 @@
 #include <QComboBox>
 #include <QDockWidget>
 #include <QFileInfo>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QMenuBar>
 #include <QSettings>
 #include <QStatusBar>
 #include <QToolBar>
 #include <QWindow>
+#include <new>
 
 #include "platform/dxf_file.h"
+#include "platform/atomic_file.h"
 #include "shell/drawing_view.h"
+#include "shell/pick_tools.h"
 #include "shell/property_grid.h"
 #include "shell/settings_store.h"
 
@@ -158,6 +162,10 @@ void MainWindow::CreateStatusBar() {
   statusText_->setObjectName(QStringLiteral("sbStatusBarPanel1"));
   statusBar()->setObjectName(QStringLiteral("sbStatusBar"));
   statusBar()->addWidget(statusText_);
+  problemText_ = new QLabel(this);
+  problemText_->setObjectName(QStringLiteral("sbStatusBarProblem"));
+  problemText_->setTextInteractionFlags(Qt::TextSelectableByMouse);
+  statusBar()->addWidget(problemText_, 1);
   Action(kCmdStatusBar)->setChecked(true);
 }
 
@@ -202,7 +210,7 @@ bool MainWindow::Start() {
 
 void MainWindow::StartUpSteps() {
   state_.projectFolder = setup_.commandLine.isEmpty() ? setup_.programFolder : setup_.commandLine;
-  state_.columnStackFolder = state_.projectFolder + QStringLiteral("/Pilastri");
+  state_.columnStackFolder = QString::fromStdU16String(ColumnStackFolderOf(ToPath(state_.projectFolder)).u16string());
   statusText_->setText(kVersionText);
   {
     auto settings = OpenSettings();
@@ -294,10 +302,25 @@ void MainWindow::ReloadPropertyPane(const QString& key, const QString& section) 
 void MainWindow::LoadCurrentStack(bool& drawn) {
   Canvas canvas{drawing_, NumberFormat::UserLocale()};
   StackLoadResult result;
+  const std::filesystem::path folder = ToPath(state_.columnStackFolder);
+  const std::string id = state_.currentStackId.toStdString();
+  lastLoadProblem_.reset();
   try {
-    result = LoadStack(canvas, state_.session, ToPath(state_.columnStackFolder), state_.currentStackId.toStdString());
+    result = LoadStack(canvas, state_.session, folder, id);
+  } catch (const std::bad_alloc&) {
+    // The drawing keeps what was drawn; the stack is reported as not whole.
+    lastLoadProblem_ = QStringLiteral("memoria esaurita durante il disegno");
+    ShowLoadProblem();
+    return;
   } catch (const std::exception&) {
     return;  // a load ends silently at its first error
+  }
+  // A stack that was found and drawn (even in part) replaces the problem on show.
+  if (result.indexFound) {
+    if (const auto problem = LoadProblemOf(result, StackIndexPath(folder, id))) {
+      lastLoadProblem_ = FromUtf8(ReadableText(problem->DescribeItalian(), 400));
+    }
+    ShowLoadProblem();
   }
   grid_->AppendRows(result.rows);
   if (result.drawingName) state_.drawingName = FromUtf8(*result.drawingName);
@@ -312,6 +335,22 @@ void MainWindow::LoadCurrentStack(bool& drawn) {
     view_->ZoomExtents();
   }
   drawn = result.drawingName.has_value();
+}
+
+void MainWindow::ShowLoadProblem() {
+  problemText_->setText(lastLoadProblem_ ? QStringLiteral("Pilastrata %1 incompleta: %2")
+                                               .arg(state_.currentStackId, *lastLoadProblem_)
+                                         : QString());
+}
+
+void MainWindow::keyPressEvent(QKeyEvent* event) {
+  // Escape puts an armed zoom window or pan back to rest.
+  if (event->key() == Qt::Key_Escape) {
+    CancelPicks(state_.pick, *view_);
+    event->accept();
+    return;
+  }
+  QMainWindow::keyPressEvent(event);
 }
 
 void MainWindow::OpenDxf() {
@@ -334,8 +373,8 @@ void MainWindow::SaveDxfAs() {
 
 void MainWindow::SilentSaveDxf() {
   if (state_.drawingName.isEmpty()) return;
-  const QString folder = state_.projectFolder + QStringLiteral("/Disegni");
-  WriteDxfFile(drawing_, ToPath(folder + QLatin1Char('/') + state_.drawingName + QStringLiteral(".dxf")));
+  const std::filesystem::path folder = DrawingsFolderOf(ToPath(state_.projectFolder));
+  WriteDxfFile(drawing_, folder / ToPath(state_.drawingName + QStringLiteral(".dxf")));
 }
 
 void MainWindow::closeEvent(QCloseEvent* event) {

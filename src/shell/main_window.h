@@ -7,6 +7,7 @@
 #include <QPointer>
 #include <map>
 #include <memory>
+#include <optional>
 #include <span>
 
 #include "platform/drawing.h"
@@ -113,6 +114,8 @@ public:
   QAction* Action(int id) const;
   QDockWidget* PropertiesPane() const { return pane_; }
   QLabel* StatusText() const { return statusText_; }
+  // The status-bar panel that shows why the stack on screen is not whole ("" when it is).
+  QLabel* ProblemText() const { return problemText_; }
   // Chooses the stack-list entry with this text, as a user would; false when absent.
   bool ChooseStack(const QString& stackId);
 
@@ -120,6 +123,7 @@ protected:
   void closeEvent(QCloseEvent* event) override;
   void resizeEvent(QResizeEvent* event) override;
   bool eventFilter(QObject* watched, QEvent* event) override;
+  void keyPressEvent(QKeyEvent* event) override;
 
 private:
   // Building the window.
@@ -153,6 +157,7 @@ private:
 
   // Shared steps.
   void LoadCurrentStack(bool& drawn);
+  void ShowLoadProblem();
   void ShowOptionChecks();
   void FillColumnStackList();
   void FillLayerList(int selectEntry);
@@ -180,9 +185,13 @@ private:
   QComboBox* stackList_ = nullptr;
   QComboBox* layerList_ = nullptr;
   QLabel* statusText_ = nullptr;
+  QLabel* problemText_ = nullptr;
   std::map<int, QAction*> actions_;
   QPointer<QWindow> hookedWindow_;
   bool lastLoadDrew_ = false;  // the last ReloadPropertyPane drew at least one piece
+  // Why the last load's drawing is not whole, in Italian; nullopt when it is whole or
+  // when no stack index was found (nothing was drawn).
+  std::optional<QString> lastLoadProblem_;
 };
 
 }  // namespace tessaro::shell

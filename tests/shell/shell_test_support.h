@@ -29,7 +29,7 @@ public:
     return answers.isEmpty() ? Answer::Yes : answers.takeFirst();
   }
   void Tell(const QString& title, const QString& text, MessageIcon icon) override {
-    log << QStringList{"Tell", "Info", "Question", "Critical"}[int(icon)] + QLatin1Char(' ') + title + ": " + text;
+    log << QStringList{"Tell", "Info", "Question", "Critical", "Warning"}[int(icon)] + QLatin1Char(' ') + title + ": " + text;
   }
 };
 
