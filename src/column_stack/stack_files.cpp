@@ -430,7 +430,12 @@ std::string ReadTextFile(const std::filesystem::path& path, std::uintmax_t maxBy
     if (error.kind() == ErrorKind::FileNotFound) {
       throw StackFileError(ErrorKind::FileNotFound, "file not found", path, -1, -1, "", "file non trovato");
     }
-    throw StackFileError(ErrorKind::FileIo, error.what(), path, -1, -1, "",
+    // The message names the file already: only its reason follows the file here.
+    std::string reason = error.what();
+    if (const std::size_t colon = reason.find(": ", reason.find(PathText(path))); colon != std::string::npos) {
+      reason.erase(0, colon + 2);
+    }
+    throw StackFileError(ErrorKind::FileIo, reason, path, -1, -1, "",
                          "il file non si pu\xC3\xB2 leggere (non \xC3\xA8 un file normale, o \xC3\xA8 troppo lungo)");
   }
   return TextOfFileBytes(bytes);
