@@ -239,7 +239,8 @@ public:
       Check(*bound, bar.count, line, field, text, "the count of ", "il numero di ");
     }
     if (const PieceBound* bound = FindBound(line, field, PieceBound::Part::Diameter);
-        bound != nullptr && (diameterNeeded || bar.diameter != 0)) {
+        bound != nullptr && (text.find(kDiameterSign) != std::string_view::npos ||
+                             text.find(kMisreadDiameterSign) != std::string_view::npos)) {
       Check(*bound, double{bar.diameter} * 10, line, field, text, "the diameter (mm) of ", "il diametro (mm) di ");
     }
     shown = std::string(text);
