@@ -165,6 +165,9 @@ void MainWindow::CreateStatusBar() {
   problemText_ = new QLabel(this);
   problemText_->setObjectName(QStringLiteral("sbStatusBarProblem"));
   problemText_->setTextInteractionFlags(Qt::TextSelectableByMouse);
+  // A long message must not widen the window: the label takes the room there is, and the
+  // whole text is in its tool tip.
+  problemText_->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
   statusBar()->addWidget(problemText_, 1);
   Action(kCmdStatusBar)->setChecked(true);
 }
@@ -341,6 +344,7 @@ void MainWindow::ShowLoadProblem() {
   problemText_->setText(lastLoadProblem_ ? QStringLiteral("Pilastrata %1 incompleta: %2")
                                                .arg(state_.currentStackId, *lastLoadProblem_)
                                          : QString());
+  problemText_->setToolTip(problemText_->text());
 }
 
 void MainWindow::keyPressEvent(QKeyEvent* event) {
