@@ -196,7 +196,6 @@ public:
     return fields_[at][static_cast<std::size_t>(field)];
   }
 
-  std::string String(int line, int field) const { return std::string(Field(line, field)); }
   Integer IntegerAt(int line, int field) const { return Convert(line, field, ParseInteger, "a 16-bit Integer"); }
 
   // A Single field, held to its row of kPieceBounds when it has one.
