@@ -2,12 +2,11 @@
 // Two environment variables serve the screenshot script: TESSARO_STACK chooses a stack at
 // start, TESSARO_SCREENSHOT names a PNG to grab the window into before quitting.
 #include <QApplication>
-#include <QLibraryInfo>
-#include <QLocale>
 #include <QStringList>
 #include <QTimer>
 #include <QTranslator>
 
+#include "shell/dialogs.h"
 #include "shell/main_window.h"
 #include "shell/settings_store.h"
 
@@ -29,10 +28,7 @@ int main(int argc, char* argv[]) {
   // The program speaks Italian, and so do Qt's own dialogs and buttons (Sì/No/Annulla,
   // the file dialogs), whatever the system's language.
   QTranslator qtTranslations;
-  if (qtTranslations.load(QLocale(QLocale::Italian, QLocale::Italy), QStringLiteral("qtbase"), QStringLiteral("_"),
-                          QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
-    QCoreApplication::installTranslator(&qtTranslations);
-  }
+  tessaro::shell::InstallQtItalianTranslations(qtTranslations);
   QCoreApplication::setOrganizationName(tessaro::shell::kApplicationTitle);
   QCoreApplication::setApplicationName(tessaro::shell::kApplicationTitle);
 

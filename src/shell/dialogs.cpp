@@ -1,9 +1,13 @@
 // Qt message boxes and file dialogs behind the window's dialog interfaces.
 #include "shell/dialogs.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFileDialog>
+#include <QLibraryInfo>
+#include <QLocale>
 #include <QMessageBox>
+#include <QTranslator>
 
 namespace tessaro::shell {
 namespace {
@@ -40,6 +44,14 @@ QString RunFileDialog(QWidget* parent, const FileDialogRequest& request, QFileDi
 }
 
 }  // namespace
+
+bool InstallQtItalianTranslations(QTranslator& translator) {
+  if (!translator.load(QLocale(QLocale::Italian, QLocale::Italy), QStringLiteral("qtbase"), QStringLiteral("_"),
+                       QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
+    return false;
+  }
+  return QCoreApplication::installTranslator(&translator);
+}
 
 Answer QtMessageBoxes::Ask(const QString& title, const QString& text, bool withCancel) {
   QMessageBox::StandardButtons buttons = QMessageBox::Yes | QMessageBox::No;

@@ -4,6 +4,7 @@
 
 #include <QString>
 
+class QTranslator;
 class QWidget;
 
 namespace tessaro::shell {
@@ -37,6 +38,11 @@ public:
   // Asks before replacing an existing file.
   virtual QString GetSave(const FileDialogRequest& request) = 0;
 };
+
+// Loads Qt's own Italian translations (Debian's qt6-translations-l10n) into `translator`
+// and installs it, so that standard buttons and dialogs speak Italian (Sì, No, Annulla,
+// the file dialogs). False when they are not installed on this system.
+bool InstallQtItalianTranslations(QTranslator& translator);
 
 class QtMessageBoxes final : public MessageBoxes {
 public:

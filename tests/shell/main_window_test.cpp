@@ -5,6 +5,7 @@
 #include <QComboBox>
 #include <QLabel>
 #include <QMenuBar>
+#include <QTranslator>
 #include <QTreeWidget>
 #include <QTreeWidgetItemIterator>
 #include <QWindow>
@@ -380,6 +381,15 @@ private slots:
     QCOMPARE(h.messages.log.last(), QStringLiteral("Info Dxf pilastri: Salvataggio correttamente effettuato."));
     QCOMPARE(QDir(project_->DrawingsFolder()).entryList(QDir::Files),
              (QStringList{"Pilastrata_1.dxf", "Pilastrata_2.dxf", "Pilastrata_3.dxf"}));
+  }
+
+  // Qt's own buttons and dialogs speak Italian once its translations are installed.
+  void qt_dialogs_speak_italian() {
+    QTranslator translator;
+    QVERIFY(InstallQtItalianTranslations(translator));
+    QCOMPARE(QCoreApplication::translate("QPlatformTheme", "Cancel"), QStringLiteral("Annulla"));
+    QCOMPARE(QCoreApplication::translate("QPlatformTheme", "&Yes"), QStringLiteral("&S\u00EC"));
+    QCoreApplication::removeTranslator(&translator);
   }
 
   // Escape returns an armed zoom window and an active pan to rest.
