@@ -1,7 +1,8 @@
 // Fuzz target: the load of a column stack from a project folder. The input is the stack's
 // files one after another, separated by lines "@@": first the stack index file P1.pst,
 // then the piece files Dis/1.pxf, Dis/2.pxf, ... (fuzz/make_seeds.py writes the example
-// stacks so). The drawing options come from the input's length, so both are fuzzed.
+// stacks so). The drawing options come from the input's length, so both are fuzzed. A
+// load that calls its drawing whole must give a drawing the DXF writer takes whole.
 #include <unistd.h>
 
 #include <cstddef>
@@ -13,6 +14,7 @@
 #include <string_view>
 
 #include "column_stack/stack_load.h"
+#include "platform/dxf_writer.h"
 
 namespace {
 
@@ -57,6 +59,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const StackLoadResult result = LoadStack(canvas, session, folder, "1");
     if (const auto problem = LoadProblemOf(result, folder / "P1.pst")) {
       if (problem->Describe().empty() || problem->DescribeItalian().empty()) __builtin_trap();
+    } else {
+      WriteDxf(drawing, [](std::string_view) {});
     }
   } catch (const RuntimeError&) {
     __builtin_trap();  // a load reports its problems, it does not raise them
