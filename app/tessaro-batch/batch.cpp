@@ -20,6 +20,8 @@
 #include "platform/drawing.h"
 #include "platform/dxf_file.h"
 #include "platform/errors.h"
+#include "schedule/bvbs.h"
+#include "schedule/schedule.h"
 
 namespace tessaro {
 
@@ -65,17 +67,28 @@ private:
   std::mutex mutex_;
 };
 
-// A drawn stack waiting to be written.
+// A drawn stack waiting to be written, with its schedule when one was asked for.
 struct WriteJob {
   std::string stackId;
   Drawing drawing;
   std::filesystem::path path;
+  std::optional<StackSchedule> schedule;
+  std::size_t order = 0;  // place in the stack list
+};
+
+// What goes beside each drawing.
+struct ScheduleFiles {
+  bool csv = false;
+  bool bvbs = false;
+  NumberFormat numbers;
+  BvbsOptions bvbsOptions;
 };
 
 // Writes the finished drawings, on its own threads or on the caller's, and counts them.
 class Writer {
 public:
-  Writer(int threads, Log& log, BatchSummary& summary) : log_(log), summary_(summary) {
+  Writer(int threads, Log& log, BatchSummary& summary, ScheduleFiles files)
+      : log_(log), summary_(summary), files_(std::move(files)) {
     for (int i = 0; i < threads; ++i) threads_.emplace_back([this] { Loop(); });
   }
   ~Writer() { Finish(); }
@@ -109,6 +122,14 @@ public:
     for (std::thread& thread : threads_) {
       if (thread.joinable()) thread.join();
     }
+  }
+
+  // The schedules written, in stack order (after Finish).
+  std::vector<StackSchedule> TakeSchedules() {
+    std::sort(written_.begin(), written_.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
+    std::vector<StackSchedule> schedules;
+    for (auto& [order, schedule] : written_) schedules.push_back(std::move(schedule));
+    return schedules;
   }
 
 private:
@@ -146,14 +167,36 @@ private:
       Skip(std::string(kTool) + ": stack " + job.stackId + " not written: " + problem);
       return;
     }
+    {
+      const std::lock_guard lock(countMutex_);
+      ++summary_.written;
+      summary_.entities += job.drawing.EntityCount();
+      summary_.bytes += bytes;
+    }
+    if (job.schedule) WriteSchedule(job);
+  }
+
+  // Only after its drawing was written; a failure is reported and counted as a problem.
+  void WriteSchedule(const WriteJob& job) {
+    const std::filesystem::path folder = job.path.parent_path();
+    try {
+      if (files_.csv) WriteScheduleCsv(folder / ScheduleCsvName(job.stackId), *job.schedule, files_.numbers);
+      if (files_.bvbs) WriteBvbs(folder / BvbsFileName(job.stackId), *job.schedule, files_.bvbsOptions);
+    } catch (const RuntimeError& error) {
+      std::string problem = std::string(kTool) + ": stack " + job.stackId + ": schedule not written: " + error.what();
+      log_.Line(problem);
+      const std::lock_guard lock(countMutex_);
+      summary_.problems.push_back(std::move(problem));
+      return;
+    }
     const std::lock_guard lock(countMutex_);
-    ++summary_.written;
-    summary_.entities += job.drawing.EntityCount();
-    summary_.bytes += bytes;
+    written_.emplace_back(job.order, *job.schedule);
   }
 
   Log& log_;
   BatchSummary& summary_;
+  ScheduleFiles files_;
+  std::vector<std::pair<std::size_t, StackSchedule>> written_;  // guarded by countMutex_
   std::vector<std::thread> threads_;
   std::mutex mutex_;
   std::condition_variable jobReady_;
@@ -190,17 +233,23 @@ struct DrawnStack {
 // Draws one stack into a drawing of its own. Only a whole drawing comes back to be
 // written; a load that stopped, a piece whose drawing skipped a statement, or running out
 // of memory gives the reason instead (the drawing is dropped, and memory with it).
+// The schedule, when asked for, is made from the bars of that whole drawing only.
 DrawnStack DrawStack(StackSession& session, const std::filesystem::path& stackFolder, const std::string& id,
-                     const std::filesystem::path& outDir, const NumberFormat& numbers) {
+                     std::size_t order, const std::filesystem::path& outDir, const NumberFormat& numbers,
+                     bool withSchedule) {
   try {
-    WriteJob job{id, Drawing{}, {}};
-    Canvas canvas{job.drawing, numbers};
+    WriteJob job{id, Drawing{}, {}, std::nullopt, order};
+    BarRecorder bars;
+    Canvas canvas{job.drawing, numbers, withSchedule ? &bars : nullptr};
     const StackLoadResult result = LoadStack(canvas, session, stackFolder, id);
     if (const auto problem = LoadProblemOf(result, StackIndexPath(stackFolder, id))) {
       return {std::nullopt, problem->Describe()};
     }
     job.path = outDir / (*result.drawingName + ".dxf");
+    if (withSchedule) job.schedule = BuildStackSchedule(id, bars);
     return {std::move(job), ""};
+  } catch (const RuntimeError& error) {
+    return {std::nullopt, error.what()};
   } catch (const std::bad_alloc&) {
     return {std::nullopt, "out of memory while drawing the stack"};
   }
@@ -219,7 +268,7 @@ int DefaultWriterThreads() { return static_cast<int>(std::max(1u, std::thread::h
 
 std::string UsageText() {
   return "usage: tessaro-batch PROJECT [--stack ID ...] [--out DIR] [--split-stirrups] [--tangent-ties]\n"
-         "                     [--decimal-separator SEP]\n"
+         "                     [--decimal-separator SEP] [--schedule] [--bvbs] [--steel-grade GRADE]\n"
          "\n"
          "Draws the column stacks of PROJECT (its Pilastri folder) and writes each as\n"
          "Pilastrata_<id>.dxf into PROJECT/Disegni, or into DIR.\n"
@@ -230,6 +279,11 @@ std::string UsageText() {
          "  --split-stirrups         two overlapping closed stirrups where the section allows\n"
          "  --tangent-ties           tie legs tangent to the bars, hooks around them\n"
          "  --decimal-separator SEP  '.' or ',' in the drawing's numbers (default: the locale's)\n"
+         "  --schedule               the bar schedule beside each drawing, Distinta_<id>.csv, and\n"
+         "                           the project's totals, Distinta_progetto.csv\n"
+         "  --bvbs                   the bending-machine file (BVBS) beside each drawing,\n"
+         "                           Pilastrata_<id>.abs\n"
+         "  --steel-grade GRADE      steel grade written to the BVBS file (default B450C)\n"
          "\n"
          "A stack whose files are missing or broken is reported and not written; the exit\n"
          "status is then 1. A usage error exits with 2.\n";
@@ -257,6 +311,12 @@ BatchOptions ParseCommandLine(const std::vector<std::string>& args) {
     if (arg.starts_with("-") && arg.size() > 1) inStackList = false;
     if (arg == "--out") {
       options.outDir = std::filesystem::path(value());
+    } else if (arg == "--schedule") {
+      options.schedule = true;
+    } else if (arg == "--bvbs") {
+      options.bvbs = true;
+    } else if (arg == "--steel-grade") {
+      options.bvbsOptions.steelGrade = value();
     } else if (arg == "--decimal-separator") {
       options.numbers = NumberFormat::WithSeparator(SeparatorOf(value()));
     } else if (const auto flag = std::find_if(std::begin(kFlags), std::end(kFlags),
@@ -295,15 +355,19 @@ BatchSummary RunBatch(const BatchOptions& options, std::ostream& out) {
   StackSession session;
   session.options = options.draw;
   summary.stacks = static_cast<int>(stacks.size());
+  const bool withSchedule = options.schedule || options.bvbs;
+  BvbsOptions bvbsOptions = options.bvbsOptions;
+  if (bvbsOptions.project.empty()) bvbsOptions.project = std::filesystem::absolute(options.project).filename().string();
   {
-    Writer writer(options.writerThreads, log, summary);
+    Writer writer(options.writerThreads, log, summary,
+                  ScheduleFiles{options.schedule, options.bvbs, options.numbers, bvbsOptions});
     for (std::size_t n = 0; n < stacks.size(); ++n) {
       const std::string& id = stacks[n];
       std::ostringstream progress;
       progress << kTool << ": stack " << n + 1 << " of " << stacks.size() << ": " << id;
       log.Line(progress.str());
 
-      DrawnStack drawn = DrawStack(session, stackFolder, id, summary.outDir, options.numbers);
+      DrawnStack drawn = DrawStack(session, stackFolder, id, n, summary.outDir, options.numbers, withSchedule);
       if (!drawn.job) {
         std::string line = std::string(kTool) + ": stack " + id + " not written: " + drawn.problem;
         const std::filesystem::path earlier = summary.outDir / ("Pilastrata_" + id + ".dxf");
@@ -315,6 +379,18 @@ BatchSummary RunBatch(const BatchOptions& options, std::ostream& out) {
         continue;
       }
       writer.Submit(std::move(*drawn.job));
+    }
+    writer.Finish();
+    summary.schedules = writer.TakeSchedules();
+  }
+  if (options.schedule) {
+    try {
+      WriteProjectScheduleCsv(summary.outDir / std::string(kProjectScheduleCsvName), summary.schedules,
+                              options.numbers);
+    } catch (const RuntimeError& error) {
+      std::string problem = std::string(kTool) + ": project schedule not written: " + error.what();
+      log.Line(problem);
+      summary.problems.push_back(std::move(problem));
     }
   }
   summary.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();

@@ -11,6 +11,8 @@
 #include <vector>
 
 #include "platform/numbers.h"
+#include "schedule/bvbs.h"
+#include "schedule/schedule.h"
 #include "stirrups/draw_options.h"
 
 namespace tessaro {
@@ -35,6 +37,11 @@ struct BatchOptions {
   // writes on the drawing thread. Every file is made from its own drawing alone, so the
   // files are the same whatever the count (0 is there to check exactly that).
   int writerThreads = DefaultWriterThreads();
+  // Beside each written drawing: its bar schedule (Distinta_<id>.csv, and at the end
+  // Distinta_progetto.csv) and its bending-machine file (Pilastrata_<id>.abs).
+  bool schedule = false;
+  bool bvbs = false;
+  BvbsOptions bvbsOptions;  // the project name defaults to PROJECT's folder name
   bool help = false;
 };
 
@@ -52,7 +59,8 @@ struct BatchSummary {
   std::uint64_t bytes = 0;          // of the written files
   double seconds = 0;
   std::filesystem::path outDir;
-  std::vector<std::string> problems;  // one line per skipped stack, as reported
+  std::vector<std::string> problems;  // one line per skipped stack or unwritten schedule, as reported
+  std::vector<StackSchedule> schedules;  // of the written stacks, in stack order (--schedule, --bvbs)
 };
 
 // Draws and writes the stacks; progress, problems and the summary go to `log`. A project

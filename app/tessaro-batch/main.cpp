@@ -28,7 +28,7 @@ int main(int argc, char** argv) {
   try {
     const tessaro::BatchSummary summary = tessaro::RunBatch(options, std::cerr);
     std::cout << summary.outDir.string() << '\n';
-    return summary.skipped == 0 ? 0 : 1;
+    return summary.problems.empty() ? 0 : 1;  // a skipped stack or a file beside a drawing not written
   } catch (const std::exception& error) {
     std::cerr << "tessaro-batch: " << error.what() << '\n';
     return 1;

@@ -1,6 +1,7 @@
 // Benchmark of the batch tool: a generated project of 500 column stacks (1 to 5 pieces)
 // is drawn and written, and the rate is set against writing the same bytes with fwrite
-// in the same run, the floor that no DXF writer can go below.
+// in the same run, the floor that no DXF writer can go below. The same batch with the bar
+// schedules and BVBS files beside the drawings runs in the same rounds.
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
@@ -82,8 +83,10 @@ struct Timed {
   double seconds;
 };
 
-Timed RunOnce(const fs::path& project, const fs::path& out, int writerThreads) {
+Timed RunOnce(const fs::path& project, const fs::path& out, int writerThreads, bool schedules = false) {
   tessaro::BatchOptions options;
+  options.schedule = schedules;
+  options.bvbs = schedules;
   options.project = project;
   options.outDir = out;
   options.numbers = tessaro::NumberFormat{'.'};
@@ -140,6 +143,8 @@ double FwriteThroughRename(const fs::path& from, const fs::path& to) {
 struct Halves {
   double drawSeconds = 0;
   double textSeconds = 0;
+  double recordSeconds = 0;    // drawing again, with a bar recorder
+  double scheduleSeconds = 0;  // schedules, CSV and BVBS texts from the recorders
 };
 
 Halves TimeHalves(const fs::path& project) {
@@ -158,6 +163,22 @@ Halves TimeHalves(const fs::path& project) {
   std::size_t bytes = 0;
   for (const auto& drawing : drawings) bytes += tessaro::DxfText(drawing).size();
   halves.textSeconds = std::chrono::duration<double>(Clock::now() - start).count();
+  tessaro::StackSession recordSession;
+  std::vector<tessaro::BarRecorder> recorders(ids.size());
+  start = Clock::now();
+  for (std::size_t i = 0; i < ids.size(); ++i) {
+    drawings[i].Clear();
+    tessaro::Canvas canvas{drawings[i], tessaro::NumberFormat{'.'}, &recorders[i]};
+    tessaro::LoadStack(canvas, recordSession, folder, ids[i]);
+  }
+  halves.recordSeconds = std::chrono::duration<double>(Clock::now() - start).count();
+  start = Clock::now();
+  for (std::size_t i = 0; i < ids.size(); ++i) {
+    const tessaro::StackSchedule schedule = tessaro::BuildStackSchedule(ids[i], recorders[i]);
+    bytes += tessaro::ScheduleCsv(schedule, tessaro::NumberFormat{'.'}).size();
+    bytes += tessaro::BvbsText(schedule, tessaro::BvbsOptions{}).size();
+  }
+  halves.scheduleSeconds = std::chrono::duration<double>(Clock::now() - start).count();
   return bytes > 0 ? halves : Halves{};
 }
 
@@ -190,19 +211,22 @@ int main(int argc, char** argv) {
 
   const int writers = tessaro::DefaultWriterThreads();
   RunOnce(root / "project", root / "warm", writers);  // fills the file cache for the reads
-  Timed one{{}, 1e9}, two{{}, 1e9};
+  Timed one{{}, 1e9}, two{{}, 1e9}, withSchedules{{}, 1e9};
   double fwriteSeconds = 1e9;
-  Halves halves{1e9, 1e9};
+  Halves halves{1e9, 1e9, 1e9, 1e9};
   for (int round = 0; round < kRounds; ++round) {
     const auto best = [](Timed& kept, Timed t) { if (t.seconds < kept.seconds) kept = std::move(t); };
     best(one, RunOnce(root / "project", root / "one", 0));
     best(two, RunOnce(root / "project", root / "two", writers));
+    best(withSchedules, RunOnce(root / "project", root / "schedules", writers, true));
     fwriteSeconds = std::min(fwriteSeconds, FwriteSameBytes(root / "two", root / "fwrite"));
     const Halves h = TimeHalves(root / "project");
     halves.drawSeconds = std::min(halves.drawSeconds, h.drawSeconds);
     halves.textSeconds = std::min(halves.textSeconds, h.textSeconds);
+    halves.recordSeconds = std::min(halves.recordSeconds, h.recordSeconds);
+    halves.scheduleSeconds = std::min(halves.scheduleSeconds, h.scheduleSeconds);
   }
-  const bool identical = SameFiles(root / "one", root / "two");
+  const bool identical = SameFiles(root / "one", root / "two") && SameFiles(root / "two", root / "schedules");
   // Once, after the rounds: the files it replaces would slow the creation of those that
   // the rounds after it create.
   FwriteThroughRename(root / "two", root / "rename");  // the files to replace
@@ -216,15 +240,22 @@ int main(int argc, char** argv) {
   std::snprintf(twoName, sizeof twoName, "tessaro-batch 1+%d threads", writers);
   Print("tessaro-batch 1 thread", one);
   Print(twoName, two);
+  char schedulesName[48];
+  std::snprintf(schedulesName, sizeof schedulesName, "+ --schedule --bvbs 1+%d", writers);
+  Print(schedulesName, withSchedules);
   std::printf("%-26s %7.3f s  %38s %7.1f MB/s\n", "fwrite same bytes", fwriteSeconds, "", s.bytes / 1e6 / fwriteSeconds);
   std::printf("%-26s %7.3f s  %38s %7.1f MB/s\n", "fwrite + rename (once)", renameSeconds, "",
               s.bytes / 1e6 / renameSeconds);
   std::printf("of which: drawing %.3f s, DXF text %.3f s (in memory, one thread)\n", halves.drawSeconds,
               halves.textSeconds);
+  std::printf("drawing with a bar recorder %.3f s; schedules, CSV and BVBS texts %.3f s (in memory)\n",
+              halves.recordSeconds, halves.scheduleSeconds);
   std::printf("ratio to fwrite: %.2fx (1 thread %.2fx); files of both runs identical: %s\n",
               two.seconds / fwriteSeconds, one.seconds / fwriteSeconds, identical ? "yes" : "NO");
   std::printf("ratio to fwrite + rename: %.2fx (1 thread %.2fx)\n", two.seconds / renameSeconds,
               one.seconds / renameSeconds);
+  std::printf("--schedule --bvbs: %.2fx the DXF-only batch, %zu schedules (drawings identical: %s)\n",
+              withSchedules.seconds / two.seconds, withSchedules.summary.schedules.size(), identical ? "yes" : "NO");
   fs::remove_all(root);
   return identical && s.skipped == 0 ? 0 : 1;
 }

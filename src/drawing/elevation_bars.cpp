@@ -25,10 +25,12 @@ void DrawBarSchedule(const PieceContext& ctx) {
   const PieceLayout& at = ctx.at;
   const Single x = at.X0 - 350;
   AddBar(ctx, x, at.B - 100, at.B + at.Lb);
-  AddText(ctx.canvas, at.X0 - 345, at.B - at.h - 45, kTextHeight, "L = " + SingleText(100 + at.Lb, ctx.canvas.numbers),
+  const Single length = 100 + at.Lb;
+  AddText(ctx.canvas, at.X0 - 345, at.B - at.h - 45, kTextHeight, "L = " + SingleText(length, ctx.canvas.numbers),
           kNoteColor);
   AddText(ctx.canvas, at.X0 - 345, at.B - at.h - 30, kTextHeight, BarDescription(ctx.f, ctx.canvas.numbers),
           kNoteColor);
+  RecordBarMarks(ctx, BarMarkKind::StarterBars, "starter bars", length, 0);
 }
 
 void DrawBar(const PieceContext& ctx, Integer i) {

@@ -56,6 +56,17 @@ ColumnLength LengthOf(const PieceContext& ctx, bool nextChanged, Single yE) {
   }
 }
 
+// The hooks the column's length counts: at the foot of the first and the only piece, at
+// the head of the last and the only one, and at the top where the section changes above.
+int ColumnHooks(Integer pieceCode, bool nextChanged) {
+  switch (pieceCode) {
+    case 0: return 2;
+    case 1: return nextChanged ? 2 : 1;
+    case 3: return 1;
+    default: return nextChanged ? 1 : 0;
+  }
+}
+
 void Line(const PieceContext& ctx, Single x1, Single y1, Single x2, Single y2, int color) {
   Skipping(ctx.canvas.skipped, [&] { AddLine(ctx.canvas, x1, y1, x2, y2, color); });
 }
@@ -102,7 +113,11 @@ void DrawBarListColumn(const PieceContext& ctx, const StackProfile& stack) {
     Skipping(ctx.canvas.skipped, [&] { Text(ctx, xc - 20, at.B - at.h * 0.5f, kTextHeight, SingleText(at.h, numbers), kNoteColor); });
   }
   const ColumnLength length = LengthOf(ctx, nextChanged, yE);
-  Skipping(ctx.canvas.skipped, [&] { Text(ctx, xc + 5, length.yM, kTextHeight, "L = " + SingleText(length.L, numbers), kNoteColor); });
+  Skipping(ctx.canvas.skipped, [&] {
+    Text(ctx, xc + 5, length.yM, kTextHeight, "L = " + SingleText(length.L, numbers), kNoteColor);
+    RecordBarMarks(ctx, BarMarkKind::LongitudinalBars, "bar list", length.L,
+                   ColumnHooks(ctx.args.pieceCode, nextChanged));
+  });
   Skipping(ctx.canvas.skipped, [&] { Text(ctx, xc + 5, length.yM + 15, kTextHeight, BarDescription(ctx.f, numbers), kNoteColor); });
 }
 

@@ -9,8 +9,11 @@ namespace tessaro {
 
 namespace {
 
-void AddStirrup(const PieceContext& ctx, Single y) {
-  Skipping(ctx.canvas.skipped, [&] { AddLine(ctx.canvas, ctx.at.X0 + ctx.at.c, y, ctx.at.X1 - ctx.at.c, y, kBarColor); });
+void AddStirrup(const PieceContext& ctx, Single y, StirrupZone zone) {
+  Skipping(ctx.canvas.skipped, [&] {
+    AddLine(ctx.canvas, ctx.at.X0 + ctx.at.c, y, ctx.at.X1 - ctx.at.c, y, kBarColor);
+    if (ctx.canvas.bars != nullptr) ctx.canvas.bars->AddStirrupLevel(zone);
+  });
 }
 
 // Raised once a zone has drawn its first stirrup with a step that would never end it.
@@ -27,7 +30,7 @@ Integer DrawBottomZone(const PieceContext& ctx, Single& u) {
   for (;;) {
     u = j * s + 2;
     if (u >= E || (ctx.args.pieceCode == 3 && at.B + u > at.T)) return j;
-    AddStirrup(ctx, at.B + u);
+    AddStirrup(ctx, at.B + u, StirrupZone::End);
     RequireProgress(s);
     j = CheckedAdd(j, 1);
   }
@@ -40,7 +43,7 @@ void DrawMiddleZone(const PieceContext& ctx, Integer j, Single u) {
   const Single s = ctx.args.endSpacing;
   const Single limit = (at.Ts - at.B) - E - s;
   for (Integer i = 1; u < limit; i = CheckedAdd(i, 1)) {
-    AddStirrup(ctx, at.B + u);
+    AddStirrup(ctx, at.B + u, StirrupZone::Middle);
     RequireProgress(ctx.args.midSpacing);
     u = j * s + i * ctx.args.midSpacing;
   }
@@ -54,7 +57,7 @@ void DrawTopZone(const PieceContext& ctx) {
   for (Integer i = 1;; i = CheckedAdd(i, 1)) {
     const Single u = i * s - 2;
     if (!(u < limit)) return;
-    AddStirrup(ctx, at.T - u);
+    AddStirrup(ctx, at.T - u, StirrupZone::End);
     RequireProgress(s);
   }
 }
@@ -90,6 +93,7 @@ void DrawJointStirrups(const PieceContext& ctx) {
         const Point2 from = OnBarAxis(ctx, xLast, prev.top, y);
         const Point2 to = OnBarAxis(ctx, xFirst, prev.top, y);
         AddLine(ctx.canvas, from[0], from[1], to[0], to[1], kBarColor);
+        if (ctx.canvas.bars != nullptr) ctx.canvas.bars->AddStirrupLevel(StirrupZone::Joint);
       });
       k = CheckedAdd(k, 1);
       u = k * sp - 2;

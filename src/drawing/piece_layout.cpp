@@ -110,4 +110,26 @@ std::string BarDescription(const PieceFields& f, const NumberFormat& format) {
   return BarText(width, f.d1, format) + " + " + BarText(depth, f.d2, format);
 }
 
+void RecordBarMarks(const PieceContext& ctx, BarMarkKind kind, const char* member, Single cutLength, int hooks) {
+  BarRecorder* bars = ctx.canvas.bars;
+  if (bars == nullptr) return;
+  const PieceFields& f = ctx.f;
+  BarMark mark;
+  mark.kind = kind;
+  mark.member = member;
+  mark.cutLength = cutLength;
+  mark.hook = ctx.at.Lh;
+  mark.hooks = hooks;
+  // A circular section has nc bars; its description counts 2·n1 + 2·n2 = 4·Int(nc / 2).
+  const long width = f.circular ? f.nc : 2L * f.n1;
+  const long depth = f.circular ? 0 : 2L * f.n2;
+  mark.diameter = f.d1;
+  mark.count = f.d1 == f.d2 ? width + depth : width;
+  bars->AddMark(mark);
+  if (f.d1 == f.d2) return;
+  mark.diameter = f.d2;
+  mark.count = depth;
+  bars->AddMark(mark);
+}
+
 }  // namespace tessaro

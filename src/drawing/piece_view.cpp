@@ -80,10 +80,13 @@ void DrawRestOfElevation(const PieceContext& ctx, const StackProfile& stack) {
 void DrawPieceView(Canvas& canvas, PieceViewState& state, const DrawOptions& options, const StackProfile& stack,
                    PieceViewArgs& args) {
   if (args.width == 0) return;
+  // View 1 tells the bar schedule about the piece; view 2 shows the same bars again.
+  Canvas view{canvas.drawing, canvas.numbers, args.firstView ? canvas.bars : nullptr};
+  if (view.bars != nullptr) view.bars->BeginPiece(args.pieceIndex, args.pieceNumber, args.pieceCode);
   const PieceFields fields = ReadPieceFields(args);
   PreviousPiece& prev = args.cornersOnWidth ? state.view1 : state.view2;
   const PieceLayout layout = ComputeLayout(args, fields, prev);
-  const PieceContext ctx{canvas, args, fields, layout, prev};
+  const PieceContext ctx{view, args, fields, layout, prev};
   DrawSection(ctx, options);
   DrawBarsOfElevation(ctx, state);
   DrawRestOfElevation(ctx, stack);

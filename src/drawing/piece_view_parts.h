@@ -90,5 +90,9 @@ std::string SingleText(Single value, const NumberFormat& format);
 std::string BarText(long long count, Single diameter, const NumberFormat& format);
 // All longitudinal bars of the piece: "12Ø16", or "4Ø20 + 8Ø16" for two diameters.
 std::string BarDescription(const PieceFields& f, const NumberFormat& format);
+// Tells the canvas's bar recorder, if any, about the bars BarDescription lists (one mark per
+// diameter; a circular section's nc bars as drawn in the section), cut to `cutLength` with
+// `hooks` hooks of the piece's hook length.
+void RecordBarMarks(const PieceContext& ctx, BarMarkKind kind, const char* member, Single cutLength, int hooks);
 
 }  // namespace tessaro

@@ -116,7 +116,19 @@ void DrawCircularSection(const PieceContext& ctx) {
   const Single R = at.W / 2;
   const Single barRadius = ctx.f.d1 / 2;
   AddCircle(canvas, centre[0], centre[1], R, kOutlineColor);
-  AddCircle(canvas, centre[0], centre[1], R - at.c + barRadius, kBarColor);
+  const Single hoopRadius = R - at.c + barRadius;
+  AddCircle(canvas, centre[0], centre[1], hoopRadius, kBarColor);
+  if (canvas.bars != nullptr) {
+    // No label gives its length: the circle drawn and the two 8 cm tails of a closed stirrup.
+    BarMark hoop;
+    hoop.kind = BarMarkKind::CircularHoop;
+    hoop.member = "circular section";
+    hoop.diameter = ctx.f.ds;
+    hoop.count = 1;
+    hoop.cutLength = static_cast<Single>(std::nearbyint(double{hoopRadius} * 6.283185308) + 16);
+    hoop.sideA = hoopRadius;
+    canvas.bars->AddMark(hoop);
+  }
   const double step = Divide(360, ctx.f.nc);
   const double ring = double{R} - at.c;
   for (Integer i = 0; i < ctx.f.nc; i = CheckedAdd(i, 1)) {

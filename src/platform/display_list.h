@@ -89,6 +89,11 @@ public:
   void Clear();
   void Reserve(std::size_t shapes, std::size_t points);
 
+  // Set when FlattenDrawing stopped at its cap on shapes (a block array too large to show
+  // whole); the list then holds what came before the cap.
+  bool Truncated() const { return truncated_; }
+  void SetTruncated(bool truncated) { truncated_ = truncated; }
+
 private:
   void Push(ShapeKind kind, bool closed, LayerIndex layer, ShapeColor color, std::size_t index,
             std::size_t count, const Extents& box);
@@ -97,12 +102,18 @@ private:
   std::vector<Point2d> points_;
   std::vector<ArcShape> arcs_;
   std::vector<TextShape> texts_;
+  bool truncated_ = false;
 };
 
 // The display list of the drawing's model space: every entity, blocks expanded, curves that
 // are not circular arcs turned into polylines fine enough to look smooth at any zoom a user
 // reaches. Layer on/off states are not applied here: the painter reads them from the
 // drawing, so switching a layer needs no new list.
-DisplayList FlattenDrawing(const Drawing& drawing);
+// Inserts are expanded with their transforms (nested, arrays, mirrored; a circle scaled
+// unevenly becomes an ellipse); entities on layer "0" inside a block take the layer of the
+// insert, colours "by block" the insert's colour. At most `maxShapes` shapes are made (see
+// DisplayList::Truncated).
+inline constexpr std::size_t kMaxFlattenedShapes = 20'000'000;
+DisplayList FlattenDrawing(const Drawing& drawing, std::size_t maxShapes = kMaxFlattenedShapes);
 
 }  // namespace tessaro

@@ -118,7 +118,9 @@ DxfTextEncoding DxfEncodingOf(std::string_view acadVersion, std::string_view cod
   return DxfTextEncoding::Cp1252;
 }
 
-std::string EncodeDxfText(std::string_view utf8) {
+std::string EncodeDxfText(std::string_view utf8) { return CutToLineLimit(EncodeDxfTextWhole(utf8)); }
+
+std::string EncodeDxfTextWhole(std::string_view utf8) {
   std::string out;
   out.reserve(utf8.size());
   for (std::size_t i = 0; i < utf8.size();) {
@@ -144,7 +146,7 @@ std::string EncodeDxfText(std::string_view utf8) {
     out += "\\U+";
     for (int shift = 12; shift >= 0; shift -= 4) out += kHex[(cp >> shift) & 0xF];
   }
-  return CutToLineLimit(std::move(out));
+  return out;
 }
 
 std::string DecodeDxfText(std::string_view bytes, DxfTextEncoding encoding) {

@@ -15,14 +15,17 @@ enum class DxfTextEncoding { Cp1252, Utf8 };
 // use their code page: Windows-1252 unless it names UTF-8.
 DxfTextEncoding DxfEncodingOf(std::string_view acadVersion, std::string_view codePage);
 
-// The longest value line we write or hand to dxflib: its reader cannot take a line of
-// 1024 bytes or more (it stops advancing and never returns).
+// The longest value line we write: some DXF readers cannot take a line of 1024 bytes or
+// more (they stop advancing and never return).
 inline constexpr std::size_t kLongestDxfLine = 1000;
 
 // UTF-8 to Windows-1252 bytes for an R2000 file: a character without a Windows-1252 code
 // becomes \U+XXXX, line breaks (which would split a DXF value) become blanks, and the
 // result is cut to kLongestDxfLine bytes.
 std::string EncodeDxfText(std::string_view utf8);
+
+// The same without the cut, for values that are written in pieces (multi-line texts).
+std::string EncodeDxfTextWhole(std::string_view utf8);
 
 // The bytes of a DXF value to UTF-8: decoded in `encoding` (bytes that are not UTF-8 in a
 // UTF-8 file are taken as Windows-1252), then \U+XXXX and the control codes %%c, %%d,

@@ -174,6 +174,17 @@ std::string FormatFixed2(double value, const NumberFormat& format) {
   return WithSeparator(std::move(digits), format.decimalSeparator);
 }
 
+std::string FormatFixed(double value, int decimals, const NumberFormat& format) {
+  CheckFinite(value);
+  if (decimals < 0 || decimals > 6) Raise(ErrorKind::Overflow, "FormatFixed takes 0 to 6 decimals");
+  const double scale = std::pow(10.0, decimals);
+  double rounded = std::round(value * scale) / scale;  // halves away from zero
+  if (rounded == 0.0) rounded = 0.0;                    // no "-0.000"
+  char buffer[400];
+  const auto result = std::to_chars(buffer, buffer + sizeof buffer, rounded, std::chars_format::fixed, decimals);
+  return WithSeparator(std::string(buffer, result.ptr), format.decimalSeparator);
+}
+
 std::string FormatWhole(double value) {
   CheckFinite(value);
   const double rounded = std::round(value);  // halves away from zero

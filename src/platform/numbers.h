@@ -61,6 +61,10 @@ std::string FormatInteger(long long value);
 // zero: 3.475f gives "3.48" and 1.005f "1.01", as a draftsman reads them.
 std::string FormatFixed2(double value, const NumberFormat& format);
 
+// A fixed number of decimals (0 to 6), halves away from zero, no "-0": the quantities
+// of the bar schedule (3 decimals: 1.234 kg).
+std::string FormatFixed(double value, int decimals, const NumberFormat& format);
+
 // Pattern "####": rounded to a whole number; a value that rounds to 0 gives "".
 std::string FormatWhole(double value);
 

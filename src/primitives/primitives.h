@@ -11,13 +11,16 @@
 #include "platform/drawing.h"
 #include "platform/errors.h"
 #include "platform/numbers.h"
+#include "primitives/bar_marks.h"
 
 namespace tessaro {
 
-// Where the drawing routines draw: the drawing and the number format of its texts.
+// Where the drawing routines draw: the drawing and the number format of its texts, and,
+// when the caller wants a bar schedule, the recorder of the bars the drawing labels.
 struct Canvas {
   Drawing& drawing;
   NumberFormat numbers;
+  BarRecorder* bars = nullptr;
   SkippedErrors skipped{};  // failing statements the drawing skipped and went on after
 };
 

@@ -19,6 +19,7 @@
 #include "platform/dxf_file.h"
 #include "platform/atomic_file.h"
 #include "shell/drawing_view.h"
+#include "shell/dxf_feedback.h"
 #include "shell/pick_tools.h"
 #include "shell/property_grid.h"
 #include "shell/settings_store.h"
@@ -162,6 +163,9 @@ void MainWindow::CreateStatusBar() {
   statusText_->setObjectName(QStringLiteral("sbStatusBarPanel1"));
   statusBar()->setObjectName(QStringLiteral("sbStatusBar"));
   statusBar()->addWidget(statusText_);
+  dxfStatus_ = new QLabel(this);
+  dxfStatus_->setObjectName(QStringLiteral("sbStatusBarPanel2"));
+  statusBar()->addWidget(dxfStatus_, 1);
   problemText_ = new QLabel(this);
   problemText_->setObjectName(QStringLiteral("sbStatusBarProblem"));
   problemText_->setTextInteractionFlags(Qt::TextSelectableByMouse);
@@ -303,6 +307,8 @@ void MainWindow::ReloadPropertyPane(const QString& key, const QString& section) 
 }
 
 void MainWindow::LoadCurrentStack(bool& drawn) {
+  lostWhenRead_.clear();
+  dxfStatus_->clear();
   Canvas canvas{drawing_, NumberFormat::UserLocale()};
   StackLoadResult result;
   const std::filesystem::path folder = ToPath(state_.columnStackFolder);
@@ -360,7 +366,18 @@ void MainWindow::keyPressEvent(QKeyEvent* event) {
 void MainWindow::OpenDxf() {
   const QString path = files_->GetOpen({kOpenTitle, setup_.programFolder, QString(), kDxfSuffix, kDxfFilter});
   if (path.isEmpty()) return;
-  ReadDxfFile(drawing_, ToPath(path));
+  DxfReadReport report;
+  try {
+    report = ReadDxfFile(drawing_, ToPath(path));
+  } catch (const std::exception& error) {
+    // Said in the status bar; the drawing, its name and the caption stay as they were.
+    dxfStatus_->setText(DxfReadFailure(QFileInfo(path).fileName(), error));
+    throw;
+  }
+  lostWhenRead_ = DxfReadLosses(report);
+  dxfStatus_->setText(DxfReadSummary(QFileInfo(path).fileName(), report));
+  lastLoadProblem_.reset();  // the stack's problem went with its drawing
+  ShowLoadProblem();
   view_->ZoomExtents();
   state_.drawingName = QFileInfo(path).fileName();
   stackList_->setCurrentIndex(-1);
@@ -372,6 +389,8 @@ void MainWindow::SaveDxfAs() {
   const QString path =
       files_->GetSave({kSaveTitle, setup_.programFolder, state_.drawingName, kDxfSuffix, kDxfFilter});
   if (path.isEmpty()) return;
+  const QString question = DxfSaveQuestion(DxfSaveLosses(lostWhenRead_, drawing_));
+  if (!question.isEmpty() && messages_->Ask(kSaveTitle, question, false) != Answer::Yes) return;
   WriteDxfFile(drawing_, ToPath(path));
 }
 

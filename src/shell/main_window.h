@@ -116,6 +116,8 @@ public:
   QLabel* StatusText() const { return statusText_; }
   // The status-bar panel that shows why the stack on screen is not whole ("" when it is).
   QLabel* ProblemText() const { return problemText_; }
+  // What the last "Apri dxf" read, or why it could not; empty once a stack is drawn.
+  QLabel* DxfStatusText() const { return dxfStatus_; }
   // Chooses the stack-list entry with this text, as a user would; false when absent.
   bool ChooseStack(const QString& stackId);
 
@@ -186,6 +188,8 @@ private:
   QComboBox* layerList_ = nullptr;
   QLabel* statusText_ = nullptr;
   QLabel* problemText_ = nullptr;
+  QLabel* dxfStatus_ = nullptr;
+  std::map<std::string, std::size_t> lostWhenRead_;  // what the read left out of the drawing shown
   std::map<int, QAction*> actions_;
   QPointer<QWindow> hookedWindow_;
   bool lastLoadDrew_ = false;  // the last ReloadPropertyPane drew at least one piece

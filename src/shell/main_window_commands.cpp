@@ -36,13 +36,14 @@ const QString kBatchLayoutKey = QStringLiteral("ZeraDav");
 const QString kBatchLayoutSection = QStringLiteral("LayoutDXF");
 constexpr int kLayerSuffixLength = 6;  // "  (ON)" and " (OFF)"
 
-const QString kInfoTitle = QStringLiteral("dxflib - RibbonSoft");
+const QString kInfoTitle = QStringLiteral("Motore DXF - Tessaro");
 const QString kInfoText = QStringLiteral(
-    "La lettura, l'elaborazione e la scrittura dei file DXF di questo programma si basano su dxflib di "
-    "RibbonSoft, una libreria per leggere e scrivere disegni DXF che ne rende disponibili le informazioni "
-    "geometriche per l'elaborazione e l'analisi dall'ambiente di programmazione; è pensata per applicazioni "
-    "di ingegneria, topografia e automazione industriale.\n\n"
-    "Maggiori informazioni su dxflib: https://www.ribbonsoft.com/en/what-is-dxflib");
+    "La lettura, l'elaborazione e la scrittura dei file DXF di questo programma si basano sul motore DXF "
+    "di Tessaro, scritto per questo programma: legge i disegni DXF dei programmi CAD "
+    "e ne rende disponibili le informazioni geometriche per l'elaborazione e l'analisi, e scrive file DXF "
+    "R2000 che ogni programma CAD apre; è pensato per applicazioni di ingegneria, topografia e automazione "
+    "industriale.\n\n"
+    "Maggiori informazioni sul motore DXF di Tessaro: il file README.md che accompagna il programma.");
 
 
 }  // namespace

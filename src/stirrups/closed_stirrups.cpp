@@ -170,15 +170,24 @@ const ClosedStirrupTraits& Traits(ClosedStirrupMember member) {
   return kClosedStirrups[static_cast<std::size_t>(member)];
 }
 
+// The two sides the length counts twice: between the bar axes, a split part gaining q.
+struct Sides {
+  Single a, b;
+};
+
+Sides SidesOf(LengthRule rule, const Frame& f) {
+  Sides s{Minus(f.X2, f.X1), Minus(f.Y2, f.Y1)};
+  if (rule == LengthRule::SplitAlongDepth) s.a = Plus(s.a, f.q);
+  if (rule == LengthRule::SplitAlongWidth) s.b = Plus(s.b, f.q);
+  return s;
+}
+
 Integer CutLength(LengthRule rule, const Frame& f) {
-  Single a = Minus(f.X2, f.X1);
-  Single b = Minus(f.Y2, f.Y1);
+  const auto [a, b] = SidesOf(rule, f);
   if (rule == LengthRule::Whole) {
     const Integer bends = CInt(double{f.rA} * 6.283185308);
     return CInt(Plus(Plus(Plus(Times(a, 2), Times(b, 2)), 2 * kTail), bends));
   }
-  if (rule == LengthRule::SplitAlongDepth) a = Plus(a, f.q);
-  if (rule == LengthRule::SplitAlongWidth) b = Plus(b, f.q);
   // Each half-turn is rounded on its own, even when both radii are equal.
   const Integer bendsA = CInt(double{f.rA} * 3.141592654);
   const Integer bendsB = CInt(double{f.rB} * 3.141592654);
@@ -207,6 +216,19 @@ void DrawClosedStirrup(Canvas& canvas, ClosedStirrupMember member, const ClosedS
   const LabelPoint at = t.labelPoint(f);
   AddText(canvas, at.x, at.y, in.textHeight, StirrupLabel(t.spacer, std::nullopt, in.ds, cutLength, canvas.numbers),
           in.labelColor);
+  if (canvas.bars != nullptr) {
+    const Sides sides = SidesOf(t.length, f);
+    BarMark mark;
+    mark.kind = BarMarkKind::ClosedStirrup;
+    mark.member = t.name;
+    mark.diameter = in.ds;
+    mark.count = 1;
+    mark.cutLength = cutLength;
+    mark.sideA = sides.a;
+    mark.sideB = sides.b;
+    mark.hook = f.rA;
+    canvas.bars->AddMark(mark);
+  }
 }
 
 }  // namespace tessaro

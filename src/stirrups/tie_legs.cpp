@@ -166,6 +166,18 @@ void DrawTieLeg(Canvas& canvas, TieLegMember member, const TieLegInput& in) {
   const std::string label =
       StirrupLabel(t.spacer, in.labelCount, in.ds, cutLength, canvas.numbers) + " (zone critiche)";
   AddText(canvas, s.labelX, s.labelY, in.textHeight, label, in.labelColor);
+  if (canvas.bars != nullptr) {
+    BarMark mark;
+    mark.kind = BarMarkKind::TieLeg;
+    mark.member = t.name;
+    mark.diameter = in.ds;
+    mark.count = in.legsInPlace;
+    mark.cutLength = cutLength;
+    mark.sideA = s.length;
+    mark.hook = R;
+    mark.oppositeHooks = t.style == Style::Axis;
+    canvas.bars->AddMark(mark);
+  }
 }
 
 }  // namespace tessaro

@@ -36,6 +36,7 @@ struct TieLegInput {
   bool regularFlag = true;  // an in-place leg; a zero-length one fails in the axis style
   Integer labelCount = 0;   // the count written in the label
   Single textHeight = 8;
+  long legsInPlace = 0;     // legs the row placed in the section: the bar schedule's count
 };
 
 // Draws, in this order: first hook arc, first tail, leg, second hook arc, second tail,

@@ -132,10 +132,12 @@ void DrawTieRow(Canvas& canvas, TieRowMember member, const TieRowInput& in) {
   const TieRowCounts counts = CountTieRow(member, in.legCount, in.barCount, in.splitFlag);
   if (counts.k < 1) return;
 
+  long placed = 0;
   const Integer finalIndex = ForEachSelectedBar(counts.k, counts.m, [&](Integer i) {
     TieLegInput leg = LegAt(t, in, i);
     leg.regularFlag = true;
     DrawTieLeg(canvas, t.leg, leg);
+    ++placed;
   });
 
   TieLegInput detail = LegAt(t, in, t.detailAtFinal ? finalIndex : Integer{0});
@@ -144,6 +146,7 @@ void DrawTieRow(Canvas& canvas, TieRowMember member, const TieRowInput& in) {
   detail.labelFlag = true;
   detail.regularFlag = false;
   detail.labelCount = counts.k;
+  detail.legsInPlace = placed;
   DrawTieLeg(canvas, t.leg, detail);
 }
 

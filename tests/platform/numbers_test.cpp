@@ -82,6 +82,11 @@ TEST(Numbers, FormatsGiveTheDrawingsTexts) {
                           {CSng(-347.5 * 0.01), "-3.48"}, {CSng(347.4 * 0.01), "3.47"}, {9.995f, "10.00"},
                           {99.999, "100.00"}, {0.004, "0.00"}, {0.005f, "0.01"}, {12.0f, "12.00"}});
   EXPECT_EQ(FormatFixed2(1e300, kPoint).size(), 304u);  // every digit, beyond every integer type
+  const auto fixed3 = [](double v) { return FormatFixed(v, 3, kComma); };
+  ExpectOutcomes<double>(fixed3, {{0.5879, "0,588"}, {12.0, "12,000"}, {-0.0001, "0,000"}, {0.0625, "0,063"},
+                          {NAN, kInvalid}});
+  EXPECT_EQ(FormatFixed(62.785, 0, kPoint), "63");
+  EXPECT_THROW(FormatFixed(1, 7, kPoint), RuntimeError);
   ExpectOutcomes<double>(FormatWhole, {{12.6, "13"}, {0.4, ""}, {-0.4, ""}, {0.5, "1"}, {-7.5, "-8"},
                                {-1e20, "-100000000000000000000"}, {NAN, kInvalid}});
 }

@@ -1,0 +1,30 @@
+// The recorder of the bars the drawing labels, piece by piece.
+#include "primitives/bar_marks.h"
+
+namespace tessaro {
+
+void BarRecorder::BeginPiece(Integer index, Integer number, Integer code) {
+  Piece piece;
+  piece.index = index;
+  piece.number = number;
+  piece.code = code;
+  pieces_.push_back(std::move(piece));
+}
+
+BarRecorder::Piece& BarRecorder::Current() {
+  if (pieces_.empty()) pieces_.emplace_back();
+  return pieces_.back();
+}
+
+void BarRecorder::AddMark(const BarMark& mark) { Current().marks.push_back(mark); }
+
+void BarRecorder::AddStirrupLevel(StirrupZone zone) {
+  Piece& piece = Current();
+  switch (zone) {
+    case StirrupZone::End: ++piece.endLevels; break;
+    case StirrupZone::Middle: ++piece.middleLevels; break;
+    case StirrupZone::Joint: ++piece.jointLevels; break;
+  }
+}
+
+}  // namespace tessaro

@@ -1,0 +1,79 @@
+// The corpus of real DXF files in tests/dxf_corpus (from CAD programs, DXF libraries and
+// ezdxf): each one reads without error, its model-space entities by type are what ezdxf finds
+// (counts.txt), and it flattens to shapes with finite bounds.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+
+#include "platform/display_list.h"
+#include "platform/dxf_file.h"
+
+namespace tessaro {
+namespace {
+
+namespace fs = std::filesystem;
+
+const fs::path kCorpus = fs::path(TESSARO_SOURCE_DIR) / "tests" / "dxf_corpus";
+
+std::string CountsOf(const DxfReadReport& report) {
+  std::map<std::string, std::size_t> all = report.drawnTypes;
+  for (const auto& [type, count] : report.skippedTypes) all[type] += count;
+  std::string out;
+  for (const auto& [type, count] : all) out += " " + type + "=" + std::to_string(count);
+  return out;
+}
+
+TEST(DxfCorpus, EveryFileReadsWithTheCountsEzdxfFinds) {
+  std::ifstream counts(kCorpus / "counts.txt");
+  ASSERT_TRUE(counts) << "no counts.txt in " << kCorpus;
+  std::string line;
+  int files = 0;
+  while (std::getline(counts, line)) {
+    const std::string name = line.substr(0, line.find(' '));
+    const std::string expected = line.substr(name.size());
+    SCOPED_TRACE(name);
+    Drawing drawing;
+    DxfReadReport report;
+    try {
+      report = ReadDxfFile(drawing, kCorpus / name);
+    } catch (const std::exception& e) {
+      ADD_FAILURE() << e.what();
+      continue;
+    }
+    EXPECT_EQ(CountsOf(report), expected);
+    const DisplayList list = FlattenDrawing(drawing);
+    EXPECT_FALSE(list.Truncated());
+    if (const auto box = list.Bounds()) {
+      EXPECT_TRUE(std::isfinite(box->min.x) && std::isfinite(box->min.y) && std::isfinite(box->max.x) &&
+                  std::isfinite(box->max.y));
+    }
+    ++files;
+  }
+  EXPECT_GE(files, 40);
+}
+
+// What the files of several programs hold, beyond the counts.
+TEST(DxfCorpus, ReportsVersionBinaryAndPaperSpace) {
+  Drawing drawing;
+  const DxfReadReport binary = ReadDxfFile(drawing, kCorpus / "bin_dxf_r14.dxf");
+  EXPECT_TRUE(binary.binary);
+  EXPECT_EQ(binary.Release(), "R14");
+  const DxfReadReport generated = ReadDxfFile(drawing, kCorpus / "generated_r2018.dxf");
+  EXPECT_EQ(generated.Release(), "R2018");
+  EXPECT_EQ(generated.paperSpaceSkipped, 1u);
+  EXPECT_EQ(generated.skippedTypes.size(), 0u);
+  EXPECT_EQ(generated.insertCycles, 0u);
+  const auto spento = drawing.FindLayer("Spento");
+  ASSERT_TRUE(spento.has_value());
+  EXPECT_FALSE(drawing.Layers()[*spento].on);
+  const DxfReadReport table = ReadDxfFile(drawing, kCorpus / "acad_table_simple.dxf");
+  EXPECT_EQ(table.drawnTypes.at("ACAD_TABLE"), 1u);  // through its block
+  EXPECT_GT(FlattenDrawing(drawing).Shapes().size(), 10u);
+}
+
+}  // namespace
+}  // namespace tessaro
