@@ -29,7 +29,7 @@ QRectF BoxOf(const Drawing& drawing, const EntityHeader& e) {
       const double width = t.height * static_cast<double>(t.value.size());
       return QRectF(t.position.x, t.position.y, width, t.height);
     }
-    default: break;  // painted through the display list
+    default: break;  // the entity walk draws these four types only
   }
   return {};
 }
@@ -55,7 +55,7 @@ void PaintDrawing(const Drawing& drawing, PaintSink& sink, const QRectF* visible
       case EntityType::Circle: sink.Circle(drawing.Circle(e), e.color); break;
       case EntityType::Arc: sink.Arc(drawing.Arc(e), e.color); break;
       case EntityType::Text: sink.Text(drawing.Text(e), e.color); break;
-      default: break;  // painted through the display list
+      default: break;  // the display list's painter (render/scene.h) draws every type
     }
   }
 }

@@ -21,7 +21,9 @@ public:
   virtual void Text(const TextGeometry& text, int aci) = 0;
 };
 
-// Sends every entity on a layer that is on to the sink, in draw order. When `visible` is
+// Sends every line, circle, arc and text on a layer that is on to the sink, in draw order:
+// the piece drawing's entity walk, kept for tests that record what is painted. Drawings
+// of every entity type are painted from their display list (render/scene.h). When `visible` is
 // given (drawing units), entities whose box lies wholly outside it are left out.
 void PaintDrawing(const Drawing& drawing, PaintSink& sink, const QRectF* visible = nullptr);
 

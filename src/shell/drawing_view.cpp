@@ -1,15 +1,125 @@
 // The drawing view widget.
 #include "shell/drawing_view.h"
 
+#include <QElapsedTimer>
 #include <QMouseEvent>
 #include <QPainter>
+#include <algorithm>
+#include <cstring>
+#include <thread>
+#include <type_traits>
 
-#include "render/paint_sink.h"
+#include "platform/display_list.h"
 
 namespace tessaro::shell {
-using render::PaintDrawing;
-using render::QPainterSink;
 namespace {
+
+// A whole frame slower than this shows the old frame scaled first after a zoom step, and
+// paints the new one once the wheel has rested this long.
+constexpr double kPreviewAfterMs = 40.0;
+constexpr int kDeferredRenderMs = 60;
+
+// FNV-1a over the bytes of trivially copyable values.
+class Fingerprint {
+public:
+  template <class T>
+  void Add(const T& value) {
+    unsigned char bytes[sizeof(T)];
+    std::memcpy(bytes, &value, sizeof(T));
+    for (unsigned char b : bytes) hash_ = (hash_ ^ b) * 0x100000001b3ULL;
+  }
+  void Add(const std::string& text) {
+    Add(text.size());
+    for (char c : text) Add(c);
+  }
+  void Add(const EntityHeader& e) {
+    Add(e.type);
+    Add(e.layer);
+    Add(e.color);
+    Add(e.trueColor);
+    Add(e.index);
+  }
+  std::uint64_t Value() const { return hash_; }
+
+private:
+  std::uint64_t hash_ = 0xcbf29ce484222325ULL;
+};
+
+// What the display list is made of: entities and their geometry, blocks, the layers'
+// names and looks. Reading a million entities takes a few milliseconds, far less than
+// building the list again. Geometry that holds texts or lists is known by its header and
+// position in its pool only (a drawing replaced by one with the same entity sequence and
+// other vertices would keep its old list: nothing in the program does that without also
+// changing the count or the headers).
+std::uint64_t ContentFingerprint(const Drawing& drawing) {
+  Fingerprint f;
+  for (const Layer& layer : drawing.Layers()) {
+    f.Add(layer.name);
+    f.Add(layer.color);
+    f.Add(layer.frozen);
+    f.Add(layer.trueColor.value_or(0xFF000000u));
+  }
+  f.Add(drawing.Blocks().size());
+  for (const Block& block : drawing.Blocks()) {
+    f.Add(block.base);
+    for (const EntityHeader& e : block.entities) f.Add(e);
+  }
+  f.Add(drawing.EntityCount());
+  const auto geometry = [&f](const auto& g) {
+    if constexpr (std::is_trivially_copyable_v<std::decay_t<decltype(g)>>) f.Add(g);
+  };
+  for (const EntityHeader& e : drawing.Entities()) {
+    f.Add(e);
+    switch (e.type) {
+      case EntityType::Line: geometry(drawing.Line(e)); break;
+      case EntityType::Circle: geometry(drawing.Circle(e)); break;
+      case EntityType::Arc: geometry(drawing.Arc(e)); break;
+      case EntityType::Ellipse: geometry(drawing.Ellipse(e)); break;
+      case EntityType::Insert: geometry(drawing.Insert(e)); break;
+      case EntityType::Solid: geometry(drawing.Solid(e)); break;
+      case EntityType::Point: geometry(drawing.Point(e)); break;
+      case EntityType::Ray: geometry(drawing.Ray(e)); break;
+      case EntityType::Text: {
+        const TextGeometry& t = drawing.Text(e);
+        f.Add(t.position);
+        f.Add(t.height);
+        f.Add(t.value);
+        break;
+      }
+      case EntityType::Polyline:
+        for (const PolylineVertex& v : drawing.Vertices(drawing.Polyline(e))) geometry(v);
+        break;
+      default: break;
+    }
+  }
+  return f.Value();
+}
+
+std::uint64_t LayerFingerprint(const Drawing& drawing) {
+  Fingerprint f;
+  for (const Layer& layer : drawing.Layers()) f.Add(layer.on);
+  return f.Value();
+}
+
+// Moves the pixels of a 32-bit image by (dx, dy) in place; what is uncovered keeps old pixels.
+void ScrollImage(QImage& image, int dx, int dy) {
+  const int w = image.width(), h = image.height();
+  const int count = w - std::abs(dx);
+  const int from = std::max(0, -dx), to = std::max(0, dx);
+  auto moveRow = [&](int y) {
+    auto* row = reinterpret_cast<std::uint32_t*>(image.scanLine(y + dy));
+    const auto* src = reinterpret_cast<const std::uint32_t*>(image.constScanLine(y));
+    std::memmove(row + to, src + from, static_cast<std::size_t>(count) * sizeof(std::uint32_t));
+  };
+  // Rows moving down are copied bottom first, so none is overwritten before it moves.
+  if (dy > 0) {
+    for (int y = h - 1 - dy; y >= 0; --y) moveRow(y);
+  } else {
+    for (int y = -dy; y < h; ++y) moveRow(y);
+  }
+}
+
+int RenderThreads() { return static_cast<int>(std::clamp(std::thread::hardware_concurrency(), 1u, 4u)); }
 
 constexpr std::size_t kHistoryDepth = 100;
 constexpr double kExtentsMargin = 0.03;  // of the view, on each side
@@ -46,9 +156,34 @@ DrawingView::DrawingView(const Drawing& drawing, QWidget* parent) : QWidget(pare
   setAttribute(Qt::WA_OpaquePaintEvent);
   setMinimumSize(50, 50);
   state_ = ExtentsView();
+  RebuildScene();
+  deferredRender_.setSingleShot(true);
+  deferredRender_.setInterval(kDeferredRenderMs);
+  connect(&deferredRender_, &QTimer::timeout, this, &DrawingView::RenderDeferred);
 }
 
-void DrawingView::Redraw() { update(); }
+void DrawingView::RebuildScene(std::optional<std::uint64_t> fingerprint) {
+  scene_ = std::make_unique<render::Scene>(FlattenDrawing(drawing_));
+  sceneFingerprint_ = fingerprint ? *fingerprint : ContentFingerprint(drawing_);
+  sceneEntityCount_ = drawing_.EntityCount();
+  layerFingerprint_ = LayerFingerprint(drawing_);
+  frame_.valid = false;
+}
+
+void DrawingView::Redraw() {
+  if (const std::uint64_t content = ContentFingerprint(drawing_); content != sceneFingerprint_) {
+    RebuildScene(content);
+  } else if (const std::uint64_t layers = LayerFingerprint(drawing_); layers != layerFingerprint_) {
+    layerFingerprint_ = layers;
+    frame_.valid = false;
+  }
+  update();
+}
+
+void DrawingView::RenderDeferred() {
+  renderNow_ = true;
+  update();
+}
 
 ViewState DrawingView::ExtentsView() const {
   QRectF area = kDefaultLimits;
@@ -135,16 +270,82 @@ QPointF DrawingView::ToPixel(const QPointF& drawingPoint) const {
 }
 
 void DrawingView::PaintTo(QPainter& painter, const QSize& size) const {
-  const QTransform toView = ViewTransform(state_, size);
-  const QRectF visible = toView.inverted().mapRect(QRectF(QPointF(0, 0), size));
-  QPainterSink sink(painter, toView);
-  PaintDrawing(drawing_, sink, &visible);
+  const QTransform toView = PaintTransform(state_, size);
+  const QRectF visible = toView.inverted().mapRect(QRectF(QPointF(-1, -1), size + QSize(2, 2)));
+  scene_->Paint(painter, drawing_.Layers(), toView, &visible);
+}
+
+void DrawingView::RenderWhole(const QSize& device, double ratio) {
+  QElapsedTimer clock;
+  clock.start();
+  if (frame_.image.size() != device) frame_.image = QImage(device, QImage::Format_RGB32);
+  const QTransform toDevice = PaintTransform(state_, size(), ratio);
+  frame_.textBoxPixels = scene_->TextBoxPixels(toDevice.inverted().mapRect(QRectF(frame_.image.rect())));
+  scene_->Render(frame_.image, drawing_.Layers(), toDevice, frame_.image.rect(), RenderThreads(),
+                 frame_.textBoxPixels);
+  frame_.state = state_;
+  frame_.valid = true;
+  lastRenderMs_ = static_cast<double>(clock.nsecsElapsed()) / 1e6;
+}
+
+// A pan at the same scale: the frame's pixels move by whole pixels and only the strips
+// they uncover are painted. False when nothing of the old frame can be kept.
+bool DrawingView::MoveFrame(const QTransform& to, double ratio) {
+  const QTransform from = PaintTransform(frame_.state, size(), ratio);
+  QImage& image = frame_.image;
+  const QRect all = image.rect();
+  const double moveX = to.dx() - from.dx();
+  const double moveY = to.dy() - from.dy();
+  if (std::abs(moveX) >= all.width() || std::abs(moveY) >= all.height()) return false;
+  // Texts drawn as boxes in a crowded view stay so while it pans, or the strips would
+  // not match the rest; a view that stops or starts being crowded is painted afresh.
+  if (scene_->TextBoxPixels(to.inverted().mapRect(QRectF(all))) != frame_.textBoxPixels) return false;
+  const int dx = static_cast<int>(moveX);
+  const int dy = static_cast<int>(moveY);
+  ScrollImage(image, dx, dy);
+  const auto& layers = drawing_.Layers();
+  const int threads = RenderThreads();
+  // The columns uncovered on the left or right, then the rows above or below the rest.
+  const QRect columns = dx > 0 ? QRect(0, 0, dx, all.height()) : QRect(all.width() + dx, 0, -dx, all.height());
+  if (dx != 0) scene_->Render(image, layers, to, columns, threads, frame_.textBoxPixels);
+  const int left = dx > 0 ? dx : 0;
+  const int width = all.width() - std::abs(dx);
+  const QRect rows = dy > 0 ? QRect(left, 0, width, dy) : QRect(left, all.height() + dy, width, -dy);
+  if (dy != 0) scene_->Render(image, layers, to, rows, threads, frame_.textBoxPixels);
+  frame_.state = state_;
+  return true;
+}
+
+void DrawingView::UpdateFrame(const QSize& device, double ratio) {
+  // A drawing changed without a Redraw: cheap to notice when its entity count changed.
+  if (drawing_.EntityCount() != sceneEntityCount_) RebuildScene();
+  if (!frame_.valid || frame_.image.size() != device || renderNow_) {
+    RenderWhole(device, ratio);
+  } else if (frame_.state.scale == state_.scale) {
+    if (frame_.state != state_ && !MoveFrame(PaintTransform(state_, size(), ratio), ratio)) RenderWhole(device, ratio);
+  } else if (lastRenderMs_ < kPreviewAfterMs) {
+    RenderWhole(device, ratio);
+  }
+  renderNow_ = false;
 }
 
 void DrawingView::paintEvent(QPaintEvent*) {
+  const double ratio = devicePixelRatioF();
+  const QSize device(qRound(width() * ratio), qRound(height() * ratio));
+  UpdateFrame(device, ratio);
   QPainter painter(this);
-  painter.fillRect(rect(), Qt::white);
-  PaintTo(painter, size());
+  if (frame_.state == state_) {
+    painter.drawImage(QRectF(rect()), frame_.image);
+  } else {
+    // A zoom step on a slow drawing: the last frame scaled to the new view at once, the
+    // new frame when the wheel rests.
+    painter.fillRect(rect(), Qt::white);
+    const QTransform oldToNew = ViewTransform(frame_.state, size()).inverted() * ViewTransform(state_, size());
+    painter.setTransform(oldToNew);
+    painter.drawImage(QRectF(rect()), frame_.image);
+    painter.resetTransform();
+    deferredRender_.start();
+  }
   if (!rubberRect_ && !rubberLine_) return;
   const QTransform toView = ViewTransform(state_, size());
   painter.setPen(QPen(Qt::darkGray, 0, Qt::DashLine));
@@ -155,6 +356,9 @@ void DrawingView::paintEvent(QPaintEvent*) {
 
 void DrawingView::resizeEvent(QResizeEvent*) {
   // A view that shows the whole drawing keeps showing it whole; others keep their centre.
+  // Qt also sends the event unchanged when a hidden view is rendered: nothing to fit then.
+  if (size() == fittedSize_) return;
+  fittedSize_ = size();
   if (fitToExtents_) state_ = ExtentsView();
 }
 

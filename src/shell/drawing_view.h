@@ -2,11 +2,16 @@
 // rubber shapes of the pick tools and reports mouse events in drawing coordinates.
 #pragma once
 
+#include <QImage>
+#include <QTimer>
 #include <QWidget>
+#include <cstdint>
+#include <memory>
 #include <optional>
 #include <vector>
 
 #include "platform/drawing.h"
+#include "render/scene.h"
 #include "shell/pick_tools.h"
 #include "shell/view_state.h"
 
@@ -18,8 +23,11 @@ class DrawingView final : public QWidget, public ViewTools {
 public:
   explicit DrawingView(const Drawing& drawing, QWidget* parent = nullptr);
 
-  // The view shows the drawing's current entities and layer states.
+  // The view shows the drawing's current entities and layer states. The display list is
+  // built again only when the entities changed; a layer switched on or off repaints.
   void Redraw();
+  // The next paint draws the whole frame afresh instead of reusing the last one.
+  void DiscardFrame() { frame_.valid = false; }
   // The whole drawing fits the view, and keeps fitting it while the view is resized
   // until another zoom or pan.
   void ZoomExtents();
@@ -46,6 +54,7 @@ public:
 
   // Paints the drawing as the view shows it, on any painter of the given size.
   void PaintTo(QPainter& painter, const QSize& size) const;
+  const render::Scene& Scene() const { return *scene_; }
 
 signals:
   // Buttons 1 left, 2 right, 4 middle; shift 1 Shift, 2 Ctrl, 4 Alt; x, y drawing units.
@@ -67,6 +76,22 @@ protected:
   void enterEvent(QEnterEvent* event) override;
 
 private:
+  // The last frame painted, in device pixels, and the view it shows: a pan moves its
+  // pixels and paints the uncovered strips; a zoom may show it scaled until the new frame
+  // is painted.
+  struct Frame {
+    QImage image;
+    ViewState state;
+    double textBoxPixels = render::kTextBoxPixels;  // as the whole frame was painted
+    bool valid = false;
+  };
+
+  void RebuildScene(std::optional<std::uint64_t> fingerprint = std::nullopt);
+  void UpdateFrame(const QSize& device, double ratio);
+  void RenderWhole(const QSize& device, double ratio);
+  bool MoveFrame(const QTransform& to, double ratio);
+  void RenderDeferred();
+
   void SetView(const ViewState& next);  // remembers the old view for ZoomPrevious
   ViewState ExtentsView() const;
   void ClearRubber();
@@ -75,10 +100,20 @@ private:
   ViewState state_;
   std::vector<ViewState> history_;
   bool fitToExtents_ = true;
+  QSize fittedSize_;  // the size of the last resize handled
   float zoomInOutPercent_ = 10;
   int pointerState_ = kPointerDefault;
   std::optional<QLineF> rubberLine_;  // drawing units
   std::optional<QRectF> rubberRect_;
+
+  std::unique_ptr<render::Scene> scene_;
+  std::uint64_t sceneFingerprint_ = 0;
+  std::size_t sceneEntityCount_ = 0;
+  std::uint64_t layerFingerprint_ = 0;
+  Frame frame_;
+  double lastRenderMs_ = 0;   // how long the last whole frame took
+  bool renderNow_ = false;    // the deferred paint after a scaled preview is due
+  QTimer deferredRender_;
 };
 
 }  // namespace tessaro::shell

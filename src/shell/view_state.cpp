@@ -26,6 +26,11 @@ QTransform ViewTransform(const ViewState& state, const QSizeF& viewSize) {
   return t;
 }
 
+QTransform PaintTransform(const ViewState& state, const QSizeF& viewSize, double devicePixelRatio) {
+  const QTransform t = ViewTransform(state, viewSize) * QTransform::fromScale(devicePixelRatio, devicePixelRatio);
+  return QTransform(t.m11(), t.m12(), t.m21(), t.m22(), std::round(t.dx()), std::round(t.dy()));
+}
+
 QPointF ViewToDrawing(const ViewState& state, const QSizeF& viewSize, const QPointF& pixel) {
   return ViewTransform(state, viewSize).inverted().map(pixel);
 }

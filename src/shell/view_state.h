@@ -20,6 +20,11 @@ struct ViewState {
 // Drawing coordinates (y up) to view pixels (y down).
 QTransform ViewTransform(const ViewState& state, const QSizeF& viewSize);
 
+// The transform a frame is painted with, on a device of `devicePixelRatio` pixels per view
+// pixel: ViewTransform with its offset rounded to whole device pixels, so two views that
+// differ only by a pan differ by whole pixels and a frame can be moved instead of repainted.
+QTransform PaintTransform(const ViewState& state, const QSizeF& viewSize, double devicePixelRatio = 1.0);
+
 // Pixel position in the view to drawing coordinates.
 QPointF ViewToDrawing(const ViewState& state, const QSizeF& viewSize, const QPointF& pixel);
 

@@ -1,8 +1,8 @@
 // The drawing view: the two-point pick tools (every press, move and release sequence is run
 // on a recording view and compared with what the view was asked to do), the ACI colours,
 // what gets painted (layers that are off and entities outside the view are not), y up on
-// screen, and pan, zoom window and history. Fitting, zoom steps and the wheel's anchor are
-// checked through the main window.
+// screen, pan, zoom window and history, and a pan that reuses the last frame's pixels.
+// Fitting, zoom steps and the wheel's anchor are checked through the main window.
 #include <QImage>
 #include <QPainter>
 #include <QtTest>
@@ -162,6 +162,47 @@ private slots:
     QVERIFY(darkIn(101, 0, 200, 99));    // upper right quadrant
     QVERIFY(!darkIn(0, 102, 200, 200));  // nothing below the centre
     QVERIFY(!darkIn(0, 0, 99, 99));      // nothing upper left
+  }
+
+  // A pan moves the last frame's pixels and paints only the strips it uncovers: the same
+  // pixels as a frame painted afresh, whichever way and however far the view moves.
+  void pan_reuses_the_frame_data() {
+    QTest::addColumn<QPointF>("move");  // drawing units; the view shows about 300 x 225
+    QTest::newRow("right") << QPointF(37, 0);
+    QTest::newRow("left and up") << QPointF(-23.3, 11.7);
+    QTest::newRow("down, a fraction of a pixel") << QPointF(0, -0.4);
+    QTest::newRow("diagonal") << QPointF(101.5, -64.25);
+    QTest::newRow("most of the view") << QPointF(280, 10);
+  }
+  void pan_reuses_the_frame() {
+    QFETCH(QPointF, move);
+    Drawing d;
+    for (int i = 0; i < 3000; ++i) {
+      const double x = (i * 37) % 1000, y = (i * 91) % 700;
+      d.SetCurrentLayer(i % 2 ? "Ferri" : "Testi");
+      switch (i % 4) {
+        case 0: d.AddLine({{x, y}, {x + (i % 50), y + (i % 30) - 15}}, 1 + i % 7); break;
+        case 1: d.AddCircle({{x, y}, 1.0 + i % 9}, 3); break;
+        case 2: d.AddArc({{x, y}, 5.0 + i % 13, double(i % 360), double((i * 7) % 360)}, 5); break;
+        default: d.AddText({{x, y}, 4.0 + i % 5, "4\xC3\x98" "16", "Arial"}, 7); break;
+      }
+    }
+    DrawingView view(d);
+    view.resize(320, 240);
+    view.ZoomWindow(100, 100, 400, 325);
+    view.grab();
+    view.PanView(0, 0, static_cast<float>(move.x()), static_cast<float>(move.y()));
+    const QImage moved = view.grab().toImage();
+    view.DiscardFrame();
+    const QImage whole = view.grab().toImage();
+    QCOMPARE(moved.size(), QSize(320, 240));
+    QCOMPARE(moved, whole);
+    // Switching a layer off repaints without it from the same display list.
+    const auto* list = &view.Scene().List();
+    d.SetLayerOn("Testi", false);
+    view.Redraw();
+    QCOMPARE(&view.Scene().List(), list);
+    QVERIFY(view.grab().toImage() != whole);
   }
 
   // The zoom window itself is checked through the main window, with real mouse events.

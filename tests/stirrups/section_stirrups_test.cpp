@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <random>
 #include <sstream>
 #include <string>
 #include <tuple>
@@ -129,7 +130,8 @@ TEST(SectionDxf, SectionsWithStirrupsPassTheEzdxfAudit) {
   test::Sheet s;
   DrawSectionStirrups(s.canvas, DrawOptions{true, true}, Section(Shape::Tall, 3, 5));
   DrawSectionStirrups(s.canvas, DrawOptions{true, false}, Section(Shape::Wide, 5, 3));
-  const std::filesystem::path dxf = std::filesystem::path(::testing::TempDir()) / "tessaro_stirrups.dxf";
+  const std::filesystem::path dxf = std::filesystem::path(::testing::TempDir()) /
+                                    ("tessaro_stirrups_" + std::to_string(std::random_device{}()) + ".dxf");
   WriteDxfFile(s.drawing, dxf);
   std::string command = std::string("\"") + TESSARO_PYTHON3 + "\" -m ezdxf audit \"" + dxf.string() + "\" > \"" +
                         dxf.string() + ".audit.txt\" 2>&1";

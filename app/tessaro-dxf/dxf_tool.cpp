@@ -1,0 +1,221 @@
+// The tessaro-dxf commands: read the file with the program's own reader, count, and paint
+// its display list with the view's painter into an image or a PDF page.
+#include "dxf_tool.h"
+
+#include <QFileInfo>
+#include <QImage>
+#include <QPageSize>
+#include <QPainter>
+#include <QPdfWriter>
+#include <QSaveFile>
+#include <algorithm>
+#include <charconv>
+#include <cstdio>
+#include <exception>
+#include <filesystem>
+#include <optional>
+
+#include "platform/display_list.h"
+#include "platform/drawing.h"
+#include "platform/dxf_file.h"
+#include "render/scene.h"
+
+namespace tessaro::dxftool {
+namespace {
+
+constexpr int kDefaultWidth = 1600;
+constexpr int kDefaultHeight = 1200;
+constexpr int kMaxSide = 20000;  // pixels (PNG) or points (PDF) a side
+constexpr long long kMaxPixels = 50'000'000;  // 200 MB of image at most
+constexpr double kMargin = 0.03;  // of the picture, on each side
+
+struct UsageError {
+  std::string message;
+};
+
+struct RenderArgs {
+  std::string input;
+  std::string output;
+  int width = kDefaultWidth;
+  int height = kDefaultHeight;
+};
+
+std::filesystem::path ToPath(const std::string& s) {
+  return std::filesystem::path(std::u8string(s.begin(), s.end()));
+}
+
+std::optional<int> ParseSide(std::string_view text) {
+  int value = 0;
+  const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
+  if (ec != std::errc() || end != text.data() + text.size() || value < 1 || value > kMaxSide) return std::nullopt;
+  return value;
+}
+
+RenderArgs ParseRender(const std::vector<std::string>& args) {
+  RenderArgs r;
+  std::vector<std::string> files;
+  for (std::size_t i = 1; i < args.size(); ++i) {
+    if (args[i] == "--size") {
+      if (i + 1 >= args.size()) throw UsageError{"--size needs a value WxH"};
+      const std::string& v = args[++i];
+      const auto x = v.find_first_of("xX");
+      const auto w = x == std::string::npos ? std::nullopt : ParseSide(std::string_view(v).substr(0, x));
+      const auto h = x == std::string::npos ? std::nullopt : ParseSide(std::string_view(v).substr(x + 1));
+      if (!w || !h) {
+        throw UsageError{"--size \"" + v + "\": expected WxH, two whole numbers from 1 to " + std::to_string(kMaxSide)};
+      }
+      if (static_cast<long long>(*w) * *h > kMaxPixels) {
+        throw UsageError{"--size \"" + v + "\": more than " + std::to_string(kMaxPixels / 1'000'000) +
+                         " million pixels"};
+      }
+      r.width = *w;
+      r.height = *h;
+    } else if (args[i].starts_with("--")) {
+      throw UsageError{"unknown option \"" + args[i] + "\""};
+    } else {
+      files.push_back(args[i]);
+    }
+  }
+  if (files.size() != 2) throw UsageError{"render needs a DXF file and an output file"};
+  r.input = files[0];
+  r.output = files[1];
+  const QString suffix = QFileInfo(QString::fromStdString(r.output)).suffix().toLower();
+  if (suffix != QLatin1String("png") && suffix != QLatin1String("pdf")) {
+    throw UsageError{"output \"" + r.output + "\": the name must end in .png or .pdf"};
+  }
+  return r;
+}
+
+std::string Number(double v) {
+  char buffer[32];
+  std::snprintf(buffer, sizeof buffer, "%.10g", v);
+  return buffer;
+}
+
+int Info(const std::string& file, std::ostream& out) {
+  Drawing drawing;
+  const DxfReadReport report = ReadDxfFile(drawing, ToPath(file));
+  const DisplayList list = FlattenDrawing(drawing);
+  std::size_t drawn = 0;
+  for (const auto& [type, count] : report.drawnTypes) drawn += count;
+
+  out << "file: " << file << '\n';
+  out << "format: " << (report.binary ? "binary" : "ASCII") << " DXF";
+  if (!report.Release().empty()) out << ' ' << report.Release();
+  if (!report.version.empty()) out << " (" << report.version << ')';
+  out << '\n';
+  out << "entities read: " << drawn + report.SkippedCount() << '\n';
+  out << "entities drawn: " << drawn << '\n';
+  for (const auto& [type, count] : report.drawnTypes) out << "  " << type << ' ' << count << '\n';
+  out << "entities skipped: " << report.SkippedCount() << '\n';
+  for (const auto& [type, count] : report.skippedTypes) out << "  " << type << ' ' << count << '\n';
+  out << "paper-space entities left out: " << report.paperSpaceSkipped << '\n';
+  out << "blocks: " << report.blocks << " (" << report.blockEntities << " entities)\n";
+  if (report.insertCycles > 0) out << "blocks inserting themselves, not drawn: " << report.insertCycles << '\n';
+  out << "layers: " << drawing.Layers().size() << '\n';
+  out << "shapes: " << list.Shapes().size() << (list.Truncated() ? " (cut short at the limit)" : "") << '\n';
+  if (const auto box = list.Bounds()) {
+    out << "extents: " << Number(box->min.x) << ',' << Number(box->min.y) << " - " << Number(box->max.x) << ','
+        << Number(box->max.y) << '\n';
+  } else {
+    out << "extents: none (empty drawing)\n";
+  }
+  return kExitOk;
+}
+
+// Drawing units to the picture: the whole drawing centred with a margin, y up.
+QTransform FitTransform(const std::optional<Extents>& box, QSizeF picture) {
+  if (!box) return QTransform();
+  const double w = std::max(box->max.x - box->min.x, 0.0);
+  const double h = std::max(box->max.y - box->min.y, 0.0);
+  const double usableW = picture.width() * (1 - 2 * kMargin);
+  const double usableH = picture.height() * (1 - 2 * kMargin);
+  double scale = 1.0;
+  if (w > 0 && h > 0) scale = std::min(usableW / w, usableH / h);
+  else if (w > 0) scale = usableW / w;
+  else if (h > 0) scale = usableH / h;
+  QTransform t;
+  t.translate(picture.width() / 2, picture.height() / 2);
+  t.scale(scale, -scale);
+  t.translate(-(box->min.x + box->max.x) / 2, -(box->min.y + box->max.y) / 2);
+  return t;
+}
+
+int Render(const RenderArgs& args, std::ostream& err) {
+  Drawing drawing;
+  ReadDxfFile(drawing, ToPath(args.input));
+  const render::Scene scene(FlattenDrawing(drawing));
+  const QSize size(args.width, args.height);
+  const QTransform toPicture = FitTransform(scene.List().Bounds(), QSizeF(size));
+  const QString outName = QString::fromStdString(args.output);
+  // Written beside the target and renamed over it: a failure leaves an earlier file intact.
+  QSaveFile file(outName);
+  if (!file.open(QIODevice::WriteOnly)) {
+    err << "tessaro-dxf: " << args.output << ": cannot write: " << file.errorString().toStdString() << '\n';
+    return kExitFailure;
+  }
+  bool painted = true;
+  if (QFileInfo(outName).suffix().toLower() == QLatin1String("png")) {
+    QImage image(size, QImage::Format_RGB32);
+    if (image.isNull()) {
+      err << "tessaro-dxf: not enough memory for a " << args.width << "x" << args.height << " image\n";
+      return kExitFailure;
+    }
+    scene.Render(image, drawing.Layers(), toPicture, image.rect());
+    painted = image.save(&file, "PNG");
+  } else {
+    QPdfWriter pdf(&file);
+    pdf.setResolution(72);  // one point a unit: the page is W x H points
+    pdf.setPageSize(QPageSize(QSizeF(size), QPageSize::Point));
+    pdf.setPageMargins(QMarginsF(0, 0, 0, 0));
+    pdf.setCreator(QStringLiteral("tessaro-dxf"));
+    QPainter painter;
+    painted = painter.begin(&pdf);
+    if (painted) {
+      painter.fillRect(QRectF(QPointF(0, 0), QSizeF(size)), Qt::white);
+      scene.Paint(painter, drawing.Layers(), toPicture);
+      painted = painter.end();
+    }
+  }
+  if (!painted || !file.commit()) {
+    err << "tessaro-dxf: " << args.output << ": cannot write: " << file.errorString().toStdString() << '\n';
+    return kExitFailure;
+  }
+  return kExitOk;
+}
+
+}  // namespace
+
+std::string UsageText() {
+  return "Usage:\n"
+         "  tessaro-dxf info FILE.dxf\n"
+         "      entities read, drawn and skipped by type, and the drawing's extents\n"
+         "  tessaro-dxf render FILE.dxf OUT.png|OUT.pdf [--size WxH]\n"
+         "      model space at full extents on white, " +
+         std::to_string(kDefaultWidth) + "x" + std::to_string(kDefaultHeight) +
+         " pixels (PNG) or points (PDF) unless --size says otherwise\n";
+}
+
+int Run(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
+  try {
+    if (args.empty()) throw UsageError{"no command given"};
+    if (args[0] == "--help" || args[0] == "-h" || args[0] == "help") {
+      out << UsageText();
+      return kExitOk;
+    }
+    if (args[0] == "info") {
+      if (args.size() != 2) throw UsageError{"info needs exactly one DXF file"};
+      return Info(args[1], out);
+    }
+    if (args[0] == "render") return Render(ParseRender(args), err);
+    throw UsageError{"unknown command \"" + args[0] + "\""};
+  } catch (const UsageError& e) {
+    err << "tessaro-dxf: " << e.message << "\n\n" << UsageText();
+    return kExitUsage;
+  } catch (const std::exception& e) {
+    err << "tessaro-dxf: " << e.what() << '\n';
+    return kExitFailure;
+  }
+}
+
+}  // namespace tessaro::dxftool

@@ -1,0 +1,157 @@
+// bench_view_open: what the desktop program does when a DXF file is opened, timed step by
+// step (read, display list and index, first paint at full extents into a 1600x1000 view),
+// and with --frames the time per frame at full extents, at 10x and 100x and while panning,
+// median and 95th percentile, next to the entity-by-entity painter measured in the same
+// run. The peak memory and the side-by-side comparison with another CAD program come from
+// run-view-bench, which runs this under /usr/bin/time -v.
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QImage>
+#include <QPainter>
+#include <algorithm>
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "platform/drawing.h"
+#include "platform/dxf_file.h"
+#include "platform/display_list.h"
+#include "render/paint_sink.h"
+#include "render/scene.h"
+#include "shell/drawing_view.h"
+
+namespace {
+
+using tessaro::Drawing;
+using tessaro::shell::DrawingView;
+
+const QSize kViewSize(1600, 1000);
+constexpr int kFrames = 25;
+
+double Ms(const QElapsedTimer& t) { return static_cast<double>(t.nsecsElapsed()) / 1e6; }
+
+struct Stats {
+  double median;
+  double p95;
+};
+
+Stats StatsOf(std::vector<double> v) {
+  std::sort(v.begin(), v.end());
+  const auto at = [&](double q) {
+    return v[std::min(v.size() - 1, static_cast<std::size_t>(q * static_cast<double>(v.size() - 1) + 0.5))];
+  };
+  return {at(0.5), at(0.95)};
+}
+
+// One frame as the screen gets it: the view paints (or reuses) its frame and hands it on.
+double Frame(DrawingView& view, QImage& screen, bool afresh) {
+  if (afresh) view.DiscardFrame();
+  QElapsedTimer t;
+  t.start();
+  QPainter p(&screen);
+  view.render(&p);
+  return Ms(t);
+}
+
+void Report(const char* what, const std::vector<double>& ms) {
+  const Stats s = StatsOf(ms);
+  std::printf("  %-30s median %8.2f ms   p95 %8.2f ms\n", what, s.median, s.p95);
+}
+
+void Frames(DrawingView& view, const Drawing& drawing, QImage& screen) {
+  const tessaro::shell::ViewState extents = view.State();
+  std::vector<double> ms;
+  for (int i = 0; i < kFrames; ++i) ms.push_back(Frame(view, screen, true));
+  Report("full extents", ms);
+
+  // The entity-by-entity painter over the same drawing and view, as the baseline.
+  std::vector<double> old;
+  for (int i = 0; i < 5; ++i) {
+    QElapsedTimer t;
+    t.start();
+    screen.fill(Qt::white);
+    QPainter p(&screen);
+    const QTransform toView = tessaro::shell::ViewTransform(extents, QSizeF(kViewSize));
+    const QRectF visible = toView.inverted().mapRect(QRectF(QPointF(0, 0), QSizeF(kViewSize)));
+    tessaro::render::QPainterSink sink(p, toView);
+    tessaro::render::PaintDrawing(drawing, sink, &visible);
+    old.push_back(Ms(t));
+  }
+  Report("  baseline: entity painter", old);
+  std::printf("  %-30s %8.2f\n", "  ratio (median)", StatsOf(ms).median / StatsOf(old).median);
+
+  for (const double zoom : {10.0, 100.0}) {
+    const double w = kViewSize.width() / extents.scale / zoom / 2, h = kViewSize.height() / extents.scale / zoom / 2;
+    view.ZoomWindow(static_cast<float>(extents.centerX - w), static_cast<float>(extents.centerY - h),
+                    static_cast<float>(extents.centerX + w), static_cast<float>(extents.centerY + h));
+    ms.clear();
+    for (int i = 0; i < kFrames; ++i) ms.push_back(Frame(view, screen, true));
+    Report(zoom == 10.0 ? "10x zoom" : "100x zoom", ms);
+  }
+  for (const double zoom : {1.0, 10.0}) {
+    view.ZoomExtents();
+    if (zoom > 1) view.ZoomIn(), view.SetZoomInOutPercent(900), view.ZoomIn(), view.SetZoomInOutPercent(10);
+    Frame(view, screen, true);
+    ms.clear();
+    const double step = 25 / view.State().scale;  // 25 pixels a frame, diagonally
+    for (int i = 0; i < kFrames; ++i) {
+      view.PanView(0, 0, static_cast<float>(step), static_cast<float>(step * 0.6));
+      ms.push_back(Frame(view, screen, false));
+    }
+    Report(zoom == 1.0 ? "panning at extents" : "panning at ~10x", ms);
+  }
+}
+
+}  // namespace
+
+int main(int argc, char* argv[]) {
+  qputenv("QT_QPA_PLATFORM", "offscreen");
+  QApplication app(argc, argv);
+  if (argc < 2) {
+    std::fprintf(stderr, "usage: bench_view_open FILE.dxf [--frames]\n");
+    return 2;
+  }
+  const bool frames = argc > 2 && std::strcmp(argv[2], "--frames") == 0;
+  QElapsedTimer total;
+  total.start();
+  Drawing drawing;
+  DrawingView view(drawing);
+  view.resize(kViewSize);
+  QImage screen(kViewSize, QImage::Format_RGB32);
+
+  QElapsedTimer step;
+  step.start();
+  const tessaro::DxfReadReport report = tessaro::ReadDxfFile(drawing, std::filesystem::path(argv[1]));
+  const double readMs = Ms(step);
+  step.restart();
+  view.ZoomExtents();
+  view.Redraw();
+  const double listMs = Ms(step);
+  step.restart();
+  {
+    QPainter p(&screen);
+    view.render(&p);
+  }
+  const double paintMs = Ms(step);
+  std::printf("view_open: %s\n", argv[1]);
+  std::printf("  entities read %zu, drawn %zu, shapes %zu\n", report.entitiesRead, drawing.EntityCount(),
+              view.Scene().List().Shapes().size());
+  std::printf("  read                %9.1f ms\n", readMs);
+  std::printf("  display list+index  %9.1f ms\n", listMs);
+  std::printf("  first paint         %9.1f ms\n", paintMs);
+  std::printf("  open + first paint  %9.1f ms\n", Ms(total));
+  if (frames) {
+    // The display-list step again, in its parts: flattening, then the index and texts
+    // (not in a plain open, whose peak memory is measured).
+    step.restart();
+    tessaro::DisplayList list = tessaro::FlattenDrawing(drawing);
+    const double flattenMs = Ms(step);
+    step.restart();
+    const tessaro::render::Scene scene(std::move(list));
+    std::printf("  (list again: flatten %.1f ms, index and texts %.1f ms)\n", flattenMs, Ms(step));
+    Frames(view, drawing, screen);
+  }
+  return 0;
+}

@@ -1,0 +1,298 @@
+// The painter: the spatial index against a brute-force scan on random boxes, the level of
+// detail chosen by size on the device, where a text stands for each alignment, colours,
+// and a frame split between threads giving the pixels of a frame painted on one.
+#include <QImage>
+#include <QPainter>
+#include <QtTest>
+#include <algorithm>
+#include <cmath>
+#include <random>
+
+#include "render/pixel_lines.h"
+#include "render/scene.h"
+#include "render/shape_index.h"
+
+using namespace tessaro;
+using namespace tessaro::render;
+
+namespace {
+
+// Boxes of every size from points to a quarter of the area, some of them degenerate
+// (horizontal and vertical lines), over an area of 1000 x 1000.
+DisplayList RandomLines(int count, unsigned seed) {
+  std::mt19937 random(seed);
+  std::uniform_real_distribution<double> at(0, 1000);
+  std::uniform_real_distribution<double> length(0, 1);
+  DisplayList list;
+  for (int i = 0; i < count; ++i) {
+    const Point2d a{at(random), at(random)};
+    const double l = std::pow(length(random), 4) * 250;
+    const double angle = length(random) * 6.28;
+    Point2d b{a.x + l * std::cos(angle), a.y + l * std::sin(angle)};
+    if (i % 7 == 0) b.y = a.y;
+    if (i % 11 == 0) b.x = a.x;
+    list.AddSegment(static_cast<LayerIndex>(i % 3), ShapeColor{static_cast<std::int16_t>(1 + i % 9), 0}, a, b);
+  }
+  return list;
+}
+
+std::vector<std::uint32_t> BruteForce(const DisplayList& list, const Extents& area) {
+  std::vector<std::uint32_t> hits;
+  for (std::uint32_t i = 0; i < list.Shapes().size(); ++i) {
+    const Extents& b = list.Shapes()[i].box;
+    if (b.min.x <= area.max.x && b.max.x >= area.min.x && b.min.y <= area.max.y && b.max.y >= area.min.y)
+      hits.push_back(i);
+  }
+  return hits;
+}
+
+Shape BoxShape(ShapeKind kind, double w, double h) {
+  return Shape{kind, false, 0, ShapeColor{}, 0, 1, Extents{{0, 0}, {w, h}}};
+}
+
+TextShape Text(TextHAlign h, TextVAlign v, double rotation = 0, double widthFactor = 1, double oblique = 0,
+               double fitWidth = 0) {
+  TextShape t;
+  t.position = {100, 50};
+  t.height = 10;
+  t.rotation = rotation;
+  t.widthFactor = widthFactor;
+  t.oblique = oblique;
+  t.fitWidth = fitWidth;
+  t.hAlign = h;
+  t.vAlign = v;
+  t.value = "Ab";
+  return t;
+}
+
+}  // namespace
+
+Q_DECLARE_METATYPE(tessaro::TextShape)
+
+namespace {
+
+bool Near(QPointF a, QPointF b) { return std::abs(a.x() - b.x()) < 1e-6 && std::abs(a.y() - b.y()) < 1e-6; }
+
+}  // namespace
+
+class RenderTest : public QObject {
+  Q_OBJECT
+
+private slots:
+  void index_finds_exactly_the_boxes_that_meet_data() {
+    QTest::addColumn<int>("count");
+    for (int n : {0, 1, 15, 16, 17, 257, 5000, 40000}) QTest::newRow(qPrintable(QString::number(n))) << n;
+  }
+  void index_finds_exactly_the_boxes_that_meet() {
+    QFETCH(int, count);
+    const DisplayList list = RandomLines(count, 7u + static_cast<unsigned>(count));
+    const ShapeIndex index(list.Shapes());
+    std::mt19937 random(42);
+    std::uniform_real_distribution<double> at(-100, 1100);
+    std::uniform_real_distribution<double> size(0, 1);
+    std::vector<std::uint32_t> found;
+    for (int q = 0; q < 200; ++q) {
+      const double x = at(random), y = at(random);
+      const double s = std::pow(size(random), 3) * 1200;
+      const Extents area{{x, y}, {x + s, y + s * (q % 3 == 0 ? 0 : 1)}};  // some areas are lines
+      index.Query(area, found);
+      QCOMPARE(found, BruteForce(list, area));
+    }
+    index.Query(Extents{{-1e9, -1e9}, {1e9, 1e9}}, found);  // everything, in draw order
+    QCOMPARE(found.size(), list.Shapes().size());
+    QVERIFY(std::is_sorted(found.begin(), found.end()));
+  }
+
+  void level_of_detail_data() {
+    QTest::addColumn<int>("kind");
+    QTest::addColumn<double>("width");
+    QTest::addColumn<double>("height");
+    QTest::addColumn<double>("capHeight");
+    QTest::addColumn<double>("pixelsPerUnit");
+    QTest::addColumn<int>("detail");
+    const int line = int(ShapeKind::Segment), text = int(ShapeKind::Text);
+    QTest::newRow("line under a pixel: a dot") << line << 0.9 << 0.5 << 0.0 << 1.0 << int(Detail::Dot);
+    QTest::newRow("long flat line: drawn") << line << 30.0 << 0.0 << 0.0 << 1.0 << int(Detail::Full);
+    QTest::newRow("one pixel tall: drawn") << line << 0.0 << 1.0 << 0.0 << 1.0 << int(Detail::Full);
+    QTest::newRow("zoomed out below a pixel") << line << 10.0 << 10.0 << 0.0 << 0.05 << int(Detail::Dot);
+    QTest::newRow("text 0.8 px high: a line") << text << 40.0 << 10.0 << 10.0 << 0.08 << int(Detail::TextLine);
+    QTest::newRow("text 1.5 px high: a box") << text << 40.0 << 10.0 << 10.0 << 0.15 << int(Detail::TextBox);
+    QTest::newRow("text 2 px high: drawn") << text << 40.0 << 10.0 << 10.0 << 0.2 << int(Detail::Full);
+    QTest::newRow("text smaller than a pixel: a dot") << text << 4.0 << 1.0 << 1.0 << 0.2 << int(Detail::Dot);
+  }
+  void level_of_detail() {
+    QVERIFY(ShapeDetail(BoxShape(ShapeKind::Text, 40, 10), 10, 0.4, kCrowdedTextPixels) == Detail::TextBox);
+    QFETCH(int, kind);
+    QFETCH(double, width);
+    QFETCH(double, height);
+    QFETCH(double, capHeight);
+    QFETCH(double, pixelsPerUnit);
+    QFETCH(int, detail);
+    QCOMPARE(int(ShapeDetail(BoxShape(ShapeKind(kind), width, height), capHeight, pixelsPerUnit)), detail);
+  }
+
+  // Which point of the text (font units: x along the baseline, y down) lands on the
+  // text's position, for each alignment; and how turning, stretching and slanting move it.
+  void text_placement_data() {
+    QTest::addColumn<TextShape>("text");
+    QTest::addColumn<QString>("fontPoint");  // "advance fraction, what height"
+    QTest::addColumn<QPointF>("expected");   // drawing units, relative to the position
+    const QPointF here(0, 0);
+    using H = TextHAlign;
+    using V = TextVAlign;
+    QTest::newRow("left baseline: the start of the baseline") << Text(H::Left, V::Baseline) << "0 base" << here;
+    QTest::newRow("center: the middle of the baseline") << Text(H::Center, V::Baseline) << "0.5 base" << here;
+    QTest::newRow("right: the end of the baseline") << Text(H::Right, V::Baseline) << "1 base" << here;
+    QTest::newRow("top: the cap height") << Text(H::Left, V::Top) << "0 cap" << here;
+    QTest::newRow("middle: half the cap height") << Text(H::Center, V::Middle) << "0.5 halfcap" << here;
+    QTest::newRow("bottom: the descent") << Text(H::Right, V::Bottom) << "1 descent" << here;
+    QTest::newRow("cap height is the text height") << Text(H::Left, V::Baseline) << "0 cap" << QPointF(0, 10);
+    QTest::newRow("turned 90: the baseline runs up")
+        << Text(H::Left, V::Baseline, 90) << "1 base" << QPointF(0, -1);  // -1: the advance, filled in
+    QTest::newRow("oblique 45: the top leans right by its height")
+        << Text(H::Left, V::Baseline, 0, 1, 45) << "0 cap" << QPointF(10, 10);
+    QTest::newRow("fit width 80: the baseline is 80 long")
+        << Text(H::Left, V::Baseline, 0, 1, 0, 80) << "1 base" << QPointF(80, 0);
+    QTest::newRow("fit and centred: 40 each side")
+        << Text(H::Center, V::Baseline, 0, 1, 0, 80) << "1 base" << QPointF(40, 0);
+    QTest::newRow("width factor 2: twice the advance")
+        << Text(H::Left, V::Baseline, 0, 2) << "1 base" << QPointF(-2, 0);  // -2: twice the advance
+  }
+  void text_placement() {
+    QFETCH(TextShape, text);
+    QFETCH(QString, fontPoint);
+    QFETCH(QPointF, expected);
+    const TextFont font;
+    const double advance = 250;
+    const QStringList f = fontPoint.split(' ');
+    const double y = f[1] == "base" ? 0 : f[1] == "cap" ? -font.CapHeight() : f[1] == "halfcap" ? -font.CapHeight() / 2
+                                                                                               : font.Descent();
+    const QPointF at = TextToDrawing(text, advance, font).map(QPointF(f[0].toDouble() * advance, y));
+    // Rows that measure along the text give a negative factor of its advance in drawing units.
+    const double advanceUnits = advance * text.height / font.CapHeight();
+    QPointF want = expected;
+    if (want.x() < 0) want.setX(-want.x() * advanceUnits);
+    if (want.y() < 0) want.setY(-want.y() * advanceUnits);
+    QVERIFY2(Near(at - QPointF(text.position.x, text.position.y), want),
+             qPrintable(QStringLiteral("got %1,%2").arg(at.x()).arg(at.y())));
+  }
+
+  // A line drawn into a small image is exactly the part of the same line drawn into a big
+  // one that the small image covers, wherever the small one sits: no rounding depends on
+  // where a frame is cut or moved. Lines far longer than the image stay cheap and exact.
+  void pixel_lines_are_cut_exactly_data() {
+    QTest::addColumn<QLineF>("line");
+    QTest::newRow("shallow") << QLineF(3.2, 7.9, 390.4, 151.3);
+    QTest::newRow("steep, backwards") << QLineF(201.7, 398.2, 180.1, 0.6);
+    QTest::newRow("diagonal") << QLineF(0.5, 0.5, 399.5, 399.5);
+    QTest::newRow("horizontal") << QLineF(-50, 100.5, 450, 100.5);
+    QTest::newRow("one pixel") << QLineF(99.2, 99.9, 99.7, 99.1);
+    QTest::newRow("a million pixels long") << QLineF(-1e6, -999800.3, 1e6, 1000200.6);
+  }
+  void pixel_lines_are_cut_exactly() {
+    QFETCH(QLineF, line);
+    QImage big(400, 400, QImage::Format_RGB32);
+    big.fill(Qt::white);
+    PixelTarget whole(big);
+    whole.Line(line.p1(), line.p2());
+    QImage blank(400, 400, QImage::Format_RGB32);
+    blank.fill(Qt::white);
+    QVERIFY(big != blank);
+    for (const QPoint corner : {QPoint(0, 0), QPoint(37, 91), QPoint(150, 150), QPoint(333, 13)}) {
+      QImage small(67, 53, QImage::Format_RGB32);
+      small.fill(Qt::white);
+      PixelTarget part(small);
+      part.SetOrigin(-corner.x(), -corner.y());
+      part.Line(line.p1(), line.p2());
+      QCOMPARE(small, big.copy(QRect(corner, small.size())));
+    }
+  }
+
+  // A polyline is its segments, however many of its points share a pixel, closed or not.
+  void pixel_polyline_is_its_segments() {
+    std::vector<QPointF> points{{10.2, 10.7}, {10.4, 10.1}, {10.9, 10.5}, {50.5, 12.2}, {50.7, 12.9},
+                                {30.1, 60.3}, {-20.5, 45.5}};
+    for (const bool closed : {false, true}) {
+      QImage joined(64, 64, QImage::Format_RGB32), apart(64, 64, QImage::Format_RGB32);
+      joined.fill(Qt::white);
+      apart.fill(Qt::white);
+      PixelTarget a(joined), b(apart);
+      a.Polyline(points.data(), static_cast<int>(points.size()), closed);
+      for (std::size_t i = 1; i < points.size(); ++i) b.Line(points[i - 1], points[i]);
+      if (closed) b.Line(points.back(), points.front());
+      QCOMPARE(joined, apart);
+    }
+  }
+
+  void true_colours_and_aci() {
+    QCOMPARE(ShapeRgb(ShapeColor{0, 0x123456}), qRgb(0x12, 0x34, 0x56));
+    QCOMPARE(ShapeRgb(ShapeColor{7, 0x123456}), qRgb(0, 0, 0));
+    QCOMPARE(ShapeRgb(ShapeColor{1, 0}), qRgb(255, 0, 0));
+  }
+
+  // A right-aligned red text ends at its point: its pixels lie left of it, none right.
+  void right_aligned_text_ends_at_its_point() {
+    DisplayList list;
+    TextShape t = Text(TextHAlign::Right, TextVAlign::Baseline);
+    t.position = {150, 50};
+    t.value = "MMMM";
+    list.AddText(0, ShapeColor{1, 0}, t, Extents{{50, 50}, {150, 60}});
+    const Scene scene(std::move(list));
+    QImage image(200, 100, QImage::Format_RGB32);
+    scene.Render(image, {}, QTransform(1, 0, 0, -1, 0, 100), image.rect(), 1);
+    int left = 0, right = 0;
+    for (int y = 0; y < 100; ++y)
+      for (int x = 0; x < 200; ++x)
+        if (qRed(image.pixel(x, y)) > 128 && qGreen(image.pixel(x, y)) < 128) (x < 151 ? left : right)++;
+    QVERIFY(left > 20);
+    QCOMPARE(right, 0);
+  }
+
+  // Thousands of small texts in view are boxes, in the whole frame and in every part of
+  // it painted apart with the whole frame's choice; a few of them are letters.
+  void crowded_texts_are_boxes_in_every_part() {
+    DisplayList list;
+    for (int i = 0; i < 2500; ++i) {
+      TextShape t = Text(TextHAlign::Left, TextVAlign::Baseline);
+      t.position = {double(i % 50) * 8, double(i / 50) * 8};
+      t.height = 3.5;
+      list.AddText(0, ShapeColor{7, 0}, t, Extents{t.position, {t.position.x + 7, t.position.y + 3.5}});
+    }
+    const Scene scene(std::move(list));
+    QCOMPARE(scene.TextBoxPixels(QRectF(0, 0, 400, 400)), kCrowdedTextPixels);
+    QCOMPARE(scene.TextBoxPixels(QRectF(0, 0, 40, 40)), kTextBoxPixels);
+    const QTransform t(1, 0, 0, -1, 0, 400);
+    QImage whole(400, 400, QImage::Format_RGB32), parts(400, 400, QImage::Format_RGB32);
+    scene.Render(whole, {}, t, whole.rect());
+    scene.Render(parts, {}, t, QRect(0, 0, 400, 130), 1, kCrowdedTextPixels);
+    scene.Render(parts, {}, t, QRect(0, 130, 400, 270), 2, kCrowdedTextPixels);
+    QCOMPARE(parts, whole);
+  }
+
+  // Bands painted by two threads give the pixels one thread paints; a layer switched off
+  // leaves out its shapes with the same scene.
+  void threads_and_layers_data() {
+    QTest::addColumn<double>("scale");
+    QTest::newRow("extents") << 0.4;
+    QTest::newRow("zoomed in") << 4.0;
+  }
+  void threads_and_layers() {
+    QFETCH(double, scale);
+    const Scene scene(RandomLines(30000, 3));
+    const QTransform t(scale, 0, 0, -scale, -10, 420);
+    QImage one(400, 400, QImage::Format_RGB32), two(400, 400, QImage::Format_RGB32);
+    std::vector<Layer> layers{{"a", true}, {"b", true}, {"c", true}};
+    scene.Render(one, layers, t, one.rect(), 1);
+    scene.Render(two, layers, t, two.rect(), 2);
+    QCOMPARE(one, two);
+    layers[1].on = false;
+    scene.Render(two, layers, t, two.rect(), 2);
+    QVERIFY(one != two);
+    layers[1].on = true;
+    scene.Render(two, layers, t, two.rect(), 2);
+    QCOMPARE(one, two);
+  }
+};
+
+QTEST_MAIN(RenderTest)
+#include "render_test.moc"
