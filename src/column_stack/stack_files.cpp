@@ -301,8 +301,8 @@ void CheckPieceRules(const PieceText& piece, Single side1, Single side2, Single 
                          "bar cover " + Quoted(text) + " leaves no room for the bars: it must be less than half of " +
                              BoundText(smaller),
                          {}, 3, 2, text,
-                         "copriferro " + Quoted(text) + " non lascia spazio ai ferri: deve essere meno di met\xC3\xA0 di " +
-                             BoundText(smaller));
+                         "copriferro " + Quoted(text) +
+                             " non lascia spazio ai ferri: deve essere meno di met\xC3\xA0 di " + BoundText(smaller));
   }
 }
 

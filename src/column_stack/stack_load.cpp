@@ -351,8 +351,12 @@ void StackLoader::ShowAndDrawPiece(ColumnPiece piece, Integer index) {
   const ViewBinding view1{kView1Fields, &PieceLocals::sizeDiff1, &PieceLocals::k1, true, nullptr};
   locals.prevSideChange = locals.prevOffsetChange = 0;
   if (index >= 1) {
-    Skipping(canvas_.skipped, [&] { locals.prevSideChange = CSng(double{arrays.side1.at(i - 1)} - arrays.side1.at(i)); });
-    Skipping(canvas_.skipped, [&] { locals.prevOffsetChange = CSng(double{arrays.offset2.at(i - 1)} - arrays.offset2.at(i)); });
+    Skipping(canvas_.skipped, [&] {
+      locals.prevSideChange = CSng(double{arrays.side1.at(i - 1)} - arrays.side1.at(i));
+    });
+    Skipping(canvas_.skipped, [&] {
+      locals.prevOffsetChange = CSng(double{arrays.offset2.at(i - 1)} - arrays.offset2.at(i));
+    });
   }
   DrawView(piece, locals, view1, profile);
 
@@ -363,8 +367,12 @@ void StackLoader::ShowAndDrawPiece(ColumnPiece piece, Integer index) {
   const ViewBinding view2{fields2, &PieceLocals::sizeDiff2, &PieceLocals::k2, false, &session_.view2Offset};
   locals.prevSideChange = locals.prevOffsetChange = 0;
   if (index >= 1) {
-    Skipping(canvas_.skipped, [&] { locals.prevSideChange = CSng(double{arrays.side2.at(i - 1)} - arrays.side2.at(i)); });
-    Skipping(canvas_.skipped, [&] { locals.prevOffsetChange = CSng(double{arrays.offset1.at(i - 1)} - arrays.offset1.at(i)); });
+    Skipping(canvas_.skipped, [&] {
+      locals.prevSideChange = CSng(double{arrays.side2.at(i - 1)} - arrays.side2.at(i));
+    });
+    Skipping(canvas_.skipped, [&] {
+      locals.prevOffsetChange = CSng(double{arrays.offset1.at(i - 1)} - arrays.offset1.at(i));
+    });
   }
   DrawView(piece, locals, view2, profile);
 

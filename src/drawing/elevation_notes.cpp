@@ -87,7 +87,8 @@ void DrawColumnLine(const PieceContext& ctx, Single xc, bool nextChanged, Single
     }
     Line(ctx, xc, at.B - at.h, xc, at.T - 2, kBarColor);
     Line(ctx, xc, at.T - 2, xc + at.Lh, at.T - 2, kBarColor);
-    Skipping(ctx.canvas.skipped, [&] { Text(ctx, xc + 5, at.T - 12, kTextHeight, SingleText(at.Lh, ctx.canvas.numbers), kNoteColor); });
+    Skipping(ctx.canvas.skipped,
+             [&] { Text(ctx, xc + 5, at.T - 12, kTextHeight, SingleText(at.Lh, ctx.canvas.numbers), kNoteColor); });
     return;
   }
   const Single below = ctx.args.sectionChanged && at.Lb < 100 ? 100 : 0;
@@ -110,7 +111,8 @@ void DrawBarListColumn(const PieceContext& ctx, const StackProfile& stack) {
   DrawColumnLine(ctx, xc, nextChanged, yE);
   if (ctx.args.pieceCode == 0 || ctx.args.pieceCode == 1) {
     Line(ctx, xc - 20, at.B, xc + 20, at.B, kTickColor);
-    Skipping(ctx.canvas.skipped, [&] { Text(ctx, xc - 20, at.B - at.h * 0.5f, kTextHeight, SingleText(at.h, numbers), kNoteColor); });
+    Skipping(ctx.canvas.skipped,
+             [&] { Text(ctx, xc - 20, at.B - at.h * 0.5f, kTextHeight, SingleText(at.h, numbers), kNoteColor); });
   }
   const ColumnLength length = LengthOf(ctx, nextChanged, yE);
   Skipping(ctx.canvas.skipped, [&] {
@@ -118,7 +120,8 @@ void DrawBarListColumn(const PieceContext& ctx, const StackProfile& stack) {
     RecordBarMarks(ctx, BarMarkKind::LongitudinalBars, "bar list", length.L,
                    ColumnHooks(ctx.args.pieceCode, nextChanged));
   });
-  Skipping(ctx.canvas.skipped, [&] { Text(ctx, xc + 5, length.yM + 15, kTextHeight, BarDescription(ctx.f, numbers), kNoteColor); });
+  Skipping(ctx.canvas.skipped,
+           [&] { Text(ctx, xc + 5, length.yM + 15, kTextHeight, BarDescription(ctx.f, numbers), kNoteColor); });
 }
 
 void DrawTitle(const PieceContext& ctx) {

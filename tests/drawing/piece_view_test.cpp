@@ -108,7 +108,8 @@ TEST(PieceView, CircularSection) {
   PieceRun run;
   const PieceViewArgs a{.stackId = 7, .pieceNumber = 1, .width = 50, .depth = 0, .topLevel = 300,
                         .barsWidth = {8, 2.0f}, .barsDepth = {8, 2.0f}, .endZoneLength = 60, .endSpacing = 10,
-                        .midSpacing = 15, .stirrups = {1, 0.8f}, .otherStirrups = {1, 0.8f}, .cover = 5, .endValue = 100};
+                        .midSpacing = 15, .stirrups = {1, 0.8f}, .otherStirrups = {1, 0.8f}, .cover = 5,
+                        .endValue = 100};
   EXPECT_EQ(run.Draw(a).depth, 50) << "the caller's depth becomes the diameter";
   EXPECT_EQ(CountOn(run.drawing, "Sezioni"), 21u) << "label, 2 circles, 8 bars, dimension 8, 2 labels";
   const double k = 14.142136;
