@@ -216,6 +216,7 @@ bool Drawing::SetLayerOn(std::string_view name, bool on) {
 }
 
 void Drawing::SetLayerLook(LayerIndex layer, int color, std::optional<std::uint32_t> trueColor, bool frozen) {
+  ++revision_;
   Layer& l = layers_.at(layer);
   l.color = static_cast<std::int16_t>(std::clamp(color, 1, 255));
   l.trueColor = trueColor;
@@ -244,6 +245,7 @@ std::optional<std::uint32_t> Drawing::TrueColor(const EntityHeader& e) const {
 }
 
 void Drawing::Push(EntityType type, LayerIndex layer, int color, std::size_t index) {
+  ++revision_;
   if (index > 0xFFFFFFFFu) throw std::length_error("too many entities");
   const EntityHeader header{type, layer, static_cast<std::int16_t>(color), 0, static_cast<std::uint32_t>(index)};
   if (openBlock_) {
@@ -289,6 +291,7 @@ void Drawing::AddTextOn(LayerIndex layer, TextGeometry text, int color) {
 BlockIndex Drawing::AddBlock(std::string_view name, Point2d base) {
   if (const auto found = FindBlock(name)) return *found;
   if (blocks_.size() >= 0xFFFFFFFEu) throw std::length_error("too many blocks");
+  ++revision_;
   blocks_.push_back(Block{std::string(name), base, 0, 0, {}});
   const auto index = static_cast<BlockIndex>(blocks_.size() - 1);
   blockByName_.emplace(std::string(name), index);
@@ -419,6 +422,9 @@ void Drawing::Swap(Drawing& other) noexcept {
   points_.swap(other.points_);
   rays_.swap(other.rays_);
   wipeouts_.swap(other.wipeouts_);
+  // The contents changed places; each drawing's revision stays its own and moves on.
+  ++revision_;
+  ++other.revision_;
 }
 
 std::optional<Extents> Drawing::ComputeExtents() const {

@@ -322,7 +322,10 @@ public:
   BlockIndex AddBlock(std::string_view name, Point2d base);
   std::optional<BlockIndex> FindBlock(std::string_view name) const;
   const std::vector<Block>& Blocks() const { return blocks_; }
-  Block& MutableBlock(BlockIndex block) { return blocks_.at(block); }
+  Block& MutableBlock(BlockIndex block) {
+    ++revision_;
+    return blocks_.at(block);
+  }
   void OpenBlock(BlockIndex block);
   void CloseBlock();
 
@@ -379,6 +382,11 @@ public:
   // Removes every entity, block and layer.
   void Clear();
 
+  // Changes whenever what the drawing shows changes (an entity, block or layer look added,
+  // the drawing cleared or swapped), but not when a layer is switched on or off: a view
+  // that keeps a flattened copy rebuilds it only when this moves.
+  std::uint64_t Revision() const { return revision_; }
+
   // Bounding box of the model-space entities, inserts through their blocks (texts by their
   // insertion point and height, rays and xlines by their base point); nothing when the
   // drawing is empty.
@@ -404,6 +412,7 @@ private:
   std::vector<std::uint32_t> trueColors_;
   std::unordered_map<std::uint32_t, std::uint16_t> trueColorSlot_;
 
+  std::uint64_t revision_ = 0;
   std::vector<LineGeometry> lines_;
   std::vector<CircleGeometry> circles_;
   std::vector<ArcGeometry> arcs_;

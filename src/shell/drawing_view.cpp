@@ -19,86 +19,12 @@ namespace {
 constexpr double kPreviewAfterMs = 40.0;
 constexpr int kDeferredRenderMs = 60;
 
-// FNV-1a over the bytes of trivially copyable values.
-class Fingerprint {
-public:
-  template <class T>
-  void Add(const T& value) {
-    unsigned char bytes[sizeof(T)];
-    std::memcpy(bytes, &value, sizeof(T));
-    for (unsigned char b : bytes) hash_ = (hash_ ^ b) * 0x100000001b3ULL;
-  }
-  void Add(const std::string& text) {
-    Add(text.size());
-    for (char c : text) Add(c);
-  }
-  void Add(const EntityHeader& e) {
-    Add(e.type);
-    Add(e.layer);
-    Add(e.color);
-    Add(e.trueColor);
-    Add(e.index);
-  }
-  std::uint64_t Value() const { return hash_; }
-
-private:
-  std::uint64_t hash_ = 0xcbf29ce484222325ULL;
-};
-
-// What the display list is made of: entities and their geometry, blocks, the layers'
-// names and looks. Reading a million entities takes a few milliseconds, far less than
-// building the list again. Geometry that holds texts or lists is known by its header and
-// position in its pool only (a drawing replaced by one with the same entity sequence and
-// other vertices would keep its old list: nothing in the program does that without also
-// changing the count or the headers).
-std::uint64_t ContentFingerprint(const Drawing& drawing) {
-  Fingerprint f;
-  for (const Layer& layer : drawing.Layers()) {
-    f.Add(layer.name);
-    f.Add(layer.color);
-    f.Add(layer.frozen);
-    f.Add(layer.trueColor.value_or(0xFF000000u));
-  }
-  f.Add(drawing.Blocks().size());
-  for (const Block& block : drawing.Blocks()) {
-    f.Add(block.base);
-    for (const EntityHeader& e : block.entities) f.Add(e);
-  }
-  f.Add(drawing.EntityCount());
-  const auto geometry = [&f](const auto& g) {
-    if constexpr (std::is_trivially_copyable_v<std::decay_t<decltype(g)>>) f.Add(g);
-  };
-  for (const EntityHeader& e : drawing.Entities()) {
-    f.Add(e);
-    switch (e.type) {
-      case EntityType::Line: geometry(drawing.Line(e)); break;
-      case EntityType::Circle: geometry(drawing.Circle(e)); break;
-      case EntityType::Arc: geometry(drawing.Arc(e)); break;
-      case EntityType::Ellipse: geometry(drawing.Ellipse(e)); break;
-      case EntityType::Insert: geometry(drawing.Insert(e)); break;
-      case EntityType::Solid: geometry(drawing.Solid(e)); break;
-      case EntityType::Point: geometry(drawing.Point(e)); break;
-      case EntityType::Ray: geometry(drawing.Ray(e)); break;
-      case EntityType::Text: {
-        const TextGeometry& t = drawing.Text(e);
-        f.Add(t.position);
-        f.Add(t.height);
-        f.Add(t.value);
-        break;
-      }
-      case EntityType::Polyline:
-        for (const PolylineVertex& v : drawing.Vertices(drawing.Polyline(e))) geometry(v);
-        break;
-      default: break;
-    }
-  }
-  return f.Value();
-}
-
-std::uint64_t LayerFingerprint(const Drawing& drawing) {
-  Fingerprint f;
-  for (const Layer& layer : drawing.Layers()) f.Add(layer.on);
-  return f.Value();
+// The layers' on/off states: switching a layer repaints from the same display list.
+std::vector<bool> LayerStates(const Drawing& drawing) {
+  std::vector<bool> states;
+  states.reserve(drawing.Layers().size());
+  for (const Layer& layer : drawing.Layers()) states.push_back(layer.on);
+  return states;
 }
 
 // Moves the pixels of a 32-bit image by (dx, dy) in place; what is uncovered keeps old pixels.
@@ -162,19 +88,18 @@ DrawingView::DrawingView(const Drawing& drawing, QWidget* parent) : QWidget(pare
   connect(&deferredRender_, &QTimer::timeout, this, &DrawingView::RenderDeferred);
 }
 
-void DrawingView::RebuildScene(std::optional<std::uint64_t> fingerprint) {
+void DrawingView::RebuildScene() {
   scene_ = std::make_unique<render::Scene>(FlattenDrawing(drawing_));
-  sceneFingerprint_ = fingerprint ? *fingerprint : ContentFingerprint(drawing_);
-  sceneEntityCount_ = drawing_.EntityCount();
-  layerFingerprint_ = LayerFingerprint(drawing_);
+  sceneRevision_ = drawing_.Revision();
+  layerStates_ = LayerStates(drawing_);
   frame_.valid = false;
 }
 
 void DrawingView::Redraw() {
-  if (const std::uint64_t content = ContentFingerprint(drawing_); content != sceneFingerprint_) {
-    RebuildScene(content);
-  } else if (const std::uint64_t layers = LayerFingerprint(drawing_); layers != layerFingerprint_) {
-    layerFingerprint_ = layers;
+  if (drawing_.Revision() != sceneRevision_) {
+    RebuildScene();
+  } else if (std::vector<bool> layers = LayerStates(drawing_); layers != layerStates_) {
+    layerStates_ = std::move(layers);
     frame_.valid = false;
   }
   update();
@@ -317,8 +242,8 @@ bool DrawingView::MoveFrame(const QTransform& to, double ratio) {
 }
 
 void DrawingView::UpdateFrame(const QSize& device, double ratio) {
-  // A drawing changed without a Redraw: cheap to notice when its entity count changed.
-  if (drawing_.EntityCount() != sceneEntityCount_) RebuildScene();
+  // A drawing changed without a Redraw still shows as it is now.
+  if (drawing_.Revision() != sceneRevision_) RebuildScene();
   if (!frame_.valid || frame_.image.size() != device || renderNow_) {
     RenderWhole(device, ratio);
   } else if (frame_.state.scale == state_.scale) {

@@ -86,7 +86,7 @@ private:
     bool valid = false;
   };
 
-  void RebuildScene(std::optional<std::uint64_t> fingerprint = std::nullopt);
+  void RebuildScene();
   void UpdateFrame(const QSize& device, double ratio);
   void RenderWhole(const QSize& device, double ratio);
   bool MoveFrame(const QTransform& to, double ratio);
@@ -107,9 +107,8 @@ private:
   std::optional<QRectF> rubberRect_;
 
   std::unique_ptr<render::Scene> scene_;
-  std::uint64_t sceneFingerprint_ = 0;
-  std::size_t sceneEntityCount_ = 0;
-  std::uint64_t layerFingerprint_ = 0;
+  std::optional<std::uint64_t> sceneRevision_;  // the drawing's revision that scene_ shows
+  std::vector<bool> layerStates_;
   Frame frame_;
   double lastRenderMs_ = 0;   // how long the last whole frame took
   bool renderNow_ = false;    // the deferred paint after a scaled preview is due

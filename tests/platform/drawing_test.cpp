@@ -57,6 +57,33 @@ TEST(Drawing, ExtentsCoverLinesCirclesAndTextHeights) {
   EXPECT_EQ(box->max, (Point2d{24, 32.5}));
 }
 
+// A view keeps a flattened copy while the revision stands still: every change of what the
+// drawing shows moves it, switching a layer does not, and a drawing swapped in for another
+// of the same size still counts as new.
+TEST(Drawing, RevisionMovesWithWhatTheDrawingShows) {
+  Drawing drawing;
+  std::uint64_t seen = drawing.Revision();
+  const auto moved = [&] {
+    const bool changed = drawing.Revision() != seen;
+    seen = drawing.Revision();
+    return changed;
+  };
+  drawing.AddLine({{0, 0}, {1, 1}}, 1);
+  EXPECT_TRUE(moved());
+  drawing.SetLayerOn(LayerIndex{0}, false);
+  EXPECT_FALSE(moved());
+  drawing.SetLayerLook(LayerIndex{0}, 3, std::nullopt, false);
+  EXPECT_TRUE(moved());
+  drawing.AddBlock("B", {0, 0});
+  EXPECT_TRUE(moved());
+  Drawing other;
+  other.AddLine({{5, 5}, {6, 6}}, 1);
+  drawing.Swap(other);
+  EXPECT_TRUE(moved());
+  drawing.Clear();
+  EXPECT_TRUE(moved());
+}
+
 // A line costs its header and its geometry, nothing per entity on the heap.
 TEST(Drawing, AMillionLinesFitWellUnder100MB) {
   EXPECT_LE(sizeof(EntityHeader) + sizeof(LineGeometry), 48u);
