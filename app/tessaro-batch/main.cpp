@@ -1,4 +1,5 @@
 // tessaro-batch: writes the drawings of a project's column stacks as DXF files.
+#include <csignal>
 #include <exception>
 #include <iostream>
 #include <string>
@@ -7,6 +8,11 @@
 #include "batch.h"
 
 int main(int argc, char** argv) {
+#ifdef SIGPIPE
+  // A closed output (tessaro-batch ... | head -1) must not end the run half-way: writes to
+  // it fail quietly and the drawings are still written.
+  std::signal(SIGPIPE, SIG_IGN);
+#endif
   std::vector<std::string> args(argv + 1, argv + argc);
   tessaro::BatchOptions options;
   try {
