@@ -9,12 +9,14 @@
 #include <cstdio>
 #include <deque>
 #include <mutex>
+#include <new>
 #include <sstream>
 #include <thread>
 #include <utility>
 
 #include "column_stack/stack_files.h"
 #include "column_stack/stack_load.h"
+#include "platform/atomic_file.h"
 #include "platform/drawing.h"
 #include "platform/dxf_file.h"
 #include "platform/errors.h"
@@ -161,6 +163,8 @@ private:
       problem = error.what();
     } catch (const std::filesystem::filesystem_error& error) {
       problem = error.what();
+    } catch (const std::bad_alloc&) {
+      problem = "out of memory while writing the file";
     }
     if (!problem.empty()) {
       Skip(std::string(kTool) + ": stack " + job.stackId + " not written: " + problem);
@@ -239,12 +243,35 @@ std::vector<std::string> SelectStacks(const std::vector<std::string>& listed, co
   return selected;
 }
 
-// Why a load gives nothing to write, or "" when the drawing is good to write.
-std::string LoadProblem(const StackLoadResult& result, const std::filesystem::path& indexPath) {
-  if (result.problem) return result.problem->Describe();
-  if (!result.completed) return indexPath.string() + ": the stack was not loaded";
-  if (result.piecesShown == 0) return indexPath.string() + ": the stack index file lists no pieces";
-  return "";
+// A stack drawn whole and ready to write, or why it is not written.
+struct DrawnStack {
+  std::optional<WriteJob> job;
+  std::string problem;
+};
+
+// Draws one stack into a drawing of its own. Only a whole drawing comes back to be
+// written; a load that stopped, a piece whose drawing skipped a statement, or running out
+// of memory gives the reason instead (the drawing is dropped, and memory with it).
+// The schedule, when asked for, is made from the bars of that whole drawing only.
+DrawnStack DrawStack(StackSession& session, const std::filesystem::path& stackFolder, const std::string& id,
+                     std::size_t order, const std::filesystem::path& outDir, const NumberFormat& numbers,
+                     bool withSchedule) {
+  try {
+    WriteJob job{id, Drawing{}, {}, std::nullopt, order};
+    BarRecorder bars;
+    Canvas canvas{job.drawing, numbers, withSchedule ? &bars : nullptr};
+    const StackLoadResult result = LoadStack(canvas, session, stackFolder, id);
+    if (const auto problem = LoadProblemOf(result, StackIndexPath(stackFolder, id))) {
+      return {std::nullopt, problem->Describe()};
+    }
+    job.path = outDir / PathFromUtf8(*result.drawingName + ".dxf");
+    if (withSchedule) job.schedule = BuildStackSchedule(id, bars);
+    return {std::move(job), ""};
+  } catch (const RuntimeError& error) {
+    return {std::nullopt, error.what()};
+  } catch (const std::bad_alloc&) {
+    return {std::nullopt, "out of memory while drawing the stack"};
+  }
 }
 
 std::string FormatSummary(const BatchSummary& s) {
@@ -339,12 +366,15 @@ BatchSummary RunBatch(const BatchOptions& options, std::ostream& out) {
   const auto start = std::chrono::steady_clock::now();
   Log log(out);
   BatchSummary summary;
-  const std::filesystem::path stackFolder = options.project / "Pilastri";
+  const std::filesystem::path stackFolder = ColumnStackFolderOf(options.project);
   const std::vector<std::string> stacks = SelectStacks(ListColumnStacks(stackFolder), options.stacks);
-  summary.outDir = options.outDir.value_or(options.project / "Disegni");
+  summary.outDir = options.outDir.value_or(DrawingsFolderOf(options.project));
   std::error_code madeError;
   std::filesystem::create_directories(summary.outDir, madeError);
   if (madeError) Raise(ErrorKind::FileIo, "cannot create " + summary.outDir.string() + ": " + madeError.message());
+  if (const int stale = RemoveStaleTemporaryFiles(summary.outDir); stale > 0) {
+    log.Line(std::string(kTool) + ": removed " + std::to_string(stale) + " temporary file(s) an interrupted run left");
+  }
 
   StackSession session;
   session.options = options.draw;
@@ -363,21 +393,18 @@ BatchSummary RunBatch(const BatchOptions& options, std::ostream& out) {
       progress << kTool << ": stack " << n + 1 << " of " << stacks.size() << ": " << id;
       log.Line(progress.str());
 
-      WriteJob job{id, Drawing{}, {}, std::nullopt, n};
-      BarRecorder bars;
-      Canvas canvas{job.drawing, options.numbers, withSchedule ? &bars : nullptr};
-      const StackLoadResult result = LoadStack(canvas, session, stackFolder, id);
-      const std::string problem = LoadProblem(result, StackIndexPath(stackFolder, id));
-      if (!problem.empty()) {
-        std::string line = std::string(kTool) + ": stack " + id + " not written: " + problem;
+      DrawnStack drawn = DrawStack(session, stackFolder, id, n, summary.outDir, options.numbers, withSchedule);
+      if (!drawn.job) {
+        std::string line = std::string(kTool) + ": stack " + id + " not written: " + drawn.problem;
         const std::filesystem::path earlier = summary.outDir / PathFromUtf8("Pilastrata_" + id + ".dxf");
-        if (std::filesystem::exists(earlier)) line += " (the earlier " + earlier.string() + " was left as it was)";
+        std::error_code ignored;
+        if (std::filesystem::exists(earlier, ignored)) {
+          line += " (the earlier " + earlier.string() + " was left as it was)";
+        }
         writer.Skip(std::move(line));
         continue;
       }
-      job.path = summary.outDir / PathFromUtf8(*result.drawingName + ".dxf");
-      if (withSchedule) job.schedule = BuildStackSchedule(id, bars);
-      writer.Submit(std::move(job));
+      writer.Submit(std::move(*drawn.job));
     }
     writer.Finish();
     summary.schedules = writer.TakeSchedules();

@@ -8,6 +8,7 @@
 #include <QCoreApplication>
 #include <QDate>
 #include <QGuiApplication>
+#include <cstdio>
 
 #include "render/schedule_table.h"
 #include "render/sheet.h"
@@ -30,8 +31,13 @@ struct PdfSupport::Impl {
 
 PdfSupport::PdfSupport() : impl_(std::make_unique<Impl>()) {
   if (QCoreApplication::instance() != nullptr) return;
-  // No window is ever shown: the headless platform needs no display.
+  // No window is ever shown: the headless platform needs no display. Qt's own notes about
+  // the desktop session (no runtime folder, no fonts configuration) mean nothing to a batch
+  // run and would bury its report: only Qt's errors reach stderr.
   qputenv("QT_QPA_PLATFORM", "offscreen");
+  qInstallMessageHandler([](QtMsgType type, const QMessageLogContext&, const QString& message) {
+    if (type == QtCriticalMsg || type == QtFatalMsg) std::fprintf(stderr, "%s\n", qPrintable(message));
+  });
   impl_->app = std::make_unique<QGuiApplication>(impl_->argc, impl_->argv);
 }
 

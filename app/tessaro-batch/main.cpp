@@ -1,4 +1,5 @@
 // tessaro-batch: writes the drawings of a project's column stacks as DXF files.
+#include <csignal>
 #include <exception>
 #include <iostream>
 #include <string>
@@ -10,6 +11,11 @@
 #endif
 
 int main([[maybe_unused]] int argc, [[maybe_unused]] char** argv) {
+#ifdef SIGPIPE
+  // A closed output (tessaro-batch ... | head -1) must not end the run half-way: writes to
+  // it fail quietly and the drawings are still written.
+  std::signal(SIGPIPE, SIG_IGN);
+#endif
 #ifdef _WIN32
   // The arguments come from the wide command line, so that a project folder such as
   // "Progetto Città" arrives whole whatever the ANSI code page; messages are UTF-8, and a

@@ -4,7 +4,9 @@
 #include <QApplication>
 #include <QStringList>
 #include <QTimer>
+#include <QTranslator>
 
+#include "shell/dialogs.h"
 #include "shell/main_window.h"
 #include "shell/settings_store.h"
 
@@ -23,6 +25,10 @@ void ScheduleScreenshot(tessaro::shell::MainWindow& window, const QString& file)
 
 int main(int argc, char* argv[]) {
   QApplication app(argc, argv);
+  // The program speaks Italian, and so do Qt's own dialogs and buttons (Sì/No/Annulla,
+  // the file dialogs), whatever the system's language.
+  QTranslator qtTranslations;
+  tessaro::shell::InstallQtItalianTranslations(qtTranslations);
   QCoreApplication::setOrganizationName(tessaro::shell::kApplicationTitle);
   QCoreApplication::setApplicationName(tessaro::shell::kApplicationTitle);
 

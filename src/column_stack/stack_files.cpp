@@ -5,13 +5,13 @@
 #include "column_stack/stack_files.h"
 
 #include <algorithm>
-#include <fstream>
-#include <sstream>
+#include <cmath>
 #include <system_error>
 #include <type_traits>
 #include <utility>
 
 #include "platform/encoding.h"
+#include "platform/file_read.h"
 #include "platform/folder_listing.h"
 
 namespace tessaro {
@@ -36,16 +36,66 @@ std::string ComposeMessage(const std::string& message, const fs::path& file, int
   return where.empty() ? message : where + ": " + message;
 }
 
+std::string ComposeItalian(const std::string& message, const fs::path& file, int line, int field) {
+  std::string where;
+  if (!file.empty()) where = PathText(file);
+  const auto append = [&where](const std::string& part) { where += (where.empty() ? "" : ", ") + part; };
+  if (line >= 0) append("riga " + std::to_string(line + 1));
+  if (field >= 0) append("campo " + std::to_string(field + 1));
+  return where.empty() ? message : where + ": " + message;
+}
+
+// An Italian message for an error that brought none: what kind of problem it is.
+std::string ItalianForKind(ErrorKind kind) {
+  switch (kind) {
+    case ErrorKind::FileNotFound: return "file non trovato";
+    case ErrorKind::FileIo: return "il file non si pu\xC3\xB2 leggere";
+    case ErrorKind::TypeMismatch: return "valore non valido";
+    case ErrorKind::SubscriptOutOfRange: return "dato mancante";
+    case ErrorKind::Overflow: return "valore fuori dai limiti";
+    case ErrorKind::DivisionByZero: return "divisione per zero";
+    case ErrorKind::InvalidFloat: return "risultato non numerico";
+    case ErrorKind::BadFormat: return "formato non valido";
+  }
+  return "errore";
+}
+
 // ---------------------------------------------------------------- text and lines
 
 bool HasNonAscii(std::string_view bytes) {
   return std::any_of(bytes.begin(), bytes.end(), [](char c) { return static_cast<unsigned char>(c) >= 0x80; });
 }
 
+// UTF-16 text after its byte-order mark, as UTF-8; an unpaired surrogate becomes U+FFFD
+// and an odd last byte is dropped.
+std::string Utf16ToUtf8(std::string_view bytes, bool bigEndian) {
+  std::string out;
+  out.reserve(bytes.size());
+  const auto unit = [&](std::size_t at) {
+    const auto hi = static_cast<unsigned char>(bytes[bigEndian ? at : at + 1]);
+    const auto lo = static_cast<unsigned char>(bytes[bigEndian ? at + 1 : at]);
+    return static_cast<char32_t>((hi << 8) | lo);
+  };
+  for (std::size_t at = 0; at + 1 < bytes.size(); at += 2) {
+    char32_t cp = unit(at);
+    if (cp >= 0xD800 && cp <= 0xDBFF && at + 3 < bytes.size() && unit(at + 2) >= 0xDC00 && unit(at + 2) <= 0xDFFF) {
+      cp = 0x10000 + ((cp - 0xD800) << 10) + (unit(at + 2) - 0xDC00);
+      at += 2;
+    } else if (cp >= 0xD800 && cp <= 0xDFFF) {
+      cp = 0xFFFD;
+    }
+    AppendUtf8(out, cp);
+  }
+  return out;
+}
+
 // The design program writes Windows-1252; a file that was saved again as UTF-8 (by an
 // editor, or copied through a tool that converts) is recognised because a Windows-1252
-// text with Ø before a digit is never well-formed UTF-8.
+// text with Ø before a digit is never well-formed UTF-8. Editors that save "Unicode"
+// write UTF-16 with a byte-order mark.
 std::string DecodeFileText(std::string_view bytes) {
+  if (bytes.starts_with("\xFF\xFE")) return Utf16ToUtf8(bytes.substr(2), false);
+  if (bytes.starts_with("\xFE\xFF")) return Utf16ToUtf8(bytes.substr(2), true);
   if (HasNonAscii(bytes) && IsValidUtf8(bytes)) {
     constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
     if (bytes.substr(0, kByteOrderMark.size()) == kByteOrderMark) bytes.remove_prefix(kByteOrderMark.size());
@@ -91,8 +141,36 @@ std::vector<std::string_view> SplitFields(std::string_view line) {
 
 constexpr int kOptionalLine = 10;  // line 10 is missing in files of the older layout
 
+// The diameter sign as a decoded file holds it: "Ø", or the UTF-8 bytes of Ø that were
+// read as Windows-1252 ("Ã˜", U+00C3 U+02DC).
+constexpr std::string_view kMisreadDiameterSign = "\xC3\x83\xCB\x9C";
+
+const PieceBound* FindBound(int line, int field, PieceBound::Part part) {
+  for (const PieceBound& bound : kPieceBounds) {
+    if (bound.line == line && bound.field == field && bound.part == part) return &bound;
+  }
+  return nullptr;
+}
+
+std::string BoundText(double value) { return FormatSingle(value, NumberFormat{}); }
+
+// "from 0 (excluded) to 1000": the allowed range of a bound, in English and in Italian.
+std::string RangeText(const PieceBound& bound) {
+  return "from " + BoundText(bound.low) + (bound.lowOpen ? " (excluded)" : "") + " to " + BoundText(bound.high);
+}
+std::string RangeItalian(const PieceBound& bound) {
+  return "da " + BoundText(bound.low) + (bound.lowOpen ? " (escluso)" : "") + " a " + BoundText(bound.high);
+}
+
+bool WithinBound(const PieceBound& bound, double value) {
+  return std::isfinite(value) && (bound.lowOpen ? value > bound.low : value >= bound.low) && value <= bound.high;
+}
+
+std::string Quoted(std::string_view text) { return "\"" + ReadableText(text) + "\""; }
+
 // The lines and fields of one piece file, with the conversions of its fields. Lines 0-9
-// raise StackFileError naming line, field and text; line 10 gives 0 on any problem.
+// raise StackFileError naming line, field and text; line 10 gives 0 on a field that is
+// missing or does not convert.
 class PieceText {
 public:
   explicit PieceText(std::string_view text) : lines_(SplitLines(text)) {
@@ -106,26 +184,85 @@ public:
     const auto count = static_cast<int>(lines_.size());
     // The empty element after the final CR LF is no line of the file.
     if (line >= count || (line == count - 1 && lines_.back().empty())) {
-      throw StackFileError(ErrorKind::SubscriptOutOfRange, "the line is missing", {}, line, field, "");
+      throw StackFileError(ErrorKind::SubscriptOutOfRange, "the line is missing", {}, line, field, "",
+                           "manca la riga");
     }
     const auto at = static_cast<std::size_t>(line);
     if (field >= static_cast<int>(fields_[at].size())) {
-      throw StackFileError(ErrorKind::SubscriptOutOfRange,
-                           lines_[at].empty() ? "the line is empty" : "the field is missing", {}, line, field,
-                           lines_[at]);
+      const bool empty = lines_[at].empty();
+      throw StackFileError(ErrorKind::SubscriptOutOfRange, empty ? "the line is empty" : "the field is missing", {},
+                           line, field, lines_[at], empty ? "la riga \xC3\xA8 vuota" : "manca il campo");
     }
     return fields_[at][static_cast<std::size_t>(field)];
   }
 
-  std::string String(int line, int field) const { return std::string(Field(line, field)); }
-  Single SingleAt(int line, int field) const { return Convert(line, field, ParseSingle, "a Single"); }
   Integer IntegerAt(int line, int field) const { return Convert(line, field, ParseInteger, "a 16-bit Integer"); }
 
-  // A field of the optional line 10: 0 when the line or the field is missing or does not convert.
+  // A Single field, held to its row of kPieceBounds when it has one.
+  Single SingleAt(int line, int field) const {
+    const Single value = Convert(line, field, ParseSingle, "a Single");
+    if (const PieceBound* bound = FindBound(line, field, PieceBound::Part::Value)) {
+      Check(*bound, value, line, field, Field(line, field));
+    }
+    return value;
+  }
+
+  // A field of the optional line 10: 0 when the line or the field is missing or does not
+  // convert; a value that reads but lies outside its bound is refused as on any line.
   Single OptionalSingle(int field) const {
     Single value = 0;
-    Skipping([&] { value = SingleAt(kOptionalLine, field); });
+    try {
+      value = Convert(kOptionalLine, field, ParseSingle, "a Single");
+    } catch (const RuntimeError&) {
+      return 0;
+    }
+    if (const PieceBound* bound = FindBound(kOptionalLine, field, PieceBound::Part::Value)) {
+      Check(*bound, value, kOptionalLine, field, Field(kOptionalLine, field));
+    }
     return value;
+  }
+
+  // A bar or stirrup field, parsed and held to its bounds. The text is given back with
+  // the diameter sign as "Ø" whichever way the file wrote it.
+  BarField BarAt(int line, int field, bool diameterNeeded, std::string& shown) const {
+    const std::string_view text = Field(line, field);
+    BarField bar;
+    try {
+      bar = ParseBarField(text, diameterNeeded);
+    } catch (const RuntimeError& error) {
+      throw StackFileError(error.kind(), Quoted(text) + ": " + error.what(), {}, line, field, std::string(text),
+                           Quoted(text) + ": non \xC3\xA8 un campo numero" + std::string(kDiameterSign) +
+                               "diametro come 4" + std::string(kDiameterSign) + "16");
+    }
+    if (const PieceBound* bound = FindBound(line, field, PieceBound::Part::Count)) {
+      Check(*bound, bar.count, line, field, text, "the count of ", "il numero di ");
+    }
+    if (const PieceBound* bound = FindBound(line, field, PieceBound::Part::Diameter);
+        bound != nullptr && (text.find(kDiameterSign) != std::string_view::npos ||
+                             text.find(kMisreadDiameterSign) != std::string_view::npos)) {
+      Check(*bound, double{bar.diameter} * 10, line, field, text, "the diameter (mm) of ", "il diametro (mm) di ");
+    }
+    shown = std::string(text);
+    for (std::size_t at = shown.find(kMisreadDiameterSign); at != std::string::npos;
+         at = shown.find(kMisreadDiameterSign, at)) {
+      shown.replace(at, kMisreadDiameterSign.size(), kDiameterSign);
+    }
+    return bar;
+  }
+
+  // A value outside its bound: a StackFileError naming the field, the text and the range.
+  [[noreturn]] static void Refuse(const PieceBound& bound, int line, int field, std::string_view text,
+                                  const std::string& english, const std::string& italian) {
+    throw StackFileError(ErrorKind::Overflow,
+                         english + bound.name + " " + Quoted(text) + " is outside " + RangeText(bound), {}, line,
+                         field, std::string(text),
+                         italian + bound.name + " " + Quoted(text) + " \xC3\xA8 fuori dai limiti " +
+                             RangeItalian(bound));
+  }
+
+  static void Check(const PieceBound& bound, double value, int line, int field, std::string_view text,
+                    const std::string& english = "", const std::string& italian = "") {
+    if (!WithinBound(bound, value)) Refuse(bound, line, field, text, english, italian);
   }
 
 private:
@@ -135,16 +272,39 @@ private:
     try {
       return parse(text);
     } catch (const RuntimeError& error) {
-      const std::string quoted = "\"" + std::string(text) + "\"";
-      const std::string message = error.kind() == ErrorKind::Overflow ? quoted + " is out of range for " + type
-                                                                      : quoted + " is not " + type;
-      throw StackFileError(error.kind(), message, {}, line, field, std::string(text));
+      const bool overflow = error.kind() == ErrorKind::Overflow;
+      const std::string message = Quoted(text) + (overflow ? " is out of range for " : " is not ") + type;
+      const std::string italian = Quoted(text) + (overflow ? " \xC3\xA8 fuori dai limiti" : " non \xC3\xA8 un numero");
+      throw StackFileError(error.kind(), message, {}, line, field, std::string(text), italian);
     }
   }
 
   std::vector<std::string> lines_;
   std::vector<std::vector<std::string_view>> fields_;  // views into lines_
 };
+
+// The rules between values of one piece, beside the bounds of each value.
+void CheckPieceRules(const PieceText& piece, Single side1, Single side2, Single cover, Single bottom, Single top) {
+  if (!(top > bottom) || double{top} - bottom > kMaxPieceHeight) {
+    const std::string text = std::string(piece.Field(3, 4));
+    throw StackFileError(ErrorKind::Overflow,
+                         "Quota finale " + Quoted(text) + " must lie above Quota iniziale " +
+                             Quoted(piece.Field(3, 3)) + ", by at most " + BoundText(kMaxPieceHeight),
+                         {}, 3, 4, text,
+                         "Quota finale " + Quoted(text) + " deve superare Quota iniziale " +
+                             Quoted(piece.Field(3, 3)) + ", al massimo di " + BoundText(kMaxPieceHeight));
+  }
+  const Single smaller = side2 == 0 ? side1 : std::min(side1, side2);
+  if (!(2 * double{cover} < smaller)) {
+    const std::string text = std::string(piece.Field(3, 2));
+    throw StackFileError(ErrorKind::Overflow,
+                         "bar cover " + Quoted(text) + " leaves no room for the bars: it must be less than half of " +
+                             BoundText(smaller),
+                         {}, 3, 2, text,
+                         "copriferro " + Quoted(text) +
+                             " non lascia spazio ai ferri: deve essere meno di met\xC3\xA0 di " + BoundText(smaller));
+  }
+}
 
 // Line 3 fields 0, 1, 3, 4 and line 10 fields 0, 1: what the first pass needs.
 struct PieceSummary {
@@ -204,9 +364,10 @@ fs::path ResolveEntry(const fs::path& folder, std::string_view name, EntryType t
 // ---------------------------------------------------------------- StackFileError
 
 StackFileError::StackFileError(ErrorKind kind, const std::string& message, std::filesystem::path file, int line,
-                               int field, std::string text)
+                               int field, std::string text, std::string italianMessage)
     : RuntimeError(kind, ComposeMessage(message, file, line, field)),
       message_(message),
+      italian_(std::move(italianMessage)),
       file_(std::move(file)),
       line_(line),
       field_(field),
@@ -214,8 +375,36 @@ StackFileError::StackFileError(ErrorKind kind, const std::string& message, std::
 
 std::string StackFileError::Describe() const { return what(); }
 
+std::string StackFileError::DescribeItalian() const {
+  return ComposeItalian(italian_.empty() ? ItalianForKind(kind()) : italian_, file_, line_, field_);
+}
+
 StackFileError StackFileError::WithFile(std::filesystem::path file) const {
-  return StackFileError(kind(), message_, std::move(file), line_, field_, text_);
+  return StackFileError(kind(), message_, std::move(file), line_, field_, text_, italian_);
+}
+
+std::string ReadableText(std::string_view text, std::size_t maxCharacters) {
+  std::string out;
+  std::size_t characters = 0;
+  for (std::size_t at = 0; at < text.size();) {
+    if (characters == maxCharacters) return out + "...";
+    const auto byte = static_cast<unsigned char>(text[at]);
+    if (byte < 0x20 || byte == 0x7F) {
+      constexpr char kHex[] = "0123456789ABCDEF";
+      out += "\\x";
+      out += kHex[byte >> 4];
+      out += kHex[byte & 0xF];
+      ++at;
+    } else {
+      // A whole UTF-8 sequence, never cut in two.
+      std::size_t length = byte < 0x80 ? 1 : byte >= 0xF0 ? 4 : byte >= 0xE0 ? 3 : byte >= 0xC0 ? 2 : 1;
+      length = std::min(length, text.size() - at);
+      out.append(text.substr(at, length));
+      at += length;
+    }
+    ++characters;
+  }
+  return out;
 }
 
 // ---------------------------------------------------------------- StackArrays
@@ -232,19 +421,59 @@ StackProfile StackArrays::Profile() const { return StackProfile{side1, side2, to
 
 // ---------------------------------------------------------------- text files
 
-std::string ReadTextFile(const std::filesystem::path& path) {
+std::string ReadTextFile(const std::filesystem::path& path, std::uintmax_t maxBytes) {
   if (path.empty()) return "";
-  std::error_code error;
-  if (!fs::exists(path, error)) {
-    throw StackFileError(ErrorKind::FileNotFound, "file not found", path, -1, -1, "");
+  std::string bytes;
+  try {
+    bytes = ReadRegularFile(path, maxBytes);
+  } catch (const RuntimeError& error) {
+    if (error.kind() == ErrorKind::FileNotFound) {
+      throw StackFileError(ErrorKind::FileNotFound, "file not found", path, -1, -1, "", "file non trovato");
+    }
+    // The message names the file already: only its reason follows the file here.
+    std::string reason = error.what();
+    if (const std::size_t colon = reason.find(": ", reason.find(PathText(path))); colon != std::string::npos) {
+      reason.erase(0, colon + 2);
+    }
+    throw StackFileError(ErrorKind::FileIo, reason, path, -1, -1, "",
+                         "il file non si pu\xC3\xB2 leggere (non \xC3\xA8 un file normale, o \xC3\xA8 troppo lungo)");
   }
-  std::ifstream in(path, std::ios::binary);
-  std::ostringstream bytes;
-  if (in) bytes << in.rdbuf();
-  if (!in || fs::is_directory(path, error)) {
-    throw StackFileError(ErrorKind::FileIo, "the file cannot be read", path, -1, -1, "");
+  return TextOfFileBytes(bytes);
+}
+
+std::string TextOfFileBytes(std::string_view bytes) { return NormalizeLineEnds(DecodeFileText(bytes)); }
+
+BarField ParseBarField(std::string_view text, bool diameterNeeded) {
+  std::size_t sign = text.find(kDiameterSign);
+  std::size_t signLength = kDiameterSign.size();
+  if (const std::size_t misread = text.find(kMisreadDiameterSign); misread < sign) {
+    sign = misread;
+    signLength = kMisreadDiameterSign.size();
   }
-  return NormalizeLineEnds(DecodeFileText(bytes.str()));
+  BarField bar;
+  const std::string_view countText = text.substr(0, sign);
+  double count = 0;
+  if (!TryParseDouble(countText, count)) {
+    Raise(ErrorKind::TypeMismatch, "the count " + Quoted(countText) + " is not a number (count" +
+                                       std::string(kDiameterSign) + "diameter expected, as in 4" +
+                                       std::string(kDiameterSign) + "16)");
+  }
+  if (count != std::floor(count)) Raise(ErrorKind::TypeMismatch, "the count " + Quoted(countText) + " is not whole");
+  bar.count = CInt(count);
+  if (sign == std::string_view::npos) {
+    if (diameterNeeded) {
+      Raise(ErrorKind::SubscriptOutOfRange, "there is no diameter sign " + std::string(kDiameterSign) +
+                                                " (count" + std::string(kDiameterSign) + "diameter expected)");
+    }
+    return bar;
+  }
+  const std::string_view diameterText = text.substr(sign + signLength);
+  double diameter = 0;
+  if (!TryParseDouble(diameterText, diameter)) {
+    Raise(ErrorKind::TypeMismatch, "the diameter " + Quoted(diameterText) + " is not a number");
+  }
+  bar.diameter = CSng(diameter * 0.1);  // mm in the file, cm in the drawing
+  return bar;
 }
 
 std::vector<std::string> SplitLines(std::string_view text) {
@@ -310,25 +539,44 @@ ColumnPiece ReadPieceRecord(std::string_view text) {
   for (int field = 0; field < 2; ++field) {
     record.line5[static_cast<std::size_t>(field)] = piece.SingleAt(5, field);
   }
-  record.barsSide1 = piece.String(6, 0);
-  record.barsSide2 = piece.String(6, 1);
+  record.bars1 = piece.BarAt(6, 0, true, record.barsSide1);
+  record.bars2 = piece.BarAt(6, 1, true, record.barsSide2);
   record.steelArea = piece.SingleAt(7, 0);
   record.steelPercent = piece.SingleAt(7, 1);
   record.endZoneLength = piece.SingleAt(8, 0);
   record.endSpacing = piece.SingleAt(8, 1);
   record.midSpacing = piece.SingleAt(8, 2);
-  record.stirrupsSide1 = piece.String(9, 0);
-  record.stirrupsSide2 = piece.String(9, 1);
+  record.stirrups1 = piece.BarAt(9, 0, true, record.stirrupsSide1);
+  // Only the count of the other side's stirrups is drawn: a lone count is enough there.
+  record.stirrups2 = piece.BarAt(9, 1, false, record.stirrupsSide2);
   record.offset1 = piece.OptionalSingle(0);
   record.offset2 = piece.OptionalSingle(1);
   record.line10Value2 = piece.OptionalSingle(2);
   for (int field = 0; field < static_cast<int>(record.endLengths.size()); ++field) {
     record.endLengths[static_cast<std::size_t>(field)] = piece.OptionalSingle(3 + field);
   }
+  CheckPieceRules(piece, record.side1, record.side2, record.line3Value2, record.bottomLevel, record.topLevel);
+  if (record.side2 == 0 && record.bars1.count < kMinCircularBars) {
+    const std::string text = std::string(piece.Field(6, 0));
+    throw StackFileError(ErrorKind::Overflow,
+                         "a circular column (Lato 2 = 0) needs at least " + std::to_string(kMinCircularBars) +
+                             " bars, not " + Quoted(text),
+                         {}, 6, 0, text,
+                         "un pilastro circolare (Lato 2 = 0) ha almeno " + std::to_string(kMinCircularBars) +
+                             " ferri, non " + Quoted(text));
+  }
   return record;
 }
 
 // ---------------------------------------------------------------- folder layout
+
+std::filesystem::path ColumnStackFolderOf(const std::filesystem::path& project) {
+  return ResolveEntry(project, "Pilastri", EntryType::Folder);
+}
+
+std::filesystem::path DrawingsFolderOf(const std::filesystem::path& project) {
+  return ResolveEntry(project, "Disegni", EntryType::Folder);
+}
 
 std::filesystem::path StackIndexPath(const std::filesystem::path& columnStackFolder, std::string_view stackId) {
   return ResolveEntry(columnStackFolder, "P" + std::string(stackId) + ".pst", EntryType::File);

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <array>
+#include <cstdint>
 #include <filesystem>
 #include <string>
 #include <string_view>
@@ -17,27 +18,92 @@ namespace tessaro {
 
 // A problem in a stack file, with what a person needs to find it. `line` and `field` are
 // 0-based as in the file format (-1 when not about a line or field); `text` is the text
-// that did not convert.
+// that did not convert. Messages come in English (the command-line tool) and Italian (the
+// desktop program); an Italian message left empty is made from the error's kind.
 class StackFileError : public RuntimeError {
 public:
   StackFileError(ErrorKind kind, const std::string& message, std::filesystem::path file, int line, int field,
-                 std::string text);
+                 std::string text, std::string italianMessage = {});
   const std::filesystem::path& file() const { return file_; }
   int line() const { return line_; }
   int field() const { return field_; }
   const std::string& text() const { return text_; }
   // "FILE, line N (1-based), field F: MESSAGE" for people.
   std::string Describe() const;
+  // "FILE, riga N, campo F: MESSAGGIO" for the desktop program.
+  std::string DescribeItalian() const;
   // The same error, naming the file it came from (the piece readers see only text).
   StackFileError WithFile(std::filesystem::path file) const;
 
 private:
   std::string message_;
+  std::string italian_;
   std::filesystem::path file_;
   int line_;
   int field_;
   std::string text_;
 };
+
+// A text from a file as a message shows it: control characters (a NUL among them) written
+// as \xNN, and cut after `maxCharacters` characters with "..." so that a huge field never
+// fills a message.
+std::string ReadableText(std::string_view text, std::size_t maxCharacters = 60);
+
+// Files longer than these are refused: a stack index file lists a few dozen names and a
+// piece file holds 11 short lines.
+inline constexpr std::uintmax_t kMaxIndexFileBytes = 1 << 20;
+inline constexpr std::uintmax_t kMaxPieceFileBytes = 64 << 10;
+// Lines of a stack index file (pieces of one stack, empty lines included).
+inline constexpr std::size_t kMaxIndexLines = 200;
+
+// The bounds of the values a piece file may hold: one row per checked value. A value
+// outside is refused with its line, field and text. `low` is allowed unless `lowOpen`;
+// `high` is allowed. The rules between values (top above bottom, the cover inside the
+// section, the bars a circular column needs) are written beside the check.
+struct PieceBound {
+  enum class Part { Value, Count, Diameter };  // a number field, or a bar field's count or diameter (mm)
+  int line;
+  int field;
+  Part part;
+  const char* name;
+  double low;
+  bool lowOpen;
+  double high;
+};
+
+inline constexpr PieceBound kPieceBounds[] = {
+    {1, 0, PieceBound::Part::Value, "seat step depth", 0, false, 5000},
+    {1, 1, PieceBound::Part::Value, "seat step depth", 0, false, 5000},
+    {1, 2, PieceBound::Part::Value, "seat step depth", 0, false, 5000},
+    {1, 3, PieceBound::Part::Value, "seat step depth", 0, false, 5000},
+    {3, 0, PieceBound::Part::Value, "Lato 1", 0, true, 1000},
+    {3, 1, PieceBound::Part::Value, "Lato 2", 0, false, 1000},  // 0: a circular column
+    {3, 2, PieceBound::Part::Value, "bar cover", 0, true, 50},
+    {3, 3, PieceBound::Part::Value, "Quota iniziale", -100000, false, 100000},
+    {3, 4, PieceBound::Part::Value, "Quota finale", -100000, false, 100000},
+    {6, 0, PieceBound::Part::Count, "Ferri lato 1", 2, false, 200},
+    {6, 0, PieceBound::Part::Diameter, "Ferri lato 1", 0, true, 100},
+    {6, 1, PieceBound::Part::Count, "Ferri lato 2", 0, false, 200},
+    {6, 1, PieceBound::Part::Diameter, "Ferri lato 2", 0, true, 100},
+    {8, 0, PieceBound::Part::Value, "Lunghezza per passo estremit\xC3\xA0", 0, true, 5000},
+    {8, 1, PieceBound::Part::Value, "Passo estremit\xC3\xA0", 2, false, 1000},
+    {8, 2, PieceBound::Part::Value, "Passo zona centrale", 2, false, 1000},
+    {9, 0, PieceBound::Part::Count, "Staffe lato 1", 2, false, 200},
+    {9, 0, PieceBound::Part::Diameter, "Staffe lato 1", 0, true, 100},
+    {9, 1, PieceBound::Part::Count, "Staffe lato 2", 2, false, 200},
+    {9, 1, PieceBound::Part::Diameter, "Staffe lato 2", 0, true, 100},
+    {10, 0, PieceBound::Part::Value, "Disassamento lato 1", -1000, false, 1000},
+    {10, 1, PieceBound::Part::Value, "Disassamento lato 2", -1000, false, 1000},
+    {10, 2, PieceBound::Part::Value, "line 10 value 2", -10000, false, 10000},
+    {10, 3, PieceBound::Part::Value, "end length", 0, false, 5000},
+    {10, 4, PieceBound::Part::Value, "end length", 0, false, 5000},
+    {10, 5, PieceBound::Part::Value, "end length", 0, false, 5000},
+    {10, 6, PieceBound::Part::Value, "end length", 0, false, 5000},
+};
+// Rules between values.
+inline constexpr double kMaxPieceHeight = 5000;    // Quota finale - Quota iniziale, > 0
+inline constexpr Integer kMinCircularBars = 4;     // Ferri lato 1 of a circular column (Lato 2 = 0)
+// The cover is less than half the smaller side, so that the bars lie inside the section.
 
 // One piece file, read whole.
 struct ColumnPiece {
@@ -53,8 +119,10 @@ struct ColumnPiece {
   Single topLevel = 0;
   std::array<Single, 2> line4{};
   std::array<Single, 2> line5{};
-  std::string barsSide1;  // UTF-8, e.g. "4Ø16"
+  std::string barsSide1;  // UTF-8, e.g. "4Ø16", shown as written
   std::string barsSide2;
+  BarField bars1;         // barsSide1 as parsed: what the drawing uses
+  BarField bars2;
   Single steelArea = 0;
   Single steelPercent = 0;
   Single endZoneLength = 0;
@@ -62,6 +130,8 @@ struct ColumnPiece {
   Single midSpacing = 0;
   std::string stirrupsSide1;
   std::string stirrupsSide2;
+  BarField stirrups1;
+  BarField stirrups2;
   Single offset1 = 0;
   Single offset2 = 0;
   Single line10Value2 = 0;
@@ -79,9 +149,21 @@ struct StackArrays {
 };
 
 // The whole file as UTF-8 text, every line followed by CR LF (CR LF or LF line ends in
-// the file; a last line without an end is read too). An empty path gives "". A missing
-// file raises StackFileError (FileNotFound).
-std::string ReadTextFile(const std::filesystem::path& path);
+// the file; a last line without an end is read too). The bytes are Windows-1252, UTF-8,
+// or UTF-16 with a byte-order mark. An empty path gives "". A missing file raises
+// StackFileError (FileNotFound); a file that is no regular file or is longer than
+// `maxBytes` raises StackFileError (FileIo).
+std::string ReadTextFile(const std::filesystem::path& path, std::uintmax_t maxBytes = kMaxPieceFileBytes);
+
+// A bar or stirrup field, "4Ø16": a whole count, the diameter sign and the diameter in mm.
+// The sign is accepted as Windows-1252 or UTF-8 (both "Ø" once decoded) and as UTF-8 bytes
+// read as Windows-1252 ("Ã˜"). Without `diameterNeeded` a lone count is enough. Raises
+// RuntimeError (TypeMismatch, SubscriptOutOfRange) saying what is wrong; the bounds are
+// checked by the piece reader.
+BarField ParseBarField(std::string_view text, bool diameterNeeded = true);
+
+// The text of a stack or piece file from its bytes, as ReadTextFile gives it.
+std::string TextOfFileBytes(std::string_view bytes);
 
 // Splits at CR LF; "" gives no elements, "A\r\n" gives {"A", ""}.
 std::vector<std::string> SplitLines(std::string_view text);
@@ -94,6 +176,11 @@ void ReadPieceSummary(std::string_view text, Single& firstSide1, Single& firstSi
 // Second pass: the whole record. Errors in lines 0-9 raise StackFileError; line 10
 // problems leave the affected values at 0.
 ColumnPiece ReadPieceRecord(std::string_view text);
+
+// The folders of a project: PROJECT/Pilastri (stack files) and PROJECT/Disegni (drawings),
+// or a folder whose name differs only in letter case when the exact one does not exist.
+std::filesystem::path ColumnStackFolderOf(const std::filesystem::path& project);
+std::filesystem::path DrawingsFolderOf(const std::filesystem::path& project);
 
 // Paths of the folder layout: FOLDER/P<id>.pst and FOLDER/Dis/<name>.pxf. When the exact
 // name does not exist, a file whose name differs only in letter case is used.

@@ -87,18 +87,18 @@ struct ViewFields {
   Single ColumnPiece::*insetRight;
   Single ColumnPiece::*width;
   Single ColumnPiece::*depth;
-  std::string ColumnPiece::*barsWidth;
-  std::string ColumnPiece::*barsDepth;
-  std::string ColumnPiece::*stirrups;
-  std::string ColumnPiece::*otherStirrups;
+  BarField ColumnPiece::*barsWidth;
+  BarField ColumnPiece::*barsDepth;
+  BarField ColumnPiece::*stirrups;
+  BarField ColumnPiece::*otherStirrups;
 };
 
-constexpr ViewFields kView1Fields{&ColumnPiece::barInset3,     &ColumnPiece::barInset4,    &ColumnPiece::side1,
-                                  &ColumnPiece::side2,         &ColumnPiece::barsSide1,    &ColumnPiece::barsSide2,
-                                  &ColumnPiece::stirrupsSide1, &ColumnPiece::stirrupsSide2};
-constexpr ViewFields kView2Fields{&ColumnPiece::barInset1,     &ColumnPiece::barInset2,    &ColumnPiece::side2,
-                                  &ColumnPiece::side1,         &ColumnPiece::barsSide2,    &ColumnPiece::barsSide1,
-                                  &ColumnPiece::stirrupsSide2, &ColumnPiece::stirrupsSide1};
+constexpr ViewFields kView1Fields{&ColumnPiece::barInset3, &ColumnPiece::barInset4, &ColumnPiece::side1,
+                                  &ColumnPiece::side2,     &ColumnPiece::bars1,     &ColumnPiece::bars2,
+                                  &ColumnPiece::stirrups1, &ColumnPiece::stirrups2};
+constexpr ViewFields kView2Fields{&ColumnPiece::barInset1, &ColumnPiece::barInset2, &ColumnPiece::side2,
+                                  &ColumnPiece::side1,     &ColumnPiece::bars2,     &ColumnPiece::bars1,
+                                  &ColumnPiece::stirrups2, &ColumnPiece::stirrups1};
 
 // The values of one piece's load that are not fields of its record.
 struct PieceLocals {
@@ -120,11 +120,12 @@ struct ViewBinding {
   Single* viewOffset;  // nullptr: the literal 0 of view 1
 };
 
-PieceViewArgs MakeArgs(const ColumnPiece& piece, const PieceLocals& locals, const ViewBinding& view) {
+PieceViewArgs MakeArgs(const ColumnPiece& piece, const PieceLocals& locals, const ViewBinding& view,
+                       SkippedErrors& skipped) {
   PieceViewArgs args;
   const ViewFields& f = view.fields;
   args.sizeDiff = locals.*view.sizeDiff;
-  Skipping([&] { args.elevationShift = CSng(double{locals.*view.sizeDiff} * (locals.*view.k)); });
+  Skipping(skipped, [&] { args.elevationShift = CSng(double{locals.*view.sizeDiff} * (locals.*view.k)); });
   args.viewOffset = view.viewOffset != nullptr ? *view.viewOffset : 0;
   args.stackId = piece.stackId;
   args.pieceNumber = piece.pieceNumber;
@@ -216,6 +217,7 @@ private:
   void FirstPass(std::vector<PieceLine>& pieces);
   void SecondPass(const std::vector<PieceLine>& pieces);
   void ShowAndDrawPiece(ColumnPiece piece, Integer index);
+  void NoteSkippedStatements(const std::filesystem::path& file);
   void DrawView(ColumnPiece& piece, PieceLocals& locals, const ViewBinding& view, const StackProfile& profile);
 
   Canvas& canvas_;
@@ -232,15 +234,25 @@ void StackLoader::Run() {
   const std::filesystem::path indexPath = StackIndexPath(folder_, stackId_);
   std::string indexText;
   try {
-    indexText = ReadTextFile(indexPath);
+    indexText = ReadTextFile(indexPath, kMaxIndexFileBytes);
   } catch (const RuntimeError& error) {
     result_.problem = AboutFile(error, indexPath);
     return;  // nothing cleared, nothing drawn
   }
   result_.indexFound = true;
   canvas_.drawing.Clear();
+  canvas_.skipped.Clear();
 
   const std::vector<std::string> lines = SplitLines(indexText);
+  // The element after the final line end is no line of the file.
+  const std::size_t fileLines = lines.size() - (!lines.empty() && lines.back().empty() ? 1 : 0);
+  if (fileLines > kMaxIndexLines) {
+    const std::string count = std::to_string(kMaxIndexLines);
+    result_.problem = StackFileError(ErrorKind::Overflow, "a stack has at most " + count + " pieces", indexPath,
+                                     static_cast<int>(kMaxIndexLines), -1, lines[kMaxIndexLines],
+                                     "una pilastrata ha al massimo " + count + " pilastri");
+    return;
+  }
   session_.arrays.Reset(static_cast<Single>(lines.size()) - 1);
   std::vector<PieceLine> pieces;
   try {
@@ -283,7 +295,20 @@ void StackLoader::SecondPass(const std::vector<PieceLine>& pieces) {
     }
     ShowAndDrawPiece(std::move(record), piece.index);
     ++result_.piecesShown;
+    NoteSkippedStatements(piece.file);
   }
+}
+
+// The first piece whose drawing skipped a statement is the stack's drawing problem: the
+// drawing goes on, as on the screen, but it is not whole.
+void StackLoader::NoteSkippedStatements(const std::filesystem::path& file) {
+  if (result_.drawingProblem || canvas_.skipped.count() == 0) return;
+  const RuntimeError& first = *canvas_.skipped.first();
+  result_.drawingProblem = StackFileError(
+      first.kind(), std::string("the drawing of this piece is incomplete: ") + ErrorKindName(first.kind()) + " (" +
+                        first.what() + ")",
+      file, -1, -1, "",
+      std::string("il disegno di questo pilastro \xC3\xA8 incompleto: ") + first.what());
 }
 
 // From here on a failing statement is skipped and the piece goes on.
@@ -295,25 +320,25 @@ void StackLoader::ShowAndDrawPiece(ColumnPiece piece, Integer index) {
     firstSide1_ = piece.side1;
     firstSide2_ = piece.side2;
   } else {
-    Skipping([&] { locals.sizeDiff1 = CSng(double{firstSide1_} - piece.side1); });
-    Skipping([&] { locals.sizeDiff2 = CSng(double{firstSide2_} - piece.side2); });
+    Skipping(canvas_.skipped, [&] { locals.sizeDiff1 = CSng(double{firstSide1_} - piece.side1); });
+    Skipping(canvas_.skipped, [&] { locals.sizeDiff2 = CSng(double{firstSide2_} - piece.side2); });
   }
-  if (!reloadingAfterEdit_) Skipping([&] { AppendPieceRows(result_.rows, piece, canvas_.numbers); });
+  if (!reloadingAfterEdit_) Skipping(canvas_.skipped, [&] { AppendPieceRows(result_.rows, piece, canvas_.numbers); });
   result_.drawingName = "Pilastrata_" + stackId_;
   if (index == 0) session_.view2Offset = piece.side1 <= 150 ? 1350.0f : 1500.0f;
 
   const std::size_t i = static_cast<std::size_t>(index);
-  Skipping([&] {
+  Skipping(canvas_.skipped, [&] {
     locals.sectionChanged = index >= 1 && (CSng(double{arrays.side1.at(i - 1)} - piece.side1) != 0 ||
                                            CSng(double{arrays.side2.at(i - 1)} - piece.side2) != 0);
   });
-  Skipping([&] { locals.sign1 = double{piece.offset1} - arrays.offset1.at(0) >= 0 ? 1.0f : -1.0f; });
+  Skipping(canvas_.skipped, [&] { locals.sign1 = double{piece.offset1} - arrays.offset1.at(0) >= 0 ? 1.0f : -1.0f; });
   if (index >= 1) {
-    Skipping([&] {
+    Skipping(canvas_.skipped, [&] {
       if (locals.sizeDiff1 != 0)
         locals.k1 = CSng(0.5 - Divide(double{piece.offset2} - arrays.offset2.at(0), locals.sizeDiff1));
     });
-    Skipping([&] {
+    Skipping(canvas_.skipped, [&] {
       if (locals.sizeDiff2 != 0)
         locals.k2 = CSng(0.5 - Divide((double{piece.offset1} - arrays.offset1.at(0)) * locals.sign1,
                                       locals.sizeDiff2));
@@ -326,8 +351,12 @@ void StackLoader::ShowAndDrawPiece(ColumnPiece piece, Integer index) {
   const ViewBinding view1{kView1Fields, &PieceLocals::sizeDiff1, &PieceLocals::k1, true, nullptr};
   locals.prevSideChange = locals.prevOffsetChange = 0;
   if (index >= 1) {
-    Skipping([&] { locals.prevSideChange = CSng(double{arrays.side1.at(i - 1)} - arrays.side1.at(i)); });
-    Skipping([&] { locals.prevOffsetChange = CSng(double{arrays.offset2.at(i - 1)} - arrays.offset2.at(i)); });
+    Skipping(canvas_.skipped, [&] {
+      locals.prevSideChange = CSng(double{arrays.side1.at(i - 1)} - arrays.side1.at(i));
+    });
+    Skipping(canvas_.skipped, [&] {
+      locals.prevOffsetChange = CSng(double{arrays.offset2.at(i - 1)} - arrays.offset2.at(i));
+    });
   }
   DrawView(piece, locals, view1, profile);
 
@@ -338,8 +367,12 @@ void StackLoader::ShowAndDrawPiece(ColumnPiece piece, Integer index) {
   const ViewBinding view2{fields2, &PieceLocals::sizeDiff2, &PieceLocals::k2, false, &session_.view2Offset};
   locals.prevSideChange = locals.prevOffsetChange = 0;
   if (index >= 1) {
-    Skipping([&] { locals.prevSideChange = CSng(double{arrays.side2.at(i - 1)} - arrays.side2.at(i)); });
-    Skipping([&] { locals.prevOffsetChange = CSng(double{arrays.offset1.at(i - 1)} - arrays.offset1.at(i)); });
+    Skipping(canvas_.skipped, [&] {
+      locals.prevSideChange = CSng(double{arrays.side2.at(i - 1)} - arrays.side2.at(i));
+    });
+    Skipping(canvas_.skipped, [&] {
+      locals.prevOffsetChange = CSng(double{arrays.offset1.at(i - 1)} - arrays.offset1.at(i));
+    });
   }
   DrawView(piece, locals, view2, profile);
 
@@ -349,8 +382,8 @@ void StackLoader::ShowAndDrawPiece(ColumnPiece piece, Integer index) {
 
 void StackLoader::DrawView(ColumnPiece& piece, PieceLocals& locals, const ViewBinding& view,
                            const StackProfile& profile) {
-  PieceViewArgs args = MakeArgs(piece, locals, view);
-  Skipping([&] { DrawPieceView(canvas_, session_.views, session_.options, profile, args); });
+  PieceViewArgs args = MakeArgs(piece, locals, view, canvas_.skipped);
+  Skipping(canvas_.skipped, [&] { DrawPieceView(canvas_, session_.views, session_.options, profile, args); });
   CopyBack(args, piece, locals, view);
 }
 
@@ -361,6 +394,20 @@ StackLoadResult LoadStack(Canvas& canvas, StackSession& session, const std::file
   StackLoadResult result;
   StackLoader(canvas, session, columnStackFolder, stackId, reloadingAfterEdit, result).Run();
   return result;
+}
+
+std::optional<StackFileError> LoadProblemOf(const StackLoadResult& result, const std::filesystem::path& indexPath) {
+  if (result.problem) return result.problem;
+  if (result.drawingProblem) return result.drawingProblem;
+  if (!result.completed) {
+    return StackFileError(ErrorKind::BadFormat, "the stack was not loaded", indexPath, -1, -1, "",
+                          "la pilastrata non \xC3\xA8 stata caricata");
+  }
+  if (result.piecesShown == 0) {
+    return StackFileError(ErrorKind::BadFormat, "the stack index file lists no pieces", indexPath, -1, -1, "",
+                          "il file della pilastrata non elenca pilastri");
+  }
+  return std::nullopt;
 }
 
 std::vector<std::string> LayerListEntries(const Drawing& drawing) {

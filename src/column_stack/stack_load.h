@@ -41,12 +41,24 @@ struct StackLoadResult {
   bool completed = false;   // every piece was read and drawn (then: redraw and zoom)
   int piecesShown = 0;
   std::optional<StackFileError> problem;  // why the load stopped early
+  // The first piece whose drawing skipped a failing statement (and the first such error):
+  // the drawing was finished around it, so it shows, but it is not whole.
+  std::optional<StackFileError> drawingProblem;
   std::vector<PropertyRow> rows;          // empty when reloading after an edit
   // Set once a piece was shown; unchanged (nullopt) otherwise.
   std::optional<std::string> drawingName;    // "Pilastrata_" + id
   std::optional<std::string> caption;        // "Visualizzatore DXF -  Pilastrata_" + id
   std::optional<std::vector<std::string>> layerEntries;  // "Sezioni  (ON)", "Quote (OFF)", ...
 };
+
+// Whether the drawing holds the whole stack: every piece read and drawn without a skipped
+// statement. Only such a drawing is written by the batches.
+inline bool IsWhole(const StackLoadResult& result) {
+  return result.completed && !result.problem && !result.drawingProblem && result.piecesShown > 0;
+}
+
+// The problem to show or report for a load that is not whole (nullopt when it is).
+std::optional<StackFileError> LoadProblemOf(const StackLoadResult& result, const std::filesystem::path& indexPath);
 
 // Loads the stack `stackId` of `columnStackFolder` into canvas.drawing.
 StackLoadResult LoadStack(Canvas& canvas, StackSession& session, const std::filesystem::path& columnStackFolder,

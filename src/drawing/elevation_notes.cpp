@@ -28,7 +28,7 @@ Single ContinuedTop(const PieceContext& ctx, const StackProfile& stack) {
   const PieceLayout& at = ctx.at;
   Single yE = at.T + 100;
   if (ctx.args.pieceIndex == stack.lastPieceIndex - 2) {
-    Skipping([&] {
+    Skipping(ctx.canvas.skipped, [&] {
       const Single stackTop = At(stack.topLevel, stack.lastPieceIndex - 1);
       if (yE > stackTop) yE = stackTop - at.c;
     });
@@ -68,11 +68,11 @@ int ColumnHooks(Integer pieceCode, bool nextChanged) {
 }
 
 void Line(const PieceContext& ctx, Single x1, Single y1, Single x2, Single y2, int color) {
-  Skipping([&] { AddLine(ctx.canvas, x1, y1, x2, y2, color); });
+  Skipping(ctx.canvas.skipped, [&] { AddLine(ctx.canvas, x1, y1, x2, y2, color); });
 }
 
 void Text(const PieceContext& ctx, Single x, Single y, Single height, const std::string& text, int color) {
-  Skipping([&] { AddText(ctx.canvas, x, y, height, text, color); });
+  Skipping(ctx.canvas.skipped, [&] { AddText(ctx.canvas, x, y, height, text, color); });
 }
 
 // The column line itself: up to the next piece, or hooked at this piece's top when the
@@ -87,7 +87,8 @@ void DrawColumnLine(const PieceContext& ctx, Single xc, bool nextChanged, Single
     }
     Line(ctx, xc, at.B - at.h, xc, at.T - 2, kBarColor);
     Line(ctx, xc, at.T - 2, xc + at.Lh, at.T - 2, kBarColor);
-    Skipping([&] { Text(ctx, xc + 5, at.T - 12, kTextHeight, SingleText(at.Lh, ctx.canvas.numbers), kNoteColor); });
+    Skipping(ctx.canvas.skipped,
+             [&] { Text(ctx, xc + 5, at.T - 12, kTextHeight, SingleText(at.Lh, ctx.canvas.numbers), kNoteColor); });
     return;
   }
   const Single below = ctx.args.sectionChanged && at.Lb < 100 ? 100 : 0;
@@ -101,24 +102,26 @@ void DrawBarListColumn(const PieceContext& ctx, const StackProfile& stack) {
   const PieceLayout& at = ctx.at;
   const NumberFormat& numbers = ctx.canvas.numbers;
   Single xc = at.X0 + at.c - 450;
-  Skipping([&] {
+  Skipping(ctx.canvas.skipped, [&] {
     if (!IsEven(ctx.args.pieceIndex)) xc = at.X0 + at.c - 550;
   });
   bool nextChanged = false;
-  Skipping([&] { nextChanged = NextChanged(stack, ctx.args.pieceIndex); });
+  Skipping(ctx.canvas.skipped, [&] { nextChanged = NextChanged(stack, ctx.args.pieceIndex); });
   const Single yE = ContinuedTop(ctx, stack);
   DrawColumnLine(ctx, xc, nextChanged, yE);
   if (ctx.args.pieceCode == 0 || ctx.args.pieceCode == 1) {
     Line(ctx, xc - 20, at.B, xc + 20, at.B, kTickColor);
-    Skipping([&] { Text(ctx, xc - 20, at.B - at.h * 0.5f, kTextHeight, SingleText(at.h, numbers), kNoteColor); });
+    Skipping(ctx.canvas.skipped,
+             [&] { Text(ctx, xc - 20, at.B - at.h * 0.5f, kTextHeight, SingleText(at.h, numbers), kNoteColor); });
   }
   const ColumnLength length = LengthOf(ctx, nextChanged, yE);
-  Skipping([&] {
+  Skipping(ctx.canvas.skipped, [&] {
     Text(ctx, xc + 5, length.yM, kTextHeight, "L = " + SingleText(length.L, numbers), kNoteColor);
     RecordBarMarks(ctx, BarMarkKind::LongitudinalBars, "bar list", length.L,
                    ColumnHooks(ctx.args.pieceCode, nextChanged));
   });
-  Skipping([&] { Text(ctx, xc + 5, length.yM + 15, kTextHeight, BarDescription(ctx.f, numbers), kNoteColor); });
+  Skipping(ctx.canvas.skipped,
+           [&] { Text(ctx, xc + 5, length.yM + 15, kTextHeight, BarDescription(ctx.f, numbers), kNoteColor); });
 }
 
 void DrawTitle(const PieceContext& ctx) {
@@ -130,11 +133,11 @@ namespace {
 
 // A marker 10 left of x on the level y, which it writes in metres.
 void LevelMark(const PieceContext& ctx, Single x, Single y) {
-  Skipping([&] { DrawLevelMark(ctx.canvas, x - 10, y, CSng(y * 0.01), kTextHeight, kNoteColor); });
+  Skipping(ctx.canvas.skipped, [&] { DrawLevelMark(ctx.canvas, x - 10, y, CSng(y * 0.01), kTextHeight, kNoteColor); });
 }
 
 void Dimension(const PieceContext& ctx, Single x, Single yFrom, Single yTo) {
-  Skipping([&] {
+  Skipping(ctx.canvas.skipped, [&] {
     Single scale = 0;
     DrawVerticalDimension(ctx.canvas, x, yFrom, x, yTo, kNoteColor, scale, kDimensionHeight);
   });
@@ -144,7 +147,7 @@ void Dimension(const PieceContext& ctx, Single x, Single yFrom, Single yTo) {
 void Zone(const PieceContext& ctx, Single yFrom, Single yTo, Single labelY, Single spacing) {
   const PieceLayout& at = ctx.at;
   Dimension(ctx, at.X1 + 50, yFrom, yTo);
-  Skipping([&] {
+  Skipping(ctx.canvas.skipped, [&] {
     const NumberFormat& numbers = ctx.canvas.numbers;
     const std::string label = std::string(kDiameterSign) + SingleText(ctx.f.ds * 10, numbers) + " / " +
                               SingleText(spacing, numbers) + "cm";

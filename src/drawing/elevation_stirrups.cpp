@@ -10,7 +10,7 @@ namespace tessaro {
 namespace {
 
 void AddStirrup(const PieceContext& ctx, Single y, StirrupZone zone) {
-  Skipping([&] {
+  Skipping(ctx.canvas.skipped, [&] {
     AddLine(ctx.canvas, ctx.at.X0 + ctx.at.c, y, ctx.at.X1 - ctx.at.c, y, kBarColor);
     if (ctx.canvas.bars != nullptr) ctx.canvas.bars->AddStirrupLevel(zone);
   });
@@ -72,9 +72,9 @@ Point2 OnBarAxis(const PieceContext& ctx, Single x, Single top, Single y) {
 void DrawElevationStirrups(const PieceContext& ctx) {
   Single u = 0;
   Integer j = 0;
-  Skipping([&] { j = DrawBottomZone(ctx, u); });
-  Skipping([&] { DrawMiddleZone(ctx, j, u); });
-  if (ctx.args.pieceCode == 0 || ctx.args.pieceCode == 3) Skipping([&] { DrawTopZone(ctx); });
+  Skipping(ctx.canvas.skipped, [&] { j = DrawBottomZone(ctx, u); });
+  Skipping(ctx.canvas.skipped, [&] { DrawMiddleZone(ctx, j, u); });
+  if (ctx.args.pieceCode == 0 || ctx.args.pieceCode == 3) Skipping(ctx.canvas.skipped, [&] { DrawTopZone(ctx); });
 }
 
 // They keep the width of the piece below's outer bars, even when this piece is narrower.
@@ -85,11 +85,11 @@ void DrawJointStirrups(const PieceContext& ctx) {
   const Single limit = MaxOf(prev.insetLeft, prev.insetRight) + prev.endZoneLength + sp;
   const Single xFirst = prev.leftFace + ctx.at.c;
   const Single xLast = xFirst + prev.barLastIndex * prev.barSpacing;
-  Skipping([&] {
+  Skipping(ctx.canvas.skipped, [&] {
     Single u = sp - 2;
     for (Integer k = 1; u < limit;) {
       const Single y = ctx.at.B - u;
-      Skipping([&] {
+      Skipping(ctx.canvas.skipped, [&] {
         const Point2 from = OnBarAxis(ctx, xLast, prev.top, y);
         const Point2 to = OnBarAxis(ctx, xFirst, prev.top, y);
         AddLine(ctx.canvas, from[0], from[1], to[0], to[1], kBarColor);

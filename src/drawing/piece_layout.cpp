@@ -1,6 +1,5 @@
-// Reading the bar and stirrup fields of a piece view and laying out the section and the
-// elevation, before anything is drawn, so that a bad field or a zero divisor leaves the
-// drawing untouched.
+// Taking the bar and stirrup counts of a piece view and laying out the section and the
+// elevation, before anything is drawn, so that a zero divisor leaves the drawing untouched.
 #include <cmath>
 #include <string_view>
 #include <vector>
@@ -11,47 +10,15 @@
 
 namespace tessaro {
 
-namespace {
-
-// The field split at the diameter sign; an empty field has no elements at all.
-std::vector<std::string_view> SplitAtDiameterSign(std::string_view field) {
-  std::vector<std::string_view> parts;
-  if (field.empty()) return parts;
-  for (;;) {
-    const auto at = field.find(kDiameterSign);
-    parts.push_back(field.substr(0, at));
-    if (at == std::string_view::npos) return parts;
-    field.remove_prefix(at + kDiameterSign.size());
-  }
-}
-
-std::string_view Element(const std::vector<std::string_view>& parts, std::size_t index, std::string_view field) {
-  if (index >= parts.size()) {
-    Raise(ErrorKind::SubscriptOutOfRange, "field '" + std::string(field) + "' has no element " +
-                                              std::to_string(index) + " (count" + std::string(kDiameterSign) +
-                                              "diameter expected)");
-  }
-  return parts[index];
-}
-
-Integer CountOf(std::string_view field) { return ParseInteger(Element(SplitAtDiameterSign(field), 0, field)); }
-
-// The diameter is written in millimetres; the drawing works in centimetres.
-Single DiameterOf(std::string_view field) {
-  return CSng(ParseDouble(Element(SplitAtDiameterSign(field), 1, field)) * 0.1);
-}
-
-}  // namespace
-
 PieceFields ReadPieceFields(PieceViewArgs& args) {
   PieceFields f;
-  f.n1 = CountOf(args.barsWidth);
-  f.d1 = DiameterOf(args.barsWidth);
-  f.n2 = CountOf(args.barsDepth);
-  f.d2 = DiameterOf(args.barsDepth);
-  f.s1 = CountOf(args.stirrups);
-  f.ds = DiameterOf(args.stirrups);
-  f.s2 = CountOf(args.otherStirrups);
+  f.n1 = args.barsWidth.count;
+  f.d1 = args.barsWidth.diameter;
+  f.n2 = args.barsDepth.count;
+  f.d2 = args.barsDepth.diameter;
+  f.s1 = args.stirrups.count;
+  f.ds = args.stirrups.diameter;
+  f.s2 = args.otherStirrups.count;
   f.e = CSng((double{f.d2} - f.d1) * 0.5);
   if (args.depth == 0) {
     // A circular column: its bars count as two halves on the two faces, and its depth

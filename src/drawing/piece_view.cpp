@@ -23,22 +23,22 @@ void UpdateView2Shift(const PieceViewArgs& args, Single& shift) {
 // Written right after the joint stirrups, which still read the old values.
 void RecordEndZone(const PieceContext& ctx) {
   PreviousPiece& prev = ctx.prev;
-  Skipping([&] { prev.endZoneLength = ctx.args.endZoneLength; });
-  Skipping([&] { prev.insetLeft = ctx.at.a8; });
-  Skipping([&] { prev.insetRight = ctx.at.a9; });
-  Skipping([&] { prev.endSpacing = ctx.args.endSpacing; });
+  Skipping(ctx.canvas.skipped, [&] { prev.endZoneLength = ctx.args.endZoneLength; });
+  Skipping(ctx.canvas.skipped, [&] { prev.insetLeft = ctx.at.a8; });
+  Skipping(ctx.canvas.skipped, [&] { prev.insetRight = ctx.at.a9; });
+  Skipping(ctx.canvas.skipped, [&] { prev.endSpacing = ctx.args.endSpacing; });
 }
 
 void RecordBars(const PieceContext& ctx) {
   PreviousPiece& prev = ctx.prev;
   const PieceLayout& at = ctx.at;
   const bool view1 = ctx.args.cornersOnWidth;
-  Skipping([&] { prev.barCount = ctx.f.n1; });
-  Skipping([&] { prev.barSpacing = at.sx; });
-  Skipping([&] { prev.leftFace = at.X0; });
-  Skipping([&] { prev.barLastIndex = view1 ? CheckedSub(ctx.f.n1, 1) : CheckedAdd(ctx.f.n1, 1); });
-  Skipping([&] { prev.top = view1 ? at.T : CSng(double{at.T} - at.t); });
-  Skipping([&] { prev.baseMark = CSng(double{at.B} - (double{ctx.args.endValue} - 3)); });
+  Skipping(ctx.canvas.skipped, [&] { prev.barCount = ctx.f.n1; });
+  Skipping(ctx.canvas.skipped, [&] { prev.barSpacing = at.sx; });
+  Skipping(ctx.canvas.skipped, [&] { prev.leftFace = at.X0; });
+  Skipping(ctx.canvas.skipped, [&] { prev.barLastIndex = view1 ? CheckedSub(ctx.f.n1, 1) : CheckedAdd(ctx.f.n1, 1); });
+  Skipping(ctx.canvas.skipped, [&] { prev.top = view1 ? at.T : CSng(double{at.T} - at.t); });
+  Skipping(ctx.canvas.skipped, [&] { prev.baseMark = CSng(double{at.B} - (double{ctx.args.endValue} - 3)); });
 }
 
 void DrawSection(const PieceContext& ctx, const DrawOptions& options) {
@@ -68,9 +68,9 @@ void DrawRestOfElevation(const PieceContext& ctx, const StackProfile& stack) {
   DrawJointStirrups(ctx);
   RecordEndZone(ctx);
   DrawBarListColumn(ctx, stack);
-  Skipping([&] { SelectLayer(ctx.canvas, "Testo"); });
+  Skipping(ctx.canvas.skipped, [&] { SelectLayer(ctx.canvas, "Testo"); });
   DrawTitle(ctx);
-  Skipping([&] { SelectLayer(ctx.canvas, "Quote"); });
+  Skipping(ctx.canvas.skipped, [&] { SelectLayer(ctx.canvas, "Quote"); });
   DrawLevelsAndZones(ctx);
   RecordBars(ctx);
 }

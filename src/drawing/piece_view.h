@@ -42,6 +42,12 @@ struct StackProfile {
   Single lastPieceIndex = -1;
 };
 
+// A bar or stirrup field as the piece reader parsed it: "4Ø16" is 4 bars of 1.6 cm.
+struct BarField {
+  Integer count = 0;
+  Single diameter = 0;  // cm
+};
+
 // The 30 inputs of a view (the drawing itself comes as the canvas). DrawPieceView may
 // change them, as its by-reference arguments allow: a circular section sets `depth` to
 // the diameter. Callers that bound these values to a piece record copy them back.
@@ -58,13 +64,13 @@ struct PieceViewArgs {
   Single depth = 0;             // 11: section depth; 0 = circular, diameter = width
   Single bottomLevel = 0;       // 12
   Single topLevel = 0;          // 13
-  std::string barsWidth;        // 14: e.g. "4Ø16" (UTF-8)
-  std::string barsDepth;        // 15
+  BarField barsWidth;           // 14: e.g. 4Ø16 as {4, 1.6}
+  BarField barsDepth;           // 15
   Single endZoneLength = 0;     // 16
   Single endSpacing = 0;        // 17
   Single midSpacing = 0;        // 18
-  std::string stirrups;         // 19: stirrups of the view's side
-  std::string otherStirrups;    // 20
+  BarField stirrups;            // 19: stirrups of the view's side
+  BarField otherStirrups;       // 20: only its count is used
   Single cover = 0;             // 21: face to bar axis
   Integer pieceIndex = 0;       // 22
   bool firstView = true;        // 23

@@ -2,6 +2,7 @@
 // callers can keep the stop-or-skip error styles and still tell the user what went wrong.
 #pragma once
 
+#include <optional>
 #include <stdexcept>
 #include <string>
 
@@ -33,12 +34,42 @@ private:
 [[noreturn]] void Raise(ErrorKind kind, const std::string& message);
 
 // Runs one statement and swallows a RuntimeError: the "skip the failing statement
-// and go on" style that parts of the drawing and the window use.
+// and go on" style that the window's event handlers use.
 template <class F>
 void Skipping(F&& statement) {
   try {
     statement();
   } catch (const RuntimeError&) {
+  }
+}
+
+// What the "skip and go on" statements of a drawing swallowed: the drawing goes on, and
+// whoever writes it afterwards can tell a whole drawing from one with holes.
+class SkippedErrors {
+public:
+  void Add(const RuntimeError& error) {
+    if (!first_) first_ = error;
+    ++count_;
+  }
+  int count() const { return count_; }
+  const std::optional<RuntimeError>& first() const { return first_; }
+  void Clear() {
+    count_ = 0;
+    first_.reset();
+  }
+
+private:
+  int count_ = 0;
+  std::optional<RuntimeError> first_;
+};
+
+// Runs one statement; a RuntimeError is recorded in `skipped` and the caller goes on.
+template <class F>
+void Skipping(SkippedErrors& skipped, F&& statement) {
+  try {
+    statement();
+  } catch (const RuntimeError& error) {
+    skipped.Add(error);
   }
 }
 

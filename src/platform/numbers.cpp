@@ -138,13 +138,48 @@ std::string FormatSingle(double value, const NumberFormat& format) {
 
 std::string FormatInteger(long long value) { return std::to_string(value); }
 
+// The value as the decimal a person reads: a Single's shortest text when the value is one
+// (3.475f is 3.4749999 in binary but "3.475" as written), else the double's.
+std::string ShortestDecimal(double value) {
+  char buffer[400];  // the largest double has 309 digits before the point
+  const bool fitsSingle = std::fabs(value) <= std::numeric_limits<float>::max();
+  const float single = fitsSingle ? static_cast<float>(value) : 0.0f;
+  const auto result = fitsSingle && static_cast<double>(single) == value
+                          ? std::to_chars(buffer, buffer + sizeof buffer, single, std::chars_format::fixed)
+                          : std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::fixed);
+  return std::string(buffer, result.ptr);
+}
+
 std::string FormatFixed2(double value, const NumberFormat& format) {
   CheckFinite(value);
-  double rounded = std::round(value * 100.0) / 100.0;  // halves away from zero
-  if (rounded == 0.0) rounded = 0.0;                    // no "-0.00"
-  char buffer[400];  // the largest double has 309 digits before the point
-  const auto result = std::to_chars(buffer, buffer + sizeof buffer, rounded, std::chars_format::fixed, 2);
-  return WithSeparator(std::string(buffer, result.ptr), format.decimalSeparator);
+  // Rounded half away from zero on the decimal digits, not on the binary value.
+  std::string digits = ShortestDecimal(std::fabs(value));
+  std::size_t point = digits.find('.');
+  if (point == std::string::npos) {
+    point = digits.size();
+    digits += '.';
+  }
+  const bool up = digits.size() > point + 3 && digits[point + 3] >= '5';
+  digits.resize(point + 3, '0');
+  if (up) {
+    std::size_t at = digits.size();
+    for (;;) {
+      if (at == 0) {
+        digits.insert(digits.begin(), '1');
+        break;
+      }
+      --at;
+      if (digits[at] == '.') continue;
+      if (digits[at] != '9') {
+        ++digits[at];
+        break;
+      }
+      digits[at] = '0';
+    }
+  }
+  const bool zero = digits.find_first_not_of("0.") == std::string::npos;
+  if (value < 0 && !zero) digits.insert(digits.begin(), '-');  // no "-0.00"
+  return WithSeparator(std::move(digits), format.decimalSeparator);
 }
 
 std::string FormatFixed(double value, int decimals, const NumberFormat& format) {

@@ -56,7 +56,9 @@ std::string FormatSingle(double value, const NumberFormat& format);
 // A whole number as text ("-3", "12").
 std::string FormatInteger(long long value);
 
-// Pattern "#0.00": two decimals, at least one integer digit (3.5 gives "3.50").
+// Pattern "#0.00": two decimals, at least one integer digit (3.5 gives "3.50"). The value is
+// first written as a decimal (a Single as its shortest text), then rounded half away from
+// zero: 3.475f gives "3.48" and 1.005f "1.01", as a draftsman reads them.
 std::string FormatFixed2(double value, const NumberFormat& format);
 
 // A fixed number of decimals (0 to 6), halves away from zero, no "-0": the quantities

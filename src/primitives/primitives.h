@@ -9,6 +9,7 @@
 #include <string_view>
 
 #include "platform/drawing.h"
+#include "platform/errors.h"
 #include "platform/numbers.h"
 #include "primitives/bar_marks.h"
 
@@ -20,6 +21,7 @@ struct Canvas {
   Drawing& drawing;
   NumberFormat numbers;
   BarRecorder* bars = nullptr;
+  SkippedErrors skipped{};  // failing statements the drawing skipped and went on after
 };
 
 // Index 0 = x, index 1 = y.

@@ -1,12 +1,16 @@
 // Qt message boxes and file dialogs behind the window's dialog interfaces.
 #include "shell/dialogs.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFileDialog>
+#include <QLibraryInfo>
+#include <QLocale>
 #include <QMessageBox>
 #include <QPrintDialog>
 #include <QPrintPreviewDialog>
 #include <QPrinter>
+#include <QTranslator>
 
 namespace tessaro::shell {
 namespace {
@@ -16,9 +20,19 @@ QMessageBox::Icon ToQt(MessageIcon icon) {
     case MessageIcon::Information: return QMessageBox::Information;
     case MessageIcon::Question: return QMessageBox::Question;
     case MessageIcon::Critical: return QMessageBox::Critical;
+    case MessageIcon::Warning: return QMessageBox::Warning;
     case MessageIcon::None: break;
   }
   return QMessageBox::NoIcon;
+}
+
+// A box with a short text is narrower than its title bar needs ("Azione annullata." cut
+// the title to "Te...ro"): the text is given room for the title, the buttons of the title
+// bar and some margin.
+void KeepTitleWhole(QMessageBox& box) {
+  constexpr int kTitleBarExtra = 120;  // the title bar's icon and buttons, and the frame
+  const int needed = box.fontMetrics().horizontalAdvance(box.windowTitle()) + kTitleBarExtra;
+  box.setStyleSheet(QStringLiteral("QLabel#qt_msgbox_label { min-width: %1px; }").arg(needed));
 }
 
 QString RunFileDialog(QWidget* parent, const FileDialogRequest& request, QFileDialog::AcceptMode mode) {
@@ -34,10 +48,19 @@ QString RunFileDialog(QWidget* parent, const FileDialogRequest& request, QFileDi
 
 }  // namespace
 
+bool InstallQtItalianTranslations(QTranslator& translator) {
+  if (!translator.load(QLocale(QLocale::Italian, QLocale::Italy), QStringLiteral("qtbase"), QStringLiteral("_"),
+                       QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
+    return false;
+  }
+  return QCoreApplication::installTranslator(&translator);
+}
+
 Answer QtMessageBoxes::Ask(const QString& title, const QString& text, bool withCancel) {
   QMessageBox::StandardButtons buttons = QMessageBox::Yes | QMessageBox::No;
   if (withCancel) buttons |= QMessageBox::Cancel;
   QMessageBox box(QMessageBox::Question, title, text, buttons, parent_);
+  KeepTitleWhole(box);
   switch (box.exec()) {
     case QMessageBox::Yes: return Answer::Yes;
     case QMessageBox::No: return Answer::No;
@@ -47,6 +70,7 @@ Answer QtMessageBoxes::Ask(const QString& title, const QString& text, bool withC
 
 void QtMessageBoxes::Tell(const QString& title, const QString& text, MessageIcon icon) {
   QMessageBox box(ToQt(icon), title, text, QMessageBox::Ok, parent_);
+  KeepTitleWhole(box);
   box.exec();
 }
 

@@ -6,12 +6,13 @@
 #include <functional>
 
 class QPrinter;
+class QTranslator;
 class QWidget;
 
 namespace tessaro::shell {
 
 enum class Answer { Yes, No, Cancel };
-enum class MessageIcon { None, Information, Question, Critical };
+enum class MessageIcon { None, Information, Question, Critical, Warning };
 
 class MessageBoxes {
 public:
@@ -50,6 +51,10 @@ public:
   // Shows the pages that `paint` paints on a printer, from which the user may print them.
   virtual void Preview(QPrinter& printer, const std::function<void(QPrinter&)>& paint) = 0;
 };
+// Loads Qt's own Italian translations (Debian's qt6-translations-l10n) into `translator`
+// and installs it, so that standard buttons and dialogs speak Italian (Sì, No, Annulla,
+// the file dialogs). False when they are not installed on this system.
+bool InstallQtItalianTranslations(QTranslator& translator);
 
 class QtMessageBoxes final : public MessageBoxes {
 public:

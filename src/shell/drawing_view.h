@@ -46,6 +46,7 @@ public:
   void DrawRubberLine(Single x1, Single y1, Single x2, Single y2) override;
   int PointerState() const override { return pointerState_; }
   void SetPointerState(int state) override;
+  void ClearRubberShapes() override { ClearRubber(); }
 
   const ViewState& State() const { return state_; }
   QPointF ToDrawing(const QPointF& pixel) const;

@@ -7,16 +7,20 @@
 #include <QComboBox>
 #include <QDockWidget>
 #include <QFileInfo>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QMenuBar>
 #include <QSettings>
 #include <QStatusBar>
 #include <QToolBar>
 #include <QWindow>
+#include <new>
 
 #include "platform/dxf_file.h"
+#include "platform/atomic_file.h"
 #include "shell/drawing_view.h"
 #include "shell/dxf_feedback.h"
+#include "shell/pick_tools.h"
 #include "shell/property_grid.h"
 #include "shell/settings_store.h"
 
@@ -171,6 +175,13 @@ void MainWindow::CreateStatusBar() {
   dxfStatus_ = new QLabel(this);
   dxfStatus_->setObjectName(QStringLiteral("sbStatusBarPanel2"));
   statusBar()->addWidget(dxfStatus_, 1);
+  problemText_ = new QLabel(this);
+  problemText_->setObjectName(QStringLiteral("sbStatusBarProblem"));
+  problemText_->setTextInteractionFlags(Qt::TextSelectableByMouse);
+  // A long message must not widen the window: the label takes the room there is, and the
+  // whole text is in its tool tip.
+  problemText_->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+  statusBar()->addWidget(problemText_, 1);
   Action(kCmdStatusBar)->setChecked(true);
 }
 
@@ -215,7 +226,7 @@ bool MainWindow::Start() {
 
 void MainWindow::StartUpSteps() {
   state_.projectFolder = setup_.commandLine.isEmpty() ? setup_.programFolder : setup_.commandLine;
-  state_.columnStackFolder = state_.projectFolder + QStringLiteral("/Pilastri");
+  state_.columnStackFolder = QString::fromStdU16String(ColumnStackFolderOf(ToPath(state_.projectFolder)).u16string());
   statusText_->setText(kVersionText);
   {
     auto settings = OpenSettings();
@@ -310,15 +321,27 @@ void MainWindow::LoadCurrentStack(bool& drawn) {
   BarRecorder bars;
   Canvas canvas{drawing_, NumberFormat::UserLocale(), &bars};
   StackLoadResult result;
+  const std::filesystem::path folder = ToPath(state_.columnStackFolder);
+  const std::string id = state_.currentStackId.toStdString();
+  lastLoadProblem_.reset();
   try {
-    result = LoadStack(canvas, state_.session, ToPath(state_.columnStackFolder), state_.currentStackId.toStdString());
+    result = LoadStack(canvas, state_.session, folder, id);
+  } catch (const std::bad_alloc&) {
+    // The drawing keeps what was drawn; the stack is reported as not whole.
+    lastLoadProblem_ = QStringLiteral("memoria esaurita durante il disegno");
+    ShowLoadProblem();
+    SetSchedule(std::nullopt);
+    return;
   } catch (const std::exception&) {
     return;  // a load ends silently at its first error
   }
-  // A load that found the stack cleared the drawing: the schedule follows what it drew.
+  // A stack that was found and drawn (even in part) replaces the problem on show; the
+  // schedule is shown for a whole drawing only, since an incomplete one would miss bars.
   if (result.indexFound) {
-    SetSchedule(result.drawingName ? std::optional(BuildStackSchedule(state_.currentStackId.toStdString(), bars))
-                                   : std::nullopt);
+    const auto problem = LoadProblemOf(result, StackIndexPath(folder, id));
+    if (problem) lastLoadProblem_ = FromUtf8(ReadableText(problem->DescribeItalian(), 400));
+    ShowLoadProblem();
+    SetSchedule(result.drawingName && !problem ? std::optional(BuildStackSchedule(id, bars)) : std::nullopt);
   }
   grid_->AppendRows(result.rows);
   if (result.drawingName) state_.drawingName = FromUtf8(*result.drawingName);
@@ -335,6 +358,23 @@ void MainWindow::LoadCurrentStack(bool& drawn) {
   drawn = result.drawingName.has_value();
 }
 
+void MainWindow::ShowLoadProblem() {
+  problemText_->setText(lastLoadProblem_ ? QStringLiteral("Pilastrata %1 incompleta: %2")
+                                               .arg(state_.currentStackId, *lastLoadProblem_)
+                                         : QString());
+  problemText_->setToolTip(problemText_->text());
+}
+
+void MainWindow::keyPressEvent(QKeyEvent* event) {
+  // Escape puts an armed zoom window or pan back to rest.
+  if (event->key() == Qt::Key_Escape) {
+    CancelPicks(state_.pick, *view_);
+    event->accept();
+    return;
+  }
+  QMainWindow::keyPressEvent(event);
+}
+
 void MainWindow::OpenDxf() {
   const QString path = files_->GetOpen({kOpenTitle, setup_.programFolder, QString(), kDxfSuffix, kDxfFilter});
   if (path.isEmpty()) return;
@@ -349,6 +389,8 @@ void MainWindow::OpenDxf() {
   lostWhenRead_ = DxfReadLosses(report);
   dxfStatus_->setText(DxfReadSummary(QFileInfo(path).fileName(), report));
   SetSchedule(std::nullopt);  // the drawing is no stack's any more
+  lastLoadProblem_.reset();   // nor is the stack's problem
+  ShowLoadProblem();
   view_->ZoomExtents();
   state_.drawingName = QFileInfo(path).fileName();
   stackList_->setCurrentIndex(-1);
@@ -367,8 +409,8 @@ void MainWindow::SaveDxfAs() {
 
 void MainWindow::SilentSaveDxf() {
   if (state_.drawingName.isEmpty()) return;
-  const QString folder = state_.projectFolder + QStringLiteral("/Disegni");
-  WriteDxfFile(drawing_, ToPath(folder + QLatin1Char('/') + state_.drawingName + QStringLiteral(".dxf")));
+  const std::filesystem::path folder = DrawingsFolderOf(ToPath(state_.projectFolder));
+  WriteDxfFile(drawing_, folder / ToPath(state_.drawingName + QStringLiteral(".dxf")));
 }
 
 void MainWindow::closeEvent(QCloseEvent* event) {

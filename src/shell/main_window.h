@@ -125,6 +125,8 @@ public:
   QAction* Action(int id) const;
   QDockWidget* PropertiesPane() const { return pane_; }
   QLabel* StatusText() const { return statusText_; }
+  // The status-bar panel that shows why the stack on screen is not whole ("" when it is).
+  QLabel* ProblemText() const { return problemText_; }
   // What the last "Apri dxf" read, or why it could not; empty once a stack is drawn.
   QLabel* DxfStatusText() const { return dxfStatus_; }
   QDockWidget* SchedulePane() const { return schedulePane_; }
@@ -138,6 +140,7 @@ protected:
   void closeEvent(QCloseEvent* event) override;
   void resizeEvent(QResizeEvent* event) override;
   bool eventFilter(QObject* watched, QEvent* event) override;
+  void keyPressEvent(QKeyEvent* event) override;
 
 private:
   // Building the window.
@@ -177,6 +180,7 @@ private:
 
   // Shared steps.
   void LoadCurrentStack(bool& drawn);
+  void ShowLoadProblem();
   void ShowOptionChecks();
   void FillColumnStackList();
   void FillLayerList(int selectEntry);
@@ -213,6 +217,7 @@ private:
   QComboBox* stackList_ = nullptr;
   QComboBox* layerList_ = nullptr;
   QLabel* statusText_ = nullptr;
+  QLabel* problemText_ = nullptr;
   QLabel* dxfStatus_ = nullptr;
   std::map<std::string, std::size_t> lostWhenRead_;  // what the read left out of the drawing shown
   QDockWidget* schedulePane_ = nullptr;
@@ -221,6 +226,9 @@ private:
   std::map<int, QAction*> actions_;
   QPointer<QWindow> hookedWindow_;
   bool lastLoadDrew_ = false;  // the last ReloadPropertyPane drew at least one piece
+  // Why the last load's drawing is not whole, in Italian; nullopt when it is whole or
+  // when no stack index was found (nothing was drawn).
+  std::optional<QString> lastLoadProblem_;
 };
 
 }  // namespace tessaro::shell

@@ -7,7 +7,11 @@
 #include <QStatusBar>
 #include <algorithm>
 #include <array>
+#include <filesystem>
+#include <system_error>
 
+#include "column_stack/stack_files.h"
+#include "platform/atomic_file.h"
 #include "shell/drawing_view.h"
 #include "shell/main_window.h"
 #include "shell/settings_store.h"
@@ -24,6 +28,8 @@ const QString kBatchCancelledByUser = QStringLiteral("Azione annullata.");
 const QString kBatchDone = QStringLiteral("Salvataggio correttamente effettuato.");
 const QString kBatchTitle = QStringLiteral("Dxf pilastri");
 const QString kBatchStoppedFormat = QStringLiteral("Generazione interrotta. Disegni salvati: %1.");
+const QString kBatchIncompleteFormat = QStringLiteral(
+    "Attenzione: disegni salvati %1 su %2.\nNon salvate (resta il disegno precedente):\n%3");
 const QString kLayoutKey = QStringLiteral("ZeraDav_pil");
 const QString kLayoutSection = QStringLiteral("LayoutDXFPil");
 const QString kBatchLayoutKey = QStringLiteral("ZeraDav");
@@ -184,36 +190,63 @@ void MainWindow::GenerateAll() {
     messages_->Tell(kApplicationTitle, kBatchCancelledByUser, MessageIcon::None);
     return;
   }
+  // The drawings folder is made when missing, and what an interrupted batch left is removed.
+  const std::filesystem::path drawings = DrawingsFolderOf(ToPath(state_.projectFolder));
+  std::error_code ignored;
+  std::filesystem::create_directories(drawings, ignored);
+  RemoveStaleTemporaryFiles(drawings);
+
   const int entries = stackList_->count();
-  QProgressDialog progress(QStringLiteral("Generazione dei disegni delle pilastrate..."), QStringLiteral("Annulla"), 0,
-                           std::max(entries - 1, 0), this);
-  progress.setWindowTitle(kBatchTitle);
-  progress.setWindowModality(Qt::WindowModal);
-  progress.setMinimumDuration(0);  // shown at once, so the batch can be stopped from the first stack
   int written = 0;
-  for (int entry = 2; entry <= entries; ++entry) {
-    progress.setValue(entry - 2);
-    if (progress.wasCanceled()) {
-      messages_->Tell(kBatchTitle, kBatchStoppedFormat.arg(written), MessageIcon::Information);
-      return;
-    }
-    stackList_->setCurrentIndex(entry - 1);
-    state_.viewEnabled = false;
-    state_.currentStackId = stackList_->currentText();
-    progress.setLabelText(QStringLiteral("Pilastrata %1").arg(state_.currentStackId));
-    ReloadPropertyPane(kBatchLayoutKey, kBatchLayoutSection);
-    view_->Redraw();
-    // A stack that drew nothing would otherwise be saved under the previous stack's name.
-    if (!lastLoadDrew_) continue;
-    try {
-      SilentSaveDxf();
-      ++written;
-    } catch (const std::exception&) {
-      // e.g. no "Disegni" folder: this drawing is not written, the others are still tried
+  QStringList notWritten;  // "Pilastrata_<id>: reason"
+  bool stopped = false;
+  if (entries >= 2) {
+    // Its own scope: the progress dialog is gone before the final message shows.
+    QProgressDialog progress(QStringLiteral("Generazione dei disegni delle pilastrate..."),
+                             QStringLiteral("Annulla"), 0, entries - 1, this);
+    progress.setWindowTitle(kBatchTitle);
+    progress.setWindowModality(Qt::WindowModal);
+    progress.setMinimumDuration(0);  // shown at once, so the batch can be stopped from the first stack
+    for (int entry = 2; entry <= entries && !stopped; ++entry) {
+      progress.setValue(entry - 2);
+      if (progress.wasCanceled()) {
+        stopped = true;
+        break;
+      }
+      stackList_->setCurrentIndex(entry - 1);
+      state_.viewEnabled = false;
+      state_.currentStackId = stackList_->currentText();
+      progress.setLabelText(QStringLiteral("Pilastrata %1").arg(state_.currentStackId));
+      ReloadPropertyPane(kBatchLayoutKey, kBatchLayoutSection);
+      view_->Redraw();
+      const QString name = QStringLiteral("Pilastrata_") + state_.currentStackId;
+      // Only a whole drawing is written; the earlier file of a stack that is not stays.
+      if (lastLoadProblem_) {
+        notWritten << name + QStringLiteral(": ") + *lastLoadProblem_;
+        continue;
+      }
+      if (!lastLoadDrew_) {
+        notWritten << name + QStringLiteral(": file della pilastrata non trovato");
+        continue;
+      }
+      try {
+        SilentSaveDxf();
+        ++written;
+      } catch (const std::exception& error) {
+        notWritten << name + QStringLiteral(": salvataggio non riuscito (") +
+                          FromUtf8(ReadableText(error.what(), 300)) + QLatin1Char(')');
+      }
     }
   }
-  progress.setValue(progress.maximum());
-  messages_->Tell(kBatchTitle, kBatchDone, MessageIcon::Information);
+  if (stopped) {
+    messages_->Tell(kBatchTitle, kBatchStoppedFormat.arg(written), MessageIcon::Information);
+  } else if (notWritten.isEmpty()) {
+    messages_->Tell(kBatchTitle, kBatchDone, MessageIcon::Information);
+  } else {
+    messages_->Tell(kBatchTitle,
+                    kBatchIncompleteFormat.arg(written).arg(written + notWritten.size()).arg(notWritten.join('\n')),
+                    MessageIcon::Warning);
+  }
 }
 
 }  // namespace tessaro::shell

@@ -13,6 +13,14 @@ void StartPan(PickState& pick, ViewTools& view) {
   view.SetPointerState(kPointerPicking);
 }
 
+void CancelPicks(PickState& pick, ViewTools& view) {
+  const bool armed = pick.windowPickPending || pick.windowPickActive || pick.panPickPending || pick.panPickActive;
+  pick.windowPickPending = pick.windowPickActive = pick.panPickPending = pick.panPickActive = false;
+  if (!armed) return;
+  view.ClearRubberShapes();
+  view.SetPointerState(kPointerIdle);
+}
+
 void ViewMouseDown(PickState& pick, ViewTools& view, int button) {
   if (button == kRightButton) StartPan(pick, view);
   if (button == kMiddleButton) StartZoomWindow(pick, view);

@@ -27,6 +27,8 @@ public:
   virtual void DrawRubberLine(Single x1, Single y1, Single x2, Single y2) = 0;
   virtual int PointerState() const = 0;
   virtual void SetPointerState(int state) = 0;
+  // Takes away the rubber shape of a tool that was cancelled.
+  virtual void ClearRubberShapes() {}
 };
 
 // Right button arms a pan, middle button a zoom window; other buttons do nothing.
@@ -42,5 +44,8 @@ void ViewMouseUp(PickState& pick, ViewTools& view, Single x, Single y);
 // Commands that start a tool; the first point is taken at the next button release.
 void StartZoomWindow(PickState& pick, ViewTools& view);
 void StartPan(PickState& pick, ViewTools& view);
+
+// Escape: every armed or active tool goes back to rest, its rubber shape goes away.
+void CancelPicks(PickState& pick, ViewTools& view);
 
 }  // namespace tessaro::shell

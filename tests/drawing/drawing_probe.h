@@ -95,8 +95,8 @@ inline PieceViewArgs BaseView1(Integer code = 0, Integer index = 0, Single botto
                                bool changed = false) {
   return PieceViewArgs{.stackId = 7, .pieceNumber = CheckedAdd(index, 1), .pieceCode = code,
                        .width = 40, .depth = 38, .bottomLevel = bottom, .topLevel = top,
-                       .barsWidth = "3Ø16", .barsDepth = "2Ø16", .endZoneLength = 60, .endSpacing = 10,
-                       .midSpacing = 20, .stirrups = "2Ø8", .otherStirrups = "2Ø8", .cover = 4,
+                       .barsWidth = {3, 1.6f}, .barsDepth = {2, 1.6f}, .endZoneLength = 60, .endSpacing = 10,
+                       .midSpacing = 20, .stirrups = {2, 0.8f}, .otherStirrups = {2, 0.8f}, .cover = 4,
                        .pieceIndex = index, .endValue = 100, .sectionChanged = changed};
 }
 

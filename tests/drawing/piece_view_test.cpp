@@ -77,7 +77,7 @@ TEST(PieceView, LayersAndEntityCountsPerLayer) {
 TEST(PieceView, RectangularSectionBarsLeadersAndLabels) {
   PieceRun run;
   PieceViewArgs a = BaseView1();
-  a.barsDepth = "2Ø20";
+  a.barsDepth = {2, 2.0f};
   run.Draw(a);
   const auto lines = Read(run.drawing, "Sezioni", kLine);
   ExpectInOrder(lines, 0, {{630, 120, 630, 158, 5}, {630, 158, 670, 158, 5}, {670, 158, 670, 120, 5},
@@ -107,8 +107,9 @@ TEST(Elevation, ZeroEndSpacingStopsEachZoneAfterItsFirstStirrup) {
 TEST(PieceView, CircularSection) {
   PieceRun run;
   const PieceViewArgs a{.stackId = 7, .pieceNumber = 1, .width = 50, .depth = 0, .topLevel = 300,
-                        .barsWidth = "8Ø20", .barsDepth = "8Ø20", .endZoneLength = 60, .endSpacing = 10,
-                        .midSpacing = 15, .stirrups = "1Ø8", .otherStirrups = "1Ø8", .cover = 5, .endValue = 100};
+                        .barsWidth = {8, 2.0f}, .barsDepth = {8, 2.0f}, .endZoneLength = 60, .endSpacing = 10,
+                        .midSpacing = 15, .stirrups = {1, 0.8f}, .otherStirrups = {1, 0.8f}, .cover = 5,
+                        .endValue = 100};
   EXPECT_EQ(run.Draw(a).depth, 50) << "the caller's depth becomes the diameter";
   EXPECT_EQ(CountOn(run.drawing, "Sezioni"), 21u) << "label, 2 circles, 8 bars, dimension 8, 2 labels";
   const double k = 14.142136;
@@ -273,29 +274,26 @@ TEST(PieceView, JointWithThePieceBelow) {
   }
 }
 
-// Width 0 draws nothing; a bad bar or stirrup field and a bar spacing
-// over no gaps (n - 1 = 0) raise before anything is drawn.
-TEST(PieceView, WidthZeroAndBadFieldsDrawNothing) {
+// Width 0 draws nothing; a bar spacing over no gaps (n - 1 = 0 in view 1, n2 - 1 = 0 in
+// view 2) raises before anything is drawn. (Bad field texts never get here: the piece
+// reader refuses them.)
+TEST(PieceView, WidthZeroAndBarSpacingOverNoGapsDrawNothing) {
   PieceRun zero;
   PieceViewArgs a = BaseView1();
   a.width = 0;
-  a.barsWidth = "not read";
+  a.barsWidth = {1, 1.6f};
   zero.Draw(a);
   EXPECT_EQ(zero.drawing.Layers().size() + zero.drawing.EntityCount(), 0u);
-  const std::tuple<std::string PieceViewArgs::*, const char*, ErrorKind> cases[] = {
-      {&PieceViewArgs::barsWidth, "4", ErrorKind::SubscriptOutOfRange},
-      {&PieceViewArgs::barsWidth, "xØ16", ErrorKind::TypeMismatch},
-      {&PieceViewArgs::barsWidth, "4Øa", ErrorKind::TypeMismatch},
-      {&PieceViewArgs::barsDepth, "2", ErrorKind::SubscriptOutOfRange},
-      {&PieceViewArgs::stirrups, "2", ErrorKind::SubscriptOutOfRange},
-      {&PieceViewArgs::otherStirrups, "?Ø8", ErrorKind::TypeMismatch},
-      {&PieceViewArgs::barsWidth, "1Ø16", ErrorKind::DivisionByZero},
-  };
-  for (const auto& [field, text, kind] : cases) {
-    SCOPED_TRACE(text);
+  const std::tuple<PieceViewArgs (*)(Integer, Integer, Single, Single), BarField PieceViewArgs::*, ErrorKind>
+      cases[] = {
+          {[](Integer c, Integer i, Single b, Single t) { return BaseView1(c, i, b, t); }, &PieceViewArgs::barsWidth,
+           ErrorKind::DivisionByZero},
+          {BaseView2, &PieceViewArgs::barsDepth, ErrorKind::DivisionByZero},
+      };
+  for (const auto& [base, field, kind] : cases) {
     PieceRun run;
-    a = BaseView1();
-    a.*field = text;
+    a = base(0, 0, 0, 300);
+    a.*field = {1, 1.6f};
     try {
       run.Draw(a);
       ADD_FAILURE() << "no error raised";

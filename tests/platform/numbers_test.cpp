@@ -77,6 +77,10 @@ TEST(Numbers, FormatsGiveTheDrawingsTexts) {
   ExpectOutcomes<double>(fixed2, {{3.5, "3.50"}, {-1.25, "-1.25"}, {0.0, "0.00"}, {-0.001, "0.00"},
                           {1234.567, "1234.57"}, {1e20, "100000000000000000000.00"}, {INFINITY, kInvalid}});
   EXPECT_EQ(FormatFixed2(0.5, kComma), "0,50");
+  // A level in cm as the drawing gives it, CSng(cm * 0.01): half centimetres round up.
+  ExpectOutcomes<double>(fixed2, {{CSng(347.5 * 0.01), "3.48"}, {CSng(100.5 * 0.01), "1.01"},
+                          {CSng(-347.5 * 0.01), "-3.48"}, {CSng(347.4 * 0.01), "3.47"}, {9.995f, "10.00"},
+                          {99.999, "100.00"}, {0.004, "0.00"}, {0.005f, "0.01"}, {12.0f, "12.00"}});
   EXPECT_EQ(FormatFixed2(1e300, kPoint).size(), 304u);  // every digit, beyond every integer type
   const auto fixed3 = [](double v) { return FormatFixed(v, 3, kComma); };
   ExpectOutcomes<double>(fixed3, {{0.5879, "0,588"}, {12.0, "12,000"}, {-0.0001, "0,000"}, {0.0625, "0,063"},

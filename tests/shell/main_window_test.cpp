@@ -5,6 +5,7 @@
 #include <QComboBox>
 #include <QLabel>
 #include <QMenuBar>
+#include <QTranslator>
 #include <QTreeWidget>
 #include <QTreeWidgetItemIterator>
 #include <QWindow>
@@ -325,12 +326,81 @@ private slots:
 
     h.w().RunCommand(kCmdGenerateAll);
     QCOMPARE(written(), (QStringList{"Pilastrata_1.dxf", "Pilastrata_2.dxf", "Pilastrata_3.dxf"}));
-    QCOMPARE(h.messages.log.last(), QStringLiteral("Info Dxf pilastri: Salvataggio correttamente effettuato."));
+    QCOMPARE(h.messages.log.last(),
+             "Warning Dxf pilastri: Attenzione: disegni salvati 3 su 4.\nNon salvate (resta il disegno precedente):\n"
+             "Pilastrata_4: " + project_->Folder() + "/Pilastri/Dis/Manca_1.pxf: file non trovato");
     // The file before the broken stack holds its own stack's drawing, not the broken one's.
     Drawing reread;
     ReadDxfFile(reread, ToPath(project_->DrawingsFolder() + "/Pilastrata_3.dxf"));
     h.w().ChooseStack(QStringLiteral("3"));
     QCOMPARE(reread.EntityCount(), h.w().CurrentDrawing().EntityCount());
+  }
+
+  // A stack whose last piece has a bad bar field is drawn as far as it goes and shown with
+  // its problem, but not written: its earlier file stays byte for byte, the warning lists it.
+  void batch_keeps_the_earlier_file_of_a_broken_stack_and_names_the_problem() {
+    project_ = std::make_unique<ExampleProject>(true);
+    const QString piece = project_->Folder() + "/Pilastri/Dis/Pil3_3.pxf";
+    QFile file(piece);
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    QList<QByteArray> lines = file.readAll().split('\n');
+    file.close();
+    lines[6] = QByteArray("4\xC3\x98" "16x|2\xD8" "16\r");  // the UTF-8 sign read as Windows-1252, then garbage
+    QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    file.write(lines.join('\n'));
+    file.close();
+    const QString earlier = project_->DrawingsFolder() + "/Pilastrata_3.dxf";
+    QFile previous(earlier);
+    QVERIFY(previous.open(QIODevice::WriteOnly));
+    previous.write("the drawing of an earlier run\n");
+    previous.close();
+
+    Harness& h = Window();
+    h.w().RunCommand(kCmdGenerateAll);
+    const QString problem = piece + ", riga 7, campo 1: \"4\u00C3\u02DC16x\": non \u00E8 un campo numero\u00D8diametro "
+                                    "come 4\u00D816";
+    QCOMPARE(h.messages.log.last(), "Warning Dxf pilastri: Attenzione: disegni salvati 2 su 3.\nNon salvate (resta il "
+                                    "disegno precedente):\nPilastrata_3: " + problem);
+    QVERIFY(previous.open(QIODevice::ReadOnly));
+    QCOMPARE(previous.readAll(), QByteArray("the drawing of an earlier run\n"));
+    QCOMPARE(QDir(project_->DrawingsFolder()).entryList(QDir::Files),
+             (QStringList{"Pilastrata_1.dxf", "Pilastrata_2.dxf", "Pilastrata_3.dxf"}));
+    // The window shows what was drawn (two pieces) and the problem until the next stack.
+    QVERIFY(h.w().CurrentDrawing().EntityCount() > 0);
+    QCOMPARE(h.w().ProblemText()->text(), "Pilastrata 3 incompleta: " + problem);
+    h.w().ChooseStack(QStringLiteral("2"));
+    QCOMPARE(h.w().ProblemText()->text(), QString());
+  }
+
+  // Without a "Disegni" folder the batch makes it and writes every stack into it.
+  void batch_makes_a_missing_drawings_folder() {
+    project_ = std::make_unique<ExampleProject>(false);
+    QVERIFY(!QDir(project_->DrawingsFolder()).exists());
+    Harness& h = Window();
+    h.w().RunCommand(kCmdGenerateAll);
+    QCOMPARE(h.messages.log.last(), QStringLiteral("Info Dxf pilastri: Salvataggio correttamente effettuato."));
+    QCOMPARE(QDir(project_->DrawingsFolder()).entryList(QDir::Files),
+             (QStringList{"Pilastrata_1.dxf", "Pilastrata_2.dxf", "Pilastrata_3.dxf"}));
+  }
+
+  // Qt's own buttons and dialogs speak Italian once its translations are installed.
+  void qt_dialogs_speak_italian() {
+    QTranslator translator;
+    QVERIFY(InstallQtItalianTranslations(translator));
+    QCOMPARE(QCoreApplication::translate("QPlatformTheme", "Cancel"), QStringLiteral("Annulla"));
+    QCOMPARE(QCoreApplication::translate("QPlatformTheme", "&Yes"), QStringLiteral("&S\u00EC"));
+    QCoreApplication::removeTranslator(&translator);
+  }
+
+  // Escape returns an armed zoom window and an active pan to rest.
+  void escape_puts_the_view_tools_back_to_rest() {
+    Harness& h = Window(QStringLiteral("1"));
+    h.w().RunCommand(kCmdZoomWindow);
+    h.w().RunCommand(kCmdPan);
+    h.w().State().pick.panPickActive = true;
+    QTest::keyClick(&h.w(), Qt::Key_Escape);
+    const PickState& pick = h.w().State().pick;
+    QVERIFY(!pick.windowPickPending && !pick.windowPickActive && !pick.panPickPending && !pick.panPickActive);
   }
 };
 

@@ -30,7 +30,8 @@ public:
     return answers.isEmpty() ? Answer::Yes : answers.takeFirst();
   }
   void Tell(const QString& title, const QString& text, MessageIcon icon) override {
-    log << QStringList{"Tell", "Info", "Question", "Critical"}[int(icon)] + QLatin1Char(' ') + title + ": " + text;
+    const QStringList kinds{"Tell", "Info", "Question", "Critical", "Warning"};
+    log << kinds[int(icon)] + QLatin1Char(' ') + title + ": " + text;
   }
 };
 

@@ -1,0 +1,16 @@
+// Fuzz target: the DXF reader, from the text of a file to a drawing.
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+#include "platform/dxf_reader.h"
+#include "platform/errors.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  tessaro::Drawing drawing;
+  try {
+    tessaro::ReadDxfText(std::string(reinterpret_cast<const char*>(data), size), drawing, "fuzz.dxf");
+  } catch (const tessaro::RuntimeError&) {
+  }
+  return 0;
+}
