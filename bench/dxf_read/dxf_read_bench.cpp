@@ -1,13 +1,13 @@
 // How fast a DXF file becomes a drawing, against the limit of reading the same bytes from
 // disk in the same run; how fast the drawing becomes a display list; and the memory a line
 // takes in the drawing.
-#include <ctime>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <random>
 #include <string>
 
+#include "bench_timing.h"
 #include "platform/display_list.h"
 #include "platform/drawing.h"
 #include "platform/dxf_file.h"
@@ -16,41 +16,12 @@
 namespace {
 
 namespace fs = std::filesystem;
+using tessaro::bench::BestSecondsOf;
+using tessaro::bench::CpuSeconds;
+using tessaro::bench::ResidentBytes;
+using tessaro::bench::SecondsOf;
 
 constexpr std::size_t kEntities = 1'000'000;
-
-// Processor time of this process (user and system), so that the figures do not depend on how
-// many other jobs share the machine's cores.
-double CpuSeconds() {
-  timespec now{};
-  clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &now);
-  return static_cast<double>(now.tv_sec) + static_cast<double>(now.tv_nsec) * 1e-9;
-}
-
-template <class F>
-double SecondsOf(F&& work) {
-  const double start = CpuSeconds();
-  work();
-  return CpuSeconds() - start;
-}
-
-// The best of a few runs, so that one hiccup of a shared machine does not decide.
-template <class F>
-double BestSecondsOf(int runs, F&& work) {
-  double best = 1e30;
-  for (int i = 0; i < runs; ++i) best = std::min(best, SecondsOf(work));
-  return best;
-}
-
-long long ResidentBytes() {
-#ifdef __linux__
-  std::ifstream statm("/proc/self/statm");
-  long long pages = 0;
-  long long resident = 0;
-  if (statm >> pages >> resident) return resident * 4096;
-#endif
-  return -1;
-}
 
 // Numbers as CAD programs write them: up to 15 significant digits.
 std::string Number(double value) {
@@ -151,19 +122,20 @@ std::string ReadRaw(const fs::path& path) {
 void Measure(const char* name, const fs::path& path) {
   const double size = static_cast<double>(fs::file_size(path));
   std::size_t sink = 0;
-  const double raw = BestSecondsOf(3, [&] { sink += ReadRaw(path).size(); });
+  const double raw = BestSecondsOf(3, [&] { sink += ReadRaw(path).size(); }, CpuSeconds);
   tessaro::Drawing drawing;
   tessaro::DxfReadReport report;
-  const double read = BestSecondsOf(3, [&] { report = tessaro::ReadDxfFile(drawing, path); });
+  const double read = BestSecondsOf(3, [&] { report = tessaro::ReadDxfFile(drawing, path); }, CpuSeconds);
   const std::string bytes = ReadRaw(path);
   double parse = 1e30;
   for (int run = 0; run < 3; ++run) {
     std::string copy = bytes;  // outside the timing: the read takes its text by value
     tessaro::Drawing fresh;
-    parse = std::min(parse, SecondsOf([&] { tessaro::ReadDxfText(std::move(copy), fresh, path.string()); }));
+    parse = std::min(parse,
+                     SecondsOf([&] { tessaro::ReadDxfText(std::move(copy), fresh, path.string()); }, CpuSeconds));
   }
   tessaro::DisplayList list;
-  const double flatten = BestSecondsOf(3, [&] { list = tessaro::FlattenDrawing(drawing); });
+  const double flatten = BestSecondsOf(3, [&] { list = tessaro::FlattenDrawing(drawing); }, CpuSeconds);
   const double entities = static_cast<double>(report.entitiesRead);
   std::printf("%s: %.0f MB, %zu entities (%s)\n", name, size / 1e6, report.entitiesRead,
               tessaro::DxfReadReport::CountList(report.drawnTypes).c_str());

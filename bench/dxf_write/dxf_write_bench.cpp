@@ -1,46 +1,22 @@
 // How fast a drawing becomes a DXF file, against the limit of writing the same bytes with
 // plain fwrite in the same run, and how much memory a million lines take.
-#include <chrono>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <string>
 
+#include "bench_timing.h"
 #include "platform/drawing.h"
 #include "platform/dxf_file.h"
 
 namespace {
 
 namespace fs = std::filesystem;
-using Clock = std::chrono::steady_clock;
+using tessaro::bench::BestSecondsOf;
+using tessaro::bench::ResidentBytes;
+using tessaro::bench::SecondsOf;
 
 constexpr std::size_t kEntities = 1'000'000;
-
-template <class F>
-double SecondsOf(F&& work) {
-  const auto start = Clock::now();
-  work();
-  return std::chrono::duration<double>(Clock::now() - start).count();
-}
-
-// The best of a few runs, so that one hiccup of a shared machine does not decide.
-template <class F>
-double BestSecondsOf(int runs, F&& work) {
-  double best = 1e30;
-  for (int i = 0; i < runs; ++i) best = std::min(best, SecondsOf(work));
-  return best;
-}
-
-// Resident memory of the process in bytes, where the system tells it.
-long long ResidentBytes() {
-#ifdef __linux__
-  std::ifstream statm("/proc/self/statm");
-  long long pages = 0;
-  long long resident = 0;
-  if (statm >> pages >> resident) return resident * 4096;
-#endif
-  return -1;
-}
 
 float Coordinate(std::size_t i, std::size_t salt) { return static_cast<float>((i * 7919 + salt * 104729) % 100000) / 10.0f; }
 
