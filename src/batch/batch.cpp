@@ -76,6 +76,7 @@ struct WriteJob {
   std::filesystem::path path;
   std::optional<StackSchedule> schedule;
   std::size_t order = 0;  // place in the stack list
+  std::optional<std::vector<Finding>> findings;
 };
 
 // What goes beside each drawing.
@@ -85,6 +86,7 @@ struct ScheduleFiles {
   NumberFormat numbers;
   BvbsOptions bvbsOptions;
   bool pdf = false;  // the sheet, Pilastrata_<id>.pdf
+  NumberFormat csvNumbers;
 };
 
 // Writes the finished drawings, on its own threads or on the caller's, and counts them.
@@ -198,7 +200,10 @@ private:
     const std::filesystem::path folder = job.path.parent_path();
     try {
       if (files_.csv) {
-        WriteScheduleCsv(folder / PathFromUtf8(ScheduleCsvName(job.stackId)), *job.schedule, files_.numbers);
+        WriteScheduleCsv(folder / PathFromUtf8(ScheduleCsvName(job.stackId)), *job.schedule, files_.csvNumbers);
+      }
+      if (job.findings) {
+        WriteCheckReport(folder / PathFromUtf8(CheckFileName(job.stackId)), job.stackId, *job.findings);
       }
       if (files_.bvbs) WriteBvbs(folder / PathFromUtf8(BvbsFileName(job.stackId)), *job.schedule, files_.bvbsOptions);
     } catch (const RuntimeError& error) {
@@ -255,9 +260,9 @@ struct DrawnStack {
 // The schedule, when asked for, is made from the bars of that whole drawing only.
 DrawnStack DrawStack(StackSession& session, const std::filesystem::path& stackFolder, const std::string& id,
                      std::size_t order, const std::filesystem::path& outDir, const NumberFormat& numbers,
-                     bool withSchedule) {
+                     bool withSchedule, bool check, bool marks) {
   try {
-    WriteJob job{id, Drawing{}, {}, std::nullopt, order};
+    WriteJob job{id, Drawing{}, {}, std::nullopt, order, std::nullopt};
     BarRecorder bars;
     Canvas canvas{job.drawing, numbers, withSchedule ? &bars : nullptr};
     const StackLoadResult result = LoadStack(canvas, session, stackFolder, id);
@@ -266,12 +271,22 @@ DrawnStack DrawStack(StackSession& session, const std::filesystem::path& stackFo
     }
     job.path = outDir / PathFromUtf8(*result.drawingName + ".dxf");
     if (withSchedule) job.schedule = BuildStackSchedule(id, bars);
+    if (check) job.findings = CheckStack(id, bars, *job.schedule);
+    if (marks) DrawPositionMarks(job.drawing, *job.schedule);
     return {std::move(job), ""};
   } catch (const RuntimeError& error) {
     return {std::nullopt, error.what()};
   } catch (const std::bad_alloc&) {
     return {std::nullopt, "out of memory while drawing the stack"};
   }
+}
+
+// The findings of a stack as the drawing thread finds them, so they come in stack order.
+void ReportFindings(Log& log, const std::string& id, const std::vector<Finding>& findings, BatchSummary& summary) {
+  summary.findings += static_cast<int>(findings.size());
+  if (findings.empty()) return;
+  log.Line(std::string(kTool) + ": stack " + id + ": " + std::to_string(findings.size()) + " finding(s)");
+  for (const Finding& finding : findings) log.Line("  " + FindingText(finding));
 }
 
 std::string FormatSummary(const BatchSummary& s) {
@@ -288,6 +303,7 @@ int DefaultWriterThreads() { return static_cast<int>(std::max(1u, std::thread::h
 std::string UsageText() {
   return "usage: tessaro-batch PROJECT [--stack ID ...] [--out DIR] [--split-stirrups] [--tangent-ties]\n"
          "                     [--decimal-separator SEP] [--schedule] [--bvbs] [--steel-grade GRADE] [--pdf]\n"
+         "                     [--xlsx] [--csv-decimal-separator SEP] [--check] [--strict] [--marks]\n"
          "\n"
          "Draws the column stacks of PROJECT (its Pilastri folder) and writes each as\n"
          "Pilastrata_<id>.dxf into PROJECT/Disegni, or into DIR.\n"
@@ -305,6 +321,13 @@ std::string UsageText() {
          "  --steel-grade GRADE      steel grade written to the BVBS file (default B450C)\n"
          "  --pdf                    the drawing on an ISO sheet with its title block and bar\n"
          "                           schedule, as vector PDF beside it, Pilastrata_<id>.pdf\n"
+         "  --xlsx                   the project's schedule as a workbook, Distinta_progetto.xlsx\n"
+         "  --csv-decimal-separator SEP  '.' or ',' in the CSV files (default ',', fields by ';')\n"
+         "  --check                  the drawing checks itself: findings printed per stack and\n"
+         "                           written beside it, Verifica_<id>.txt\n"
+         "  --strict                 --check, and exit with 3 when there is a finding\n"
+         "  --marks                  the schedule's position numbers beside the labels, circled,\n"
+         "                           on the layer Posizioni\n"
          "\n"
          "A stack whose files are missing or broken is reported and not written; the exit\n"
          "status is then 1. A usage error exits with 2.\n";
@@ -339,6 +362,16 @@ BatchOptions ParseCommandLine(const std::vector<std::string>& args) {
     } else if (arg == "--pdf") {
       if (!PdfAvailable()) throw UsageError("--pdf is not available: this tessaro-batch was built without Qt");
       options.pdf = true;
+    } else if (arg == "--xlsx") {
+      options.xlsx = true;
+    } else if (arg == "--check") {
+      options.check = true;
+    } else if (arg == "--strict") {
+      options.check = options.strict = true;
+    } else if (arg == "--marks") {
+      options.marks = true;
+    } else if (arg == "--csv-decimal-separator") {
+      options.csvNumbers = NumberFormat::WithSeparator(SeparatorOf(value()));
     } else if (arg == "--steel-grade") {
       options.bvbsOptions.steelGrade = value();
     } else if (arg == "--decimal-separator") {
@@ -379,21 +412,24 @@ BatchSummary RunBatch(const BatchOptions& options, std::ostream& out) {
   StackSession session;
   session.options = options.draw;
   summary.stacks = static_cast<int>(stacks.size());
-  const bool withSchedule = options.schedule || options.bvbs || options.pdf;
+  const bool withSchedule =
+      options.schedule || options.bvbs || options.pdf || options.xlsx || options.check || options.marks;
   BvbsOptions bvbsOptions = options.bvbsOptions;
   if (bvbsOptions.project.empty()) bvbsOptions.project = std::filesystem::absolute(options.project).filename().string();
   std::optional<PdfSupport> pdfSupport;
   if (options.pdf) pdfSupport.emplace();
   {
     Writer writer(options.writerThreads, log, summary,
-                  ScheduleFiles{options.schedule, options.bvbs, options.numbers, bvbsOptions, options.pdf});
+                  ScheduleFiles{options.schedule, options.bvbs, options.numbers, bvbsOptions, options.pdf,
+                                options.csvNumbers});
     for (std::size_t n = 0; n < stacks.size(); ++n) {
       const std::string& id = stacks[n];
       std::ostringstream progress;
       progress << kTool << ": stack " << n + 1 << " of " << stacks.size() << ": " << id;
       log.Line(progress.str());
 
-      DrawnStack drawn = DrawStack(session, stackFolder, id, n, summary.outDir, options.numbers, withSchedule);
+      DrawnStack drawn = DrawStack(session, stackFolder, id, n, summary.outDir, options.numbers, withSchedule,
+                                   options.check, options.marks);
       if (!drawn.job) {
         std::string line = std::string(kTool) + ": stack " + id + " not written: " + drawn.problem;
         const std::filesystem::path earlier = summary.outDir / PathFromUtf8("Pilastrata_" + id + ".dxf");
@@ -404,6 +440,7 @@ BatchSummary RunBatch(const BatchOptions& options, std::ostream& out) {
         writer.Skip(std::move(line));
         continue;
       }
+      if (drawn.job->findings) ReportFindings(log, id, *drawn.job->findings, summary);
       writer.Submit(std::move(*drawn.job));
     }
     writer.Finish();
@@ -412,9 +449,21 @@ BatchSummary RunBatch(const BatchOptions& options, std::ostream& out) {
   if (options.schedule) {
     try {
       WriteProjectScheduleCsv(summary.outDir / std::string(kProjectScheduleCsvName), summary.schedules,
-                              options.numbers);
+                              options.csvNumbers);
     } catch (const RuntimeError& error) {
       std::string problem = std::string(kTool) + ": project schedule not written: " + error.what();
+      log.Line(problem);
+      summary.problems.push_back(std::move(problem));
+    }
+  }
+  if (options.xlsx && !XlsxAvailable()) {
+    log.Line(std::string(kTool) + ": " + std::string(kProjectScheduleXlsxName) +
+             " skipped: this tessaro-batch was built without libxlsxwriter");
+  } else if (options.xlsx) {
+    try {
+      WriteProjectScheduleXlsx(summary.outDir / std::string(kProjectScheduleXlsxName), summary.schedules);
+    } catch (const RuntimeError& error) {
+      std::string problem = std::string(kTool) + ": project workbook not written: " + error.what();
       log.Line(problem);
       summary.problems.push_back(std::move(problem));
     }

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "text/numbers.h"
+#include "check/check.h"
 #include "schedule/bvbs.h"
 #include "schedule/schedule.h"
 #include "stirrups/draw_options.h"
@@ -45,6 +46,16 @@ struct BatchOptions {
   // Beside each written drawing: the drawing on a sheet with its schedule, as PDF
   // (Pilastrata_<id>.pdf). Only in a build with Qt (PdfAvailable()).
   bool pdf = false;
+  // The project's schedule also as a workbook, Distinta_progetto.xlsx (XlsxAvailable()).
+  bool xlsx = false;
+  // The CSV files' numbers: "," decimals and ";" between fields unless told otherwise.
+  NumberFormat csvNumbers = NumberFormat::WithSeparator(',');
+  // The drawing checks itself: findings printed per stack and written beside each drawing
+  // as Verifica_<id>.txt. With `strict` a finding makes the run fail (exit status 3).
+  bool check = false;
+  bool strict = false;
+  // The schedule's position numbers circled beside the labels, on the layer "Posizioni".
+  bool marks = false;
   bool help = false;
 };
 
@@ -64,6 +75,7 @@ struct BatchSummary {
   std::filesystem::path outDir;
   std::vector<std::string> problems;  // one line per skipped stack or unwritten schedule, as reported
   std::vector<StackSchedule> schedules;  // of the written stacks, in stack order (--schedule, --bvbs)
+  int findings = 0;                      // of the checks (--check)
 };
 
 // Draws and writes the stacks; progress, problems and the summary go to `log`. A project

@@ -176,6 +176,13 @@ void DrawTieLeg(Canvas& canvas, TieLegMember member, const TieLegInput& in) {
     mark.sideA = s.length;
     mark.hook = R;
     mark.oppositeHooks = t.style == Style::Axis;
+    // The hooks hold the bars at both ends of the leg as drawn.
+    mark.axisA = s.length;
+    mark.barA = t.direction == Direction::Vertical ? in.d1 : in.d2;
+    mark.drawnTail = kTail;
+    mark.hasLabel = true;
+    mark.labelX = s.labelX;
+    mark.labelY = s.labelY;
     canvas.bars->AddMark(mark);
   }
 }
