@@ -84,8 +84,9 @@ private:
     if (row == nullptr) return;
     if (row->LengthDiffers()) Length(*row, name);
     const double tail = TailLength(mark);
-    if (double{mark.drawnTail} * 10 + 1e-6 < tail) {
-      Add(FindingKind::TailShort, FindingView::Section, name, double{mark.drawnTail} * 10, tail, d);
+    const double drawnTail = std::round(double{mark.drawnTail} * 10);
+    if (drawnTail < tail) {
+      Add(FindingKind::TailShort, FindingView::Section, name, drawnTail, tail, d);
     }
     const double held = std::max(double{mark.barA}, double{mark.barB}) * 10;
     if (mark.kind != BarMarkKind::TieLeg && held > row->mandrelMm + 1e-6) {

@@ -10,7 +10,8 @@ namespace {
 
 constexpr double kPi = 3.14159265358979323846;
 
-double Mm(double centimetres) { return centimetres * 10; }
+// Drawing lengths are floats in cm: to the tenth of a millimetre, 1.6 cm is 16 mm exactly.
+double Mm(double centimetres) { return std::round(centimetres * 100) / 10; }
 
 // Every leg to the millimetre, and the length those legs develop.
 BentShape Finish(std::vector<BendLeg> legs, double diameterMm, double mandrelMm, double tailMm) {
@@ -46,6 +47,7 @@ const BendingRule& BendingRuleOf(BarMarkKind kind) {
 }
 
 double MandrelDiameter(double diameterMm) {
+  diameterMm = std::round(diameterMm * 10) / 10;
   return (diameterMm <= kMandrelRule.limitMm ? kMandrelRule.small : kMandrelRule.large) * diameterMm;
 }
 
@@ -53,7 +55,8 @@ double TailLength(const BarMark& mark) {
   const BendingRule& rule = BendingRuleOf(mark.kind);
   if (rule.tailDiameters <= 0) return 0;
   const double byDiameter = rule.tailDiameters * Mm(mark.diameter);
-  return rule.tailAtLeastDrawn ? std::max(byDiameter, Mm(mark.drawnTail)) : byDiameter;
+  // To the millimetre: 10 × 0.8 cm is 80 mm, not a float a hair above it.
+  return std::round(rule.tailAtLeastDrawn ? std::max(byDiameter, Mm(mark.drawnTail)) : byDiameter);
 }
 
 double BendDeduction(double angleDegrees, double diameterMm, double mandrelMm) {

@@ -61,6 +61,7 @@ MainWindow::MainWindow(const ShellSetup& setup, QWidget* parent) : QMainWindow(p
   CreateStatusBar();
   CreatePropertiesPane();
   CreateSchedulePane();
+  CreateCheckPane();
   ConnectView();
   resize(1280, 800);  // the design placement, used until settings exist
 }
@@ -342,6 +343,7 @@ void MainWindow::LoadCurrentStack(bool& drawn) {
     if (problem) lastLoadProblem_ = FromUtf8(ReadableText(problem->DescribeItalian(), 400));
     ShowLoadProblem();
     SetSchedule(result.drawingName && !problem ? std::optional(BuildStackSchedule(id, bars)) : std::nullopt);
+    ShowChecks(id, bars);
   }
   grid_->AppendRows(result.rows);
   if (result.drawingName) state_.drawingName = FromUtf8(*result.drawingName);

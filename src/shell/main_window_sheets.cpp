@@ -7,6 +7,7 @@
 #include <QTableWidget>
 
 #include "sheets/schedule_table.h"
+#include "shell/check_pane.h"
 #include "sheets/sheet.h"
 #include "schedule/bvbs.h"
 #include "shell/main_window.h"
@@ -60,6 +61,7 @@ void MainWindow::CreateSchedulePane() {
 
 void MainWindow::SetSchedule(std::optional<StackSchedule> schedule) {
   schedule_ = std::move(schedule);
+  if (checkPane_ != nullptr && !schedule_) checkPane_->SetFindings(nullptr);
   const bool drawn = schedule_.has_value();
   for (int id : {kCmdExportSchedule, kCmdExportBvbs, kCmdExportPdf, kCmdPrint, kCmdPrintPreview}) {
     Action(id)->setEnabled(drawn);
@@ -119,7 +121,7 @@ void MainWindow::ExportScheduleCommand() {
                                      QStringLiteral("csv"), kCsvFilter);
   if (path.isEmpty()) return;
   try {
-    WriteScheduleCsv(ToPath(path), *schedule_, NumberFormat::UserLocale());
+    WriteScheduleCsv(ToPath(path), *schedule_, NumberFormat::WithSeparator(','));
   } catch (const std::exception& error) {
     ReportWriteError(path, error);
   }
