@@ -149,7 +149,15 @@ struct PieceSection {
   double W = 0, D = 0, c = 0, d1 = 0, ds = 0;
 };
 
-double DiameterOf(const std::string& text) { return std::stod(text.substr(text.find_first_of("\xD8") + 1)) / 10; }
+
+// A number of a piece file: "4,5" or "4.5".
+double Decimal(std::string text) {
+  std::replace(text.begin(), text.end(), ',', '.');
+  return std::stod(text);
+}
+
+// The diameter (cm) of "4Ø16": what follows the diameter sign, in mm.
+double DiameterOf(const std::string& text) { return Decimal(text.substr(text.find_first_of("\xD8") + 1)) / 10; }
 
 // The sections of a stack's pieces, by piece number.
 std::map<Integer, PieceSection> StackSections(const fs::path& project, const std::string& id) {
@@ -160,7 +168,7 @@ std::map<Integer, PieceSection> StackSections(const fs::path& project, const std
     const std::vector<std::string> lines = Split(ReadAll(folder / "Dis" / (name + ".pxf")), "\r\n");
     const std::vector<std::string> head = Split(lines[0], "|"), sides = Split(lines[3], "|");
     const std::vector<std::string> bars = Split(lines[6], "|"), stirrups = Split(lines[9], "|");
-    sections[std::stoi(head[1])] = {std::stod(sides[0]), std::stod(sides[1]), std::stod(sides[2]),
+    sections[std::stoi(head[1])] = {Decimal(sides[0]), Decimal(sides[1]), Decimal(sides[2]),
                                     DiameterOf(bars[0]), DiameterOf(stirrups[0])};
   }
   return sections;

@@ -90,7 +90,7 @@ TEST(BvbsRecord, NothingToBendGivesNoRecord) {
   ScheduleRow row;
   row.mark = "1";
   row.diameterMm = 8;
-  row.legs = {{8, 180}, {40, -180}, {8, 0}};
+  row.legs = {{104, 135}, {400, -135}, {104, 0}};
   struct Case {
     BarMarkKind kind;
     long count;
@@ -101,7 +101,7 @@ TEST(BvbsRecord, NothingToBendGivesNoRecord) {
       {BarMarkKind::TieLeg, 0, 56, false},       // a row whose legs found no bar
       {BarMarkKind::TieLeg, 4, 0, false},
       {BarMarkKind::TieLeg, 4, -3, false},
-      {BarMarkKind::CircularHoop, 4, 56, false},  // the format has no hoop
+      {BarMarkKind::CircularHoop, 4, 56, true},   // a hoop is a curved leg
   };
   for (const Case& c : cases) {
     row.kind = c.kind;

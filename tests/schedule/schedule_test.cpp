@@ -100,8 +100,10 @@ TEST_F(ScheduleTest, TwoBarDiametersByHand) {
   WritePiece("A", {{3, "30|50|4|0|300"}, {6, "4Ø20|2Ø16"}, {9, "4Ø8|3Ø8"}});
   WriteIndex("1", {"A"});
   ExpectRows(Schedule("1"), {
-      {1, K::ClosedStirrup, "staffa chiusa", 8, kLevels, Cm(Hoop(256, 456)), 149, HoopLegs(256, 456)},
-      {1, K::TieLeg, "spillo", 8, 2 * kEndLevels, Cm(Tie(456)), 63, TieLegs(456)},
+      // The labels: the hoop drawn round 20 mm bars, 2·22 + 2·42 + 16 + CInt(1.0·2π) = 150;
+      // the ties' hooks of R = 1.05 (42 + 16 + 7 = 65) and 0.85 (22.4 + 16 + 5 = 43).
+      {1, K::ClosedStirrup, "staffa chiusa", 8, kLevels, Cm(Hoop(256, 456)), 150, HoopLegs(256, 456)},
+      {1, K::TieLeg, "spillo", 8, 2 * kEndLevels, Cm(Tie(456)), 65, TieLegs(456)},
       {1, K::TieLeg, "spillo", 8, 1 * kEndLevels, Cm(Tie(256)), 43, TieLegs(256)},
       // One label, one row per diameter. Mandrel of 20 mm bars: 7 × 20 = 140, a right
       // angle takes off 2·90 - 80·π/2 = 54.34: 4230 - 300 + 108.67 = 4039.
@@ -150,7 +152,7 @@ TEST_F(ScheduleTest, ThreePiecesWithASectionChangeByHand) {
   ASSERT_EQ(schedule.diameters.size(), 2u);
   EXPECT_EQ(schedule.diameters[0].diameterMm, 8);
   EXPECT_EQ(schedule.diameters[0].count, 3 * kLevels);
-  EXPECT_NEAR(schedule.diameters[0].length, kLevels * (1.564 + 1.564 + 1.164), 1e-6);
+  EXPECT_NEAR(schedule.diameters[0].length, kLevels * (1.564 + 1.564 + 1.164), 1e-5);
   EXPECT_EQ(schedule.diameters[1].diameterMm, 16);
   EXPECT_EQ(schedule.diameters[1].count, 40);
   EXPECT_NEAR(schedule.diameters[1].length, 10 * (5.22 + 3.13 + 2.00 + 3.11), 1e-9);
