@@ -79,7 +79,7 @@ TEST_F(ScheduleTest, RectangularPieceWithTiesByHand) {
   ExpectRows(Schedule("1"), {
       // Round the corner bars: outside 220 + 16 + 2·8 = 252 by 420 + 16 + 16 = 452:
       // 1616 - 49.75 - 1.75 = 1564.50 -> 1564. The drawing's label: 2·22 + 2·42 + 16 +
-      // CInt(0.8·2π) = 149.
+      // RoundHalfEven(0.8·2π) = 149.
       {1, K::ClosedStirrup, "staffa chiusa", 8, kLevels, Cm(Hoop(252, 452)), 149, HoopLegs(252, 452)},
       // Width row: k = 4 - 2 = 2 legs on m = 2 intermediate bars, both placed; axis style,
       // hooks turning opposite ways; 420 + 16 + 16 = 452: 660 - 1.75 -> 658 (label 63).
@@ -100,7 +100,7 @@ TEST_F(ScheduleTest, TwoBarDiametersByHand) {
   WritePiece("A", {{3, "30|50|4|0|300"}, {6, "4Ø20|2Ø16"}, {9, "4Ø8|3Ø8"}});
   WriteIndex("1", {"A"});
   ExpectRows(Schedule("1"), {
-      // The labels: the hoop drawn round 20 mm bars, 2·22 + 2·42 + 16 + CInt(1.0·2π) = 150;
+      // The labels: the hoop drawn round 20 mm bars, 2·22 + 2·42 + 16 + RoundHalfEven(1.0·2π) = 150;
       // the ties' hooks of R = 1.05 (42 + 16 + 7 = 65) and 0.85 (22.4 + 16 + 5 = 43).
       {1, K::ClosedStirrup, "staffa chiusa", 8, kLevels, Cm(Hoop(256, 456)), 150, HoopLegs(256, 456)},
       {1, K::TieLeg, "spillo", 8, 2 * kEndLevels, Cm(Tie(456)), 65, TieLegs(456)},
