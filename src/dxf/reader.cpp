@@ -19,6 +19,7 @@
 #include "dxf/tokenizer.h"
 #include "text/encoding.h"
 #include "base/errors.h"
+#include "cad/block_references.h"
 
 namespace tessaro {
 
@@ -412,44 +413,6 @@ void Reader::SkipFollowers(DxfGroup& next) {
   }
 }
 
-// Inserts whose blocks insert themselves, directly or further down.
-std::size_t Reader::CountInsertCycles() const {
-  const auto& blocks = drawing_.Blocks();
-  std::vector<std::vector<BlockIndex>> uses(blocks.size());
-  for (std::size_t b = 0; b < blocks.size(); ++b) {
-    for (const EntityHeader& e : blocks[b].entities) {
-      if (e.type == EntityType::Insert) uses[b].push_back(drawing_.Insert(e).block);
-      if (e.type == EntityType::Dimension) uses[b].push_back(drawing_.Dimension(e).block);
-    }
-  }
-  // Iterative depth-first search: 0 new, 1 on the path, 2 done.
-  std::vector<std::uint8_t> state(blocks.size(), 0);
-  std::size_t cycles = 0;
-  std::vector<std::pair<BlockIndex, std::size_t>> stack;
-  for (std::size_t root = 0; root < blocks.size(); ++root) {
-    if (state[root] != 0) continue;
-    stack.push_back({static_cast<BlockIndex>(root), 0});
-    state[root] = 1;
-    while (!stack.empty()) {
-      auto& [block, next] = stack.back();
-      if (next < uses[block].size()) {
-        const BlockIndex child = uses[block][next++];
-        if (child >= blocks.size()) continue;
-        if (state[child] == 1) {
-          ++cycles;
-        } else if (state[child] == 0) {
-          state[child] = 1;
-          stack.push_back({child, 0});
-        }
-      } else {
-        state[block] = 2;
-        stack.pop_back();
-      }
-    }
-  }
-  return cycles;
-}
-
 void Reader::Finish() {
   report_.entitiesRead = drawing_.EntityCount();
   for (std::size_t k = 0; k < kKindCount; ++k) {
@@ -458,7 +421,7 @@ void Reader::Finish() {
   for (const auto& [name, count] : skipped_) report_.skippedTypes[name] += count;
   report_.blocks = drawing_.Blocks().size();
   for (const Block& b : drawing_.Blocks()) report_.blockEntities += b.entities.size();
-  report_.insertCycles = CountInsertCycles();
+  report_.insertCycles = CountBlockCycles(drawing_);
 }
 
 }  // namespace dxf_reader

@@ -164,7 +164,6 @@ private:
   void TakeCommon(const DxfGroup& g, Common& c) const;
   EntityStyle StyleOf(const Common& c);
   void SkipFollowers(DxfGroup& next);
-  std::size_t CountInsertCycles() const;
   void Finish();
   void CountDrawn(Kind kind) {
     if (space_ != Space::Model) return;

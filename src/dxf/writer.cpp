@@ -16,6 +16,7 @@
 #include <variant>
 #include <vector>
 
+#include "cad/block_references.h"
 #include "dxf/text.h"
 #include "dxf/writer_internal.h"
 #include "base/errors.h"
@@ -457,7 +458,7 @@ void WriteDxf(const Drawing& drawing, const DxfBlockSink& sink) {
 
 std::map<std::string, std::size_t> EntitiesLeftOut(const Drawing& drawing) {
   std::map<std::string, std::size_t> left;
-  const std::vector<std::uint32_t> cycleParts = dxf_writer::BlockCycleParts(drawing);
+  const std::vector<std::uint32_t> cycleParts = BlockCycleParts(drawing);
   const auto count = [&](const std::vector<EntityHeader>& list, std::optional<BlockIndex> owner) {
     dxf_writer::WalkEntities(
         list, drawing,
