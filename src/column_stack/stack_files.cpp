@@ -66,29 +66,6 @@ bool HasNonAscii(std::string_view bytes) {
   return std::any_of(bytes.begin(), bytes.end(), [](char c) { return static_cast<unsigned char>(c) >= 0x80; });
 }
 
-// UTF-16 text after its byte-order mark, as UTF-8; an unpaired surrogate becomes U+FFFD
-// and an odd last byte is dropped.
-std::string Utf16ToUtf8(std::string_view bytes, bool bigEndian) {
-  std::string out;
-  out.reserve(bytes.size());
-  const auto unit = [&](std::size_t at) {
-    const auto hi = static_cast<unsigned char>(bytes[bigEndian ? at : at + 1]);
-    const auto lo = static_cast<unsigned char>(bytes[bigEndian ? at + 1 : at]);
-    return static_cast<char32_t>((hi << 8) | lo);
-  };
-  for (std::size_t at = 0; at + 1 < bytes.size(); at += 2) {
-    char32_t cp = unit(at);
-    if (cp >= 0xD800 && cp <= 0xDBFF && at + 3 < bytes.size() && unit(at + 2) >= 0xDC00 && unit(at + 2) <= 0xDFFF) {
-      cp = 0x10000 + ((cp - 0xD800) << 10) + (unit(at + 2) - 0xDC00);
-      at += 2;
-    } else if (cp >= 0xD800 && cp <= 0xDFFF) {
-      cp = 0xFFFD;
-    }
-    AppendUtf8(out, cp);
-  }
-  return out;
-}
-
 // The design program writes Windows-1252; a file that was saved again as UTF-8 (by an
 // editor, or copied through a tool that converts) is recognised because a Windows-1252
 // text with Ø before a digit is never well-formed UTF-8. Editors that save "Unicode"
@@ -324,13 +301,6 @@ PieceSummary ReadSummaryFields(const PieceText& piece) {
 
 // ---------------------------------------------------------------- paths
 
-char FoldAscii(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
-
-bool SameIgnoringCase(std::string_view a, std::string_view b) {
-  return a.size() == b.size() &&
-         std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) { return FoldAscii(x) == FoldAscii(y); });
-}
-
 enum class EntryType { File, Folder };
 
 bool HasType(const fs::path& path, EntryType type) {
@@ -349,7 +319,7 @@ fs::path ResolveEntry(const fs::path& folder, std::string_view name, EntryType t
   if (error) return exact;
   std::vector<fs::path> matches;
   for (const auto& entry : it) {
-    if (SameIgnoringCase(PathText(entry.path().filename()), name) && HasType(entry.path(), type)) {
+    if (EqualsIgnoringCase(PathText(entry.path().filename()), name) && HasType(entry.path(), type)) {
       matches.push_back(entry.path());
     }
   }
@@ -592,7 +562,7 @@ std::vector<std::string> ListColumnStacks(const std::filesystem::path& columnSta
   for (const std::string& name : ListFileNames(columnStackFolder)) {
     // A name needs four characters to lose ("X" + "pst" at least); "pst" alone is not
     // a stack index file and is left out rather than given a made-up identifier.
-    if (name.size() < 4 || !SameIgnoringCase(std::string_view(name).substr(name.size() - 3), "pst")) continue;
+    if (name.size() < 4 || !EqualsIgnoringCase(std::string_view(name).substr(name.size() - 3), "pst")) continue;
     stacks.push_back(name.size() > 5 ? name.substr(1, name.size() - 5) : std::string());
   }
   return stacks;

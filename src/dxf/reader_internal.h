@@ -13,6 +13,7 @@
 
 #include "cad/drawing.h"
 #include "dxf/reader.h"
+#include "dxf/text.h"
 #include "dxf/tokenizer.h"
 
 namespace tessaro::dxf_reader {

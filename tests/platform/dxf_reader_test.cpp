@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "dxf/reader.h"
+#include "dxf/text.h"
 #include "dxf/tokenizer.h"
 #include "base/errors.h"
 
