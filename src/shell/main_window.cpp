@@ -21,6 +21,7 @@
 #include "shell/drawing_view.h"
 #include "shell/dxf_feedback.h"
 #include "shell/pick_tools.h"
+#include "shell/problem_words.h"
 #include "shell/property_grid.h"
 #include "shell/settings_store.h"
 
@@ -28,6 +29,7 @@ namespace tessaro::shell {
 namespace {
 
 const QString kStartCaption = QStringLiteral("Visualizzatore DXF Pilastri");
+const QString kViewerCaption = QStringLiteral("Visualizzatore DXF");
 const QString kDrawingCaption = QStringLiteral("Visualizzatore DXF -  ");  // two blanks after the dash
 const QString kVersionText = QStringLiteral("Vers. 2.0.0");
 const QString kStartError = QStringLiteral("Errore caricamento visualizzatore pilastri!");
@@ -294,7 +296,9 @@ void MainWindow::SetLayerEntries(const QStringList& entries, int selectEntry) {
 
 void MainWindow::FillLayerList(int selectEntry) {
   QStringList entries;
-  for (const std::string& entry : LayerListEntries(drawing_)) entries << FromUtf8(entry);
+  for (const Layer& layer : drawing_.Layers()) {
+    entries << FromUtf8(layer.name) + (layer.on ? QStringLiteral("  (ON)") : QStringLiteral(" (OFF)"));
+  }
   SetLayerEntries(entries, selectEntry);
 }
 
@@ -365,17 +369,16 @@ void MainWindow::ShowStackLoad(const StackLoadResult& result, const std::string&
   lastLoadProblem_.reset();
   if (result.indexFound) {
     const auto problem = LoadProblemOf(result, StackIndexPath(ToPath(state_.columnStackFolder), id));
-    if (problem) lastLoadProblem_ = FromUtf8(ReadableText(problem->DescribeItalian(), 400));
+    if (problem) lastLoadProblem_ = ItalianProblem(problem->problem());
     ShowLoadProblem();
     SetSchedule(result.drawingName && !problem ? std::move(schedule) : std::nullopt);
   }
   grid_->AppendRows(result.rows);
   if (result.drawingName) state_.drawingName = FromUtf8(*result.drawingName);
-  if (result.caption) setWindowTitle(FromUtf8(*result.caption));
-  if (result.layerEntries) {
-    QStringList entries;
-    for (const std::string& entry : *result.layerEntries) entries << FromUtf8(entry);
-    SetLayerEntries(entries, 1);
+  if (result.drawingName) {
+    // The caption and the layer list follow the drawing once a piece is shown.
+    setWindowTitle(state_.drawingName.isEmpty() ? kViewerCaption : kDrawingCaption + state_.drawingName);
+    FillLayerList(1);
   }
   if (result.completed) {
     view_->Redraw();

@@ -15,6 +15,7 @@
 #include "batch/batch_pdf.h"
 #include "column_stack/stack_files.h"
 #include "shell/drawing_view.h"
+#include "shell/problem_words.h"
 #include "shell/main_window.h"
 #include "shell/settings_store.h"
 
@@ -232,7 +233,7 @@ QString BatchProblemText(const BatchProblem& problem) {
     case BatchProblem::Step::Draw:
       if (problem.outOfMemory) return name + QStringLiteral("memoria esaurita durante il disegno");
       if (!problem.indexFound) return name + QStringLiteral("file della pilastrata non trovato");
-      if (problem.load) return name + FromUtf8(ReadableText(problem.load->DescribeItalian(), 400));
+      if (problem.load) return name + ItalianProblem(*problem.load);
       return name + reason;
     case BatchProblem::Step::WriteDrawing:
       return name + QStringLiteral("salvataggio non riuscito (") + reason + QLatin1Char(')');

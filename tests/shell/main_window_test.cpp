@@ -14,6 +14,7 @@
 
 #include "dxf/file.h"
 #include "shell/drawing_view.h"
+#include "shell/problem_words.h"
 #include "shell/property_grid.h"
 #include "shell_test_support.h"
 
@@ -400,6 +401,36 @@ private slots:
                           "Pilastrata_3.abs", "Pilastrata_3.dxf"}));
     QCOMPARE(h.w().StackList()->currentText(), QStringLiteral("3"));
     QVERIFY(h.w().Schedule().has_value() && h.w().Schedule()->stackId == "3");
+  }
+
+  // The window's words for the engine's problems: Italian, lines and fields from 1, and the
+  // input echoed at most 80 characters long.
+  void problems_are_worded_in_italian() {
+    const auto make = [](ProblemKind kind, int line, int field, std::string text) {
+      Problem p;
+      p.kind = kind;
+      p.line = line;
+      p.field = field;
+      p.text = std::move(text);
+      return p;
+    };
+    Problem bound = make(ProblemKind::OutOfBounds, 3, 0, "0");
+    bound.subject = "Lato 1";
+    bound.lowOpen = true;
+    bound.high = 1000;
+    Problem incomplete = make(ProblemKind::DrawingIncomplete, -1, -1, "");
+    incomplete.error = ErrorKind::DivisionByZero;
+    incomplete.detail = "division by zero";
+    const QString cut = QString(80, QLatin1Char('9')) + QChar(0x2026);
+    const std::pair<Problem, QString> cases[] = {
+        {make(ProblemKind::EmptyLine, 6, 1, ""), "riga 7, campo 2: la riga \u00E8 vuota"},
+        {make(ProblemKind::BadNumber, 8, 2, std::string(5000, '9')),
+         "riga 9, campo 3: \"" + cut + "\" non \u00E8 un numero"},
+        {bound, "riga 4, campo 1: Lato 1 \"0\" \u00E8 fuori dai limiti da 0 (escluso) a 1000"},
+        {incomplete, "il disegno di questo pilastro \u00E8 incompleto: divisione per zero"},
+        {make(ProblemKind::NoPieces, -1, -1, ""), "il file della pilastrata non elenca pilastri"},
+    };
+    for (const auto& [problem, expected] : cases) QCOMPARE(ItalianProblem(problem), expected);
   }
 
   // Qt's own buttons and dialogs speak Italian once its translations are installed.
