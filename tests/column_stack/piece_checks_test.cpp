@@ -1,49 +1,25 @@
 // Tests of the checks the piece reader makes: the bar and stirrup fields parsed with the
 // three spellings of the diameter sign, every bound of the table wired to its own line and
-// field, the rules between values, messages that stay readable, and the project folders
-// found in any letter case.
+// field, the rules between values, and messages that stay readable.
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <filesystem>
-#include <fstream>
 #include <map>
 #include <string>
 
 #include "column_stack/stack_files.h"
 #include "base/errors.h"
+#include "support/piece_files.h"
 
 namespace tessaro {
 namespace {
 
-namespace fs = std::filesystem;
 
-// A 40 x 30 piece from 0 to 300 cm as UTF-8 text; `lines` replaces whole lines.
-std::string Piece(const std::map<int, std::string>& lines = {}) {
-  std::string piece[11] = {"7|1|0",   "0|0|0|0",  "0|0|0|0|0", "40|30|4|0|300", "0|0",          "0|0",
-                           "3Ø16|2Ø16", "12|1", "50|10|20",  "2Ø8|2Ø8",       "0|0|0|0|0|0|0"};
-  for (const auto& [number, text] : lines) piece[number] = text;
-  std::string text;
-  for (const std::string& line : piece) text += line + "\r\n";
-  return text;
-}
-
-// The piece with one field replaced.
+// The test piece with one field replaced.
 std::string PieceWith(int line, int field, const std::string& value) {
-  std::string text = Piece();
-  std::vector<std::string> lines;
-  for (std::size_t start = 0, end; (end = text.find("\r\n", start)) != std::string::npos; start = end + 2) {
-    lines.push_back(text.substr(start, end - start));
-  }
-  std::string& target = lines[static_cast<std::size_t>(line)];
-  std::size_t begin = 0;
-  for (int i = 0; i < field; ++i) begin = target.find('|', begin) + 1;
-  const std::size_t end = target.find('|', begin);
-  target.replace(begin, end == std::string::npos ? std::string::npos : end - begin, value);
-  std::string out;
-  for (const std::string& l : lines) out += l + "\r\n";
-  return out;
+  return test::WithField(test::PieceText(), line, field, value);
 }
+std::string Piece(const std::map<int, std::string>& lines = {}) { return test::PieceText(lines); }
 
 std::optional<StackFileError> ErrorOf(const std::string& text) {
   try {
@@ -206,19 +182,6 @@ TEST(TextOfFileBytes, ReadsUtf16WithItsByteOrderMark) {
   EXPECT_EQ(TextOfFileBytes(little), "4Ø8\r\n1\r\n");
   EXPECT_EQ(TextOfFileBytes(big), "4Ø8\r\n1\r\n");
   EXPECT_EQ(TextOfFileBytes(std::string("\xFF\xFE\x00\xD8", 4)), "\xEF\xBF\xBD\r\n");  // a lone surrogate
-}
-
-TEST(ProjectFolders, AreFoundInAnyLetterCase) {
-  const fs::path project = fs::temp_directory_path() / "tessaro_project_folders_test";
-  fs::remove_all(project);
-  EXPECT_EQ(ColumnStackFolderOf(project), project / "Pilastri");
-  EXPECT_EQ(DrawingsFolderOf(project), project / "Disegni");
-  fs::create_directories(project / "PILASTRI");
-  fs::create_directories(project / "disegni");
-  // The folders there, whatever spelling names them (Windows finds them as asked).
-  EXPECT_TRUE(fs::equivalent(ColumnStackFolderOf(project), project / "PILASTRI"));
-  EXPECT_TRUE(fs::equivalent(DrawingsFolderOf(project), project / "disegni"));
-  fs::remove_all(project);
 }
 
 }  // namespace
