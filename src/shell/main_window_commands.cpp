@@ -87,6 +87,10 @@ std::span<const Command> MainWindow::CommandTable() {
       Command{kCmdPrint, "", "Stampa...", K::Button, &M::PrintCommand},
       Command{kCmdPrintPreview, "", "Anteprima di stampa...", K::Button, &M::PrintPreviewCommand},
       Command{kCmdSchedulePane, "", "Distinta ferri", K::Checkable, &M::ToggleSchedulePane},
+      Command{kCmdOpenProject, "", "Apri progetto...", K::Button, &M::OpenProjectCommand},
+      Command{kCmdReload, "", "Ricarica", K::Button, &M::ReloadCommand},
+      Command{kCmdMeasure, "", "Misura", K::Checkable, &M::MeasureCommand},
+      Command{kCmdDarkBackground, "", "Sfondo scuro", K::Checkable, &M::ToggleDarkBackground},
   };
   return kCommands;
 }

@@ -240,13 +240,14 @@ private slots:
 
   void open_and_save_go_through_the_dialogs() {
     Harness& h = Window(QStringLiteral("2"));
-    // Save proposes the stack's drawing name in the program's folder.
+    // Save proposes the stack's drawing name where the project's drawings go (this project
+    // has no "Disegni" folder: the project folder).
     const QString saved = h.programFolder.path() + "/uscita.dxf";
     h.files.answers = {saved};
     h.w().RunCommand(kCmdSaveDxf);
     const FileDialogRequest& save = h.files.requests.at(0);
     QCOMPARE(QStringList({save.title, save.fileName, save.initialFolder, save.filter, save.defaultSuffix}),
-             QStringList({"Salva File DXF", "Pilastrata_2", h.programFolder.path(),
+             QStringList({"Salva File DXF", "Pilastrata_2", project_->Folder(),
                           "DXF File (*.DXF *.dxf);;All (*.*)", "dxf"}));
     const std::size_t drawn = h.w().CurrentDrawing().EntityCount();
 
