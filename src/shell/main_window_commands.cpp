@@ -104,7 +104,9 @@ void MainWindow::RunCommand(int id) {
       // A failing command leaves the window as it is; the user sees the drawing unchanged.
     }
   }
-  if (id != kCmdExit) view_->Redraw();
+  if (id == kCmdExit) return;
+  view_->Redraw();
+  ShowPrompt();  // a tool the command armed says what to click
 }
 
 void MainWindow::ToggleStatusBar() {

@@ -52,6 +52,7 @@ double MainWindow::PickTolerance() const {
 }
 
 void MainWindow::PickAt(float x, float y) {
+  view_->Redraw();  // the scene of the drawing as it is now
   const render::Scene& scene = view_->Scene();
   const auto shape = render::PickShape(scene.List(), scene.Index(), drawing_.Layers(), {x, y}, PickTolerance());
   view_->SetHighlight(shape);
@@ -61,6 +62,7 @@ void MainWindow::PickAt(float x, float y) {
 }
 
 void MainWindow::MeasureAt(float x, float y, bool click) {
+  view_->Redraw();
   const render::Scene& scene = view_->Scene();
   const auto snap = render::Snap(scene.List(), scene.Index(), drawing_.Layers(), {x, y}, PickTolerance());
   const Point2d at = snap ? snap->at : Point2d{x, y};
