@@ -289,12 +289,12 @@ private slots:
 
   void placement_is_written_at_close_and_read_at_start() {
     Harness& h = Window();
-    h.w().setGeometry(120, 80, 900, 640);
+    h.w().setGeometry(60, 40, 700, 500);  // within the offscreen screen of 800 x 600
     const QRect placed(h.w().pos(), h.w().size());
     h.messages.answers = {Answer::No};
     QVERIFY(h.w().close());
     const QStringList keys = {"MainLeft", "MainTop", "MainWidth", "MainHeight"};
-    const QList<int> values = {placed.x(), placed.y(), 900, 640};
+    const QList<int> values = {placed.x(), placed.y(), 700, 500};
     for (int i = 0; i < keys.size(); ++i) QCOMPARE(settings_->Value("Settings/" + keys[i]), QString::number(values[i]));
     QVERIFY(QFile::exists(settings_->Folder() + "/TessaroTest/Tessaro.ini"));
 
