@@ -50,6 +50,7 @@ void MainWindow::CreateProjectParts() {
   const bool dark = OpenSettings()->value(QStringLiteral("Settings/DarkBackground")).toBool();
   view_->SetDarkBackground(dark);
   Action(kCmdDarkBackground)->setChecked(dark);
+  FillRecentMenus();  // usable even when start-up stops early
 }
 
 DialogPlaces MainWindow::Places() const {
@@ -58,7 +59,11 @@ DialogPlaces MainWindow::Places() const {
 
 void MainWindow::FillRecentMenus() {
   auto fill = [this](QMenu* menu, const QString& key, auto open) {
-    menu->clear();
+    // An entry may be the one whose click is being handled: it goes once that is done.
+    for (QAction* old : menu->actions()) {
+      menu->removeAction(old);
+      old->deleteLater();
+    }
     const QStringList entries = RecentList(key).Entries();
     for (const QString& entry : entries) {
       QAction* action = menu->addAction(QDir::toNativeSeparators(entry));
@@ -76,7 +81,7 @@ void MainWindow::FillRecentMenus() {
         }
       });
     }
-    menu->setEnabled(!entries.isEmpty());
+    menu->menuAction()->setEnabled(!entries.isEmpty());
   };
   fill(recentProjects_, kRecentProjectsKey, &MainWindow::OpenProject);
   fill(recentDxf_, kRecentDxfKey, &MainWindow::OpenDxfFile);
@@ -103,7 +108,7 @@ void MainWindow::OpenProject(const QString& folder) {
   view_->SetHighlight(std::nullopt);
   setWindowTitle(QStringLiteral("Visualizzatore DXF Pilastri"));
   ReloadPropertyPane(kLayoutKey, kLayoutSection);  // no stack chosen: an empty grid
-  FillLayerList(1);
+  SetLayerEntries({QStringLiteral("Layer Dxf")}, 1);
   view_->ZoomExtents();
   watch_->SetFolder(state_.columnStackFolder);
   try {
@@ -153,7 +158,8 @@ void MainWindow::ReloadCurrentStack(const QString& note) {
   state_.viewEnabled = false;
   ReloadPropertyPane(kLayoutKey, kLayoutSection);
   state_.viewEnabled = true;
-  statusBar()->showMessage(note, kNoteMs);
+  // A note hides the status bar's panels while shown: short when a problem waits there.
+  statusBar()->showMessage(note, lastLoadProblem_ ? kNoteMs / 3 : kNoteMs);
 }
 
 void MainWindow::ReloadCommand() {

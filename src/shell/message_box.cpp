@@ -22,6 +22,7 @@ constexpr int kTitleBarExtra = 120;   // the title bar's icon and buttons, and t
 constexpr int kMinimumTextWidth = 260;
 constexpr double kScreenShare = 0.8;  // the most of the screen a box may take
 constexpr int kDetailsLines = 12;     // the details area's height, in lines
+constexpr int kDetailsWidth = 680;    // a box with details is at least this wide (within the screen)
 
 QStyle::StandardPixmap PixmapOf(MessageIcon icon) {
   switch (icon) {
@@ -100,7 +101,7 @@ MessageDialog::MessageDialog(QWidget* parent, const QString& title, const QStrin
   }
   const int forTitle = metrics.horizontalAdvance(title) + kTitleBarExtra - iconSpace;
   const int textWidth =
-      std::min(maxText, std::max({natural + 2, forTitle, kMinimumTextWidth, parts.details.isEmpty() ? 0 : 420}));
+      std::min(maxText, std::max({natural + 2, forTitle, kMinimumTextWidth, parts.details.isEmpty() ? 0 : kDetailsWidth}));
 
   label_ = new QLabel(parts.summary, this);
   label_->setObjectName(QStringLiteral("MessageText"));
