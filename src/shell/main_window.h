@@ -15,6 +15,7 @@
 #include "shell/dialogs.h"
 #include "shell/measure_tool.h"
 #include "shell/recent_files.h"
+#include "shell/settings_store.h"
 #include "shell/shell_state.h"
 
 class QComboBox;
@@ -71,6 +72,10 @@ enum CommandId : int {
   kCmdPrint = 1073,
   kCmdPrintPreview = 1074,
   kCmdSchedulePane = 1075,
+  // What "Genera dxf" writes beside each drawing.
+  kCmdBatchSchedule = 1076,
+  kCmdBatchBvbs = 1077,
+  kCmdBatchPdf = 1078,
   // Projects and files that change, and the viewer's own tools.
   kCmdOpenProject = 1080,
   kCmdReload = 1081,
@@ -222,9 +227,16 @@ private:
   double PickTolerance() const;
   void PickAt(float x, float y);
   void MeasureAt(float x, float y, bool click);
+  void FlipBatchSchedule();
+  void FlipBatchBvbs();
+  void FlipBatchPdf();
 
   // Shared steps.
   void LoadCurrentStack(bool& drawn);
+  void ShowStackLoad(const StackLoadResult& result, const std::string& id, std::optional<StackSchedule> schedule);
+  void RenewPropertyGrid(const QString& key, const QString& section);
+  void ShowBatchOutputChecks();
+  void KeepBatchOutputs();
   void ShowLoadProblem();
   void ShowOptionChecks();
   void FillColumnStackList();
@@ -270,6 +282,7 @@ private:
   std::optional<StackSchedule> schedule_;
   std::map<int, QAction*> actions_;
   QPointer<QWindow> hookedWindow_;
+  BatchOutputs batchOutputs_;
   bool lastLoadDrew_ = false;  // the last ReloadPropertyPane drew at least one piece
   // Why the last load's drawing is not whole, in Italian; nullopt when it is whole or
   // when no stack index was found (nothing was drawn).
