@@ -94,6 +94,10 @@ std::span<const Command> MainWindow::CommandTable() {
       Command{kCmdBatchSchedule, "", "Distinta ferri (CSV)", K::Checkable, &M::FlipBatchSchedule},
       Command{kCmdBatchBvbs, "", "File BVBS", K::Checkable, &M::FlipBatchBvbs},
       Command{kCmdBatchPdf, "", "Tavola PDF", K::Checkable, &M::FlipBatchPdf},
+      Command{kCmdOpenProject, "", "Apri progetto...", K::Button, &M::OpenProjectCommand},
+      Command{kCmdReload, "", "Ricarica", K::Button, &M::ReloadCommand},
+      Command{kCmdMeasure, "", "Misura", K::Checkable, &M::MeasureCommand},
+      Command{kCmdDarkBackground, "", "Sfondo scuro", K::Checkable, &M::ToggleDarkBackground},
   };
   return kCommands;
 }
@@ -107,7 +111,9 @@ void MainWindow::RunCommand(int id) {
       // A failing command leaves the window as it is; the user sees the drawing unchanged.
     }
   }
-  if (id != kCmdExit) view_->Redraw();
+  if (id == kCmdExit) return;
+  view_->Redraw();
+  ShowPrompt();  // a tool the command armed says what to click
 }
 
 void MainWindow::ToggleStatusBar() {

@@ -241,13 +241,14 @@ private slots:
 
   void open_and_save_go_through_the_dialogs() {
     Harness& h = Window(QStringLiteral("2"));
-    // Save proposes the stack's drawing name in the program's folder.
+    // Save proposes the stack's drawing name where the project's drawings go (this project
+    // has no "Disegni" folder: the project folder).
     const QString saved = h.programFolder.path() + "/uscita.dxf";
     h.files.answers = {saved};
     h.w().RunCommand(kCmdSaveDxf);
     const FileDialogRequest& save = h.files.requests.at(0);
     QCOMPARE(QStringList({save.title, save.fileName, save.initialFolder, save.filter, save.defaultSuffix}),
-             QStringList({"Salva File DXF", "Pilastrata_2", h.programFolder.path(),
+             QStringList({"Salva File DXF", "Pilastrata_2", project_->Folder(),
                           "DXF File (*.DXF *.dxf);;All (*.*)", "dxf"}));
     const std::size_t drawn = h.w().CurrentDrawing().EntityCount();
 
@@ -289,12 +290,12 @@ private slots:
 
   void placement_is_written_at_close_and_read_at_start() {
     Harness& h = Window();
-    h.w().setGeometry(120, 80, 900, 640);
+    h.w().setGeometry(60, 40, 700, 500);  // within the offscreen screen of 800 x 600
     const QRect placed(h.w().pos(), h.w().size());
     h.messages.answers = {Answer::No};
     QVERIFY(h.w().close());
     const QStringList keys = {"MainLeft", "MainTop", "MainWidth", "MainHeight"};
-    const QList<int> values = {placed.x(), placed.y(), 900, 640};
+    const QList<int> values = {placed.x(), placed.y(), 700, 500};
     for (int i = 0; i < keys.size(); ++i) QCOMPARE(settings_->Value("Settings/" + keys[i]), QString::number(values[i]));
     QVERIFY(QFile::exists(settings_->Folder() + "/TessaroTest/Tessaro.ini"));
 
