@@ -18,7 +18,7 @@ protected:
     BarRecorder bars;
     Canvas canvas{drawing, NumberFormat{','}, &bars};
     StackSession session;
-    EXPECT_TRUE(LoadStack(canvas, session, folder_, id).completed);
+    EXPECT_TRUE(LoadStack(canvas, session, folder_.path(), id).completed);
     schedule_ = BuildStackSchedule(id, bars);
     return CheckStack(id, bars, schedule_);
   }
