@@ -22,6 +22,7 @@
 #include "base/errors.h"
 #include "batch/batch_pdf.h"
 #include "os/utf8_path.h"
+#include "project/project_data.h"
 #include "schedule/bvbs.h"
 #include "schedule/schedule.h"
 
@@ -85,6 +86,7 @@ struct ScheduleFiles {
   NumberFormat numbers;
   BvbsOptions bvbsOptions;
   bool pdf = false;  // the sheet, Pilastrata_<id>.pdf
+  SheetData sheet;
 };
 
 // Writes the finished drawings, on its own threads or on the caller's, and counts them.
@@ -183,8 +185,12 @@ private:
   // Only after its drawing was written; a failure is reported and counted as a problem.
   void WriteSheet(const WriteJob& job) {
     try {
-      WriteStackPdf(job.path.parent_path() / PathFromUtf8(PdfFileName(job.stackId)), job.drawing, *job.schedule,
-                    files_.bvbsOptions.project, files_.numbers);
+      const int dropped = WriteStackPdf(job.path.parent_path() / PathFromUtf8(PdfFileName(job.stackId)), job.drawing,
+                                        *job.schedule, files_.sheet, files_.numbers);
+      if (dropped > 0) {
+        log_.Line(std::string(kTool) + ": stack " + job.stackId + ": " + std::to_string(dropped) +
+                  " text(s) of the drawing left off the sheet: no free place beside the others");
+      }
     } catch (const RuntimeError& error) {
       std::string problem = std::string(kTool) + ": stack " + job.stackId + ": sheet not written: " + error.what();
       log_.Line(problem);
@@ -274,6 +280,19 @@ DrawnStack DrawStack(StackSession& session, const std::filesystem::path& stackFo
   }
 }
 
+// A line of the project data file that was not taken, as the run reports it.
+std::string DescribeProjectDataProblem(const ProjectDataProblem& p) {
+  std::string where = p.file.string();
+  if (p.line > 0) where += " line " + std::to_string(p.line);
+  switch (p.kind) {
+    case ProjectDataProblem::Kind::NoEquals: return where + ": not \"key = value\", ignored: " + p.text;
+    case ProjectDataProblem::Kind::UnknownKey: return where + ": unknown key, ignored: " + p.text;
+    case ProjectDataProblem::Kind::RepeatedKey: return where + ": key given again, the first stays: " + p.text;
+    case ProjectDataProblem::Kind::Unreadable: return where + ": not read: " + p.text;
+  }
+  return where;
+}
+
 std::string FormatSummary(const BatchSummary& s) {
   char buffer[256];
   std::snprintf(buffer, sizeof buffer, "%s: %d written, %d skipped, %llu entities, %.2f MB, %.2f s", kTool,
@@ -287,7 +306,8 @@ int DefaultWriterThreads() { return static_cast<int>(std::max(1u, std::thread::h
 
 std::string UsageText() {
   return "usage: tessaro-batch PROJECT [--stack ID ...] [--out DIR] [--split-stirrups] [--tangent-ties]\n"
-         "                     [--decimal-separator SEP] [--schedule] [--bvbs] [--steel-grade GRADE] [--pdf]\n"
+         "                     [--decimal-separator SEP] [--schedule] [--bvbs] [--steel-grade GRADE]\n"
+         "                     [--pdf | --pdf-colour]\n"
          "\n"
          "Draws the column stacks of PROJECT (its Pilastri folder) and writes each as\n"
          "Pilastrata_<id>.dxf into PROJECT/Disegni, or into DIR.\n"
@@ -304,7 +324,10 @@ std::string UsageText() {
          "                           Pilastrata_<id>.abs\n"
          "  --steel-grade GRADE      steel grade written to the BVBS file (default B450C)\n"
          "  --pdf                    the drawing on an ISO sheet with its title block and bar\n"
-         "                           schedule, as vector PDF beside it, Pilastrata_<id>.pdf\n"
+         "                           schedule, as vector PDF beside it, Pilastrata_<id>.pdf:\n"
+         "                           black and white; the title block's project data from\n"
+         "                           PROJECT/Dati_progetto.ini when it is there\n"
+         "  --pdf-colour             --pdf in the drawing's colours\n"
          "\n"
          "A stack whose files are missing or broken is reported and not written; the exit\n"
          "status is then 1. A usage error exits with 2.\n";
@@ -336,9 +359,10 @@ BatchOptions ParseCommandLine(const std::vector<std::string>& args) {
       options.schedule = true;
     } else if (arg == "--bvbs") {
       options.bvbs = true;
-    } else if (arg == "--pdf") {
-      if (!PdfAvailable()) throw UsageError("--pdf is not available: this tessaro-batch was built without Qt");
+    } else if (arg == "--pdf" || arg == "--pdf-colour") {
+      if (!PdfAvailable()) throw UsageError(arg + " is not available: this tessaro-batch was built without Qt");
       options.pdf = true;
+      options.pdfColour = options.pdfColour || arg == "--pdf-colour";
     } else if (arg == "--steel-grade") {
       options.bvbsOptions.steelGrade = value();
     } else if (arg == "--decimal-separator") {
@@ -383,10 +407,16 @@ BatchSummary RunBatch(const BatchOptions& options, std::ostream& out) {
   BvbsOptions bvbsOptions = options.bvbsOptions;
   if (bvbsOptions.project.empty()) bvbsOptions.project = std::filesystem::absolute(options.project).filename().string();
   std::optional<PdfSupport> pdfSupport;
-  if (options.pdf) pdfSupport.emplace();
+  SheetData sheet{bvbsOptions.project, {}, options.pdfColour};
+  if (options.pdf) {
+    pdfSupport.emplace();
+    ProjectDataRead data = ReadProjectData(options.project);
+    for (const ProjectDataProblem& problem : data.problems) log.Line(std::string(kTool) + ": " + DescribeProjectDataProblem(problem));
+    sheet.data = std::move(data.data);
+  }
   {
     Writer writer(options.writerThreads, log, summary,
-                  ScheduleFiles{options.schedule, options.bvbs, options.numbers, bvbsOptions, options.pdf});
+                  ScheduleFiles{options.schedule, options.bvbs, options.numbers, bvbsOptions, options.pdf, sheet});
     for (std::size_t n = 0; n < stacks.size(); ++n) {
       const std::string& id = stacks[n];
       std::ostringstream progress;

@@ -45,6 +45,7 @@ struct BatchOptions {
   // Beside each written drawing: the drawing on a sheet with its schedule, as PDF
   // (Pilastrata_<id>.pdf). Only in a build with Qt (PdfAvailable()).
   bool pdf = false;
+  bool pdfColour = false;  // --pdf-colour: the sheets in the drawing's colours, not black and white
   bool help = false;
 };
 

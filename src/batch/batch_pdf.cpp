@@ -43,12 +43,14 @@ PdfSupport::PdfSupport() : impl_(std::make_unique<Impl>()) {
 
 PdfSupport::~PdfSupport() = default;
 
-void WriteStackPdf(const std::filesystem::path& path, const Drawing& drawing, const StackSchedule& schedule,
-                   std::string_view project, const NumberFormat& numbers) {
+int WriteStackPdf(const std::filesystem::path& path, const Drawing& drawing, const StackSchedule& schedule,
+                  const SheetData& sheet, const NumberFormat& numbers) {
   const auto text = [](std::string_view s) { return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size())); };
-  render::SheetTitle title{text(project), text(schedule.stackId), QDate::currentDate()};
-  const render::SheetPlan plan(drawing, std::move(title), render::ScheduleTable(schedule, numbers));
+  render::SheetTitle title{text(sheet.project), text(schedule.stackId), QDate::currentDate()};
+  title.data = sheet.data;
+  const render::SheetPlan plan = render::StackSheets(drawing, schedule, std::move(title), numbers, {sheet.colour});
   render::WriteSheetPdf(path, plan, QStringLiteral("Pilastrata_") + text(schedule.stackId));
+  return static_cast<int>(plan.DroppedTexts().size());
 }
 
 #else
@@ -59,8 +61,8 @@ struct PdfSupport::Impl {};
 PdfSupport::PdfSupport() = default;
 PdfSupport::~PdfSupport() = default;
 
-void WriteStackPdf(const std::filesystem::path& path, const Drawing&, const StackSchedule&, std::string_view,
-                   const NumberFormat&) {
+int WriteStackPdf(const std::filesystem::path& path, const Drawing&, const StackSchedule&, const SheetData&,
+                  const NumberFormat&) {
   Raise(ErrorKind::FileIo, path.string() + ": this tessaro-batch was built without Qt and writes no PDF");
 }
 

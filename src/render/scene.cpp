@@ -298,7 +298,9 @@ void ShapePainter::DrawText(const Shape& s, Detail detail) {
       sizedCap_ = metrics.capHeight() > 0 ? metrics.capHeight() : size * 0.7;
       sizedDescent_ = metrics.descent();
     }
-    if (UprightOnDevice(t)) {
+    // Upright texts go to whole pixels at the font's own size; one larger than the font's
+    // size (a sheet at printer resolution) is scaled from it like a turned one.
+    if (UprightOnDevice(t) && onDevice <= kFontPixelSize) {
       DrawPlainText(t, value);
     } else {
       const double back = static_cast<double>(font_.Font().pixelSize()) / size;

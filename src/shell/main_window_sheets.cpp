@@ -143,7 +143,8 @@ namespace {
 
 render::SheetPlan PlanOf(const Drawing& drawing, const StackSchedule& schedule, const QString& projectFolder) {
   render::SheetTitle title{QDir(projectFolder).dirName(), FromUtf8(schedule.stackId), QDate::currentDate()};
-  return render::SheetPlan(drawing, std::move(title), render::ScheduleTable(schedule, NumberFormat::UserLocale()));
+  title.data = ReadProjectData(ToPath(projectFolder)).data;
+  return render::StackSheets(drawing, schedule, std::move(title), NumberFormat::UserLocale());
 }
 
 }  // namespace
