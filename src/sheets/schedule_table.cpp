@@ -31,7 +31,13 @@ QString LegsText(const std::vector<BendLeg>& legs, const NumberFormat& numbers) 
 // little so that it shows.
 QPolygonF SketchPoints(const std::vector<BendLeg>& legs) {
   QPolygonF points{QPointF(0, 0)};
+  // Turned so that the longest leg lies level, as a bending schedule draws it.
+  std::size_t longest = 0;
+  for (std::size_t i = 1; i < legs.size(); ++i) {
+    if (legs[i].length > legs[longest].length) longest = i;
+  }
   double heading = 0;
+  for (std::size_t i = 0; i < longest; ++i) heading -= std::clamp(legs[i].angle, -150.0, 150.0) * kPi / 180;
   for (const BendLeg& leg : legs) {
     const QPointF last = points.back();
     points << last + QPointF(leg.length * std::cos(heading), -leg.length * std::sin(heading));
@@ -114,15 +120,16 @@ void PaintTable(QPainter& painter, const SheetTable& table, const TableMetrics& 
   painter.setPen(Qt::black);
   const QString title = first == 0 ? table.title : table.title + QStringLiteral(" (segue)");
   bold.Draw(painter, QPointF(0, kTitleText + 1.0), kTitleText, title, Qt::AlignLeft);
-  const auto paintRow = [&](double top, const QStringList& cells, const PaperFont& font, const std::vector<BendLeg>* sketch) {
+  const auto paintRow = [&](double top, const QStringList& cells, const PaperFont& font, const std::vector<BendLeg>* sketch,
+                            bool header) {
     double x = 0;
     for (std::size_t c = 0; c < m.columnWidths.size(); ++c) {
       const double w = m.columnWidths[c];
-      if (static_cast<int>(c) == table.sketchColumn && sketch == nullptr) {
+      if (static_cast<int>(c) == table.sketchColumn && sketch == nullptr && !header) {
         x += w;
         continue;
       }
-      if (static_cast<int>(c) == table.sketchColumn) {
+      if (static_cast<int>(c) == table.sketchColumn && !header) {
         QPolygonF points = SketchPoints(*sketch);
         const QRectF box = points.boundingRect();
         const QRectF cell(x + kCellPadding, top + 1.2, w - 2 * kCellPadding, m.rowHeight - 2.4);
@@ -147,11 +154,11 @@ void PaintTable(QPainter& painter, const SheetTable& table, const TableMetrics& 
     }
   };
   double top = m.titleBand;
-  paintRow(top, table.header, bold, nullptr);
+  paintRow(top, table.header, bold, nullptr, true);
   for (std::size_t r = first; r < first + count; ++r) {
     top += m.rowHeight;
     const std::vector<BendLeg>* sketch = r < table.sketches.size() && !table.sketches[r].empty() ? &table.sketches[r] : nullptr;
-    paintRow(top, table.rows[r], r < table.emphasis.size() && table.emphasis[r] ? bold : plain, sketch);
+    paintRow(top, table.rows[r], r < table.emphasis.size() && table.emphasis[r] ? bold : plain, sketch, false);
   }
 
   // Rules: a frame, the header underlined, thin lines between rows and columns.

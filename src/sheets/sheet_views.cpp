@@ -11,7 +11,10 @@
 namespace tessaro::render {
 namespace {
 
-// Where the piece drawing puts the sections of view 1 (x of a section's left face).
+// Where the piece drawing puts things of view 1: the column's left face at 140 (the bar
+// list column left of it, from x = 0 leftwards) and a section's left face at 630. The
+// strip between view 1 and the sections lies between the two.
+constexpr double kColumnFace = 140.0;
 constexpr double kSectionOrigin = 630.0;
 // Strips narrower than this do not part two bands, nor two pieces' sections (cm).
 constexpr double kBandGap = 20.0;
@@ -181,7 +184,7 @@ std::vector<SheetView> FindViews(const DisplayList& list) {
   for (const Shape& s : shapes) xs.push_back({s.box.min.x, s.box.max.x});
   const std::vector<Interval> runs = Runs(std::move(xs), 0.0);
   const double inf = std::numeric_limits<double>::infinity();
-  const double firstCut = WidestGap(runs, -inf, kSectionOrigin).value_or(-inf);
+  const double firstCut = WidestGap(runs, kColumnFace, kSectionOrigin).value_or(-inf);
   const double secondCut = WidestGap(runs, std::max(firstCut, kSectionOrigin), inf).value_or(inf);
 
   SheetView view1;

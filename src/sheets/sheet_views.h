@@ -50,8 +50,8 @@ struct SheetView {
 // The views of the piece drawing. The drawing places three bands side by side, left to
 // right: view 1 (its elevation with the bar list column), the sections with their details,
 // and view 2; nothing in the drawing groups them, so they are told apart by the empty
-// vertical strips between them (the widest one left of where the sections are drawn, and
-// the widest one right of it). The sections' band is cut by its empty horizontal strips
+// vertical strips between them (the widest one between the column's face and where the
+// sections are drawn, and the widest one right of that). The sections' band is cut by its empty horizontal strips
 // into one view per piece. Views come in paper order: the elevations, then the sections
 // from the top piece down. Their texts are not yet laid out (see LayOutView).
 std::vector<SheetView> FindViews(const DisplayList& list);

@@ -101,7 +101,7 @@ void MainWindow::CreateMenus() {
   file->addAction(Action(kCmdOpenDxf));
   file->addAction(Action(kCmdSaveDxf));
   file->addSeparator();
-  for (int id : {kCmdExportSchedule, kCmdExportBvbs, kCmdExportPdf}) file->addAction(Action(id));
+  for (int id : {kCmdExportSchedule, kCmdExportBvbs, kCmdExportPdf, kCmdProjectData}) file->addAction(Action(id));
   file->addSeparator();
   file->addAction(Action(kCmdPrint));
   file->addAction(Action(kCmdPrintPreview));

@@ -66,6 +66,7 @@ enum CommandId : int {
   kCmdPrint = 1073,
   kCmdPrintPreview = 1074,
   kCmdSchedulePane = 1075,
+  kCmdProjectData = 1076,
 };
 
 enum class CommandKind { Button, Checkable, ComboBox, Menu, ToolBar, Resource };
@@ -199,6 +200,7 @@ private:
   QString AskExportPath(const QString& title, const QString& fileName, const QString& suffix, const QString& filter);
   void ReportWriteError(const QString& path, const std::exception& error);
   void PrintSheet(QPrinter& printer);
+  void ProjectDataCommand();
 
   ShellSetup setup_;
   std::unique_ptr<MessageBoxes> ownMessages_;

@@ -87,6 +87,7 @@ std::span<const Command> MainWindow::CommandTable() {
       Command{kCmdPrint, "", "Stampa...", K::Button, &M::PrintCommand},
       Command{kCmdPrintPreview, "", "Anteprima di stampa...", K::Button, &M::PrintPreviewCommand},
       Command{kCmdSchedulePane, "", "Distinta ferri", K::Checkable, &M::ToggleSchedulePane},
+      Command{kCmdProjectData, "", "Dati progetto...", K::Button, &M::ProjectDataCommand},
   };
   return kCommands;
 }

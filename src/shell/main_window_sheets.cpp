@@ -6,7 +6,9 @@
 #include <QPrinter>
 #include <QTableWidget>
 
+#include "project/project_data.h"
 #include "sheets/schedule_table.h"
+#include "shell/project_data_dialog.h"
 #include "sheets/sheet.h"
 #include "schedule/bvbs.h"
 #include "shell/main_window.h"
@@ -148,6 +150,18 @@ render::SheetPlan PlanOf(const Drawing& drawing, const StackSchedule& schedule, 
 }
 
 }  // namespace
+
+void MainWindow::ProjectDataCommand() {
+  const ProjectDataRead read = ReadProjectData(ToPath(state_.projectFolder));
+  ProjectDataDialog dialog(read.data, DescribeProjectDataProblems(read), this);
+  if (dialog.exec() != QDialog::Accepted) return;
+  const QString path = QDir(state_.projectFolder).filePath(QString::fromUtf8(kProjectDataFileName.data()));
+  try {
+    WriteProjectData(ToPath(state_.projectFolder), dialog.Data());
+  } catch (const std::exception& error) {
+    ReportWriteError(path, error);
+  }
+}
 
 void MainWindow::ExportPdfCommand() {
   if (!schedule_) return;

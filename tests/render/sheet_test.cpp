@@ -119,7 +119,16 @@ void CheckSheets(const SheetPlan& plan, const StackSchedule& schedule, const QSt
   for (const ScheduleRow& row : schedule.rows) {
     EXPECT_TRUE(circled.count(QString::fromStdString(row.mark))) << what << ": position " << row.mark << " not on a view";
   }
-  // Views: elevations at 1:50, sections at 1:20 or 1:25, each inside the paper.
+  // Views: the two elevations and one section per piece, elevations at 1:50, sections at
+  // 1:20 or 1:25, each inside the paper.
+  std::set<int> pieces;
+  for (const ScheduleRow& row : schedule.rows) pieces.insert(row.pieceIndex);
+  QStringList captions;
+  for (const SheetViewPlace& v : plan.Views()) captions << v.caption;
+  EXPECT_EQ(captions.filter(QRegularExpression(QStringLiteral("^Sezione\\d+-\\d+$"))).size(),
+            static_cast<qsizetype>(pieces.size()))
+      << what << ": " << captions.join(", ").toStdString();
+  EXPECT_EQ(captions.filter(QRegularExpression(QStringLiteral("^Prospetto [12]$"))).size(), 2) << what;
   for (const SheetViewPlace& v : plan.Views()) {
     const bool section = v.caption.startsWith(QStringLiteral("Sezione"));
     EXPECT_TRUE(section ? (v.scale == 20 || v.scale == 25) : v.scale == 50) << what << ": " << v.caption.toStdString()
