@@ -10,8 +10,8 @@
 #include <QGuiApplication>
 #include <cstdio>
 
-#include "sheets/schedule_table.h"
 #include "sheets/sheet.h"
+#include "sheets/stack_sheet.h"
 #endif
 
 namespace tessaro {
@@ -45,11 +45,10 @@ PdfSupport::~PdfSupport() = default;
 
 int WriteStackPdf(const std::filesystem::path& path, const Drawing& drawing, const StackSchedule& schedule,
                   const SheetData& sheet, const NumberFormat& numbers) {
-  const auto text = [](std::string_view s) { return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size())); };
-  render::SheetTitle title{text(sheet.project), text(schedule.stackId), QDate::currentDate()};
-  title.data = sheet.data;
-  const render::SheetPlan plan = render::StackSheets(drawing, schedule, std::move(title), numbers, {sheet.colour});
-  render::WriteSheetPdf(path, plan, QStringLiteral("Pilastrata_") + text(schedule.stackId));
+  const QString projectName = QString::fromUtf8(sheet.project.data(), static_cast<qsizetype>(sheet.project.size()));
+  const render::SheetPlan plan = render::StackSheetPlan(drawing, schedule, projectName, numbers, QDate::currentDate(),
+                                                        sheet.data, {sheet.colour});
+  render::WriteSheetPdf(path, plan, render::StackSheetName(schedule.stackId));
   return static_cast<int>(plan.DroppedTexts().size());
 }
 

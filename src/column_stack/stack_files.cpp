@@ -50,8 +50,8 @@ std::string ItalianForKind(ErrorKind kind) {
   switch (kind) {
     case ErrorKind::FileNotFound: return "file non trovato";
     case ErrorKind::FileIo: return "il file non si pu\xC3\xB2 leggere";
-    case ErrorKind::TypeMismatch: return "valore non valido";
-    case ErrorKind::SubscriptOutOfRange: return "dato mancante";
+    case ErrorKind::BadNumber: return "valore non valido";
+    case ErrorKind::MissingData: return "dato mancante";
     case ErrorKind::Overflow: return "valore fuori dai limiti";
     case ErrorKind::DivisionByZero: return "divisione per zero";
     case ErrorKind::InvalidFloat: return "risultato non numerico";
@@ -184,13 +184,13 @@ public:
     const auto count = static_cast<int>(lines_.size());
     // The empty element after the final CR LF is no line of the file.
     if (line >= count || (line == count - 1 && lines_.back().empty())) {
-      throw StackFileError(ErrorKind::SubscriptOutOfRange, "the line is missing", {}, line, field, "",
+      throw StackFileError(ErrorKind::MissingData, "the line is missing", {}, line, field, "",
                            "manca la riga");
     }
     const auto at = static_cast<std::size_t>(line);
     if (field >= static_cast<int>(fields_[at].size())) {
       const bool empty = lines_[at].empty();
-      throw StackFileError(ErrorKind::SubscriptOutOfRange, empty ? "the line is empty" : "the field is missing", {},
+      throw StackFileError(ErrorKind::MissingData, empty ? "the line is empty" : "the field is missing", {},
                            line, field, lines_[at], empty ? "la riga \xC3\xA8 vuota" : "manca il campo");
     }
     return fields_[at][static_cast<std::size_t>(field)];
@@ -454,15 +454,15 @@ BarField ParseBarField(std::string_view text, bool diameterNeeded) {
   const std::string_view countText = text.substr(0, sign);
   double count = 0;
   if (!TryParseDouble(countText, count)) {
-    Raise(ErrorKind::TypeMismatch, "the count " + Quoted(countText) + " is not a number (count" +
+    Raise(ErrorKind::BadNumber, "the count " + Quoted(countText) + " is not a number (count" +
                                        std::string(kDiameterSign) + "diameter expected, as in 4" +
                                        std::string(kDiameterSign) + "16)");
   }
-  if (count != std::floor(count)) Raise(ErrorKind::TypeMismatch, "the count " + Quoted(countText) + " is not whole");
-  bar.count = CInt(count);
+  if (count != std::floor(count)) Raise(ErrorKind::BadNumber, "the count " + Quoted(countText) + " is not whole");
+  bar.count = RoundHalfEven(count);
   if (sign == std::string_view::npos) {
     if (diameterNeeded) {
-      Raise(ErrorKind::SubscriptOutOfRange, "there is no diameter sign " + std::string(kDiameterSign) +
+      Raise(ErrorKind::MissingData, "there is no diameter sign " + std::string(kDiameterSign) +
                                                 " (count" + std::string(kDiameterSign) + "diameter expected)");
     }
     return bar;
@@ -470,9 +470,9 @@ BarField ParseBarField(std::string_view text, bool diameterNeeded) {
   const std::string_view diameterText = text.substr(sign + signLength);
   double diameter = 0;
   if (!TryParseDouble(diameterText, diameter)) {
-    Raise(ErrorKind::TypeMismatch, "the diameter " + Quoted(diameterText) + " is not a number");
+    Raise(ErrorKind::BadNumber, "the diameter " + Quoted(diameterText) + " is not a number");
   }
-  bar.diameter = CSng(diameter * 0.1);  // mm in the file, cm in the drawing
+  bar.diameter = ToSingle(diameter * 0.1);  // mm in the file, cm in the drawing
   return bar;
 }
 
@@ -499,7 +499,7 @@ void ReadPieceSummary(std::string_view text, Single& firstSide1, Single& firstSi
   const PieceSummary piece = ReadSummaryFields(PieceText(text));
   const auto at = static_cast<std::size_t>(index);
   if (index < 0 || at >= arrays.side1.size()) {
-    throw StackFileError(ErrorKind::SubscriptOutOfRange,
+    throw StackFileError(ErrorKind::MissingData,
                          "piece index " + std::to_string(index) + " is outside the stack arrays", {}, -1, -1, "");
   }
   if (index == 0) {
@@ -511,8 +511,8 @@ void ReadPieceSummary(std::string_view text, Single& firstSide1, Single& firstSi
   arrays.topLevel[at] = piece.topLevel;
   arrays.offset1[at] = piece.offset1;
   arrays.offset2[at] = piece.offset2;
-  arrays.side1Diff[at] = index == 0 ? 0 : CSng(static_cast<double>(firstSide1) - piece.side1);
-  arrays.side2Diff[at] = index == 0 ? 0 : CSng(static_cast<double>(firstSide2) - piece.side2);
+  arrays.side1Diff[at] = index == 0 ? 0 : ToSingle(static_cast<double>(firstSide1) - piece.side1);
+  arrays.side2Diff[at] = index == 0 ? 0 : ToSingle(static_cast<double>(firstSide2) - piece.side2);
 }
 
 ColumnPiece ReadPieceRecord(std::string_view text) {

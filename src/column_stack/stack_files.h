@@ -158,7 +158,7 @@ std::string ReadTextFile(const std::filesystem::path& path, std::uintmax_t maxBy
 // A bar or stirrup field, "4Ø16": a whole count, the diameter sign and the diameter in mm.
 // The sign is accepted as Windows-1252 or UTF-8 (both "Ø" once decoded) and as UTF-8 bytes
 // read as Windows-1252 ("Ã˜"). Without `diameterNeeded` a lone count is enough. Raises
-// RuntimeError (TypeMismatch, SubscriptOutOfRange) saying what is wrong; the bounds are
+// RuntimeError (BadNumber, MissingData) saying what is wrong; the bounds are
 // checked by the piece reader.
 BarField ParseBarField(std::string_view text, bool diameterNeeded = true);
 

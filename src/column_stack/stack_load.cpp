@@ -125,7 +125,7 @@ PieceViewArgs MakeArgs(const ColumnPiece& piece, const PieceLocals& locals, cons
   PieceViewArgs args;
   const ViewFields& f = view.fields;
   args.sizeDiff = locals.*view.sizeDiff;
-  Skipping(skipped, [&] { args.elevationShift = CSng(double{locals.*view.sizeDiff} * (locals.*view.k)); });
+  Skipping(skipped, [&] { args.elevationShift = ToSingle(double{locals.*view.sizeDiff} * (locals.*view.k)); });
   args.viewOffset = view.viewOffset != nullptr ? *view.viewOffset : 0;
   args.stackId = piece.stackId;
   args.pieceNumber = piece.pieceNumber;
@@ -258,7 +258,7 @@ void StackLoader::Run() {
   try {
     for (std::size_t i = 0; i < lines.size(); ++i) {
       if (lines[i].empty()) continue;
-      pieces.push_back({CInt(static_cast<double>(i)), PieceFilePath(folder_, lines[i]), {}});
+      pieces.push_back({RoundHalfEven(static_cast<double>(i)), PieceFilePath(folder_, lines[i]), {}});
     }
   } catch (const RuntimeError& error) {
     result_.problem = AboutFile(error, indexPath);
@@ -320,8 +320,8 @@ void StackLoader::ShowAndDrawPiece(ColumnPiece piece, Integer index) {
     firstSide1_ = piece.side1;
     firstSide2_ = piece.side2;
   } else {
-    Skipping(canvas_.skipped, [&] { locals.sizeDiff1 = CSng(double{firstSide1_} - piece.side1); });
-    Skipping(canvas_.skipped, [&] { locals.sizeDiff2 = CSng(double{firstSide2_} - piece.side2); });
+    Skipping(canvas_.skipped, [&] { locals.sizeDiff1 = ToSingle(double{firstSide1_} - piece.side1); });
+    Skipping(canvas_.skipped, [&] { locals.sizeDiff2 = ToSingle(double{firstSide2_} - piece.side2); });
   }
   if (!reloadingAfterEdit_) Skipping(canvas_.skipped, [&] { AppendPieceRows(result_.rows, piece, canvas_.numbers); });
   result_.drawingName = "Pilastrata_" + stackId_;
@@ -329,18 +329,18 @@ void StackLoader::ShowAndDrawPiece(ColumnPiece piece, Integer index) {
 
   const std::size_t i = static_cast<std::size_t>(index);
   Skipping(canvas_.skipped, [&] {
-    locals.sectionChanged = index >= 1 && (CSng(double{arrays.side1.at(i - 1)} - piece.side1) != 0 ||
-                                           CSng(double{arrays.side2.at(i - 1)} - piece.side2) != 0);
+    locals.sectionChanged = index >= 1 && (ToSingle(double{arrays.side1.at(i - 1)} - piece.side1) != 0 ||
+                                           ToSingle(double{arrays.side2.at(i - 1)} - piece.side2) != 0);
   });
   Skipping(canvas_.skipped, [&] { locals.sign1 = double{piece.offset1} - arrays.offset1.at(0) >= 0 ? 1.0f : -1.0f; });
   if (index >= 1) {
     Skipping(canvas_.skipped, [&] {
       if (locals.sizeDiff1 != 0)
-        locals.k1 = CSng(0.5 - Divide(double{piece.offset2} - arrays.offset2.at(0), locals.sizeDiff1));
+        locals.k1 = ToSingle(0.5 - Divide(double{piece.offset2} - arrays.offset2.at(0), locals.sizeDiff1));
     });
     Skipping(canvas_.skipped, [&] {
       if (locals.sizeDiff2 != 0)
-        locals.k2 = CSng(0.5 - Divide((double{piece.offset1} - arrays.offset1.at(0)) * locals.sign1,
+        locals.k2 = ToSingle(0.5 - Divide((double{piece.offset1} - arrays.offset1.at(0)) * locals.sign1,
                                       locals.sizeDiff2));
     });
   }
@@ -352,10 +352,10 @@ void StackLoader::ShowAndDrawPiece(ColumnPiece piece, Integer index) {
   locals.prevSideChange = locals.prevOffsetChange = 0;
   if (index >= 1) {
     Skipping(canvas_.skipped, [&] {
-      locals.prevSideChange = CSng(double{arrays.side1.at(i - 1)} - arrays.side1.at(i));
+      locals.prevSideChange = ToSingle(double{arrays.side1.at(i - 1)} - arrays.side1.at(i));
     });
     Skipping(canvas_.skipped, [&] {
-      locals.prevOffsetChange = CSng(double{arrays.offset2.at(i - 1)} - arrays.offset2.at(i));
+      locals.prevOffsetChange = ToSingle(double{arrays.offset2.at(i - 1)} - arrays.offset2.at(i));
     });
   }
   DrawView(piece, locals, view1, profile);
@@ -368,10 +368,10 @@ void StackLoader::ShowAndDrawPiece(ColumnPiece piece, Integer index) {
   locals.prevSideChange = locals.prevOffsetChange = 0;
   if (index >= 1) {
     Skipping(canvas_.skipped, [&] {
-      locals.prevSideChange = CSng(double{arrays.side2.at(i - 1)} - arrays.side2.at(i));
+      locals.prevSideChange = ToSingle(double{arrays.side2.at(i - 1)} - arrays.side2.at(i));
     });
     Skipping(canvas_.skipped, [&] {
-      locals.prevOffsetChange = CSng(double{arrays.offset1.at(i - 1)} - arrays.offset1.at(i));
+      locals.prevOffsetChange = ToSingle(double{arrays.offset1.at(i - 1)} - arrays.offset1.at(i));
     });
   }
   DrawView(piece, locals, view2, profile);

@@ -449,11 +449,6 @@ void SheetPlan::PaintFrame(QPainter& painter, int page) const {
   }
 }
 
-SheetPlan StackSheets(const Drawing& drawing, const StackSchedule& schedule, SheetTitle title,
-                      const NumberFormat& numbers, SheetOptions options) {
-  return SheetPlan(drawing, std::move(title), ScheduleTable(schedule, numbers), &schedule, options);
-}
-
 QByteArray SheetPdf(const SheetPlan& plan, const QString& documentTitle) {
   QByteArray bytes;
   QBuffer buffer(&bytes);

@@ -130,11 +130,6 @@ private:
   std::unique_ptr<Impl> impl_;
 };
 
-// The one way to the sheets of a stack, for the desktop program and the batch alike: its
-// drawing and schedule (the table, the marks) with the title block's texts.
-SheetPlan StackSheets(const Drawing& drawing, const StackSchedule& schedule, SheetTitle title,
-                      const NumberFormat& numbers, SheetOptions options = {});
-
 // The pages as PDF, one page per plan page on paper of the plan's size.
 QByteArray SheetPdf(const SheetPlan& plan, const QString& documentTitle);
 

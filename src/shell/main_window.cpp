@@ -102,6 +102,10 @@ void MainWindow::CreateMenus() {
   file->addAction(Action(kCmdSaveDxf));
   file->addSeparator();
   for (int id : {kCmdExportSchedule, kCmdExportBvbs, kCmdExportPdf, kCmdProjectData}) file->addAction(Action(id));
+  QMenu* outputs = file->addMenu(QStringLiteral("Opzioni di generazione"));
+  outputs->setObjectName(QStringLiteral("BatchOutputsMenu"));
+  outputs->setToolTipsVisible(true);
+  for (int id : {kCmdBatchSchedule, kCmdBatchBvbs, kCmdBatchPdf}) outputs->addAction(Action(id));
   file->addSeparator();
   file->addAction(Action(kCmdPrint));
   file->addAction(Action(kCmdPrintPreview));
@@ -235,6 +239,11 @@ void MainWindow::StartUpSteps() {
     resize(placement.size());
   }
   RestoreLayout(kWindowLayoutKey, kWindowLayoutSection);
+  {
+    auto settings = OpenSettings();
+    batchOutputs_ = ReadBatchOutputs(*settings);
+  }
+  ShowBatchOutputChecks();
   setWindowTitle(kStartCaption + state_.drawingName);
   ShowOptionChecks();
   stackList_->clear();
@@ -301,6 +310,14 @@ void MainWindow::RestoreLayout(const QString& key, const QString& section) {
 }
 
 void MainWindow::ReloadPropertyPane(const QString& key, const QString& section) {
+  RenewPropertyGrid(key, section);
+  bool drawn = false;
+  LoadCurrentStack(drawn);
+  lastLoadDrew_ = drawn;
+  view_->Redraw();
+}
+
+void MainWindow::RenewPropertyGrid(const QString& key, const QString& section) {
   SaveLayout(key, section);
   // A new stack always comes with a new, empty grid.
   auto* fresh = new PropertyGrid(pane_);
@@ -309,10 +326,6 @@ void MainWindow::ReloadPropertyPane(const QString& key, const QString& section) 
   grid_ = fresh;
   RestoreLayout(key, section);
   pane_->show();
-  bool drawn = false;
-  LoadCurrentStack(drawn);
-  lastLoadDrew_ = drawn;
-  view_->Redraw();
 }
 
 void MainWindow::LoadCurrentStack(bool& drawn) {
@@ -335,13 +348,26 @@ void MainWindow::LoadCurrentStack(bool& drawn) {
   } catch (const std::exception&) {
     return;  // a load ends silently at its first error
   }
+  std::optional<StackSchedule> schedule;
+  if (result.drawingName && !LoadProblemOf(result, StackIndexPath(folder, id))) {
+    schedule = BuildStackSchedule(id, bars);
+  }
+  ShowStackLoad(result, id, std::move(schedule));
+  drawn = result.drawingName.has_value();
+}
+
+// What a load gives the window: the problem, the schedule, the grid rows, the name, the
+// caption and the layer list; the view shows the drawing whole once the load completed.
+void MainWindow::ShowStackLoad(const StackLoadResult& result, const std::string& id,
+                               std::optional<StackSchedule> schedule) {
   // A stack that was found and drawn (even in part) replaces the problem on show; the
   // schedule is shown for a whole drawing only, since an incomplete one would miss bars.
+  lastLoadProblem_.reset();
   if (result.indexFound) {
-    const auto problem = LoadProblemOf(result, StackIndexPath(folder, id));
+    const auto problem = LoadProblemOf(result, StackIndexPath(ToPath(state_.columnStackFolder), id));
     if (problem) lastLoadProblem_ = FromUtf8(ReadableText(problem->DescribeItalian(), 400));
     ShowLoadProblem();
-    SetSchedule(result.drawingName && !problem ? std::optional(BuildStackSchedule(id, bars)) : std::nullopt);
+    SetSchedule(result.drawingName && !problem ? std::move(schedule) : std::nullopt);
   }
   grid_->AppendRows(result.rows);
   if (result.drawingName) state_.drawingName = FromUtf8(*result.drawingName);
@@ -355,7 +381,6 @@ void MainWindow::LoadCurrentStack(bool& drawn) {
     view_->Redraw();
     view_->ZoomExtents();
   }
-  drawn = result.drawingName.has_value();
 }
 
 void MainWindow::ShowLoadProblem() {

@@ -13,6 +13,7 @@
 #include "cad/drawing.h"
 #include "schedule/schedule.h"
 #include "shell/dialogs.h"
+#include "shell/settings_store.h"
 #include "shell/shell_state.h"
 
 class QComboBox;
@@ -66,7 +67,11 @@ enum CommandId : int {
   kCmdPrint = 1073,
   kCmdPrintPreview = 1074,
   kCmdSchedulePane = 1075,
-  kCmdProjectData = 1076,
+  // What "Genera dxf" writes beside each drawing.
+  kCmdBatchSchedule = 1076,
+  kCmdBatchBvbs = 1077,
+  kCmdBatchPdf = 1078,
+  kCmdProjectData = 1079,
 };
 
 enum class CommandKind { Button, Checkable, ComboBox, Menu, ToolBar, Resource };
@@ -178,9 +183,16 @@ private:
   void PrintCommand();
   void PrintPreviewCommand();
   void ToggleSchedulePane();
+  void FlipBatchSchedule();
+  void FlipBatchBvbs();
+  void FlipBatchPdf();
 
   // Shared steps.
   void LoadCurrentStack(bool& drawn);
+  void ShowStackLoad(const StackLoadResult& result, const std::string& id, std::optional<StackSchedule> schedule);
+  void RenewPropertyGrid(const QString& key, const QString& section);
+  void ShowBatchOutputChecks();
+  void KeepBatchOutputs();
   void ShowLoadProblem();
   void ShowOptionChecks();
   void FillColumnStackList();
@@ -227,6 +239,7 @@ private:
   std::optional<StackSchedule> schedule_;
   std::map<int, QAction*> actions_;
   QPointer<QWindow> hookedWindow_;
+  BatchOutputs batchOutputs_;
   bool lastLoadDrew_ = false;  // the last ReloadPropertyPane drew at least one piece
   // Why the last load's drawing is not whole, in Italian; nullopt when it is whole or
   // when no stack index was found (nothing was drawn).

@@ -10,6 +10,7 @@
 #include "sheets/schedule_table.h"
 #include "shell/project_data_dialog.h"
 #include "sheets/sheet.h"
+#include "sheets/stack_sheet.h"
 #include "schedule/bvbs.h"
 #include "shell/main_window.h"
 #include "shell/settings_store.h"
@@ -144,9 +145,8 @@ void MainWindow::ExportBvbsCommand() {
 namespace {
 
 render::SheetPlan PlanOf(const Drawing& drawing, const StackSchedule& schedule, const QString& projectFolder) {
-  render::SheetTitle title{QDir(projectFolder).dirName(), FromUtf8(schedule.stackId), QDate::currentDate()};
-  title.data = ReadProjectData(ToPath(projectFolder)).data;
-  return render::StackSheets(drawing, schedule, std::move(title), NumberFormat::UserLocale());
+  return render::StackSheetPlan(drawing, schedule, QDir(projectFolder).dirName(), NumberFormat::UserLocale(),
+                                QDate::currentDate(), ReadProjectData(ToPath(projectFolder)).data);
 }
 
 }  // namespace
@@ -165,7 +165,7 @@ void MainWindow::ProjectDataCommand() {
 
 void MainWindow::ExportPdfCommand() {
   if (!schedule_) return;
-  const QString name = QStringLiteral("Pilastrata_") + FromUtf8(schedule_->stackId);
+  const QString name = render::StackSheetName(schedule_->stackId);
   const QString path = AskExportPath(kPdfTitle, name + QStringLiteral(".pdf"), QStringLiteral("pdf"), kPdfFilter);
   if (path.isEmpty()) return;
   try {
@@ -203,7 +203,7 @@ void MainWindow::PrintCommand() {
   if (!schedule_) return;
   QPrinter printer(QPrinter::HighResolution);
   SetUpForSheet(printer, PlanOf(drawing_, *schedule_, state_.projectFolder).Format(),
-                QStringLiteral("Pilastrata_") + FromUtf8(schedule_->stackId));
+                render::StackSheetName(schedule_->stackId));
   if (!printing_->SetUpPrinter(printer)) return;
   PrintSheet(printer);
 }
@@ -212,7 +212,7 @@ void MainWindow::PrintPreviewCommand() {
   if (!schedule_) return;
   QPrinter printer(QPrinter::HighResolution);
   SetUpForSheet(printer, PlanOf(drawing_, *schedule_, state_.projectFolder).Format(),
-                QStringLiteral("Pilastrata_") + FromUtf8(schedule_->stackId));
+                render::StackSheetName(schedule_->stackId));
   printing_->Preview(printer, [this](QPrinter& target) { PrintSheet(target); });
 }
 

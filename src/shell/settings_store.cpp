@@ -55,4 +55,18 @@ void WriteLayout(QSettings& settings, const QString& key, const QString& section
   settings.setValue(LayoutPath(key, section), state);
 }
 
+BatchOutputs ReadBatchOutputs(QSettings& settings) {
+  BatchOutputs outputs;
+  outputs.schedule = settings.value(QStringLiteral("Generazione/DistintaFerri"), false).toBool();
+  outputs.bvbs = settings.value(QStringLiteral("Generazione/Bvbs"), false).toBool();
+  outputs.pdf = settings.value(QStringLiteral("Generazione/Pdf"), false).toBool();
+  return outputs;
+}
+
+void WriteBatchOutputs(QSettings& settings, const BatchOutputs& outputs) {
+  settings.setValue(QStringLiteral("Generazione/DistintaFerri"), outputs.schedule);
+  settings.setValue(QStringLiteral("Generazione/Bvbs"), outputs.bvbs);
+  settings.setValue(QStringLiteral("Generazione/Pdf"), outputs.pdf);
+}
+
 }  // namespace tessaro::shell

@@ -27,4 +27,14 @@ void WritePlacement(QSettings& settings, const QRect& placement);
 QByteArray ReadLayout(QSettings& settings, const QString& key, const QString& section);
 void WriteLayout(QSettings& settings, const QString& key, const QString& section, const QByteArray& state);
 
+// What "Genera dxf" writes beside each drawing, besides the drawing itself: group
+// "Generazione", keys "DistintaFerri", "Bvbs", "Pdf"; all off until chosen.
+struct BatchOutputs {
+  bool schedule = false;
+  bool bvbs = false;
+  bool pdf = false;
+};
+BatchOutputs ReadBatchOutputs(QSettings& settings);
+void WriteBatchOutputs(QSettings& settings, const BatchOutputs& outputs);
+
 }  // namespace tessaro::shell

@@ -162,10 +162,10 @@ TEST(ReadPieceRecord, ABadFieldInLinesZeroToNineNamesLineFieldAndText) {
     int line, field;
     std::string badText;
   } rows[] = {
-      {"letters in a Single", PieceText({{3, "40|30|abc|0|300"}}), ErrorKind::TypeMismatch, 3, 2, "abc"},
+      {"letters in a Single", PieceText({{3, "40|30|abc|0|300"}}), ErrorKind::BadNumber, 3, 2, "abc"},
       {"Integer overflow", PieceText({{0, "7|40000|1"}}), ErrorKind::Overflow, 0, 1, "40000"},
-      {"missing field", PieceText({{9, "3Ø8"}}), ErrorKind::SubscriptOutOfRange, 9, 1, "3Ø8"},
-      {"empty file", "", ErrorKind::SubscriptOutOfRange, 0, 0, ""},
+      {"missing field", PieceText({{9, "3Ø8"}}), ErrorKind::MissingData, 9, 1, "3Ø8"},
+      {"empty file", "", ErrorKind::MissingData, 0, 0, ""},
   };
   for (const auto& row : rows) {
     SCOPED_TRACE(row.name);

@@ -73,11 +73,11 @@ TEST(ParseBarField, ReadsCountAndDiameterWithEverySpellingOfTheSign) {
     const char* text;
     ErrorKind kind;
   };
-  for (const Bad& b : {Bad{"4", ErrorKind::SubscriptOutOfRange}, Bad{"", ErrorKind::TypeMismatch},
-                       Bad{"xØ16", ErrorKind::TypeMismatch}, Bad{"4Øa", ErrorKind::TypeMismatch},
-                       Bad{"4.5Ø16", ErrorKind::TypeMismatch}, Bad{"4Ø16Ø8", ErrorKind::TypeMismatch},
-                       Bad{"4Ø16x", ErrorKind::TypeMismatch}, Bad{"40000Ø16", ErrorKind::Overflow},
-                       Bad{"4\xD8" "16", ErrorKind::TypeMismatch}}) {  // a raw byte: the file decoder's business
+  for (const Bad& b : {Bad{"4", ErrorKind::MissingData}, Bad{"", ErrorKind::BadNumber},
+                       Bad{"xØ16", ErrorKind::BadNumber}, Bad{"4Øa", ErrorKind::BadNumber},
+                       Bad{"4.5Ø16", ErrorKind::BadNumber}, Bad{"4Ø16Ø8", ErrorKind::BadNumber},
+                       Bad{"4Ø16x", ErrorKind::BadNumber}, Bad{"40000Ø16", ErrorKind::Overflow},
+                       Bad{"4\xD8" "16", ErrorKind::BadNumber}}) {  // a raw byte: the file decoder's business
     SCOPED_TRACE(b.text);
     try {
       ParseBarField(b.text);

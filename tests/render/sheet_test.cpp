@@ -19,6 +19,7 @@
 #include "column_stack/stack_load.h"
 #include "render/scene.h"
 #include "sheets/sheet.h"
+#include "sheets/stack_sheet.h"
 
 using namespace tessaro;
 using namespace tessaro::render;
@@ -194,8 +195,7 @@ protected:
       Canvas canvas{drawing, NumberFormat{','}, &bars};
       if (!IsWhole(LoadStack(canvas, session, stacks, id))) continue;
       const StackSchedule schedule = BuildStackSchedule(id, bars);
-      const SheetPlan plan = StackSheets(drawing, schedule, {QStringLiteral("P"), QString::fromStdString(id), {}},
-                                         NumberFormat{','});
+      const SheetPlan plan = StackSheetPlan(drawing, schedule, QStringLiteral("P"), NumberFormat{','});
       const QString pdf = QString::fromStdString((Folder() / ("Pilastrata_" + id + ".pdf")).string());
       WriteSheetPdf(pdf.toStdString(), plan, pdf);
       CheckSheets(plan, schedule, pdf, project.filename().string() + " stack " + id);
@@ -224,15 +224,16 @@ TEST_F(SheetPdfTest, TitleBlockDataAndPlotStyles) {
   StackSession session;
   ASSERT_TRUE(IsWhole(LoadStack(canvas, session, project / "Pilastri", "2")));
   const StackSchedule schedule = BuildStackSchedule("2", bars);
-  SheetTitle title{QStringLiteral("Titolo"), QStringLiteral("2"), QDate(2026, 12, 6)};
-  title.data.Set(ProjectField::DrawingNumber, "T-017");
-  title.data.Set(ProjectField::Revision, "B");
-  title.data.Set(ProjectField::Concrete, "C35/45");
-  title.data.Set(ProjectField::Steel, "B450C");
-  title.data.Set(ProjectField::Cover, "35 mm");
-  title.data.Set(ProjectField::Designer, "Ing. Rossi");
-  title.data.Set(ProjectField::Client, "Logistica Nord");
-  const SheetPlan plan = StackSheets(drawing, schedule, title, NumberFormat{','});
+  ProjectData data;
+  data.Set(ProjectField::DrawingNumber, "T-017");
+  data.Set(ProjectField::Revision, "B");
+  data.Set(ProjectField::Concrete, "C35/45");
+  data.Set(ProjectField::Steel, "B450C");
+  data.Set(ProjectField::Cover, "35 mm");
+  data.Set(ProjectField::Designer, "Ing. Rossi");
+  data.Set(ProjectField::Client, "Logistica Nord");
+  const QDate date(2026, 12, 6);
+  const SheetPlan plan = StackSheetPlan(drawing, schedule, QStringLiteral("Titolo"), NumberFormat{','}, date, data);
   ASSERT_GE(plan.PageCount(), 2);  // six storeys at 1:50 and six sections at 1:20
   const QString pdf = dir_.filePath(QStringLiteral("t.pdf"));
   WriteSheetPdf(pdf.toStdString(), plan, pdf);
@@ -262,7 +263,9 @@ TEST_F(SheetPdfTest, TitleBlockDataAndPlotStyles) {
     return coloured;
   };
   EXPECT_EQ(colouredPixels(plan), 0);
-  EXPECT_GT(colouredPixels(StackSheets(drawing, schedule, title, NumberFormat{','}, {.colour = true})), 100);
+  EXPECT_GT(colouredPixels(StackSheetPlan(drawing, schedule, QStringLiteral("Titolo"), NumberFormat{','}, date, data,
+                                          {.colour = true})),
+            100);
 }
 
 TEST_F(SheetPdfTest, FailedWriteKeepsTheEarlierFile) {

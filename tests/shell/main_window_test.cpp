@@ -383,6 +383,25 @@ private slots:
              (QStringList{"Pilastrata_1.dxf", "Pilastrata_2.dxf", "Pilastrata_3.dxf"}));
   }
 
+  // The generation options ask the batch for the command line's files too, and are kept;
+  // the window ends on the last stack with its schedule.
+  void batch_writes_the_files_the_generation_options_ask_for() {
+    project_ = std::make_unique<ExampleProject>(true);
+    Harness& h = Window();
+    h.w().RunCommand(kCmdBatchSchedule);
+    h.w().RunCommand(kCmdBatchBvbs);
+    QVERIFY(h.w().Action(kCmdBatchSchedule)->isChecked() && !h.w().Action(kCmdBatchPdf)->isChecked());
+    QCOMPARE(settings_->Value("Generazione/DistintaFerri"), QStringLiteral("true"));
+    h.w().RunCommand(kCmdGenerateAll);
+    QCOMPARE(h.messages.log.last(), QStringLiteral("Info Dxf pilastri: Salvataggio correttamente effettuato."));
+    QCOMPARE(QDir(project_->DrawingsFolder()).entryList(QDir::Files),
+             (QStringList{"Distinta_1.csv", "Distinta_2.csv", "Distinta_3.csv", "Distinta_progetto.csv",
+                          "Pilastrata_1.abs", "Pilastrata_1.dxf", "Pilastrata_2.abs", "Pilastrata_2.dxf",
+                          "Pilastrata_3.abs", "Pilastrata_3.dxf"}));
+    QCOMPARE(h.w().StackList()->currentText(), QStringLiteral("3"));
+    QVERIFY(h.w().Schedule().has_value() && h.w().Schedule()->stackId == "3");
+  }
+
   // Qt's own buttons and dialogs speak Italian once its translations are installed.
   void qt_dialogs_speak_italian() {
     QTranslator translator;

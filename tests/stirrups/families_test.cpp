@@ -92,7 +92,7 @@ TEST(TieRow, LegsInPlaceThenTheLabelledDetail) {
 }
 
 TEST(TieLeg, WorkedShapesOfBothStyles) {
-  // Bars of 1.6 (R = 0.85) at (10, 0) and (10, 40), labelled: L = 40 + 16 + CInt(5.34) = 61;
+  // Bars of 1.6 (R = 0.85) at (10, 0) and (10, 40), labelled: L = 40 + 16 + RoundHalfEven(5.34) = 61;
   // then unlabelled: the axis style there, both styles between bars at (0, 10) and (40, 10).
   TieLegInput in{10, 0, 10, 40, 1.6f, 1.6f, 0.8f};
   in.labelFlag = true;
@@ -103,7 +103,7 @@ TEST(TieLeg, WorkedShapesOfBothStyles) {
   const TieLegInput horizontal{0, 10, 40, 10, 1.6f, 1.6f, 0.8f};
   DrawTieLeg(s.canvas, TieLegH2, horizontal);
   DrawTieLeg(s.canvas, TieLegH4, horizontal);
-  EXPECT_EQ(TieLegCutLength(42, 0.85f), 63);  // a 42 cm leg: 42 + 16 + CInt(5.34)
+  EXPECT_EQ(TieLegCutLength(42, 0.85f), 63);  // a 42 cm leg: 42 + 16 + RoundHalfEven(5.34)
   test::ExpectEntities(s.drawing, {
       // First hook arc, its tail and the leg; the second hook arc and its tail; the label.
       "ARC c21 (10, 0) r0.85 -180..-20", "LINE c21 (10.85, 0)-(10.85, 8)", "LINE c21 (9.15, 0)-(9.15, 40)",
@@ -130,7 +130,7 @@ TEST(ClosedStirrup, HookTopOfTheWorkedExampleAndHookBottom) {
       "ARC c3 (30, 50) r1 0..90", "ARC c3 (0, 0) r1 180..270", "ARC c3 (0, 50) r1 90..180",
       "ARC c3 (30, 0) r1 270..45", "ARC c3 (30, 0) r1 225..0",
       "LINE c3 (31, 0)-(31, 8)", "LINE c3 (29, 0)-(29, 8)",
-      // The worked hoop, labelled: L = 2·30 + 2·50 + 16 + CInt(2π) = 182.
+      // The worked hoop, labelled: L = 2·30 + 2·50 + 16 + RoundHalfEven(2π) = 182.
       "LINE c3 (0, -1)-(30, -1)", "LINE c3 (31, 0)-(31, 50)", "LINE c3 (30, 51)-(0, 51)", "LINE c3 (-1, 50)-(-1, 0)",
       "ARC c3 (0, 0) r1 180..270", "ARC c3 (30, 0) r1 270..0", "ARC c3 (0, 50) r1 90..180",
       "ARC c3 (30, 50) r1 0..135", "ARC c3 (30, 50) r1 -45..90",
