@@ -8,7 +8,6 @@
 #include <QImage>
 #include <QProcess>
 #include <QRegularExpression>
-#include <QTemporaryDir>
 #include <cmath>
 #include <filesystem>
 #include <fstream>
@@ -20,6 +19,7 @@
 #include "render/scene.h"
 #include "sheets/sheet.h"
 #include "sheets/stack_sheet.h"
+#include "support/temp_folder.h"
 
 using namespace tessaro;
 using namespace tessaro::render;
@@ -181,8 +181,8 @@ void GenerateProject(const fs::path& project) {
 
 class SheetPdfTest : public ::testing::Test {
 protected:
-  QTemporaryDir dir_;
-  fs::path Folder() const { return dir_.path().toStdString(); }
+  test::TempFolder temp_;
+  fs::path Folder() const { return temp_.path(); }
 
   // Every stack of the project, drawn, scheduled, on its sheets and checked.
   void CheckProject(const fs::path& project) {
@@ -235,7 +235,7 @@ TEST_F(SheetPdfTest, TitleBlockDataAndPlotStyles) {
   const QDate date(2026, 12, 6);
   const SheetPlan plan = StackSheetPlan(drawing, schedule, QStringLiteral("Titolo"), NumberFormat{','}, date, data);
   ASSERT_GE(plan.PageCount(), 2);  // six storeys at 1:50 and six sections at 1:20
-  const QString pdf = dir_.filePath(QStringLiteral("t.pdf"));
+  const QString pdf = QString::fromStdString((Folder() / "t.pdf").string());
   WriteSheetPdf(pdf.toStdString(), plan, pdf);
   for (int page = 1; page <= plan.PageCount(); ++page) {
     const QString text = RunTool(TESSARO_PDFTOTEXT, {"-f", QString::number(page), "-l", QString::number(page), pdf, "-"});

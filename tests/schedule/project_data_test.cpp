@@ -3,9 +3,9 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <random>
 
 #include "project/project_data.h"
+#include "support/temp_folder.h"
 
 using namespace tessaro;
 using Kind = ProjectDataProblem::Kind;
@@ -68,9 +68,8 @@ TEST(ProjectData, RepeatedKeyKeepsTheFirstAndEncodingsAreRead) {
 }
 
 TEST(ProjectData, WrittenFileReadsBackAndNoFileIsNoProblem) {
-  const std::filesystem::path folder =
-      std::filesystem::temp_directory_path() / ("tessaro_project_data_" + std::to_string(std::random_device{}()));
-  std::filesystem::create_directories(folder);
+  const test::TempFolder temp;
+  const std::filesystem::path& folder = temp.path();
   EXPECT_TRUE(ReadProjectData(folder).data.Empty());
   EXPECT_TRUE(ReadProjectData(folder).problems.empty());
   ProjectData data;
@@ -93,7 +92,6 @@ TEST(ProjectData, WrittenFileReadsBackAndNoFileIsNoProblem) {
   ASSERT_EQ(unreadable.problems.size(), 1u);
   EXPECT_EQ(unreadable.problems[0].kind, Kind::Unreadable);
   EXPECT_EQ(unreadable.problems[0].line, 0);
-  std::filesystem::remove_all(folder);
 }
 
 }  // namespace
