@@ -80,7 +80,7 @@ TEST_F(ScheduleTest, CircularPieceByHand) {
 // Three storeys of 300: 40 x 40, 40 x 40, then 30 x 30. Bars 3 + 3 and 2 + 2 of 16 mm,
 // only the outer stirrup (no ties).
 TEST_F(ScheduleTest, ThreePiecesWithASectionChangeByHand) {
-  WritePiece("A", {{0, "7|1|1"}});
+  WritePiece("A", {{0, "7|1|1"}, {3, "40|40|4|0|300"}});
   WritePiece("B", {{0, "7|2|2"}, {3, "40|40|4|300|600"}});
   WritePiece("C", {{0, "7|3|3"}, {3, "30|30|4|600|900"}});
   WriteIndex("7", {"A", "B", "C"});

@@ -32,7 +32,8 @@ TEST(Cp1252, EveryByteRoundTripsAndWhatHasNoCodeBecomesAQuestionMark) {
   }
 }
 
-TEST(DxfTextCodec, EncodesToCp1252WithEscapes) {
+// What the writer puts in a DXF value: Windows-1252, \U+XXXX for the rest, no line breaks.
+TEST(DxfTextCodec, EncodesToCp1252WithEscapesAndNoLineBreaks) {
   for (const auto& [utf8, expected] : Rows{{"4\xC3\x98" "16", "4\xD8" "16"}, {"\xE2\x88\x85 5", "\\U+2205 5"},
                                            {"a\nb\r\nc", "a b  c"},
                                            {"\xF0\x9F\x98\x80", "?"}}) {  // beyond what \U+XXXX can say
