@@ -284,8 +284,8 @@ DrawnStack DrawStack(const DrawPlace& place, const std::string& id, std::size_t 
     BarRecorder bars;
     Canvas canvas{job.drawing, place.numbers, place.withSchedule ? &bars : nullptr};
     result = LoadStack(canvas, place.session, place.stackFolder, id);
-    if (auto loadProblem = LoadProblemOf(result, StackIndexPath(place.stackFolder, id))) {
-      problem.load = std::move(loadProblem);
+    if (const auto loadProblem = LoadProblemOf(result, StackIndexPath(place.stackFolder, id))) {
+      problem.load = loadProblem->problem();
       problem.indexFound = result.indexFound;
     } else {
       job.path = place.outDir / PathFromUtf8(*result.drawingName + ".dxf");
@@ -400,7 +400,7 @@ std::string DescribeBatchProblem(const BatchProblem& problem) {
       if (problem.outOfMemory) {
         line += "out of memory while drawing the stack";
       } else if (problem.load) {
-        line += problem.load->Describe();
+        line += DescribeProblem(*problem.load);
       } else {
         line += problem.reason;
       }

@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "base/problem.h"
 #include "cad/drawing.h"
 #include "column_stack/stack_load.h"
 #include "text/numbers.h"
@@ -71,7 +72,7 @@ struct BatchProblem {
   };
   Step step = Step::Draw;
   std::string stackId;
-  std::optional<StackFileError> load;  // Draw: why the load stopped or the drawing is not whole
+  std::optional<Problem> load;         // Draw: why the load stopped or the drawing is not whole
   bool indexFound = true;              // Draw: false when the stack index file was not read
   bool outOfMemory = false;
   std::string reason;                  // the file system's or writer's reason, as it gave it

@@ -100,18 +100,16 @@ void Flattener::AddCircleOrArc(LayerIndex layer, ShapeColor color, const Context
   AddPoints(layer, color, whole, false);
 }
 
-void Flattener::Expand(BlockIndex index, const Affine& placement, LayerIndex layer, ShapeColor color, const Context& ctx) {
-  if (index >= drawing_.Blocks().size() || ctx.depth >= kMaxInsertDepth || onStack_[index] != 0) return;
-  const Block& block = drawing_.Blocks()[index];
-  if (block.entities.empty()) return;
+void Flattener::Expand(BlockIndex index, const Affine& placement, LayerIndex layer, ShapeColor color,
+                       const Context& ctx) {
+  if (!path_.Enter(index, ctx.depth)) return;
   Context inner;
   inner.m = ctx.m.Then(placement);
   inner.insertLayer = layer;
   inner.blockColor = color;
   inner.depth = ctx.depth + 1;
-  onStack_[index] = 1;
-  Walk(block.entities, inner);
-  onStack_[index] = 0;
+  Walk(drawing_.Blocks()[index].entities, inner);
+  path_.Leave(index);
 }
 
 void Flattener::Flatten(const EntityHeader& e, const Context& ctx) {

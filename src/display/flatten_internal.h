@@ -9,13 +9,13 @@
 #include <optional>
 #include <vector>
 
+#include "cad/block_references.h"
 #include "cad/drawing.h"
 #include "display/display_list.h"
 
 namespace tessaro::flatten {
 
 constexpr double kPi = 3.14159265358979323846;
-constexpr int kMaxInsertDepth = 32;
 // Insert expansions and entity visits a flattening may make before it stops: an array of
 // arrays of empty blocks draws nothing but could otherwise keep it busy for hours.
 constexpr std::size_t kMaxVisits = 100'000'000;
@@ -95,7 +95,7 @@ void AppendSpline(std::vector<Point2d>& out, const SplineGeometry& s);
 class Flattener {
 public:
   Flattener(const Drawing& drawing, std::size_t maxShapes)
-      : drawing_(drawing), layers_(drawing.Layers()), onStack_(drawing.Blocks().size(), 0), maxShapes_(maxShapes) {
+      : drawing_(drawing), layers_(drawing.Layers()), path_(drawing), maxShapes_(maxShapes) {
     layerZero_ = drawing.FindLayer("0");
     if (const auto box = drawing.ComputeExtents()) {
       center_ = {(box->min.x + box->max.x) / 2, (box->min.y + box->max.y) / 2};
@@ -139,7 +139,7 @@ private:
   const Drawing& drawing_;
   const std::vector<Layer>& layers_;
   std::optional<LayerIndex> layerZero_;
-  std::vector<std::uint8_t> onStack_;
+  BlockPath path_;
   std::size_t maxShapes_;
   DisplayList list_;
   std::vector<Point2d> points_;

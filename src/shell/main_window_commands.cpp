@@ -15,6 +15,7 @@
 #include "batch/batch_pdf.h"
 #include "column_stack/stack_files.h"
 #include "shell/drawing_view.h"
+#include "shell/problem_words.h"
 #include "shell/main_window.h"
 #include "shell/settings_store.h"
 
@@ -93,6 +94,10 @@ std::span<const Command> MainWindow::CommandTable() {
       Command{kCmdBatchSchedule, "", "Distinta ferri (CSV)", K::Checkable, &M::FlipBatchSchedule},
       Command{kCmdBatchBvbs, "", "File BVBS", K::Checkable, &M::FlipBatchBvbs},
       Command{kCmdBatchPdf, "", "Tavola PDF", K::Checkable, &M::FlipBatchPdf},
+      Command{kCmdOpenProject, "", "Apri progetto...", K::Button, &M::OpenProjectCommand},
+      Command{kCmdReload, "", "Ricarica", K::Button, &M::ReloadCommand},
+      Command{kCmdMeasure, "", "Misura", K::Checkable, &M::MeasureCommand},
+      Command{kCmdDarkBackground, "", "Sfondo scuro", K::Checkable, &M::ToggleDarkBackground},
   };
   return kCommands;
 }
@@ -106,7 +111,9 @@ void MainWindow::RunCommand(int id) {
       // A failing command leaves the window as it is; the user sees the drawing unchanged.
     }
   }
-  if (id != kCmdExit) view_->Redraw();
+  if (id == kCmdExit) return;
+  view_->Redraw();
+  ShowPrompt();  // a tool the command armed says what to click
 }
 
 void MainWindow::ToggleStatusBar() {
@@ -232,7 +239,7 @@ QString BatchProblemText(const BatchProblem& problem) {
     case BatchProblem::Step::Draw:
       if (problem.outOfMemory) return name + QStringLiteral("memoria esaurita durante il disegno");
       if (!problem.indexFound) return name + QStringLiteral("file della pilastrata non trovato");
-      if (problem.load) return name + FromUtf8(ReadableText(problem.load->DescribeItalian(), 400));
+      if (problem.load) return name + ItalianProblem(*problem.load);
       return name + reason;
     case BatchProblem::Step::WriteDrawing:
       return name + QStringLiteral("salvataggio non riuscito (") + reason + QLatin1Char(')');

@@ -121,6 +121,7 @@ void MainWindow::ExportScheduleCommand() {
   if (path.isEmpty()) return;
   try {
     WriteScheduleCsv(ToPath(path), *schedule_, NumberFormat::UserLocale());
+    NoteWritten(path);
   } catch (const std::exception& error) {
     ReportWriteError(path, error);
   }
@@ -135,6 +136,7 @@ void MainWindow::ExportBvbsCommand() {
   options.project = QDir(state_.projectFolder).dirName().toStdString();
   try {
     WriteBvbs(ToPath(path), *schedule_, options);
+    NoteWritten(path);
   } catch (const std::exception& error) {
     ReportWriteError(path, error);
   }
@@ -155,6 +157,7 @@ void MainWindow::ExportPdfCommand() {
   if (path.isEmpty()) return;
   try {
     render::WriteSheetPdf(ToPath(path), PlanOf(drawing_, *schedule_, state_.projectFolder), name);
+    NoteWritten(path);
   } catch (const std::exception& error) {
     ReportWriteError(path, error);
   }

@@ -3,6 +3,7 @@
 
 #include <QCoreApplication>
 #include <QSettings>
+#include <algorithm>
 #include <array>
 
 namespace tessaro::shell {
@@ -45,6 +46,15 @@ void WritePlacement(QSettings& settings, const QRect& placement) {
     settings.setValue(QLatin1String(kPlacementKeys[i]), QString::number(values[i]));
   }
   settings.endGroup();
+}
+
+QRect KeepOnScreen(const QRect& placement, const QRect& available) {
+  if (available.isEmpty()) return placement;
+  const int width = std::clamp(placement.width(), 1, available.width());
+  const int height = std::clamp(placement.height(), 1, available.height());
+  const int left = std::clamp(placement.left(), available.left(), available.left() + available.width() - width);
+  const int top = std::clamp(placement.top(), available.top(), available.top() + available.height() - height);
+  return QRect(left, top, width, height);
 }
 
 QByteArray ReadLayout(QSettings& settings, const QString& key, const QString& section) {

@@ -41,5 +41,12 @@ TEST(DxfTextCodec, EncodesToCp1252WithEscapesAndNoLineBreaks) {
   }
 }
 
+TEST(DxfTextCodec, EncodingFollowsVersionThenCodePage) {
+  EXPECT_EQ(DxfEncodingOf("AC1015", "ANSI_1252"), DxfTextEncoding::Cp1252);
+  EXPECT_EQ(DxfEncodingOf("AC1009", "ANSI_1250"), DxfTextEncoding::Cp1252);
+  EXPECT_EQ(DxfEncodingOf("AC1021", "ANSI_1252"), DxfTextEncoding::Utf8);
+  EXPECT_EQ(DxfEncodingOf("AC1015", "UTF-8"), DxfTextEncoding::Utf8);
+}
+
 }  // namespace
 }  // namespace tessaro
