@@ -36,6 +36,11 @@ std::optional<double> Number(std::string_view text) {
   return value;
 }
 
+bool SameFormat(const Format& a, const Format& b) {
+  return a.face == b.face && a.height == b.height && a.widthFactor == b.widthFactor && a.oblique == b.oblique &&
+         a.aci == b.aci && a.rgb == b.rgb;
+}
+
 class Parser {
 public:
   Parser(std::string_view value, const Format& base) : value_(value) { stack_.push_back(base); }
@@ -181,10 +186,7 @@ private:
 
   void Char(std::string_view c) {
     auto& atoms = paragraphs_.back();
-    if (!atoms.empty() && atoms.back().kind == Atom::Text && atoms.back().format.face == stack_.back().face &&
-        atoms.back().format.height == stack_.back().height && atoms.back().format.widthFactor == stack_.back().widthFactor &&
-        atoms.back().format.oblique == stack_.back().oblique && atoms.back().format.aci == stack_.back().aci &&
-        atoms.back().format.rgb == stack_.back().rgb) {
+    if (!atoms.empty() && atoms.back().kind == Atom::Text && SameFormat(atoms.back().format, stack_.back())) {
       atoms.back().text += c;
       return;
     }
@@ -285,11 +287,23 @@ MTextLayout LayoutMText(const MTextGeometry& mtext, const FontFace& face, const 
     for (const auto& line : lines) {
       MTextLine out;
       double x = 0.0, tallest = 0.0;
+      bool spaceBefore = false;
+      const Atom* lastText = nullptr;  // the atom whose run is last in `out`, when a text
       for (const Atom* a : line) {
         if (!a) {
           x += spaces[space++];
+          spaceBefore = true;
           continue;
         }
+        // Text on in the same format after a space goes into the same run: one text to draw.
+        if (a->kind == Atom::Text && lastText && SameFormat(lastText->format, a->format)) {
+          out.runs.back().text += (spaceBefore ? " " : "") + a->text;
+          x += a->width;
+          spaceBefore = false;
+          continue;
+        }
+        spaceBefore = false;
+        lastText = a->kind == Atom::Text ? a : nullptr;
         tallest = std::max(tallest, a->format.height);
         switch (a->kind) {
           case Atom::Tab: x = (std::floor(x / tab + 1e-9) + 1) * tab; break;
