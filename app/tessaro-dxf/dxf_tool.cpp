@@ -20,6 +20,7 @@
 #include "display/display_list.h"
 #include "cad/drawing.h"
 #include "dxf/file.h"
+#include "render/qt_text_metrics.h"
 #include "render/scene.h"
 
 namespace tessaro::dxftool {
@@ -117,10 +118,40 @@ std::string Number(double v) {
   return buffer;
 }
 
+// The display list as the view makes it: MTEXT wrapped with the fonts the view draws with.
+DisplayList ViewList(const Drawing& drawing) {
+  const render::QtTextMetrics metrics;
+  FlattenOptions options;
+  options.metrics = &metrics;
+  return FlattenDrawing(drawing, options);
+}
+
+// What the read and the flattening worked around, one line each.
+std::vector<std::string> Notes(const DxfReadReport& report, const DisplayList& list) {
+  std::vector<std::string> notes;
+  for (const DxfReadNote& n : report.notes) {
+    std::string line = n.where ? "line " + std::to_string(n.where) + ": " : "";
+    if (!n.entity.empty()) line += n.entity + " left out: ";
+    notes.push_back(line + n.detail);
+  }
+  if (report.entitiesLeftOut > report.notes.size()) {
+    notes.push_back(std::to_string(report.entitiesLeftOut) + " entities left out for bad data in all");
+  }
+  if (report.insertCycles > 0) notes.push_back(std::to_string(report.insertCycles) + " blocks insert themselves, not drawn");
+  if (list.TooDeep() > 0) {
+    notes.push_back(std::to_string(list.TooDeep()) + " inserts nested deeper than the view follows, left out");
+  }
+  if (list.Truncated()) {
+    notes.push_back("block expansion stopped at " + std::to_string(list.Shapes().size()) +
+                    " shapes: the rest is left out");
+  }
+  return notes;
+}
+
 int Info(const std::string& file, std::ostream& out) {
   Drawing drawing;
   const DxfReadReport report = ReadDxfFile(drawing, ToPath(file));
-  const DisplayList list = FlattenDrawing(drawing);
+  const DisplayList list = ViewList(drawing);
   std::size_t drawn = 0;
   for (const auto& [type, count] : report.drawnTypes) drawn += count;
 
@@ -145,6 +176,7 @@ int Info(const std::string& file, std::ostream& out) {
   } else {
     out << "extents: none (empty drawing)\n";
   }
+  for (const std::string& note : Notes(report, list)) out << "note: " << note << '\n';
   return kExitOk;
 }
 
@@ -179,7 +211,7 @@ std::string JsonCounts(const std::map<std::string, std::size_t>& counts) {
 int InfoJson(const std::string& file, std::ostream& out) {
   Drawing drawing;
   const DxfReadReport report = ReadDxfFile(drawing, ToPath(file));
-  const DisplayList list = FlattenDrawing(drawing);
+  const DisplayList list = ViewList(drawing);
   std::size_t drawn = 0;
   for (const auto& [type, count] : report.drawnTypes) drawn += count;
   out << "{\n  \"file\": " << Json(file) << ",\n  \"format\": " << Json(report.binary ? "binary" : "ASCII")
@@ -198,8 +230,7 @@ int InfoJson(const std::string& file, std::ostream& out) {
     out << "null";
   }
   out << ",\n  \"notes\": [";
-  std::vector<std::string> notes;
-  if (report.insertCycles > 0) notes.push_back(std::to_string(report.insertCycles) + " blocks insert themselves, not drawn");
+  const std::vector<std::string> notes = Notes(report, list);
   for (std::size_t i = 0; i < notes.size(); ++i) out << (i ? ", " : "") << Json(notes[i]);
   out << "]\n}\n";
   return kExitOk;
@@ -226,7 +257,7 @@ QTransform FitTransform(const std::optional<Extents>& box, QSizeF picture, doubl
 int Render(const RenderArgs& args, std::ostream& err) {
   Drawing drawing;
   ReadDxfFile(drawing, ToPath(args.input));
-  const render::Scene scene(FlattenDrawing(drawing));
+  const render::Scene scene(ViewList(drawing));
   const QSize size(args.width, args.height);
   // A window fills the picture (centred, the same scale both ways); the extents keep a margin.
   const QTransform toPicture = args.window ? FitTransform(args.window, QSizeF(size), 0.0)

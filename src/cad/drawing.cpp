@@ -172,7 +172,7 @@ private:
         for (Point2d p : d.Solid(e).corners) box.Take(p);
         break;
       case EntityType::Point: box.Take(d.Point(e).position); break;
-      case EntityType::Ray: box.Take(d.Ray(e).base); break;
+      case EntityType::Ray: break;  // without end: out of the extents
       case EntityType::Wipeout:
         for (Point2d p : d.Wipeout(e).frame) box.Take(p);
         break;

@@ -438,7 +438,7 @@ public:
   std::uint64_t Revision() const { return revision_; }
 
   // Bounding box of the model-space entities, inserts through their blocks (texts by their
-  // insertion point and height, rays and xlines by their base point); nothing when the
+  // insertion point and height, rays and xlines left out); nothing when the
   // drawing is empty.
   std::optional<Extents> ComputeExtents() const;
 

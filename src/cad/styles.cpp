@@ -25,7 +25,7 @@ LineTypeIndex DrawingStyles::AddLineType(std::string_view name, std::vector<doub
     lineTypes_[found->second].pattern = std::move(pattern);
     return found->second;
   }
-  if (lineTypes_.size() >= kLineTypeByBlock) throw std::length_error("too many line types");
+  if (lineTypes_.size() >= kLineTypeContinuous) throw std::length_error("too many line types");
   const auto index = static_cast<LineTypeIndex>(lineTypes_.size());
   lineTypes_.push_back(LineType{std::string(name), std::move(pattern)});
   lineTypeByName_.emplace(std::move(key), index);

@@ -18,6 +18,8 @@ using LineTypeIndex = std::uint16_t;
 // insert that places its block.
 inline constexpr LineTypeIndex kLineTypeByLayer = 0xFFFF;
 inline constexpr LineTypeIndex kLineTypeByBlock = 0xFFFE;
+// A continuous line, whatever the table holds.
+inline constexpr LineTypeIndex kLineTypeContinuous = 0xFFFD;
 
 // A line type: dash lengths in drawing units as DXF code 49 gives them, a positive length a
 // dash, a negative one a gap, 0 a dot. No elements: a continuous line.

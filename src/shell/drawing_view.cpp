@@ -94,7 +94,9 @@ DrawingView::DrawingView(const Drawing& drawing, QWidget* parent) : QWidget(pare
 
 void DrawingView::RebuildScene() {
   pyramid_.reset();  // it renders scene_ on a worker thread: gone before scene_ goes
-  scene_ = std::make_unique<render::Scene>(FlattenDrawing(drawing_));
+  FlattenOptions options;
+  options.metrics = &metrics_;  // MTEXT wrapped with the fonts the view draws with
+  scene_ = std::make_unique<render::Scene>(FlattenDrawing(drawing_, options));
   sceneRevision_ = drawing_.Revision();
   layerStates_ = LayerStates(drawing_);
   frame_.valid = false;

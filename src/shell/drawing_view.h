@@ -12,6 +12,7 @@
 
 #include "cad/drawing.h"
 #include "render/overview_pyramid.h"
+#include "render/qt_text_metrics.h"
 #include "render/scene.h"
 #include "shell/pick_tools.h"
 #include "shell/view_state.h"
@@ -110,6 +111,7 @@ private:
   std::optional<QLineF> rubberLine_;  // drawing units
   std::optional<QRectF> rubberRect_;
 
+  render::QtTextMetrics metrics_;
   std::unique_ptr<render::Scene> scene_;
   std::unique_ptr<render::OverviewPyramid> pyramid_;  // of scene_, for frames far out
   std::optional<std::uint64_t> sceneRevision_;  // the drawing's revision that scene_ shows

@@ -161,7 +161,9 @@ TEST(MTextLayout, WrapsAtSpacesToItsWidthAndHonoursCodes) {
     ASSERT_EQ(l.lines.size(), c.lines.size()) << c.what;
     for (std::size_t i = 0; i < c.lines.size(); ++i) EXPECT_EQ(lineText(l.lines[i]), c.lines[i]) << c.what;
     for (const MTextLine& line : l.lines) {
-      if (c.width > 0 && line.runs.size() > 1) EXPECT_LE(line.width, c.width * 1.001) << c.what;
+      if (c.width > 0 && line.runs.size() > 1) {
+        EXPECT_LE(line.width, c.width * 1.001) << c.what;
+      }
     }
   }
   const MTextLayout styled = lay("{\\fArial|b1|i1;B}{\\C1;R}{\\H2x;T}", 0);
