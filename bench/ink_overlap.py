@@ -6,7 +6,7 @@ not count. Prints, per file, how much of each picture's ink the other covers.
 
 Usage: /usr/bin/python3 bench/ink_overlap.py TESSARO_DXF [FILE.dxf ...]
 (default: every file of tests/dxf_corpus). Needs python3-ezdxf and python3-matplotlib."""
-import json
+import logging
 import os
 import subprocess
 import sys
@@ -16,10 +16,12 @@ import ezdxf
 import matplotlib
 
 matplotlib.use("Agg")
+logging.getLogger("matplotlib.font_manager").setLevel(logging.ERROR)  # fonts the files name
 import matplotlib.pyplot as plt  # noqa: E402
 from ezdxf import bbox  # noqa: E402
 from ezdxf.addons.drawing import Frontend, RenderContext  # noqa: E402
 from ezdxf.addons.drawing.matplotlib import MatplotlibBackend  # noqa: E402
+from ezdxf.addons.drawing.properties import LayoutProperties  # noqa: E402
 from PIL import Image, ImageFilter  # noqa: E402
 
 WIDTH = 800
@@ -49,9 +51,9 @@ def render_ezdxf(doc, window, height, out):
     fig = plt.figure(figsize=(WIDTH / 100, height / 100), dpi=100)
     ax = fig.add_axes([0, 0, 1, 1])
     ctx = RenderContext(doc)
-    ctx.set_current_layout(doc.modelspace())
-    ctx.current_layout_properties.set_colors("#ffffff")
-    Frontend(ctx, MatplotlibBackend(ax)).draw_layout(doc.modelspace(), finalize=False)
+    props = LayoutProperties.from_layout(doc.modelspace())
+    props.set_colors("#ffffff")  # white paper: colour 7 is black
+    Frontend(ctx, MatplotlibBackend(ax)).draw_layout(doc.modelspace(), finalize=False, layout_properties=props)
     ax.set_xlim(window[0], window[2])
     ax.set_ylim(window[1], window[3])
     ax.set_axis_off()

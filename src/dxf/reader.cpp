@@ -377,7 +377,8 @@ void Reader::ReadEntity(std::string_view name, DxfGroup& next) {
   try {
     ReadEntityGroups(name, next);
   } catch (const RuntimeError& e) {
-    if (e.kind() != ErrorKind::BadFormat) throw;
+    // The groups themselves could not be read (binary data cut short): nothing to go on with.
+    if (e.kind() != ErrorKind::BadFormat || (next.where == where && TrimValue(next.text) == type)) throw;
     ++report_.entitiesLeftOut;
     CountSkipped(type);
     Note(DxfReadNote::Kind::BadValue, where, type, e.what());
