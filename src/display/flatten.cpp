@@ -108,27 +108,24 @@ void Flattener::AddCircleOrArc(LayerIndex layer, ShapeColor color, const Context
 
 void Flattener::Expand(BlockIndex index, const Affine& placement, LayerIndex layer, ShapeColor color, const Context& ctx,
                        const EntityHeader& insert) {
-  if (index >= drawing_.Blocks().size()) return;
+  if (index >= drawing_.Blocks().size() || drawing_.Blocks()[index].entities.empty()) return;
   // Left out, and counted for the report: nests deeper than followed, and cycles.
-  if (ctx.depth >= kMaxInsertDepth) {
+  if (ctx.depth >= kMaxBlockDepth) {
     ++tooDeep_;
     return;
   }
-  if (onStack_[index] != 0) {
+  if (!path_.Enter(index, ctx.depth)) {
     ++cycles_;
     return;
   }
-  const Block& block = drawing_.Blocks()[index];
-  if (block.entities.empty()) return;
   Context inner;
   inner.m = ctx.m.Then(placement);
   inner.insertLayer = layer;
   inner.blockColor = color;
   inner.depth = ctx.depth + 1;
   inner.blockLineType = ResolvedLineType(insert, layer, ctx, inner.blockLineScale);
-  onStack_[index] = 1;
-  Walk(block.entities, inner);
-  onStack_[index] = 0;
+  Walk(drawing_.Blocks()[index].entities, inner);
+  path_.Leave(index);
 }
 
 void Flattener::Flatten(const EntityHeader& e, const Context& ctx) {

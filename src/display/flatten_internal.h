@@ -9,6 +9,7 @@
 #include <optional>
 #include <vector>
 
+#include "cad/block_references.h"
 #include "cad/drawing.h"
 #include "display/display_list.h"
 #include "display/line_pattern.h"
@@ -16,7 +17,6 @@
 namespace tessaro::flatten {
 
 constexpr double kPi = 3.14159265358979323846;
-constexpr int kMaxInsertDepth = 32;
 // Insert expansions and entity visits a flattening may make before it stops: an array of
 // arrays of empty blocks draws nothing but could otherwise keep it busy for hours.
 constexpr std::size_t kMaxVisits = 30'000'000;
@@ -98,7 +98,7 @@ public:
   Flattener(const Drawing& drawing, const FlattenOptions& options)
       : drawing_(drawing),
         layers_(drawing.Layers()),
-        onStack_(drawing.Blocks().size(), 0),
+        path_(drawing),
         maxShapes_(options.maxShapes),
         metrics_(options.metrics ? options.metrics : &estimated_),
         cancel_(options.cancel) {
@@ -157,7 +157,7 @@ private:
   const Drawing& drawing_;
   const std::vector<Layer>& layers_;
   std::optional<LayerIndex> layerZero_;
-  std::vector<std::uint8_t> onStack_;
+  BlockPath path_;
   std::size_t maxShapes_;
   DisplayList list_;
   std::vector<Point2d> points_;

@@ -92,34 +92,6 @@ std::string DxfReadReport::CountList(const std::map<std::string, std::size_t>& c
   return out;
 }
 
-std::string DxfReadReport::Summary() const {
-  std::string out = "Letti " + std::to_string(entitiesRead) + " oggetti";
-  if (!drawnTypes.empty()) out += " (" + CountList(drawnTypes) + ")";
-  if (!skippedTypes.empty()) out += "; non disegnati: " + CountList(skippedTypes);
-  if (paperSpaceSkipped != 0) out += "; spazio carta ignorato: " + std::to_string(paperSpaceSkipped);
-  if (insertCycles != 0) out += "; blocchi ricorsivi non disegnati: " + std::to_string(insertCycles);
-  for (const DxfReadNote& note : notes) {
-    if (note.kind == DxfReadNote::Kind::CutShort) {
-      out += "; file troncato, letto fino alla riga " + std::to_string(note.where);
-    } else if (note.kind == DxfReadNote::Kind::UnendedSection) {
-      out += "; sezione senza fine alla riga " + std::to_string(note.where);
-    }
-  }
-  if (entitiesLeftOut != 0) {
-    out += "; oggetti con dati non validi saltati: " + std::to_string(entitiesLeftOut);
-    for (const DxfReadNote& note : notes) {
-      if (note.kind == DxfReadNote::Kind::BadGroupCode || note.kind == DxfReadNote::Kind::BadValue) {
-        out += " (il primo alla riga " + std::to_string(note.where) + ")";
-        break;
-      }
-    }
-  }
-  std::string release = Release();
-  if (!version.empty()) out += "; DXF " + (release.empty() ? version : release);
-  if (binary) out += version.empty() ? "; DXF binario" : " binario";
-  return out;
-}
-
 DxfReadReport ReadDxfFile(Drawing& drawing, const fs::path& path) {
   Drawing fresh;
   DxfReadReport report = ReadDxfText(ReadWholeFile(path), fresh, path.string());

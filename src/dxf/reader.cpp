@@ -6,7 +6,6 @@
 
 #include <algorithm>
 #include <array>
-#include <cctype>
 #include <charconv>
 #include <cmath>
 #include <limits>
@@ -14,123 +13,21 @@
 #include <utility>
 #include <vector>
 
-#include "text/code_pages.h"
+#include "base/errors.h"
+#include "cad/block_references.h"
 #include "dxf/reader_internal.h"
 #include "dxf/text.h"
 #include "dxf/tokenizer.h"
+#include "text/code_pages.h"
 #include "text/encoding.h"
-#include "base/errors.h"
 
 namespace tessaro {
 
 namespace {
 
-using dxf_reader::TrimValue;
-
 constexpr std::string_view kUtf8Bom = "\xEF\xBB\xBF";
 
-bool EqualsNoCase(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
-  for (std::size_t i = 0; i < a.size(); ++i) {
-    const auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c + 32) : c; };
-    if (lower(a[i]) != lower(b[i])) return false;
-  }
-  return true;
-}
-
-bool StartsNoCase(std::string_view text, std::string_view prefix) {
-  return text.size() >= prefix.size() && EqualsNoCase(text.substr(0, prefix.size()), prefix);
-}
-
-// ---- text values --------------------------------------------------------------------
-
-int HexDigit(char c) {
-  if (c >= '0' && c <= '9') return c - '0';
-  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-  return -1;
-}
-
-char32_t Cp1252CodePoint(unsigned char byte) {
-  const std::string utf8 = Cp1252ToUtf8(std::string_view(reinterpret_cast<const char*>(&byte), 1));
-  char32_t cp = 0;
-  if (utf8.size() == 1) return static_cast<unsigned char>(utf8[0]);
-  if (utf8.size() == 2) return ((utf8[0] & 0x1F) << 6) | (utf8[1] & 0x3F);
-  if (utf8.size() == 3) cp = ((utf8[0] & 0x0F) << 12) | ((utf8[1] & 0x3F) << 6) | (utf8[2] & 0x3F);
-  return cp;
-}
-
-// \U+XXXX and the %% control codes, in text already UTF-8; %%nnn is a byte of the code page.
-std::string TranslateCodes(std::string_view text, const char16_t* codePage) {
-  std::string out;
-  out.reserve(text.size());
-  for (std::size_t i = 0; i < text.size();) {
-    if (text[i] == '\\' && text.substr(i, 3) == "\\U+" && i + 7 <= text.size()) {
-      char32_t cp = 0;
-      bool ok = true;
-      for (std::size_t k = i + 3; k < i + 7; ++k) {
-        const int digit = HexDigit(text[k]);
-        ok = ok && digit >= 0;
-        cp = (cp << 4) | static_cast<char32_t>(digit < 0 ? 0 : digit);
-      }
-      if (ok && cp != 0 && !(cp >= 0xD800 && cp <= 0xDFFF)) {
-        AppendUtf8(out, cp);
-        i += 7;
-        continue;
-      }
-    }
-    if (text[i] == '%' && i + 2 < text.size() && text[i + 1] == '%') {
-      const char letter = static_cast<char>(text[i + 2] | 0x20);
-      char32_t cp = 0;
-      std::size_t length = 3;
-      if (letter == 'c') cp = 0x00D8;
-      if (letter == 'd') cp = 0x00B0;
-      if (letter == 'p') cp = 0x00B1;
-      if (text[i + 2] == '%') cp = U'%';
-      if (letter == 'u' || letter == 'o' || letter == 'k') {  // underline, overline, strike switches
-        i += 3;
-        continue;
-      }
-      if (cp == 0 && i + 4 < text.size() && std::isdigit(static_cast<unsigned char>(text[i + 2])) &&
-          std::isdigit(static_cast<unsigned char>(text[i + 3])) && std::isdigit(static_cast<unsigned char>(text[i + 4]))) {
-        const int code = (text[i + 2] - '0') * 100 + (text[i + 3] - '0') * 10 + (text[i + 4] - '0');
-        if (code > 0 && code < 256) {
-          cp = codePage != nullptr && code >= 0x80 ? codePage[code - 0x80] : Cp1252CodePoint(static_cast<unsigned char>(code));
-          length = 5;
-        }
-      }
-      if (cp != 0) {
-        AppendUtf8(out, cp);
-        i += length;
-        continue;
-      }
-    }
-    out += text[i++];
-  }
-  return out;
-}
-
 }  // namespace
-
-std::string DecodeDxfValue(std::string_view bytes, bool utf8, const char16_t* codePage) {
-  bool plain = true;
-  for (const char c : bytes) {
-    if (static_cast<unsigned char>(c) >= 0x80 || c == '%' || c == '\\') {
-      plain = false;
-      break;
-    }
-  }
-  if (plain) return std::string(bytes);
-  if (utf8 && IsValidUtf8(bytes)) return TranslateCodes(bytes, nullptr);
-  if (codePage == nullptr) return TranslateCodes(Cp1252ToUtf8(bytes), nullptr);
-  std::string text;
-  text.reserve(bytes.size() * 2);
-  for (const char c : bytes) {
-    const auto byte = static_cast<unsigned char>(c);
-    AppendUtf8(text, byte < 0x80 ? char32_t{byte} : char32_t{codePage[byte - 0x80]});
-  }
-  return TranslateCodes(text, codePage);
-}
 
 namespace dxf_reader {
 
@@ -340,8 +237,8 @@ void Reader::ReadBlocks(DxfGroup& next) {
       }
     }
     blockName = TrimValue(blockName);
-    const bool paper = StartsNoCase(blockName, "*Paper_Space");
-    const bool model = EqualsNoCase(blockName, "*Model_Space");
+    const bool paper = StartsWithIgnoringCase(blockName, "*Paper_Space");
+    const bool model = EqualsIgnoringCase(blockName, "*Model_Space");
     if (paper || model || blockName.empty()) {
       space_ = paper ? Space::Paper : Space::Skip;
     } else {
@@ -526,44 +423,6 @@ void Reader::SkipFollowers(DxfGroup& next) {
   }
 }
 
-// Inserts whose blocks insert themselves, directly or further down.
-std::size_t Reader::CountInsertCycles() const {
-  const auto& blocks = drawing_.Blocks();
-  std::vector<std::vector<BlockIndex>> uses(blocks.size());
-  for (std::size_t b = 0; b < blocks.size(); ++b) {
-    for (const EntityHeader& e : blocks[b].entities) {
-      if (e.type == EntityType::Insert) uses[b].push_back(drawing_.Insert(e).block);
-      if (e.type == EntityType::Dimension) uses[b].push_back(drawing_.Dimension(e).block);
-    }
-  }
-  // Iterative depth-first search: 0 new, 1 on the path, 2 done.
-  std::vector<std::uint8_t> state(blocks.size(), 0);
-  std::size_t cycles = 0;
-  std::vector<std::pair<BlockIndex, std::size_t>> stack;
-  for (std::size_t root = 0; root < blocks.size(); ++root) {
-    if (state[root] != 0) continue;
-    stack.push_back({static_cast<BlockIndex>(root), 0});
-    state[root] = 1;
-    while (!stack.empty()) {
-      auto& [block, next] = stack.back();
-      if (next < uses[block].size()) {
-        const BlockIndex child = uses[block][next++];
-        if (child >= blocks.size()) continue;
-        if (state[child] == 1) {
-          ++cycles;
-        } else if (state[child] == 0) {
-          state[child] = 1;
-          stack.push_back({child, 0});
-        }
-      } else {
-        state[block] = 2;
-        stack.pop_back();
-      }
-    }
-  }
-  return cycles;
-}
-
 void Reader::Finish() {
   report_.entitiesRead = drawing_.EntityCount();
   for (std::size_t k = 0; k < kKindCount; ++k) {
@@ -573,7 +432,7 @@ void Reader::Finish() {
   for (const auto& [name, count] : otherDrawn_) report_.drawnTypes[name] += count;
   report_.blocks = drawing_.Blocks().size();
   for (const Block& b : drawing_.Blocks()) report_.blockEntities += b.entities.size();
-  report_.insertCycles = CountInsertCycles();
+  report_.insertCycles = CountBlockCycles(drawing_);
 }
 
 }  // namespace dxf_reader

@@ -13,6 +13,7 @@
 
 #include "cad/drawing.h"
 #include "dxf/reader.h"
+#include "dxf/text.h"
 #include "dxf/tokenizer.h"
 
 namespace tessaro::dxf_reader {
@@ -187,7 +188,6 @@ private:
   void TakeCommon(const DxfGroup& g, Common& c) const;
   EntityStyle StyleOf(const Common& c);
   void SkipFollowers(DxfGroup& next);
-  std::size_t CountInsertCycles() const;
   void Finish();
   void CountDrawn(Kind kind) {
     if (space_ != Space::Model) return;

@@ -16,38 +16,27 @@
 #include <variant>
 #include <vector>
 
+#include "cad/block_references.h"
 #include "dxf/text.h"
 #include "dxf/writer_internal.h"
+#include "text/encoding.h"
 #include "base/errors.h"
 
 namespace tessaro {
 
 namespace dxf_writer {
 
-namespace {
-
-bool EqualsNoCase(std::string_view a, std::string_view b) {
-  const auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; };
-  return std::equal(a.begin(), a.end(), b.begin(), b.end(), [&](char x, char y) { return lower(x) == lower(y); });
-}
-
-}  // namespace
-
 // Text styles: STANDARD and Arial always, then any other style a text, an attribute or a
 // multi-line text names, in model space and then in the blocks.
 std::vector<std::string> StyleNames(const Drawing& drawing) {
   std::vector<std::string> names = {std::string(kStandardStyle), std::string(kArialStyle)};
-  const auto sameName = [](std::string_view a, std::string_view b) {
-    return std::equal(a.begin(), a.end(), b.begin(), b.end(),
-                      [](char x, char y) { return (x | 0x20) == (y | 0x20); });
-  };
   const std::string* previous = nullptr;  // texts mostly share their style: skip repeats
   const auto add = [&](const std::string& raw) {
     if (previous != nullptr && *previous == raw) return;
     previous = &raw;
     const std::string style = EncodeDxfText(raw);
     if (style.empty()) return;
-    if (std::none_of(names.begin(), names.end(), [&](const std::string& n) { return sameName(n, style); })) {
+    if (std::none_of(names.begin(), names.end(), [&](const std::string& n) { return EqualsIgnoringCase(n, style); })) {
       names.push_back(style);
     }
   };
@@ -78,20 +67,17 @@ std::vector<std::string> EncodedLayerNames(const Drawing& drawing) {
 // a layout's name, or one that another block has already taken) an anonymous one.
 std::vector<std::string> EncodedBlockNames(const Drawing& drawing) {
   std::vector<std::string> names;
-  std::vector<std::string> taken = {"*model_space", "*paper_space"};
-  const auto lower = [](std::string name) {
-    for (char& c : name) c = c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
-    return name;
+  const auto taken = [&](std::string_view name) {
+    return std::any_of(names.begin(), names.end(), [&](const std::string& n) { return EqualsIgnoringCase(n, name); });
   };
   std::size_t anonymous = 0;
   for (const auto& block : drawing.Blocks()) {
     std::string name = EncodeDxfText(block.name);
-    const bool layout = lower(name).rfind("*paper_space", 0) == 0 || lower(name).rfind("*model_space", 0) == 0;
-    while (name.empty() || layout || std::find(taken.begin(), taken.end(), lower(name)) != taken.end()) {
+    const bool layout = StartsWithIgnoringCase(name, "*paper_space") || StartsWithIgnoringCase(name, "*model_space");
+    while (name.empty() || layout || taken(name)) {
       name = "*U" + std::to_string(++anonymous);
-      if (std::find(taken.begin(), taken.end(), lower(name)) == taken.end()) break;
+      if (!taken(name)) break;
     }
-    taken.push_back(lower(name));
     names.push_back(std::move(name));
   }
   return names;
@@ -290,7 +276,7 @@ private:
       out_.Int(62, on ? color : -color);  // a negative colour: the layer is off
       if (layer != nullptr && layer->trueColor) out_.Int(420, *layer->trueColor & 0xFFFFFFu);
       out_.String(6, "CONTINUOUS");
-      if (EqualsNoCase(name, "defpoints")) out_.Int(290, 0);  // never plotted
+      if (EqualsIgnoringCase(name, "defpoints")) out_.Int(290, 0);  // never plotted
       out_.Int(370, kLineweightDefault);
       out_.Hex(390, kPlotStylePlaceholderHandle);
     }
@@ -328,7 +314,7 @@ private:
       for (const auto& entity : list) {
         if (entity.type != EntityType::Dimension) continue;
         std::string name = EntityRecords::DimStyleName(drawing_.Dimension(entity).style);
-        if (std::none_of(names.begin(), names.end(), [&](const std::string& n) { return EqualsNoCase(n, name); })) {
+        if (std::none_of(names.begin(), names.end(), [&](const std::string& n) { return EqualsIgnoringCase(n, name); })) {
           names.push_back(std::move(name));
         }
       }
@@ -493,7 +479,7 @@ void WriteDxf(const Drawing& drawing, const DxfBlockSink& sink) {
 
 std::map<std::string, std::size_t> EntitiesLeftOut(const Drawing& drawing) {
   std::map<std::string, std::size_t> left;
-  const std::vector<std::uint32_t> cycleParts = dxf_writer::BlockCycleParts(drawing);
+  const std::vector<std::uint32_t> cycleParts = BlockCycleParts(drawing);
   const auto count = [&](const std::vector<EntityHeader>& list, std::optional<BlockIndex> owner) {
     dxf_writer::WalkEntities(
         list, drawing,

@@ -14,6 +14,7 @@
 #include <string>
 #include <vector>
 
+#include "cad/block_references.h"
 #include "dxf/text.h"
 
 namespace tessaro::dxf_writer {
@@ -129,67 +130,13 @@ char* PutDxfReal(char* out, double value) {
   return end != nullptr ? end : PutShortest(out, static_cast<float>(value));
 }
 
-// The strongly connected parts of the graph of blocks that insert blocks: an insert inside
-// block B of a block of B's own part makes B contain itself, which CAD programs refuse.
-// Iterative (a file may nest blocks thousands deep), linear in blocks and inserts.
-std::vector<std::uint32_t> BlockCycleParts(const Drawing& drawing) {
-  const std::size_t count = drawing.Blocks().size();
-  std::vector<std::vector<std::uint32_t>> inserted(count);
-  for (std::size_t b = 0; b < count; ++b) {
-    for (const auto& e : drawing.Blocks()[b].entities) {
-      if (e.type == EntityType::Insert && drawing.Insert(e).block < count) inserted[b].push_back(drawing.Insert(e).block);
-    }
-  }
-  constexpr std::uint32_t kUnseen = std::numeric_limits<std::uint32_t>::max();
-  std::vector<std::uint32_t> order(count, kUnseen), low(count, 0), part(count, kUnseen), stack;
-  std::vector<bool> onStack(count, false);
-  std::uint32_t seen = 0;
-  std::uint32_t parts = 0;
-  struct Frame {
-    std::uint32_t block;
-    std::size_t next;
-  };
-  std::vector<Frame> calls;
-  const auto enter = [&](std::uint32_t b) {
-    order[b] = low[b] = seen++;
-    stack.push_back(b);
-    onStack[b] = true;
-    calls.push_back({b, 0});
-  };
-  for (std::uint32_t start = 0; start < count; ++start) {
-    if (order[start] != kUnseen) continue;
-    enter(start);
-    while (!calls.empty()) {
-      const std::uint32_t b = calls.back().block;
-      if (calls.back().next < inserted[b].size()) {
-        const std::uint32_t c = inserted[b][calls.back().next++];
-        if (order[c] == kUnseen) enter(c);
-        else if (onStack[c]) low[b] = std::min(low[b], order[c]);
-        continue;
-      }
-      calls.pop_back();
-      if (!calls.empty()) low[calls.back().block] = std::min(low[calls.back().block], low[b]);
-      if (low[b] != order[b]) continue;
-      std::uint32_t member = kUnseen;
-      do {
-        member = stack.back();
-        stack.pop_back();
-        onStack[member] = false;
-        part[member] = parts;
-      } while (member != b);
-      ++parts;
-    }
-  }
-  return part;
-}
-
 // Whether the writer writes an entity of the list of `owner` (a block, or model space):
-// what DXF can hold, less the inserts that would make a block contain itself.
+// what DXF can hold, less the inserts and dimensions that would make a block contain itself.
 bool Holds(const Drawing& drawing, const EntityHeader& e, std::optional<BlockIndex> owner,
            const std::vector<std::uint32_t>& cycleParts) {
   if (e.type <= EntityType::Text) return true;  // lines, circles, arcs and texts always
   if (!DxfCanHold(drawing, e)) return false;
-  return !(owner && e.type == EntityType::Insert && cycleParts[*owner] == cycleParts[drawing.Insert(e).block]);
+  return !ClosesBlockCycle(drawing, e, owner, cycleParts);
 }
 
 EntityRecords::EntityRecords(GroupWriter& out, const Drawing& drawing, const std::vector<std::string>& layerNames,

@@ -228,7 +228,6 @@ std::vector<std::string> EncodedLayerNames(const Drawing& drawing);
 std::vector<std::string> EncodedBlockNames(const Drawing& drawing);
 
 // writer_entities.cpp: which entities are written
-std::vector<std::uint32_t> BlockCycleParts(const Drawing& drawing);
 bool Holds(const Drawing& drawing, const EntityHeader& e, std::optional<BlockIndex> owner,
            const std::vector<std::uint32_t>& cycleParts);
 
@@ -322,7 +321,7 @@ private:
   const Drawing& drawing_;
   const std::vector<std::string>& layerNames_;
   const std::vector<std::string>& blockNames_;
-  std::vector<std::uint32_t> cycleParts_;  // see BlockCycleParts
+  std::vector<std::uint32_t> cycleParts_;  // see BlockCycleParts (cad/block_references.h)
   std::uint32_t owner_ = 0;                 // the owner handle written with each record, 0 none
   std::vector<std::string> layerParts_;  // "100 AcDbEntity 8 <layer> 62" with their line ends
   std::string encodedValue_;             // room for texts that are not plain ASCII

@@ -67,7 +67,7 @@ bool OverviewPyramid::Paint(QImage& image, const QTransform& toDevice) const {
   if (best == nullptr || scale / best->scale > kMaxStretch) return false;
   // Level pixels to device pixels.
   const QTransform levelToDevice = best->toImage.inverted() * toDevice;
-  image.fill(Qt::white);
+  image.fill(best->image.pixel(0, 0));  // the paper: the level's margin pixel
   QPainter painter(&image);
   painter.setRenderHint(QPainter::SmoothPixmapTransform, false);
   const QRectF source = levelToDevice.inverted().mapRect(QRectF(image.rect())).intersected(QRectF(best->image.rect()));

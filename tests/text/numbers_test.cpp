@@ -17,7 +17,7 @@ const NumberFormat kComma = NumberFormat::WithSeparator(',');
 const NumberFormat kPoint = NumberFormat::WithSeparator('.');
 const std::string kOverflow = "raises overflow";
 const std::string kInvalid = "raises invalid floating-point result";
-const std::string kMismatch = "raises type mismatch";
+const std::string kMismatch = "raises not a number";
 
 // A value as the shortest text that reads back the same, so that rows compare exactly.
 std::string TextOf(const std::string& text) { return text; }
@@ -50,10 +50,10 @@ TEST(Numbers, ArithmeticAndConversionsStayExactInRangeAndRaiseBeyond) {
   EXPECT_EQ(Outcome([] { return CheckedMul(-128, 256); }), "-32768");
   EXPECT_EQ(Outcome([] { return CheckedMul(-128, -256); }), kOverflow);
   // Conversions round halves to the even number and check the range afterwards.
-  ExpectOutcomes<double>(CInt, {{2.5, "2"}, {3.5, "4"}, {-2.5, "-2"}, {-3.5, "-4"}, {0.5, "0"}, {2.5001, "3"},
+  ExpectOutcomes<double>(RoundHalfEven, {{2.5, "2"}, {3.5, "4"}, {-2.5, "-2"}, {-3.5, "-4"}, {0.5, "0"}, {2.5001, "3"},
                         {-32768.5, "-32768"}, {32767.5, kOverflow}, {NAN, kInvalid}, {INFINITY, kInvalid}});
-  ExpectOutcomes<double>(IntOf, {{-1.5, "-2"}, {2.99, "2"}, {32768.0, kOverflow}});
-  ExpectOutcomes<double>(CSng, {{12.7, "12.7"}, {1e39, kOverflow}, {NAN, kInvalid}});
+  ExpectOutcomes<double>(FloorToInteger, {{-1.5, "-2"}, {2.99, "2"}, {32768.0, kOverflow}});
+  ExpectOutcomes<double>(ToSingle, {{12.7, "12.7"}, {1e39, kOverflow}, {NAN, kInvalid}});
   EXPECT_EQ(Outcome([] { return Divide(7, 2); }), "3.5");
   EXPECT_EQ(Outcome([] { return Divide(1, 0); }), "raises division by zero");
   EXPECT_EQ(Outcome([] { return Divide(0, 0); }), kOverflow);
@@ -77,9 +77,9 @@ TEST(Numbers, FormatsGiveTheDrawingsTexts) {
   ExpectOutcomes<double>(fixed2, {{3.5, "3.50"}, {-1.25, "-1.25"}, {0.0, "0.00"}, {-0.001, "0.00"},
                           {1234.567, "1234.57"}, {1e20, "100000000000000000000.00"}, {INFINITY, kInvalid}});
   EXPECT_EQ(FormatFixed2(0.5, kComma), "0,50");
-  // A level in cm as the drawing gives it, CSng(cm * 0.01): half centimetres round up.
-  ExpectOutcomes<double>(fixed2, {{CSng(347.5 * 0.01), "3.48"}, {CSng(100.5 * 0.01), "1.01"},
-                          {CSng(-347.5 * 0.01), "-3.48"}, {CSng(347.4 * 0.01), "3.47"}, {9.995f, "10.00"},
+  // A level in cm as the drawing gives it, ToSingle(cm * 0.01): half centimetres round up.
+  ExpectOutcomes<double>(fixed2, {{ToSingle(347.5 * 0.01), "3.48"}, {ToSingle(100.5 * 0.01), "1.01"},
+                          {ToSingle(-347.5 * 0.01), "-3.48"}, {ToSingle(347.4 * 0.01), "3.47"}, {9.995f, "10.00"},
                           {99.999, "100.00"}, {0.004, "0.00"}, {0.005f, "0.01"}, {12.0f, "12.00"}});
   EXPECT_EQ(FormatFixed2(1e300, kPoint).size(), 304u);  // every digit, beyond every integer type
   const auto fixed3 = [](double v) { return FormatFixed(v, 3, kComma); };

@@ -1,6 +1,6 @@
 """Lists what ezdxf reads from a DXF file, one line per layer, block and entity, with the key
-geometry of each entity, numbers as %.6g. dxf_writer_test.cpp makes the same listing from the
-drawing it wrote and compares. Usage: dxf_listing.py FILE"""
+geometry of each entity, numbers as %.6g: what ListDrawing (entity_list.h) prints from a
+drawing, so that the tests compare the two. Usage: ezdxf_listing.py FILE"""
 import re
 import sys
 
@@ -10,7 +10,7 @@ sys.stdout.reconfigure(encoding="utf-8")
 
 
 def n(value):
-    text = "%.6g" % value
+    text = "%.6g" % (0 if abs(value) < 5e-5 else value)
     return "0" if text == "-0" else text
 
 
@@ -31,7 +31,19 @@ def head(e):
 
 def text_fields(e):
     return (f"{xy(e.dxf.insert)} {n(e.dxf.height)} {n(e.dxf.rotation)} {n(e.dxf.width)} {n(e.dxf.oblique)} "
-            f"{e.dxf.halign} {e.dxf.valign} {xy(e.dxf.get('align_point', (0, 0)))} [{raw(e.dxf.text)}] {e.dxf.style}")
+            f"{e.dxf.halign} {e.dxf.valign} {xy(e.dxf.get('align_point', (0, 0)))} {e.dxf.text_generation_flag} "
+            f"[{raw(e.dxf.text)}] {e.dxf.style}")
+
+
+def edge_fields(edge):
+    name = edge.type.name
+    if name == "LINE":
+        return f"LINE {xy(edge.start)} {xy(edge.end)}"
+    if name == "ARC":
+        return f"ARC {xy(edge.center)} {n(edge.radius)} {n(edge.start_angle)} {n(edge.end_angle)} {int(edge.ccw)}"
+    if name == "ELLIPSE":
+        return f"ELLIPSE {xy(edge.center)}"
+    return f"SPLINE {len(edge.control_points)} {len(edge.knot_values)}"
 
 
 def describe(e):
@@ -73,7 +85,7 @@ def describe(e):
             if p.type == ezdxf.entities.BoundaryPathType.POLYLINE:
                 paths.append(f"P{int(p.is_closed)} " + " ".join(f"{n(v[0])} {n(v[1])} {n(v[2])}" for v in p.vertices))
             else:
-                paths.append("E " + " ".join(edge.type.name for edge in p.edges))
+                paths.append("E" + "".join(" " + edge_fields(edge) for edge in p.edges))
         return f"{d.solid_fill} {d.pattern_name} " + " / ".join(paths)
     if t in ("SOLID", "TRACE", "3DFACE"):
         corners = " ".join(xy(d.get(f"vtx{i}")) for i in range(4))
@@ -98,6 +110,9 @@ for layer in doc.layers:
 for block in doc.blocks:
     if block.name.lower() in ("*model_space", "*paper_space"):
         continue
-    print(f"BLOCK {block.name} {xy(block.block.dxf.base_point)} :", " ".join(e.dxftype() for e in block))
+    print(f"BLOCK {block.name} {xy(block.block.dxf.base_point)}")
+    for e in block:
+        if e.dxftype() != "ATTDEF":
+            print(" ", head(e), describe(e))
 for e in doc.modelspace():
     print(head(e), describe(e))

@@ -3,15 +3,16 @@
 // nesting, many layers, bad values) that must end in a drawing or a clear error, quickly.
 #include <gtest/gtest.h>
 
-#include <cstdio>
 #include <cstring>
 #include <string>
 #include <tuple>
 #include <vector>
 
 #include "dxf/reader.h"
+#include "dxf/text.h"
 #include "dxf/tokenizer.h"
 #include "base/errors.h"
+#include "support/entity_list.h"
 
 namespace tessaro {
 namespace {
@@ -41,124 +42,7 @@ Groups Blocks(const Groups& content) {
   return all;
 }
 
-std::string Num(double v) {
-  char buffer[32];
-  std::snprintf(buffer, sizeof buffer, "%.6g", std::abs(v) < 1e-9 ? 0.0 : v);
-  return buffer;
-}
-std::string Pt(Point2d p) { return Num(p.x) + "," + Num(p.y); }
-
-// One line per entity: type, layer, colour and the geometry that matters.
-std::string Describe(const Drawing& d, const EntityHeader& e) {
-  std::string s = std::string(EntityTypeName(e.type)) + " " + d.Layers()[e.layer].name + " " + std::to_string(e.color);
-  if (const auto rgb = d.TrueColor(e)) s += " #" + std::to_string(*rgb);
-  s += ":";
-  switch (e.type) {
-    case EntityType::Line: s += " " + Pt(d.Line(e).start) + " " + Pt(d.Line(e).end); break;
-    case EntityType::Circle: s += " " + Pt(d.Circle(e).center) + " r" + Num(d.Circle(e).radius); break;
-    case EntityType::Arc: {
-      const auto& a = d.Arc(e);
-      s += " " + Pt(a.center) + " r" + Num(a.radius) + " " + Num(a.startAngle) + ".." + Num(a.endAngle);
-      break;
-    }
-    case EntityType::Text:
-    case EntityType::Attrib: {
-      const TextGeometry& t = e.type == EntityType::Text ? d.Text(e) : d.Attrib(e).text;
-      if (e.type == EntityType::Attrib) s += " " + d.Attrib(e).tag + "=";
-      s += " [" + t.value + "] " + Pt(t.position) + " h" + Num(t.height) + " rot" + Num(t.rotation);
-      if (t.hAlign != 0 || t.vAlign != 0) s += " al" + std::to_string(t.hAlign) + std::to_string(t.vAlign) + " " + Pt(t.alignPoint);
-      if (t.widthFactor != 1) s += " w" + Num(t.widthFactor);
-      if (t.oblique != 0) s += " obl" + Num(t.oblique);
-      if (t.generation != 0) s += " gen" + std::to_string(t.generation);
-      break;
-    }
-    case EntityType::Polyline: {
-      const auto& p = d.Polyline(e);
-      for (const auto& v : d.Vertices(p)) s += " " + Pt(v.point) + (v.bulge != 0 ? "(" + Num(v.bulge) + ")" : "");
-      if (p.closed) s += " closed";
-      if (p.width != 0) s += " width" + Num(p.width);
-      break;
-    }
-    case EntityType::Ellipse: {
-      const auto& el = d.Ellipse(e);
-      s += " " + Pt(el.center) + " major" + Pt(el.majorAxis) + " ratio" + Num(el.ratio) + " " + Num(el.startParam) +
-           ".." + Num(el.endParam);
-      break;
-    }
-    case EntityType::Spline: {
-      const auto& sp = d.Spline(e);
-      s += " deg" + std::to_string(sp.degree) + " knots" + std::to_string(sp.knots.size()) + " cps";
-      for (auto p : sp.controlPoints) s += " " + Pt(p);
-      s += " w" + std::to_string(sp.weights.size()) + " fit" + std::to_string(sp.fitPoints.size());
-      break;
-    }
-    case EntityType::MText: {
-      const auto& m = d.MText(e);
-      s += " [" + m.value + "] " + Pt(m.position) + " h" + Num(m.height) + " att" + std::to_string(m.attachment) +
-           " rot" + Num(m.rotation) + " width" + Num(m.width);
-      break;
-    }
-    case EntityType::Insert: {
-      const auto& in = d.Insert(e);
-      s += " " + d.Blocks()[in.block].name + " " + Pt(in.position) + " s" + Num(in.xScale) + "," + Num(in.yScale) +
-           " rot" + Num(in.rotation);
-      if (in.columns != 1 || in.rows != 1) {
-        s += " grid" + std::to_string(in.columns) + "x" + std::to_string(in.rows) + " " + Num(in.columnSpacing) + "," +
-             Num(in.rowSpacing);
-      }
-      if (in.attributes != 0) s += " attribs" + std::to_string(in.attributes);
-      break;
-    }
-    case EntityType::Dimension: s += " " + d.Blocks()[d.Dimension(e).block].name; break;
-    case EntityType::Leader:
-      for (auto p : d.Leader(e).vertices) s += " " + Pt(p);
-      break;
-    case EntityType::Hatch: {
-      const auto& h = d.Hatch(e);
-      s += std::string(h.solid ? " solid" : " pattern") + " " + h.pattern;
-      for (const auto& loop : h.loops) {
-        s += " loop";
-        for (const auto& v : loop.polyline) s += " " + Pt(v.point) + (v.bulge != 0 ? "(" + Num(v.bulge) + ")" : "");
-        for (const auto& edge : loop.edges) {
-          if (const auto* l = std::get_if<HatchLineEdge>(&edge)) s += " line" + Pt(l->start) + ">" + Pt(l->end);
-          if (const auto* a = std::get_if<HatchArcEdge>(&edge)) {
-            s += " arc" + Pt(a->center) + " r" + Num(a->radius) + " " + Num(a->startAngle) + ".." + Num(a->endAngle) +
-                 (a->counterClockwise ? "" : " cw");
-          }
-          if (const auto* el = std::get_if<HatchEllipseEdge>(&edge)) s += " ellipse" + Pt(el->center);
-          if (const auto* sp = std::get_if<SplineGeometry>(&edge)) {
-            s += " spline" + std::to_string(sp->controlPoints.size()) + "/" + std::to_string(sp->knots.size());
-          }
-        }
-      }
-      break;
-    }
-    case EntityType::Solid: {
-      const auto& so = d.Solid(e);
-      s += " kind" + std::to_string(static_cast<int>(so.kind));
-      for (auto p : so.corners) s += " " + Pt(p);
-      break;
-    }
-    case EntityType::Point: s += " " + Pt(d.Point(e).position); break;
-    case EntityType::Ray:
-      s += " " + Pt(d.Ray(e).base) + " dir" + Pt(d.Ray(e).direction) + (d.Ray(e).infinite ? " both" : "");
-      break;
-    case EntityType::Wipeout:
-      for (auto p : d.Wipeout(e).frame) s += " " + Pt(p);
-      break;
-  }
-  return s;
-}
-
-std::string Describe(const Drawing& d) {
-  std::string out;
-  for (const EntityHeader& e : d.Entities()) out += Describe(d, e) + "\n";
-  for (const Block& b : d.Blocks()) {
-    out += "BLOCK " + b.name + " " + Pt(b.base) + "\n";
-    for (const EntityHeader& e : b.entities) out += "  " + Describe(d, e) + "\n";
-  }
-  return out;
-}
+std::string Describe(const Drawing& d) { return test::ListDrawing(d); }
 
 struct ReadResult {
   Drawing drawing;
@@ -193,52 +77,52 @@ struct EntityCase {
 TEST(DxfReader, ReadsEveryEntityType) {
   const EntityCase cases[] = {
       {"line", {{0, "LINE"}, {8, "Muri"}, {62, "3"}, {10, "1.5"}, {20, "-2"}, {30, "0"}, {11, "1e3"}, {21, "+4"}},
-       "LINE Muri 3: 1.5,-2 1000,4\n"},
+       "LINE Muri 3 1.5 -2 1000 4\n"},
       {"circle and arc",
        {{0, "CIRCLE"}, {10, "1"}, {20, "2"}, {40, "3"}, {0, "ARC"}, {10, "1"}, {20, "2"}, {40, "3"}, {50, "30"}, {51, "300"}},
-       "CIRCLE 0 256: 1,2 r3\nARC 0 256: 1,2 r3 30..300\n"},
-      {"true colour", {{0, "POINT"}, {62, "5"}, {420, "16711935"}, {10, "7"}, {20, "8"}}, "POINT 0 5 #16711935: 7,8\n"},
+       "CIRCLE 0 256 1 2 3\nARC 0 256 1 2 3 30 300\n"},
+      {"true colour", {{0, "POINT"}, {62, "5"}, {420, "16711935"}, {10, "7"}, {20, "8"}}, "POINT 0 5 #FF00FF 7 8\n"},
       {"text with alignment",
        {{0, "TEXT"}, {10, "1"}, {20, "2"}, {40, "2.5"}, {1, "Pilastro"}, {50, "90"}, {41, "0.8"}, {51, "15"},
         {7, "ROMANS"}, {72, "1"}, {11, "5"}, {21, "6"}, {100, "AcDbText"}, {73, "2"}},
-       "TEXT 0 256: [Pilastro] 1,2 h2.5 rot90 al12 5,6 w0.8 obl15\n"},
+       "TEXT 0 256 1 2 2.5 90 0.8 15 1 2 5 6 0 [Pilastro] ROMANS\n"},
       {"text control codes",
        {{0, "TEXT"}, {40, "1"}, {1, "%%c16 %%d %%p %%% %%uSotto%%u %%o %%177 \\U+2205"}},
-       "TEXT 0 256: [\xC3\x98" "16 \xC2\xB0 \xC2\xB1 % Sotto  \xC2\xB1 \xE2\x88\x85] 0,0 h1 rot0\n"},
+       "TEXT 0 256 0 0 1 0 1 0 0 0 0 0 0 [\xC3\x98" "16 \xC2\xB0 \xC2\xB1 % Sotto  \xC2\xB1 \xE2\x88\x85] Arial\n"},
       {"lwpolyline with bulges",
        {{0, "LWPOLYLINE"}, {90, "3"}, {70, "1"}, {43, "0.5"}, {10, "0"}, {20, "0"}, {42, "1"}, {10, "2"}, {20, "0"},
         {10, "2"}, {20, "2"}, {42, "-0.5"}},
-       "LWPOLYLINE 0 256: 0,0(1) 2,0 2,2(-0.5) closed width0.5\n"},
+       "LWPOLYLINE 0 256 1 0.5 0 0 1 2 0 0 2 2 -0.5\n"},
       {"polyline with vertices",
        {{0, "POLYLINE"}, {66, "1"}, {70, "1"}, {10, "0"}, {20, "0"}, {0, "VERTEX"}, {10, "1"}, {20, "1"}, {42, "0.25"},
         {0, "VERTEX"}, {10, "3"}, {20, "1"}, {0, "VERTEX"}, {10, "9"}, {20, "9"}, {70, "16"}, {0, "SEQEND"}},
-       "LWPOLYLINE 0 256: 1,1(0.25) 3,1 closed\n"},
+       "LWPOLYLINE 0 256 1 0 1 1 0.25 3 1 0\n"},
       {"ellipse", {{0, "ELLIPSE"}, {10, "1"}, {20, "1"}, {11, "4"}, {21, "0"}, {40, "0.5"}, {41, "0"}, {42, "3.14159"}},
-       "ELLIPSE 0 256: 1,1 major4,0 ratio0.5 0..3.14159\n"},
+       "ELLIPSE 0 256 1 1 4 0 0.5 0 3.14159\n"},
       {"spline",
        {{0, "SPLINE"}, {70, "8"}, {71, "2"}, {72, "6"}, {73, "3"}, {40, "0"}, {40, "0"}, {40, "0"}, {40, "1"}, {40, "1"},
         {40, "1"}, {10, "0"}, {20, "0"}, {10, "1"}, {20, "2"}, {10, "2"}, {20, "0"}},
-       "SPLINE 0 256: deg2 knots6 cps 0,0 1,2 2,0 w0 fit0\n"},
+       "SPLINE 0 256 2 0 3 6 0 0 0 0\n"},
       {"mtext in chunks",
        {{0, "MTEXT"}, {10, "1"}, {20, "2"}, {40, "2"}, {41, "30"}, {71, "5"}, {3, "Prima riga\\P"}, {1, "seconda"},
         {11, "0"}, {21, "1"}},
-       "MTEXT 0 256: [Prima riga\\Pseconda] 1,2 h2 att5 rot90 width30\n"},
-      {"leader", {{0, "LEADER"}, {76, "2"}, {10, "0"}, {20, "0"}, {10, "5"}, {20, "5"}}, "LEADER 0 256: 0,0 5,5\n"},
+       "MTEXT 0 256 1 2 2 30 90 5 [Prima riga\\Pseconda] Arial\n"},
+      {"leader", {{0, "LEADER"}, {76, "2"}, {10, "0"}, {20, "0"}, {10, "5"}, {20, "5"}}, "LEADER 0 256 1 0 0 5 5\n"},
       {"solid with three corners", {{0, "SOLID"}, {10, "0"}, {20, "0"}, {11, "1"}, {21, "0"}, {12, "0"}, {22, "1"}},
-       "SOLID 0 256: kind0 0,0 1,0 0,1 0,1\n"},
+       "SOLID 0 256 0 0 1 0 0 1 0 1\n"},
       {"trace and 3dface",
        {{0, "TRACE"}, {10, "0"}, {20, "0"}, {11, "1"}, {21, "0"}, {12, "0"}, {22, "1"}, {13, "1"}, {23, "1"},
         {0, "3DFACE"}, {10, "0"}, {20, "0"}, {11, "1"}, {21, "0"}, {12, "1"}, {22, "1"}, {13, "0"}, {23, "1"}},
-       "SOLID 0 256: kind1 0,0 1,0 0,1 1,1\nSOLID 0 256: kind2 0,0 1,0 1,1 0,1\n"},
+       "TRACE 0 256 0 0 1 0 0 1 1 1\n3DFACE 0 256 0 0 1 0 1 1 0 1 0\n"},
       {"ray and xline",
        {{0, "RAY"}, {10, "1"}, {20, "1"}, {11, "1"}, {21, "0"}, {0, "XLINE"}, {10, "0"}, {20, "0"}, {11, "0"}, {21, "1"}},
-       "RAY 0 256: 1,1 dir1,0\nRAY 0 256: 0,0 dir0,1 both\n"},
+       "RAY 0 256 1 1 1 0\nXLINE 0 256 0 0 0 1\n"},
       {"wipeout frame",
        {{0, "WIPEOUT"}, {10, "0"}, {20, "0"}, {11, "10"}, {21, "0"}, {12, "0"}, {22, "10"}, {13, "1"}, {23, "1"},
         {71, "2"}, {91, "4"}, {14, "-0.5"}, {24, "0.5"}, {14, "0.5"}, {24, "0.5"}, {14, "0.5"}, {24, "-0.5"},
         {14, "-0.5"}, {24, "-0.5"}, {0, "WIPEOUT"}, {10, "0"}, {20, "0"}, {11, "10"}, {21, "0"}, {12, "0"}, {22, "10"},
         {13, "1"}, {23, "1"}, {71, "1"}, {91, "2"}, {14, "-0.5"}, {24, "0.5"}, {14, "0.5"}, {24, "-0.5"}},
-       "WIPEOUT 0 256: 0,0 10,0 10,10 0,10\nWIPEOUT 0 256: 0,0 10,0 10,10 0,10\n"},
+       "WIPEOUT 0 256 0 0 10 0 10 10 0 10 0 0\nWIPEOUT 0 256 0 0 10 0 10 10 0 10 0 0\n"},
       {"hatch with polyline and edge loops",
        {{0, "HATCH"}, {10, "0"}, {20, "0"}, {2, "SOLID"}, {70, "1"}, {71, "0"}, {91, "2"}, {92, "3"}, {72, "1"},
         {73, "1"}, {93, "2"}, {10, "0"}, {20, "0"}, {42, "0.5"}, {10, "4"}, {20, "0"}, {42, "0"}, {97, "0"}, {92, "1"},
@@ -247,12 +131,12 @@ TEST(DxfReader, ReadsEveryEntityType) {
         {40, "0"}, {40, "0"}, {40, "0"}, {40, "1"}, {40, "1"}, {40, "1"}, {40, "1"}, {10, "1"}, {20, "2"}, {10, "0"},
         {20, "3"}, {10, "-1"}, {20, "2"}, {10, "0"}, {20, "0"}, {97, "0"}, {97, "0"}, {75, "0"}, {76, "1"}, {98, "1"},
         {10, "9"}, {20, "9"}},
-       "HATCH 0 256: solid SOLID loop 0,0(0.5) 4,0 loop line0,0>1,0 arc1,1 r1 270..90 cw spline4/8\n"},
+       "HATCH 0 256 1 SOLID P1 0 0 0.5 4 0 0 / E LINE 0 0 1 0 ARC 1 1 1 270 90 0 SPLINE 4 8\n"},
       {"layer names in any letter case", {{0, "POINT"}, {8, "Muri"}, {0, "POINT"}, {8, "MURI"}},
-       "POINT Muri 256: 0,0\nPOINT Muri 256: 0,0\n"},
+       "POINT Muri 256 0 0\nPOINT Muri 256 0 0\n"},
       {"paper space and invisible entities are left out",
        {{0, "LINE"}, {67, "1"}, {11, "1"}, {0, "CIRCLE"}, {60, "1"}, {40, "1"}, {0, "POINT"}},
-       "POINT 0 256: 0,0\n"},
+       "POINT 0 256 0 0\n"},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
@@ -276,14 +160,13 @@ TEST(DxfReader, ReadsBlocksInsertsAttributesAndDimensions) {
        {0, "3DSOLID"}, {1, "acis data"}, {0, "IMAGE"}},
       blocks)));
   EXPECT_EQ(Describe(r.drawing),
-            "INSERT Porte 256: Porta 10,0 s2,-1 rot90 attribs1\n"
-            "ATTRIB Testi 256: NUM= [P1] 10,1 h1 rot0\n"
-            "INSERT 0 256: Porta 0,0 s1,1 rot0 grid3x2 5,6\n"
-            "DIMENSION 0 256: *D1\n"
-            "INSERT 0 256: Mancante 0,0 s1,1 rot0\n"
-            "BLOCK Porta 1,1\n  LINE 0 256: 0,0 1,0\n"
-            "BLOCK *D1 0,0\n  LINE 0 256: 0,0 5,0\n"
-            "BLOCK Mancante 0,0\n");
+            "BLOCK Porta 1 1\n  LINE 0 256 0 0 1 0\n"
+            "BLOCK *D1 0 0\n  LINE 0 256 0 0 5 0\n"
+            "BLOCK Mancante 0 0\n"
+            "INSERT Porte 256 Porta 10 0 2 -1 90 1 1 0 0 | ATTRIB NUM 0 10 1 1 0 1 0 0 0 10 1 0 [P1] Arial\n"
+            "INSERT 0 256 Porta 0 0 1 1 0 3 2 5 6\n"
+            "DIMENSION 0 256 *D1 0 0 0 0 32 Standard\n"
+            "INSERT 0 256 Mancante 0 0 1 1 0 1 1 0 0\n");
   const std::map<std::string, std::size_t> drawn = {{"DIMENSION", 1}, {"INSERT", 3}};
   const std::map<std::string, std::size_t> skipped = {{"3DSOLID", 1}, {"IMAGE", 1}};
   EXPECT_EQ(r.report.drawnTypes, drawn);
@@ -292,8 +175,7 @@ TEST(DxfReader, ReadsBlocksInsertsAttributesAndDimensions) {
   EXPECT_EQ(r.report.entitiesRead, 5u);
   EXPECT_EQ(r.report.blocks, 3u);
   EXPECT_EQ(r.report.blockEntities, 2u);
-  EXPECT_EQ(r.report.Summary(), "Letti 5 oggetti (INSERT 3, DIMENSION 1); non disegnati: 3DSOLID 1, IMAGE 1; "
-                                "spazio carta ignorato: 2");
+  EXPECT_EQ(DxfReadReport::CountList(r.report.drawnTypes), "INSERT 3, DIMENSION 1");
 }
 
 // An extrusion of (0,0,-1) mirrors x: positions, angles, bulges and the insert's placement.
@@ -315,14 +197,14 @@ TEST(DxfReader, ResolvesTheObjectCoordinateSystem) {
     entities.insert(entities.end(), e.begin(), e.end());
   }
   EXPECT_EQ(Describe(Read(Ascii(File(entities))).drawing),
-            "ARC 0 256: -2,1 r1 90..180\n"
-            "CIRCLE 0 256: -2,1 r1\n"
-            "LWPOLYLINE 0 256: -1,0(-1) -3,0\n"
-            "TEXT 0 256: [x] -2,1 h1 rot330 gen2\n"
-            "INSERT 0 256: B -2,1 s-1,1 rot330\n"
-            "ELLIPSE 0 256: 2,1 major1,0 ratio0.5 -1..0\n"
-            "LINE 0 256: 2,1 3,1\n"
-            "BLOCK B 0,0\n");
+            "BLOCK B 0 0\n"
+            "ARC 0 256 -2 1 1 90 180\n"
+            "CIRCLE 0 256 -2 1 1\n"
+            "LWPOLYLINE 0 256 0 0 -1 0 -1 -3 0 0\n"
+            "TEXT 0 256 -2 1 1 330 1 0 0 0 -2 1 2 [x] Arial\n"
+            "INSERT 0 256 B -2 1 -1 1 330 1 1 0 0\n"
+            "ELLIPSE 0 256 2 1 1 0 0.5 -1 0\n"
+            "LINE 0 256 2 1 3 1\n");
 }
 
 // ---- the file's form ----------------------------------------------------------------
@@ -331,7 +213,7 @@ TEST(DxfReader, ReadsEveryLineEndLongLinesAndTheHeader) {
   const Groups file = File({{0, "TEXT"}, {8, "Ferri \xD8"}, {40, "1"}, {1, std::string(200000, 'x') + "\xD8"}},
                            {{0, "SECTION"}, {2, "HEADER"}, {9, "$ACADVER"}, {1, "AC1015"}, {9, "$DWGCODEPAGE"},
                             {3, "ANSI_1252"}, {0, "ENDSEC"}});
-  const std::string expected = "TEXT Ferri \xC3\x98 256: [" + std::string(200000, 'x') + "\xC3\x98] 0,0 h1 rot0\n";
+  const std::string expected = "TEXT Ferri \xC3\x98 256 0 0 1 0 1 0 0 0 0 0 0 [" + std::string(200000, 'x') + "\xC3\x98] Arial\n";
   for (const char* eol : {"\n", "\r\n", "\r"}) {
     SCOPED_TRACE(eol[0] == '\r' && eol[1] == '\0' ? "CR" : eol[0] == '\r' ? "CRLF" : "LF");
     const ReadResult r = Read(Ascii(file, eol));
@@ -343,7 +225,7 @@ TEST(DxfReader, ReadsEveryLineEndLongLinesAndTheHeader) {
   EXPECT_EQ(Describe(Read("\xEF\xBB\xBF  0\nSECTION\n  2\nENTITIES\n  0\nPOINT\n 10\n  1.25  \n 20\n2\n  0\nENDSEC\n"
                           "  0\nEOF\n\n")
                          .drawing),
-            "POINT 0 256: 1.25,2\n");
+            "POINT 0 256 1.25 2\n");
   // Other Windows code pages of older files: Cyrillic, Central European.
   for (const auto& [page, bytes, text] : {std::tuple{"ANSI_1251", "\xCF\xE8\xEB", "\xD0\x9F\xD0\xB8\xD0\xBB"},
                                           std::tuple{"ANSI_1250", "\xB3\xF3" "d\xBF", "\xC5\x82\xC3\xB3" "d\xC5\xBC"},
@@ -351,12 +233,12 @@ TEST(DxfReader, ReadsEveryLineEndLongLinesAndTheHeader) {
     const Groups coded = File({{0, "TEXT"}, {40, "1"}, {1, bytes}},
                               {{0, "SECTION"}, {2, "HEADER"}, {9, "$ACADVER"}, {1, "AC1015"}, {9, "$DWGCODEPAGE"},
                                {3, page}, {0, "ENDSEC"}});
-    EXPECT_EQ(Describe(Read(Ascii(coded)).drawing), "TEXT 0 256: [" + std::string(text) + "] 0,0 h1 rot0\n") << page;
+    EXPECT_EQ(Describe(Read(Ascii(coded)).drawing), "TEXT 0 256 0 0 1 0 1 0 0 0 0 0 0 [" + std::string(text) + "] Arial\n") << page;
   }
   // From R2007 on, texts are UTF-8 whatever the code page.
   const Groups utf8 = File({{0, "TEXT"}, {40, "1"}, {1, "\xE2\x88\x85 \xC3\x98"}},
                            {{0, "SECTION"}, {2, "HEADER"}, {9, "$ACADVER"}, {1, "AC1032"}, {0, "ENDSEC"}});
-  EXPECT_EQ(Describe(Read(Ascii(utf8)).drawing), "TEXT 0 256: [\xE2\x88\x85 \xC3\x98] 0,0 h1 rot0\n");
+  EXPECT_EQ(Describe(Read(Ascii(utf8)).drawing), "TEXT 0 256 0 0 1 0 1 0 0 0 0 0 0 [\xE2\x88\x85 \xC3\x98] Arial\n");
 }
 
 // Binary DXF: two-byte group codes (R13 and later) or one-byte ones (R12), values by code.
@@ -394,7 +276,7 @@ std::string Binary(const Groups& groups, bool twoByteCodes) {
 TEST(DxfReader, ReadsBinaryDxf) {
   const Groups file = File({{0, "LWPOLYLINE"}, {8, "Muri"}, {90, "2"}, {70, "1"}, {10, "1.5"}, {20, "2"}, {42, "0.5"},
                             {10, "-3"}, {20, "4"}, {0, "TEXT"}, {62, "-4"}, {40, "2"}, {1, "P%%c"}, {420, "255"}});
-  const std::string expected = "LWPOLYLINE Muri 256: 1.5,2(0.5) -3,4 closed\nTEXT 0 4 #255: [P\xC3\x98] 0,0 h2 rot0\n";
+  const std::string expected = "LWPOLYLINE Muri 256 1 0 1.5 2 0.5 -3 4 0\nTEXT 0 4 #0000FF 0 0 2 0 1 0 0 0 0 0 0 [P\xC3\x98] Arial\n";
   for (const bool two : {true, false}) {
     const ReadResult r = Read(Binary(file, two));
     EXPECT_EQ(Describe(r.drawing), expected) << two;
@@ -492,7 +374,7 @@ TEST(DxfReader, SixtyThousandLayersAndNoMoreThanTheModelHolds) {
   tables.insert(tables.end(), {{0, "ENDTAB"}, {0, "ENDSEC"}});
   const ReadResult r = Read(Ascii(File({{0, "POINT"}, {8, "L59999"}, {0, "POINT"}, {8, "L0"}}, tables)));
   EXPECT_EQ(r.drawing.Layers().size(), 60000u);
-  EXPECT_EQ(Describe(r.drawing), "POINT L59999 256: 0,0\nPOINT L0 256: 0,0\n");
+  EXPECT_EQ(Describe(r.drawing), "POINT L59999 256 0 0\nPOINT L0 256 0 0\n");
 
   Groups many;
   for (int i = 0; i < 70000; ++i) many.insert(many.end(), {{0, "POINT"}, {8, std::to_string(i)}});
@@ -506,7 +388,6 @@ TEST(DxfReader, InsertCyclesAreReported) {
       Blocks({{0, "BLOCK"}, {2, "A"}, {0, "INSERT"}, {2, "B"}, {0, "ENDBLK"}, {0, "BLOCK"}, {2, "B"}, {0, "INSERT"},
               {2, "A"}, {0, "ENDBLK"}, {0, "BLOCK"}, {2, "C"}, {0, "INSERT"}, {2, "C"}, {0, "ENDBLK"}}))));
   EXPECT_EQ(r.report.insertCycles, 2u);
-  EXPECT_NE(r.report.Summary().find("blocchi ricorsivi non disegnati: 2"), std::string::npos);
 }
 
 TEST(DxfReader, DecodesValues) {
