@@ -39,7 +39,8 @@ int main([[maybe_unused]] int argc, [[maybe_unused]] char** argv) {
   try {
     const tessaro::BatchSummary summary = tessaro::RunBatch(options, std::cerr);
     std::cout << summary.outDir.string() << '\n';
-    return summary.problems.empty() ? 0 : 1;  // a skipped stack or a file beside a drawing not written
+    if (!summary.problems.empty()) return 1;  // a skipped stack or a file beside a drawing not written
+    return options.strict && summary.findings > 0 ? 3 : 0;  // --strict: a finding of the checks
   } catch (const std::exception& error) {
     std::cerr << "tessaro-batch: " << error.what() << '\n';
     return 1;

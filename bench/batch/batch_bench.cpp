@@ -2,7 +2,8 @@
 // is drawn and written, and the rate is set against writing the same bytes with fwrite
 // in the same run, the floor that no DXF writer can go below. The same batch with the bar
 // schedules and BVBS files beside the drawings runs in the same rounds, and with the PDF
-// sheets too where the build has them.
+// sheets too where the build has them; and 300 of the stacks with every output (schedules,
+// BVBS, workbook, checks, position marks, PDF sheets) against the same 300 as DXF only.
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
@@ -87,8 +88,12 @@ struct Timed {
 };
 
 Timed RunOnce(const fs::path& project, const fs::path& out, int writerThreads, bool schedules = false,
-              bool pdf = false) {
+              bool pdf = false, const std::vector<std::string>& stacks = {}, bool every = false) {
   tessaro::BatchOptions options;
+  options.stacks = stacks;
+  options.xlsx = every && tessaro::XlsxAvailable();
+  options.check = every;
+  options.marks = every;
   options.pdf = pdf;
   options.schedule = schedules;
   options.bvbs = schedules;
@@ -219,7 +224,9 @@ int main(int argc, char** argv) {
   std::optional<tessaro::PdfSupport> pdfSupport;  // one for every run, made before any clock starts
   if (pdf) pdfSupport.emplace();
   RunOnce(root / "project", root / "warm", writers);  // fills the file cache for the reads
-  Timed one{{}, 1e9}, two{{}, 1e9}, withSchedules{{}, 1e9}, withPdf{{}, 1e9};
+  Timed one{{}, 1e9}, two{{}, 1e9}, withSchedules{{}, 1e9}, withPdf{{}, 1e9}, dxf300{{}, 1e9}, every300{{}, 1e9};
+  std::vector<std::string> first300;
+  for (int s = 1; s <= 300; ++s) first300.push_back(std::to_string(s));
   double fwriteSeconds = 1e9;
   Halves halves{1e9, 1e9, 1e9, 1e9};
   for (int round = 0; round < kRounds; ++round) {
@@ -228,6 +235,8 @@ int main(int argc, char** argv) {
     best(two, RunOnce(root / "project", root / "two", writers));
     best(withSchedules, RunOnce(root / "project", root / "schedules", writers, true));
     if (pdf) best(withPdf, RunOnce(root / "project", root / "pdf", writers, true, true));
+    best(dxf300, RunOnce(root / "project", root / "dxf300", writers, false, false, first300));
+    best(every300, RunOnce(root / "project", root / "every300", writers, true, pdf, first300, true));
     fwriteSeconds = std::min(fwriteSeconds, FwriteSameBytes(root / "two", root / "fwrite"));
     const Halves h = TimeHalves(root / "project");
     halves.drawSeconds = std::min(halves.drawSeconds, h.drawSeconds);
@@ -276,6 +285,10 @@ int main(int argc, char** argv) {
                 withPdf.seconds / two.seconds, sheets, 1e3 * sheets / std::max(withPdf.summary.written, 1),
                 withPdf.summary.written);
   }
+  std::printf("300 stacks, DXF only: %.3f s; every output (schedule, BVBS, %s check, marks%s): %.3f s, "
+              "%.2fx; %d findings\n",
+              dxf300.seconds, tessaro::XlsxAvailable() ? "XLSX," : "", pdf ? ", PDF" : "", every300.seconds,
+              every300.seconds / dxf300.seconds, every300.summary.findings);
   fs::remove_all(root);
   return identical && s.skipped == 0 ? 0 : 1;
 }

@@ -77,6 +77,7 @@ struct WriteJob {
   std::filesystem::path path;
   std::optional<StackSchedule> schedule;
   std::size_t order = 0;  // place in the stack list
+  std::optional<std::vector<Finding>> findings;
 };
 
 // What goes beside each drawing.
@@ -87,6 +88,7 @@ struct ScheduleFiles {
   BvbsOptions bvbsOptions;
   bool pdf = false;  // the sheet, Pilastrata_<id>.pdf
   SheetData sheet;
+  NumberFormat csvNumbers;
 };
 
 // Writes the finished drawings, on its own threads or on the caller's, and counts them.
@@ -217,7 +219,10 @@ private:
     const std::filesystem::path folder = job.path.parent_path();
     try {
       if (files_.csv) {
-        WriteScheduleCsv(folder / PathFromUtf8(ScheduleCsvName(job.stackId)), *job.schedule, files_.numbers);
+        WriteScheduleCsv(folder / PathFromUtf8(ScheduleCsvName(job.stackId)), *job.schedule, files_.csvNumbers);
+      }
+      if (job.findings) {
+        WriteCheckReport(folder / PathFromUtf8(CheckFileName(job.stackId)), job.stackId, *job.findings);
       }
       if (files_.bvbs) WriteBvbs(folder / PathFromUtf8(BvbsFileName(job.stackId)), *job.schedule, files_.bvbsOptions);
     } catch (const RuntimeError& error) {
@@ -273,6 +278,8 @@ struct DrawPlace {
   const NumberFormat& numbers;
   bool withSchedule;
   const BatchHooks& hooks;
+  bool check = false;  // the findings of the drawing's checks
+  bool marks = false;  // position marks on the layer "Posizioni"
 };
 
 // Draws one stack into a drawing of its own and shows it to the caller's hook. Only a
@@ -281,7 +288,7 @@ struct DrawPlace {
 // dropped, and memory with it). The schedule, when asked for, is made from the bars of
 // that whole drawing only.
 DrawnStack DrawStack(const DrawPlace& place, const std::string& id, std::size_t order, std::size_t count) {
-  WriteJob job{id, Drawing{}, {}, std::nullopt, order};
+  WriteJob job{id, Drawing{}, {}, std::nullopt, order, std::nullopt};
   BatchProblem problem;
   problem.stackId = id;
   StackLoadResult result;
@@ -296,6 +303,8 @@ DrawnStack DrawStack(const DrawPlace& place, const std::string& id, std::size_t 
     } else {
       job.path = place.outDir / PathFromUtf8(*result.drawingName + ".dxf");
       if (place.withSchedule) job.schedule = BuildStackSchedule(id, bars);
+      if (place.check) job.findings = CheckStack(id, bars, *job.schedule);
+      if (place.marks) DrawPositionMarks(job.drawing, *job.schedule);
       whole = true;
     }
   } catch (const RuntimeError& error) {
@@ -323,6 +332,14 @@ std::string DescribeProjectDataProblem(const ProjectDataProblem& p) {
   return where;
 }
 
+// The findings of a stack as the drawing thread finds them, so they come in stack order.
+void ReportFindings(Log& log, const std::string& id, const std::vector<Finding>& findings, BatchSummary& summary) {
+  summary.findings += static_cast<int>(findings.size());
+  if (findings.empty()) return;
+  log.Line(std::string(kTool) + ": stack " + id + ": " + std::to_string(findings.size()) + " finding(s)");
+  for (const Finding& finding : findings) log.Line("  " + FindingText(finding));
+}
+
 std::string FormatSummary(const BatchSummary& s) {
   char buffer[256];
   std::snprintf(buffer, sizeof buffer, "%s: %d written, %d skipped, %llu entities, %.2f MB, %.2f s", kTool,
@@ -337,7 +354,8 @@ int DefaultWriterThreads() { return static_cast<int>(std::max(1u, std::thread::h
 std::string UsageText() {
   return "usage: tessaro-batch PROJECT [--stack ID ...] [--out DIR] [--split-stirrups] [--tangent-ties]\n"
          "                     [--decimal-separator SEP] [--schedule] [--bvbs] [--steel-grade GRADE]\n"
-         "                     [--pdf | --pdf-colour]\n"
+         "                     [--pdf | --pdf-colour] [--xlsx] [--csv-decimal-separator SEP] [--check]\n"
+         "                     [--strict] [--marks]\n"
          "\n"
          "Draws the column stacks of PROJECT (its Pilastri folder) and writes each as\n"
          "Pilastrata_<id>.dxf into PROJECT/Disegni, or into DIR.\n"
@@ -358,6 +376,13 @@ std::string UsageText() {
          "                           black and white; the title block's project data from\n"
          "                           PROJECT/Dati_progetto.ini when it is there\n"
          "  --pdf-colour             --pdf in the drawing's colours\n"
+         "  --xlsx                   the project's schedule as a workbook, Distinta_progetto.xlsx\n"
+         "  --csv-decimal-separator SEP  '.' or ',' in the CSV files (default ',', fields by ';')\n"
+         "  --check                  the drawing checks itself: findings printed per stack and\n"
+         "                           written beside it, Verifica_<id>.txt\n"
+         "  --strict                 --check, and exit with 3 when there is a finding\n"
+         "  --marks                  the schedule's position numbers beside the labels, circled,\n"
+         "                           on the layer Posizioni\n"
          "\n"
          "A stack whose files are missing or broken is reported and not written; the exit\n"
          "status is then 1. A usage error exits with 2.\n";
@@ -393,6 +418,15 @@ BatchOptions ParseCommandLine(const std::vector<std::string>& args) {
       if (!PdfAvailable()) throw UsageError(arg + " is not available: this tessaro-batch was built without Qt");
       options.pdf = true;
       options.pdfColour = options.pdfColour || arg == "--pdf-colour";
+      options.xlsx = true;
+    } else if (arg == "--check") {
+      options.check = true;
+    } else if (arg == "--strict") {
+      options.check = options.strict = true;
+    } else if (arg == "--marks") {
+      options.marks = true;
+    } else if (arg == "--csv-decimal-separator") {
+      options.csvNumbers = NumberFormat::WithSeparator(SeparatorOf(value()));
     } else if (arg == "--steel-grade") {
       options.bvbsOptions.steelGrade = value();
     } else if (arg == "--decimal-separator") {
@@ -458,7 +492,8 @@ BatchSummary RunBatch(const BatchOptions& options, std::ostream& out, const Batc
   ownSession.options = options.draw;
   StackSession& session = hooks.session != nullptr ? *hooks.session : ownSession;
   summary.stacks = static_cast<int>(stacks.size());
-  const bool withSchedule = options.schedule || options.bvbs || options.pdf || hooks.schedules;
+  const bool withSchedule = options.schedule || options.bvbs || options.pdf || options.xlsx || options.check ||
+                            options.marks || hooks.schedules;
   BvbsOptions bvbsOptions = options.bvbsOptions;
   if (bvbsOptions.project.empty()) bvbsOptions.project = std::filesystem::absolute(options.project).filename().string();
   std::optional<PdfSupport> pdfSupport;
@@ -471,8 +506,10 @@ BatchSummary RunBatch(const BatchOptions& options, std::ostream& out, const Batc
   }
   {
     Writer writer(options.writerThreads, log, summary,
-                  ScheduleFiles{options.schedule, options.bvbs, options.numbers, bvbsOptions, options.pdf, sheet});
-    const DrawPlace place{session, stackFolder, summary.outDir, options.numbers, withSchedule, hooks};
+                  ScheduleFiles{options.schedule, options.bvbs, options.numbers, bvbsOptions, options.pdf, sheet,
+                                options.csvNumbers});
+    const DrawPlace place{session,        stackFolder,   summary.outDir, options.numbers,
+                          withSchedule,   hooks,         options.check,  options.marks};
     for (std::size_t n = 0; n < stacks.size(); ++n) {
       const std::string& id = stacks[n];
       if (hooks.beforeStack && !hooks.beforeStack(n + 1, stacks.size(), id)) {
@@ -491,6 +528,7 @@ BatchSummary RunBatch(const BatchOptions& options, std::ostream& out, const Batc
         writer.Skip(std::move(drawn.problem));
         continue;
       }
+      if (drawn.job->findings) ReportFindings(log, id, *drawn.job->findings, summary);
       writer.Submit(std::move(*drawn.job));
     }
     writer.Finish();
@@ -499,7 +537,7 @@ BatchSummary RunBatch(const BatchOptions& options, std::ostream& out, const Batc
   if (options.schedule) {
     try {
       WriteProjectScheduleCsv(summary.outDir / std::string(kProjectScheduleCsvName), summary.schedules,
-                              options.numbers);
+                              options.csvNumbers);
     } catch (const RuntimeError& error) {
       BatchProblem problem;
       problem.step = BatchProblem::Step::WriteProjectSchedule;
@@ -508,6 +546,18 @@ BatchSummary RunBatch(const BatchOptions& options, std::ostream& out, const Batc
       log.Line(line);
       summary.problems.push_back(std::move(line));
       summary.stackProblems.push_back(std::move(problem));
+    }
+  }
+  if (options.xlsx && !XlsxAvailable()) {
+    log.Line(std::string(kTool) + ": " + std::string(kProjectScheduleXlsxName) +
+             " skipped: this tessaro-batch was built without libxlsxwriter");
+  } else if (options.xlsx) {
+    try {
+      WriteProjectScheduleXlsx(summary.outDir / std::string(kProjectScheduleXlsxName), summary.schedules);
+    } catch (const RuntimeError& error) {
+      std::string problem = std::string(kTool) + ": project workbook not written: " + error.what();
+      log.Line(problem);
+      summary.problems.push_back(std::move(problem));
     }
   }
   summary.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();

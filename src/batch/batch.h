@@ -16,6 +16,7 @@
 #include "cad/drawing.h"
 #include "column_stack/stack_load.h"
 #include "text/numbers.h"
+#include "check/check.h"
 #include "schedule/bvbs.h"
 #include "schedule/schedule.h"
 #include "stirrups/draw_options.h"
@@ -53,6 +54,16 @@ struct BatchOptions {
   // (Pilastrata_<id>.pdf). Only in a build with Qt (PdfAvailable()).
   bool pdf = false;
   bool pdfColour = false;  // --pdf-colour: the sheets in the drawing's colours, not black and white
+  // The project's schedule also as a workbook, Distinta_progetto.xlsx (XlsxAvailable()).
+  bool xlsx = false;
+  // The CSV files' numbers: "," decimals and ";" between fields unless told otherwise.
+  NumberFormat csvNumbers = NumberFormat::WithSeparator(',');
+  // The drawing checks itself: findings printed per stack and written beside each drawing
+  // as Verifica_<id>.txt. With `strict` a finding makes the run fail (exit status 3).
+  bool check = false;
+  bool strict = false;
+  // The schedule's position numbers circled beside the labels, on the layer "Posizioni".
+  bool marks = false;
   bool help = false;
 };
 
@@ -92,6 +103,7 @@ struct BatchSummary {
   std::vector<std::string> problems;  // one line per skipped stack or unwritten schedule, as reported
   std::vector<BatchProblem> stackProblems;  // the same problems as values, in the order reported
   std::vector<StackSchedule> schedules;  // of the written stacks, in stack order (--schedule, --bvbs)
+  int findings = 0;                      // of the checks (--check)
 };
 
 // A stack as the run drew it, whole or not, for a caller that shows the run.

@@ -30,7 +30,7 @@ void DrawBarSchedule(const PieceContext& ctx) {
           kNoteColor);
   AddText(ctx.canvas, at.X0 - 345, at.B - at.h - 30, kTextHeight, BarDescription(ctx.f, ctx.canvas.numbers),
           kNoteColor);
-  RecordBarMarks(ctx, BarMarkKind::StarterBars, "starter bars", length, 0);
+  RecordBarMarks(ctx, BarMarkKind::StarterBars, "starter bars", length, 0, at.X0 - 345, at.B - at.h - 45);
 }
 
 void DrawBar(const PieceContext& ctx, Integer i) {

@@ -118,7 +118,7 @@ void DrawBarListColumn(const PieceContext& ctx, const StackProfile& stack) {
   Skipping(ctx.canvas.skipped, [&] {
     Text(ctx, xc + 5, length.yM, kTextHeight, "L = " + SingleText(length.L, numbers), kNoteColor);
     RecordBarMarks(ctx, BarMarkKind::LongitudinalBars, "bar list", length.L,
-                   ColumnHooks(ctx.args.pieceCode, nextChanged));
+                   ColumnHooks(ctx.args.pieceCode, nextChanged), xc + 5, length.yM);
   });
   Skipping(ctx.canvas.skipped,
            [&] { Text(ctx, xc + 5, length.yM + 15, kTextHeight, BarDescription(ctx.f, numbers), kNoteColor); });

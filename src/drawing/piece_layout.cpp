@@ -110,7 +110,8 @@ std::string BarDescription(const PieceFields& f, const NumberFormat& format) {
   return BarText(width, f.d1, format) + " + " + BarText(depth, f.d2, format);
 }
 
-void RecordBarMarks(const PieceContext& ctx, BarMarkKind kind, const char* member, Single cutLength, int hooks) {
+void RecordBarMarks(const PieceContext& ctx, BarMarkKind kind, const char* member, Single cutLength, int hooks,
+                    Single labelX, Single labelY) {
   BarRecorder* bars = ctx.canvas.bars;
   if (bars == nullptr) return;
   const PieceFields& f = ctx.f;
@@ -123,12 +124,20 @@ void RecordBarMarks(const PieceContext& ctx, BarMarkKind kind, const char* membe
   // A circular section has nc bars; its description counts 2·n1 + 2·n2 = 4·floor(nc / 2).
   const long width = f.circular ? f.nc : 2L * f.n1;
   const long depth = f.circular ? 0 : 2L * f.n2;
+  mark.hasLabel = true;
+  mark.labelX = labelX;
+  mark.labelY = labelY;
+  // What BarDescription states: 2·n1 and 2·n2 bars.
+  const long listedWidth = 2L * f.n1;
+  const long listedDepth = 2L * f.n2;
   mark.diameter = f.d1;
   mark.count = f.d1 == f.d2 ? width + depth : width;
+  mark.listedCount = f.d1 == f.d2 ? listedWidth + listedDepth : listedWidth;
   bars->AddMark(mark);
   if (f.d1 == f.d2) return;
   mark.diameter = f.d2;
   mark.count = depth;
+  mark.listedCount = listedDepth;
   bars->AddMark(mark);
 }
 

@@ -93,6 +93,7 @@ std::string BarDescription(const PieceFields& f, const NumberFormat& format);
 // Tells the canvas's bar recorder, if any, about the bars BarDescription lists (one mark per
 // diameter; a circular section's nc bars as drawn in the section), cut to `cutLength` with
 // `hooks` hooks of the piece's hook length.
-void RecordBarMarks(const PieceContext& ctx, BarMarkKind kind, const char* member, Single cutLength, int hooks);
+void RecordBarMarks(const PieceContext& ctx, BarMarkKind kind, const char* member, Single cutLength, int hooks,
+                    Single labelX, Single labelY);
 
 }  // namespace tessaro

@@ -83,6 +83,25 @@ SectionStirrupInput StirrupInput(const PieceContext& ctx) {
   return in;
 }
 
+void RecordSection(const PieceContext& ctx, bool circular, Single cornerDiameter) {
+  BarRecorder* bars = ctx.canvas.bars;
+  if (bars == nullptr) return;
+  const PieceLayout& at = ctx.at;
+  BarRecorder::Piece section;
+  section.circular = circular;
+  section.sectionX0 = at.x0;
+  section.sectionY0 = circular ? at.y0 - at.W / 2 : at.y0;
+  section.sectionX1 = at.x1;
+  section.sectionY1 = circular ? at.y0 + at.W / 2 : at.y1;
+  section.cornerX0 = at.xi0;
+  section.cornerY0 = circular ? section.sectionY0 + at.c : at.yi0;
+  section.cornerX1 = at.xi1;
+  section.cornerY1 = circular ? section.sectionY1 - at.c : at.yi1;
+  section.cornerDiameter = cornerDiameter;
+  section.stirrupDiameter = ctx.f.ds;
+  bars->SetSection(section);
+}
+
 }  // namespace
 
 void DrawRectangularSection(const PieceContext& ctx, const DrawOptions& options) {
@@ -104,6 +123,7 @@ void DrawRectangularSection(const PieceContext& ctx, const DrawOptions& options)
   AddText(canvas, at.x0 - at.W / 2 - 32, at.y0 + at.D / 2, kTextHeight, BarText(ctx.f.n2, ctx.f.d2, numbers),
           kLabelColor);
   DrawSectionStirrups(canvas, options, StirrupInput(ctx));
+  RecordSection(ctx, false, ctx.args.cornersOnWidth ? ctx.f.d1 : ctx.f.d2);
 }
 
 // The circle's bars start on the left of the centre and follow clockwise; the circle
@@ -118,6 +138,7 @@ void DrawCircularSection(const PieceContext& ctx) {
   AddCircle(canvas, centre[0], centre[1], R, kOutlineColor);
   const Single hoopRadius = R - at.c + barRadius;
   AddCircle(canvas, centre[0], centre[1], hoopRadius, kBarColor);
+  RecordSection(ctx, true, ctx.f.d1);
   if (canvas.bars != nullptr) {
     // No label gives its length: the circle drawn and the two 8 cm tails of a closed stirrup.
     BarMark hoop;
@@ -127,6 +148,9 @@ void DrawCircularSection(const PieceContext& ctx) {
     hoop.count = 1;
     hoop.cutLength = static_cast<Single>(std::nearbyint(double{hoopRadius} * 6.283185308) + 16);
     hoop.sideA = hoopRadius;
+    hoop.axisA = ToSingle(2 * (double{R} - at.c));
+    hoop.barA = ctx.f.d1;
+    hoop.drawnTail = 8;
     canvas.bars->AddMark(hoop);
   }
   const double step = Divide(360, ctx.f.nc);

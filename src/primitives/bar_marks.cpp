@@ -18,6 +18,22 @@ BarRecorder::Piece& BarRecorder::Current() {
 
 void BarRecorder::AddMark(const BarMark& mark) { Current().marks.push_back(mark); }
 
+void BarRecorder::SetSection(const Piece& section) {
+  Piece& piece = Current();
+  piece.hasSection = true;
+  piece.circular = section.circular;
+  piece.sectionX0 = section.sectionX0;
+  piece.sectionY0 = section.sectionY0;
+  piece.sectionX1 = section.sectionX1;
+  piece.sectionY1 = section.sectionY1;
+  piece.cornerX0 = section.cornerX0;
+  piece.cornerY0 = section.cornerY0;
+  piece.cornerX1 = section.cornerX1;
+  piece.cornerY1 = section.cornerY1;
+  piece.cornerDiameter = section.cornerDiameter;
+  piece.stirrupDiameter = section.stirrupDiameter;
+}
+
 void BarRecorder::AddStirrupLevel(StirrupZone zone) {
   Piece& piece = Current();
   switch (zone) {

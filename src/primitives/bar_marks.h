@@ -39,6 +39,26 @@ struct BarMark {
   Single hook = 0;
   int hooks = 0;
   bool oppositeHooks = false;
+
+  // What the bent bar must wrap, from the placed geometry (stirrups and ties), in cm:
+  // the distance between the axes of the bars it holds along each side (a tie has one
+  // side), and the diameter those bars add to it (half a bar at each end). A hoop: axisA
+  // is the diameter of the circle through the bar axes, barA the bars' diameter.
+  Single axisA = 0;
+  Single axisB = 0;
+  Single barA = 0;
+  Single barB = 0;
+  Single drawnTail = 0;  // the straight tail the drawing's length assumes at each hook
+  // Closed stirrups: the lower-left bar axis it wraps, in place in the section.
+  Single originX = 0;
+  Single originY = 0;
+  // Bars: how many the bar list beside the elevation states for this diameter.
+  long listedCount = 0;
+  // Where the drawing writes this mark's label (its text anchor); hasLabel false for a
+  // mark the drawing draws without a label (a hoop).
+  bool hasLabel = false;
+  Single labelX = 0;
+  Single labelY = 0;
 };
 
 // Where a stirrup of the elevation stands: in an end zone, in the middle zone, or under
@@ -56,12 +76,22 @@ public:
     long endLevels = 0;     // stirrups drawn in its end zones
     long middleLevels = 0;  // stirrups drawn in its middle zone
     long jointLevels = 0;   // stirrups drawn under it that belong to the piece below
+    // The section of view 1: its outline, the axes of its corner bars, their diameter,
+    // and the cover to the bar axes (a circle: x0..x1 is its diameter).
+    bool hasSection = false;
+    bool circular = false;
+    Single sectionX0 = 0, sectionY0 = 0, sectionX1 = 0, sectionY1 = 0;
+    Single cornerX0 = 0, cornerY0 = 0, cornerX1 = 0, cornerY1 = 0;
+    Single cornerDiameter = 0;
+    Single stirrupDiameter = 0;
   };
 
   // Starts the records of a piece; marks before the first piece go to a piece of index -1.
   void BeginPiece(Integer index, Integer number, Integer code);
   void AddMark(const BarMark& mark);
   void AddStirrupLevel(StirrupZone zone);
+  // The section of the current piece (see Piece).
+  void SetSection(const Piece& section);
 
   const std::vector<Piece>& Pieces() const { return pieces_; }
   void Clear() { pieces_.clear(); }

@@ -1,8 +1,7 @@
 // BF2D records of the BVBS exchange format for bending machines. Lengths in mm, weights
 // in kg with three decimals, angles in whole degrees; fields are a lower-case key, the
-// value and "@"; blocks open with an upper-case letter. The legs of a record add up to
-// its length exactly: the running sum of the legs is rounded to the millimetre, so that
-// each leg is within 1 mm of its true length and the roundings never pile up.
+// value and "@"; blocks open with an upper-case letter. The length l of the header is the
+// developed length of the legs of the geometry block (outside dimensions to the mm).
 #include "schedule/bvbs.h"
 
 #include <cctype>
@@ -44,11 +43,6 @@ void Field(std::string& record, char key, std::string_view value) {
 
 }  // namespace
 
-double MandrelDiameter(const BvbsOptions& options, Single diameterMm) {
-  const double factor = diameterMm <= options.mandrelLimitMm ? options.mandrelSmall : options.mandrelLarge;
-  return factor * diameterMm;
-}
-
 std::string BvbsFileName(std::string_view stackId) { return "Pilastrata_" + std::string(stackId) + ".abs"; }
 
 int BvbsChecksum(std::string_view recordUpToC) {
@@ -58,7 +52,7 @@ int BvbsChecksum(std::string_view recordUpToC) {
 }
 
 std::optional<std::string> BvbsRecord(const ScheduleRow& row, std::string_view drawing, const BvbsOptions& options) {
-  if (row.kind == BarMarkKind::CircularHoop || row.legs.empty() || row.count <= 0 || !(row.cutLength > 0)) {
+  if (row.legs.empty() || row.count <= 0 || !(row.cutLength > 0)) {
     return std::nullopt;
   }
   const long length = Millimetres(row.cutLength);
@@ -72,17 +66,13 @@ std::optional<std::string> BvbsRecord(const ScheduleRow& row, std::string_view d
   Field(record, 'e', FormatFixed(row.unitWeight * (double{row.cutLength} / 100), 3, NumberFormat{'.'}));
   Field(record, 'd', Decimal(row.diameterMm, 1));
   Field(record, 'g', FieldText(options.steelGrade));
-  Field(record, 's', Decimal(MandrelDiameter(options, row.diameterMm), 1));
+  Field(record, 's', Decimal(row.mandrelMm, 1));
   Field(record, 'v', "");
   record += 'G';
-  double sum = 0;
-  long placed = 0;
-  for (std::size_t i = 0; i < row.legs.size(); ++i) {
-    sum += row.legs[i].length;
-    const long reached = i + 1 == row.legs.size() ? length : Millimetres(sum);
-    Field(record, 'l', std::to_string(reached - placed));
-    Field(record, 'w', Decimal(row.legs[i].angle, 0));
-    placed = reached;
+  for (const BendLeg& leg : row.legs) {
+    Field(record, 'l', Decimal(leg.length, 0));
+    if (leg.radius > 0) Field(record, 'r', Decimal(std::round(leg.radius), 0));
+    Field(record, 'w', Decimal(leg.angle, 0));
   }
   record += 'C';  // the check value covers the record up to here
   const int checksum = BvbsChecksum(record);
@@ -131,6 +121,7 @@ std::optional<BvbsRecordFields> ReadBvbsRecord(std::string_view line, std::strin
   char block = 0;
   bool legPending = false;  // a leg read, its bend angle not yet
   double pendingLeg = 0;
+  double pendingRadius = 0;
   while (at < line.size()) {
     if (std::isupper(static_cast<unsigned char>(line[at])) != 0) {
       block = line[at];
@@ -161,9 +152,14 @@ std::optional<BvbsRecordFields> ReadBvbsRecord(std::string_view line, std::strin
         if (legPending) return fail("two legs without a bend angle between them");
         legPending = true;
         pendingLeg = number;
+        pendingRadius = 0;
+      } else if (key == 'r') {
+        if (!legPending) return fail("a radius without its leg");
+        pendingRadius = number;
       } else if (key == 'w') {
         if (!legPending) return fail("a bend angle without its leg");
         fields.legs.emplace_back(pendingLeg, number);
+        fields.radii.push_back(pendingRadius);
         legPending = false;
       }
     } else if (block == 0) {

@@ -1,7 +1,9 @@
 // The bending-machine file of a stack in the BVBS exchange format: one BF2D record per bar
 // mark, each a line of "@"-separated fields: the header block (project, drawing, index,
 // position, length, count, weight, diameter, steel grade, mandrel), the geometry block
-// (legs and bends of the real shape) and the checksum block.
+// (legs and bends of the bent shape as outside dimensions, see schedule/bending.h; the
+// mandrel s is that of the bending rules) and the checksum block. A hoop is one curved
+// leg with its radius (r) between its two hooks.
 #pragma once
 
 #include <filesystem>
@@ -17,14 +19,7 @@ namespace tessaro {
 struct BvbsOptions {
   std::string project;               // j: the project's name
   std::string steelGrade = "B450C";  // g
-  // s: the mandrel diameter is mandrelSmall × d up to mandrelLimitMm, mandrelLarge × d above.
-  double mandrelSmall = 4;
-  double mandrelLarge = 7;
-  Single mandrelLimitMm = 16;
 };
-
-// Mandrel diameter in mm for a bar diameter in mm.
-double MandrelDiameter(const BvbsOptions& options, Single diameterMm);
 
 // "Pilastrata_<id>.abs".
 std::string BvbsFileName(std::string_view stackId);
@@ -33,8 +28,8 @@ std::string BvbsFileName(std::string_view stackId);
 // that opens the checksum block, mod 32).
 int BvbsChecksum(std::string_view recordUpToC);
 
-// One record without its line end; nullopt for a row the format cannot carry (a hoop) and
-// for one with nothing to bend (a tie row whose legs found no bar, a length not above 0).
+// One record without its line end; nullopt for a row with nothing to bend (no bar, a
+// length not above 0).
 std::optional<std::string> BvbsRecord(const ScheduleRow& row, std::string_view drawing, const BvbsOptions& options);
 // Every record of the stack, each ended by CR LF; the drawing is "Pilastrata_<id>".
 std::string BvbsText(const StackSchedule& schedule, const BvbsOptions& options);
@@ -45,6 +40,7 @@ struct BvbsRecordFields {
   std::string type;                                       // "BF2D"
   std::vector<std::pair<char, std::string>> header;       // in order: 'j', 'r', 'i', 'p', 'l', ...
   std::vector<std::pair<double, double>> legs;            // (l, w) of the geometry block
+  std::vector<double> radii;                              // r of each leg (0: straight)
   int checksum = -1;                                      // as written
   bool checksumOk = false;                                // matches the record's characters
 

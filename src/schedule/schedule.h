@@ -9,17 +9,12 @@
 #include <string_view>
 #include <vector>
 
+#include "cad/drawing.h"
 #include "text/numbers.h"
 #include "primitives/bar_marks.h"
+#include "schedule/bending.h"
 
 namespace tessaro {
-
-// One leg of a bent shape and the bend after it (degrees, counter-clockwise positive; 0
-// after the last leg). Lengths in cm; the legs of a shape add up to its cut length.
-struct BendLeg {
-  double length = 0;
-  double angle = 0;
-};
 
 struct ScheduleRow {
   Integer pieceIndex = 0;   // in the stack (0 = first)
@@ -29,10 +24,28 @@ struct ScheduleRow {
   std::string shape;        // in Italian: "barra con 2 uncini", "staffa chiusa", "spillo", ...
   Single diameterMm = 0;
   long count = 0;           // bars of this mark in the piece
-  Single cutLength = 0;     // cm, as the drawing's label shows it
+  Single cutLength = 0;     // cm: the developed length of the bent shape (to the mm)
+  Single drawingLength = 0; // cm: the L of the drawing's label (0: the drawing labels none)
   double unitWeight = 0;    // kg/m
   double totalWeight = 0;   // kg: count × cut length × unit weight
-  std::vector<BendLeg> legs;
+  std::vector<BendLeg> legs;  // outside dimensions in mm, see schedule/bending.h
+  double mandrelMm = 0;
+  double tailMm = 0;        // straight tail after each hook (0: no hooks by the rule)
+  // Where the drawing writes this mark's label, for the position mark beside it.
+  bool hasLabel = false;
+  Single labelX = 0;
+  Single labelY = 0;
+
+  // The drawing's L differs from the cut length by more than 1 cm.
+  bool LengthDiffers() const;
+};
+
+// The position number of a row beside its label in the drawing: the anchor of the label
+// (drawing units, cm) and the row's position.
+struct PositionMark {
+  std::string position;
+  Single x = 0;
+  Single y = 0;
 };
 
 struct DiameterTotal {
@@ -55,16 +68,29 @@ double UnitWeight(Single diameterMm);
 // The schedule of the stack whose drawing filled `recorder`. Stirrups and hoops count one
 // per level the elevation of view 1 drew (end zones, middle zone and the joint stirrups
 // drawn under the piece above); tie legs, labelled "(zone critiche)", count in the end
-// zones and the joint only. A mark of which the piece holds none keeps its row (count 0),
-// so that every length the drawing labels has its row.
+// zones and the joint only. A mark of which the piece holds none has no row (the check
+// reports it); every other mark has a row and a position number, in drawing order.
 StackSchedule BuildStackSchedule(std::string_view stackId, const BarRecorder& recorder);
+
+// How many of this mark the piece holds, from the stirrup levels of its elevation.
+long MarkCount(const BarMark& mark, long endLevels, long middleLevels);
+
+// The position marks of the rows whose label the drawing writes. Rows sharing one label
+// (the two diameters of a bar list) stand side by side: the n-th of them `step` further
+// to the left.
+std::vector<PositionMark> PositionMarks(const StackSchedule& schedule, Single step = 14);
+
+// Circled position numbers on the layer "Posizioni" of `drawing`, beside the labels.
+void DrawPositionMarks(Drawing& drawing, const StackSchedule& schedule);
 
 // "Distinta_<id>.csv" and "Distinta_progetto.csv".
 std::string ScheduleCsvName(std::string_view stackId);
 inline constexpr std::string_view kProjectScheduleCsvName = "Distinta_progetto.csv";
 
 // UTF-8 with a header row. The field separator is ";" when the decimal separator is ","
-// and "," when it is ".".
+// (what an Italian spreadsheet reads, the default of the programs) and "," when it is ".".
+// "L disegno (cm)" holds the drawing's L where it differs from the cut length by more than
+// 1 cm.
 std::string ScheduleCsv(const StackSchedule& schedule, const NumberFormat& numbers);
 // Totals of every stack and per diameter, then of the project.
 std::string ProjectScheduleCsv(std::span<const StackSchedule> schedules, const NumberFormat& numbers);
@@ -73,5 +99,12 @@ std::string ProjectScheduleCsv(std::span<const StackSchedule> schedules, const N
 void WriteScheduleCsv(const std::filesystem::path& path, const StackSchedule& schedule, const NumberFormat& numbers);
 void WriteProjectScheduleCsv(const std::filesystem::path& path, std::span<const StackSchedule> schedules,
                              const NumberFormat& numbers);
+
+// "Distinta_progetto.xlsx": a summary sheet (the totals of ProjectScheduleCsv) and a sheet
+// per stack (its rows with the legs of their shapes, and its totals), numbers as numbers.
+inline constexpr std::string_view kProjectScheduleXlsxName = "Distinta_progetto.xlsx";
+// False in a build without libxlsxwriter: WriteProjectScheduleXlsx then raises.
+bool XlsxAvailable();
+void WriteProjectScheduleXlsx(const std::filesystem::path& path, std::span<const StackSchedule> schedules);
 
 }  // namespace tessaro

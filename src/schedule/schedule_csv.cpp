@@ -54,6 +54,16 @@ void DiameterRows(CsvText& csv, std::string_view firstField, const std::vector<D
   }
 }
 
+// The legs as the sketch gives them, outside dimensions in mm: "150-402-402-402-402-150".
+std::string LegText(const ScheduleRow& row) {
+  std::string text;
+  for (const BendLeg& leg : row.legs) {
+    if (!text.empty()) text += '-';
+    text += FormatInteger(static_cast<long long>(leg.length));
+  }
+  return text;
+}
+
 void Produce(const std::string& text, const FileBlockSink& sink) { sink(text); }
 
 }  // namespace
@@ -63,11 +73,18 @@ std::string ScheduleCsvName(std::string_view stackId) { return "Distinta_" + std
 std::string ScheduleCsv(const StackSchedule& schedule, const NumberFormat& numbers) {
   CsvText csv(numbers);
   csv.Field("Pilastrata").Field("Pilastro").Field("Posizione").Field("Forma").Field("Diametro (mm)");
-  csv.Field("Numero").Field("Lunghezza (cm)").Field("Peso unitario (kg/m)").Field("Peso totale (kg)");
+  csv.Field("Numero").Field("Lunghezza (cm)").Field("L disegno (cm)").Field("Peso unitario (kg/m)");
+  csv.Field("Peso totale (kg)").Field("Quote (mm)");
   csv.EndLine();
   for (const ScheduleRow& row : schedule.rows) {
     csv.Field(schedule.stackId).Whole(row.pieceNumber).Field(row.mark).Field(row.shape).Length(row.diameterMm);
-    csv.Whole(row.count).Length(row.cutLength).Number(row.unitWeight, 3).Number(row.totalWeight, 3);
+    csv.Whole(row.count).Number(row.cutLength, 1);
+    if (row.LengthDiffers()) {
+      csv.Length(row.drawingLength);
+    } else {
+      csv.Field("");
+    }
+    csv.Number(row.unitWeight, 3).Number(row.totalWeight, 3).Field(LegText(row));
     csv.EndLine();
   }
   csv.EndLine();

@@ -73,6 +73,7 @@ MainWindow::MainWindow(const ShellSetup& setup, QWidget* parent) : QMainWindow(p
   CreateStatusBar();
   CreatePropertiesPane();
   CreateSchedulePane();
+  CreateCheckPane();
   CreatePickPane();
   CreateProjectParts();
   ConnectView();
@@ -371,6 +372,7 @@ void MainWindow::LoadCurrentStack(bool& drawn) {
     schedule = BuildStackSchedule(id, bars);
   }
   ShowStackLoad(result, id, std::move(schedule));
+  if (result.indexFound) ShowChecks(id, bars);
   drawn = result.drawingName.has_value();
 }
 

@@ -28,6 +28,7 @@ class QMenu;
 
 namespace tessaro::shell {
 
+class CheckPane;
 class DrawingView;
 class ElidedLabel;
 class FolderWatch;
@@ -148,6 +149,7 @@ public:
   QLabel* DxfStatusText() const { return dxfStatus_; }
   QDockWidget* SchedulePane() const { return schedulePane_; }
   QTableWidget* ScheduleTable() const { return scheduleTable_; }
+  CheckPane* Checks() const { return checkPane_; }
   // The bar schedule of the drawn stack; nothing when no stack is drawn.
   const std::optional<StackSchedule>& Schedule() const { return schedule_; }
   // Chooses the stack-list entry with this text, as a user would; false when absent.
@@ -253,6 +255,10 @@ private:
 
   // The schedule pane and the sheet commands (main_window_sheets.cpp).
   void CreateSchedulePane();
+  void CreateCheckPane();  // "Verifica", tabbed with "Distinta ferri"
+  // The checks of the stack just drawn, and its position marks when asked for.
+  void ShowChecks(const std::string& id, const BarRecorder& bars);
+  void FlipPositionMarks();
   void SetSchedule(std::optional<StackSchedule> schedule);
   QString AskExportPath(const QString& title, const QString& fileName, const QString& suffix, const QString& filter);
   void ReportWriteError(const QString& path, const std::exception& error);
@@ -282,6 +288,7 @@ private:
   QDockWidget* schedulePane_ = nullptr;
   QTableWidget* scheduleTable_ = nullptr;
   std::optional<StackSchedule> schedule_;
+  CheckPane* checkPane_ = nullptr;
   std::map<int, QAction*> actions_;
   QPointer<QWindow> hookedWindow_;
   BatchOutputs batchOutputs_;

@@ -173,6 +173,12 @@ void MainWindow::FlipOption2() {
   ReloadPropertyPane(kLayoutKey, kLayoutSection);
 }
 
+// The position marks come and go with a new drawing of the stack.
+void MainWindow::FlipPositionMarks() {
+  state_.viewEnabled = false;
+  ReloadPropertyPane(kLayoutKey, kLayoutSection);
+}
+
 void MainWindow::OpenDxfCommand() {
   OpenDxf();
   FillLayerList(1);

@@ -8,6 +8,7 @@
 
 #include "project/project_data.h"
 #include "sheets/schedule_table.h"
+#include "shell/check_pane.h"
 #include "shell/project_data_dialog.h"
 #include "sheets/sheet.h"
 #include "sheets/stack_sheet.h"
@@ -63,6 +64,7 @@ void MainWindow::CreateSchedulePane() {
 
 void MainWindow::SetSchedule(std::optional<StackSchedule> schedule) {
   schedule_ = std::move(schedule);
+  if (checkPane_ != nullptr) checkPane_->SetFindings(nullptr);  // until the checks of this drawing come
   const bool drawn = schedule_.has_value();
   for (int id : {kCmdExportSchedule, kCmdExportBvbs, kCmdExportPdf, kCmdPrint, kCmdPrintPreview}) {
     Action(id)->setEnabled(drawn);
@@ -122,7 +124,7 @@ void MainWindow::ExportScheduleCommand() {
                                      QStringLiteral("csv"), kCsvFilter);
   if (path.isEmpty()) return;
   try {
-    WriteScheduleCsv(ToPath(path), *schedule_, NumberFormat::UserLocale());
+    WriteScheduleCsv(ToPath(path), *schedule_, NumberFormat::WithSeparator(','));
     NoteWritten(path);
   } catch (const std::exception& error) {
     ReportWriteError(path, error);

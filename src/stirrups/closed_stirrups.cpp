@@ -227,6 +227,19 @@ void DrawClosedStirrup(Canvas& canvas, ClosedStirrupMember member, const ClosedS
     mark.sideA = sides.a;
     mark.sideB = sides.b;
     mark.hook = f.rA;
+    // The sides wrap the corner bars (dA); a split part turns round dB bars at one end
+    // of the side along which it is split.
+    mark.axisA = Minus(f.X2, f.X1);
+    mark.axisB = Minus(f.Y2, f.Y1);
+    const Single mixed = Times(Plus(in.dA, in.dB), 0.5);
+    mark.barA = in.heldA > 0 ? in.heldA : t.length == LengthRule::SplitAlongWidth ? mixed : in.dA;
+    mark.barB = in.heldB > 0 ? in.heldB : t.length == LengthRule::SplitAlongDepth ? mixed : in.dA;
+    mark.drawnTail = kTail;
+    mark.originX = Minus(f.X1, in.dx);
+    mark.originY = Minus(f.Y1, in.dy);
+    mark.hasLabel = true;
+    mark.labelX = at.x;
+    mark.labelY = at.y;
     canvas.bars->AddMark(mark);
   }
 }

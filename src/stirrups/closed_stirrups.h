@@ -38,6 +38,11 @@ struct ClosedStirrupInput {
   int color = 3;
   int labelColor = 6;
   Single textHeight = 8;
+  // For the bar schedule: the diameter of the bars each pair of sides holds (the width
+  // sides, the depth sides), as placed in the section; 0 takes dA (dA and dB halved
+  // along the side a split part is split along).
+  Single heldA = 0;
+  Single heldB = 0;
 };
 
 // Draws, in this order: the four sides (bottom, right, top, left), five arcs (three

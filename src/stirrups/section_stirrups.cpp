@@ -50,6 +50,13 @@ void DrawStirrupTwice(Canvas& canvas, const Section& s, ClosedStirrupMember memb
   const Single dB = s.wide ? in.d1 : in.d2;
   ClosedStirrupInput stirrup{xA, yA, xB, yB, dA, dB, in.ds, 0, 0, false, in.stirrupColor, in.labelColor,
                              in.textHeight};
+  // The bars it holds: the corner bars are width bars (d1); a part split along the depth
+  // turns round depth bars (d2) at one end of its depth sides. The faces of the other
+  // bars line up with those of the corner bars.
+  stirrup.heldA = in.d1;
+  stirrup.heldB = member == ClosedStirrupMember::StirrupLowerPart || member == ClosedStirrupMember::StirrupUpperPart
+                      ? Times(Plus(in.d1, in.d2), 0.5)
+                      : in.d1;
   DrawClosedStirrup(canvas, member, stirrup);
   stirrup.dx = detailDx;
   stirrup.dy = detailDy;

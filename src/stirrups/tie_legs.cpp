@@ -176,6 +176,20 @@ void DrawTieLeg(Canvas& canvas, TieLegMember member, const TieLegInput& in) {
     mark.sideA = s.length;
     mark.hook = R;
     mark.oppositeHooks = t.style == Style::Axis;
+    // The bars the hooks hold, as the section places them: width bars (d1) on the corner
+    // bars' axis lines; depth bars (d2) moved so that their faces line up with the corner
+    // bars' (their axes d1/2 - d2/2 further out at each end).
+    if (t.direction == Direction::Vertical) {
+      mark.axisA = Minus(in.yB, in.yA);
+      mark.barA = in.d1;
+    } else {
+      mark.axisA = Plus(Minus(in.xB, in.xA), Minus(in.d1, in.d2));
+      mark.barA = in.d2;
+    }
+    mark.drawnTail = kTail;
+    mark.hasLabel = true;
+    mark.labelX = s.labelX;
+    mark.labelY = s.labelY;
     canvas.bars->AddMark(mark);
   }
 }

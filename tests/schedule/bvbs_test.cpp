@@ -22,38 +22,50 @@ TEST(BvbsChecksum, AgreesWithPublishedRecords) {
 }
 
 TEST(MandrelDiameter, FourTimesTheBarUpTo16mmSevenTimesAbove) {
-  const BvbsOptions options;
-  EXPECT_EQ(MandrelDiameter(options, 8), 32);
-  EXPECT_EQ(MandrelDiameter(options, 16), 64);
-  EXPECT_EQ(MandrelDiameter(options, 20), 140);
+  EXPECT_EQ(MandrelDiameter(8), 32);
+  EXPECT_EQ(MandrelDiameter(16), 64);
+  EXPECT_EQ(MandrelDiameter(16.0000002), 64);  // a float's 1.6 cm
+  EXPECT_EQ(MandrelDiameter(20), 140);
 }
 
-// The rectangular piece of the schedule tests (30 x 50, 12 bars of 16 mm, 4 + 3 legs).
-// Lengths in mm; weights per bar with 3 decimals (0.395 kg/m × 1.49 m = 0.588); legs whose
-// running sum is rounded: the hoop's sides 22 + 1.25 and 42 + 1.25 cm give 80, 233, 432,
-// 233, 432, 80; the ties turn both hooks through 180 degrees, on opposite sides of the leg.
-TEST_F(ScheduleTest, RecordsOfAHandMadePieceFieldByField) {
-  WritePiece("A", {{3, "30|50|4|0|300"}, {6, "4Ø16|2Ø16"}, {9, "4Ø8|3Ø8"}});
-  WriteIndex("1", {"A"});
+// The pieces of the schedule tests, record by record up to the check value (which the
+// reader checks): lengths, weights (0.395 kg/m × 1.564 m = 0.617), mandrels and legs as
+// worked out by hand in schedule_test.cpp. Ties hook on opposite sides of the leg; the
+// hoop is one curved leg of outside radius 226 between its hooks.
+TEST_F(ScheduleTest, RecordsOfHandMadePiecesFieldByField) {
+  struct Case {
+    const char* bars;
+    const char* section;
+    std::vector<std::string> records;
+  } cases[] = {
+      {"4Ø16|2Ø16", "30|50|4|0|300",
+       {"@p1@l1564@n21@e0.617@d8@gB450C@s32@v@Gl104@w135@l252@w90@l452@w90@l252@w90@l452@w135@l104@w0@C",
+        "@p2@l658@n22@e0.260@d8@gB450C@s32@v@Gl104@w135@l452@w-135@l104@w0@C",
+        "@p3@l458@n11@e0.181@d8@gB450C@s32@v@Gl104@w135@l252@w-135@l104@w0@C",
+        "@p4@l4230@n12@e6.676@d16@gB450C@s64@v@Gl150@w90@l3996@w90@l150@w0@C"}},
+      {"8Ø16|8Ø16", "50|0|4|0|300",
+       {"@p1@l1649@n21@e0.651@d8@gB450C@s32@v@Gl104@w135@l1443@r226@w135@l104@w0@C",
+        "@p2@l4630@n8@e7.308@d16@gB450C@s64@v@Gl350@w90@l3996@w90@l350@w0@C"}},
+  };
   BvbsOptions options;
   options.project = "Palazzina";
-  EXPECT_EQ(BvbsText(Schedule("1"), options),
-            "BF2D@HjPalazzina@rPilastrata_1@i@p1@l1490@n21@e0.588@d8@gB450C@s32@v@"
-            "Gl80@w135@l233@w90@l432@w90@l233@w90@l432@w135@l80@w0@C88@\r\n"
-            "BF2D@HjPalazzina@rPilastrata_1@i@p2@l630@n22@e0.249@d8@gB450C@s32@v@"
-            "Gl80@w180@l470@w-180@l80@w0@C79@\r\n"
-            "BF2D@HjPalazzina@rPilastrata_1@i@p3@l430@n11@e0.170@d8@gB450C@s32@v@"
-            "Gl80@w180@l270@w-180@l80@w0@C91@\r\n"
-            "BF2D@HjPalazzina@rPilastrata_1@i@p4@l4230@n12@e6.676@d16@gB450C@s64@v@"
-            "Gl150@w90@l3930@w90@l150@w0@C93@\r\n");
-}
-
-TEST_F(ScheduleTest, AHoopHasNoRecordAndTheStraightBarsOne) {
-  WritePiece("A", {{3, "50|0|4|0|300"}, {6, "8Ø16|8Ø16"}});
-  WriteIndex("1", {"A"});
-  const std::string text = BvbsText(Schedule("1"), BvbsOptions{});
-  EXPECT_EQ(text.find("@p1@"), std::string::npos);
-  EXPECT_NE(text.find("@p2@l4630@n8@"), std::string::npos) << text;
+  for (const Case& c : cases) {
+    WritePiece("A", {{3, c.section}, {6, c.bars}, {9, "4Ø8|3Ø8"}});
+    WriteIndex("1", {"A"});
+    const std::string text = BvbsText(Schedule("1"), options);
+    std::size_t at = 0;
+    for (const std::string& record : c.records) {
+      const std::string head = "BF2D@HjPalazzina@rPilastrata_1@i" + record;
+      ASSERT_EQ(text.compare(at, head.size(), head), 0) << text.substr(at);
+      const std::size_t end = text.find("\r\n", at);
+      std::string error;
+      const auto fields = ReadBvbsRecord(text.substr(at, end - at), error);
+      ASSERT_TRUE(fields) << error;
+      EXPECT_TRUE(fields->checksumOk);
+      at = end + 2;
+    }
+    EXPECT_EQ(at, text.size());
+  }
 }
 
 TEST(BvbsRecord, NamesOutsideTheFormatsCharactersAreMadeSafe) {
@@ -78,7 +90,7 @@ TEST(BvbsRecord, NothingToBendGivesNoRecord) {
   ScheduleRow row;
   row.mark = "1";
   row.diameterMm = 8;
-  row.legs = {{8, 180}, {40, -180}, {8, 0}};
+  row.legs = {{104, 135}, {400, -135}, {104, 0}};
   struct Case {
     BarMarkKind kind;
     long count;
@@ -89,7 +101,7 @@ TEST(BvbsRecord, NothingToBendGivesNoRecord) {
       {BarMarkKind::TieLeg, 0, 56, false},       // a row whose legs found no bar
       {BarMarkKind::TieLeg, 4, 0, false},
       {BarMarkKind::TieLeg, 4, -3, false},
-      {BarMarkKind::CircularHoop, 4, 56, false},  // the format has no hoop
+      {BarMarkKind::CircularHoop, 4, 56, true},   // a hoop is a curved leg
   };
   for (const Case& c : cases) {
     row.kind = c.kind;

@@ -4,12 +4,14 @@
 #include <QComboBox>
 #include <QDockWidget>
 #include <QFile>
+#include <QListWidget>
 #include <QProcess>
 #include <QTableWidget>
 #include <QtTest>
 
 #include "dxf/file.h"
 #include "schedule/bvbs.h"
+#include "shell/check_pane.h"
 #include "shell_test_support.h"
 
 using namespace tessaro;
@@ -115,6 +117,30 @@ private slots:
     QVERIFY(!h.w().SchedulePane()->isHidden());
   }
 
+  // The "Verifica" pane, tabbed with "Distinta ferri", lists the findings of the stack on
+  // show; "Posizioni nel disegno" draws the position marks on their own layer, one circle
+  // per labelled row, and takes them away again.
+  void checks_and_position_marks() {
+    Harness& h = Window("3");
+    CheckPane& pane = *h.w().Checks();
+    QVERIFY(h.w().tabifiedDockWidgets(h.w().SchedulePane()).contains(&pane));
+    const int findings = pane.List()->count();
+    QVERIFY(findings > 0);
+    QCOMPARE(pane.windowTitle(), QStringLiteral("Verifica (%1)").arg(findings));
+    QVERIFY(pane.List()->item(0)->text().startsWith("Pilastrata 3, pilastro "));
+    QVERIFY(!h.w().CurrentDrawing().FindLayer("Posizioni"));
+    std::size_t labelled = 0;
+    for (const ScheduleRow& row : h.w().Schedule()->rows) labelled += row.hasLabel ? 1 : 0;
+    const std::size_t plain = h.w().CurrentDrawing().Entities().size();
+    pane.MarksAction()->trigger();
+    QVERIFY(pane.MarksAction()->isChecked());
+    QVERIFY(h.w().CurrentDrawing().FindLayer("Posizioni"));
+    QCOMPARE(h.w().CurrentDrawing().Entities().size(), plain + 2 * labelled);
+    pane.MarksAction()->trigger();
+    QCOMPARE(h.w().CurrentDrawing().Entities().size(), plain);
+    QCOMPARE(pane.List()->count(), findings);
+  }
+
   void exports_data() {
     QTest::addColumn<int>("command");
     QTest::addColumn<QString>("title");
@@ -147,7 +173,7 @@ private slots:
     const QByteArray written = ReadAll(path);
     const StackSchedule& schedule = *h.w().Schedule();
     if (command == kCmdExportSchedule) {
-      QCOMPARE(written, QByteArray::fromStdString(ScheduleCsv(schedule, NumberFormat::UserLocale())));
+      QCOMPARE(written, QByteArray::fromStdString(ScheduleCsv(schedule, NumberFormat::WithSeparator(','))));
     } else if (command == kCmdExportBvbs) {
       BvbsOptions options;
       options.project = "project";  // the project folder's name

@@ -11,7 +11,7 @@ import sys
 
 # Bottom to top; a tuple is one step whose folders are independent of each other.
 LAYERS = ["base", "os", "text", "cad", ("dxf", "display"), "render", "primitives", "stirrups", "drawing",
-          "column_stack", ("schedule", "project"), "sheets", "batch", "shell"]
+          "column_stack", ("schedule", "project"), "check", "sheets", "batch", "shell"]
 
 RANK = {}
 for step, entry in enumerate(LAYERS):
