@@ -22,6 +22,7 @@
 #include "base/errors.h"
 #include "batch/batch_pdf.h"
 #include "os/utf8_path.h"
+#include "project/project_data.h"
 #include "schedule/bvbs.h"
 #include "schedule/schedule.h"
 
@@ -86,6 +87,7 @@ struct ScheduleFiles {
   NumberFormat numbers;
   BvbsOptions bvbsOptions;
   bool pdf = false;  // the sheet, Pilastrata_<id>.pdf
+  SheetData sheet;
   NumberFormat csvNumbers;
 };
 
@@ -201,8 +203,12 @@ private:
   // Only after its drawing was written; a failure is reported and counted as a problem.
   void WriteSheet(const WriteJob& job) {
     try {
-      WriteStackPdf(job.path.parent_path() / PathFromUtf8(PdfFileName(job.stackId)), job.drawing, *job.schedule,
-                    files_.bvbsOptions.project, files_.numbers);
+      const int dropped = WriteStackPdf(job.path.parent_path() / PathFromUtf8(PdfFileName(job.stackId)), job.drawing,
+                                        *job.schedule, files_.sheet, files_.numbers);
+      if (dropped > 0) {
+        log_.Line(std::string(kTool) + ": stack " + job.stackId + ": " + std::to_string(dropped) +
+                  " text(s) of the drawing left off the sheet: no free place beside the others");
+      }
     } catch (const RuntimeError& error) {
       Report(Problem(BatchProblem::Step::WriteSheet, job.stackId, error.what()));
     }
@@ -313,6 +319,19 @@ DrawnStack DrawStack(const DrawPlace& place, const std::string& id, std::size_t 
   return {std::move(job), {}};
 }
 
+// A line of the project data file that was not taken, as the run reports it.
+std::string DescribeProjectDataProblem(const ProjectDataProblem& p) {
+  std::string where = p.file.string();
+  if (p.line > 0) where += " line " + std::to_string(p.line);
+  switch (p.kind) {
+    case ProjectDataProblem::Kind::NoEquals: return where + ": not \"key = value\", ignored: " + p.text;
+    case ProjectDataProblem::Kind::UnknownKey: return where + ": unknown key, ignored: " + p.text;
+    case ProjectDataProblem::Kind::RepeatedKey: return where + ": key given again, the first stays: " + p.text;
+    case ProjectDataProblem::Kind::Unreadable: return where + ": not read: " + p.text;
+  }
+  return where;
+}
+
 // The findings of a stack as the drawing thread finds them, so they come in stack order.
 void ReportFindings(Log& log, const std::string& id, const std::vector<Finding>& findings, BatchSummary& summary) {
   summary.findings += static_cast<int>(findings.size());
@@ -334,8 +353,9 @@ int DefaultWriterThreads() { return static_cast<int>(std::max(1u, std::thread::h
 
 std::string UsageText() {
   return "usage: tessaro-batch PROJECT [--stack ID ...] [--out DIR] [--split-stirrups] [--tangent-ties]\n"
-         "                     [--decimal-separator SEP] [--schedule] [--bvbs] [--steel-grade GRADE] [--pdf]\n"
-         "                     [--xlsx] [--csv-decimal-separator SEP] [--check] [--strict] [--marks]\n"
+         "                     [--decimal-separator SEP] [--schedule] [--bvbs] [--steel-grade GRADE]\n"
+         "                     [--pdf | --pdf-colour] [--xlsx] [--csv-decimal-separator SEP] [--check]\n"
+         "                     [--strict] [--marks]\n"
          "\n"
          "Draws the column stacks of PROJECT (its Pilastri folder) and writes each as\n"
          "Pilastrata_<id>.dxf into PROJECT/Disegni, or into DIR.\n"
@@ -352,7 +372,10 @@ std::string UsageText() {
          "                           Pilastrata_<id>.abs\n"
          "  --steel-grade GRADE      steel grade written to the BVBS file (default B450C)\n"
          "  --pdf                    the drawing on an ISO sheet with its title block and bar\n"
-         "                           schedule, as vector PDF beside it, Pilastrata_<id>.pdf\n"
+         "                           schedule, as vector PDF beside it, Pilastrata_<id>.pdf:\n"
+         "                           black and white; the title block's project data from\n"
+         "                           PROJECT/Dati_progetto.ini when it is there\n"
+         "  --pdf-colour             --pdf in the drawing's colours\n"
          "  --xlsx                   the project's schedule as a workbook, Distinta_progetto.xlsx\n"
          "  --csv-decimal-separator SEP  '.' or ',' in the CSV files (default ',', fields by ';')\n"
          "  --check                  the drawing checks itself: findings printed per stack and\n"
@@ -391,10 +414,10 @@ BatchOptions ParseCommandLine(const std::vector<std::string>& args) {
       options.schedule = true;
     } else if (arg == "--bvbs") {
       options.bvbs = true;
-    } else if (arg == "--pdf") {
-      if (!PdfAvailable()) throw UsageError("--pdf is not available: this tessaro-batch was built without Qt");
+    } else if (arg == "--pdf" || arg == "--pdf-colour") {
+      if (!PdfAvailable()) throw UsageError(arg + " is not available: this tessaro-batch was built without Qt");
       options.pdf = true;
-    } else if (arg == "--xlsx") {
+      options.pdfColour = options.pdfColour || arg == "--pdf-colour";
       options.xlsx = true;
     } else if (arg == "--check") {
       options.check = true;
@@ -474,10 +497,16 @@ BatchSummary RunBatch(const BatchOptions& options, std::ostream& out, const Batc
   BvbsOptions bvbsOptions = options.bvbsOptions;
   if (bvbsOptions.project.empty()) bvbsOptions.project = std::filesystem::absolute(options.project).filename().string();
   std::optional<PdfSupport> pdfSupport;
-  if (options.pdf) pdfSupport.emplace();
+  SheetData sheet{bvbsOptions.project, {}, options.pdfColour};
+  if (options.pdf) {
+    pdfSupport.emplace();
+    ProjectDataRead data = ReadProjectData(options.project);
+    for (const ProjectDataProblem& problem : data.problems) log.Line(std::string(kTool) + ": " + DescribeProjectDataProblem(problem));
+    sheet.data = std::move(data.data);
+  }
   {
     Writer writer(options.writerThreads, log, summary,
-                  ScheduleFiles{options.schedule, options.bvbs, options.numbers, bvbsOptions, options.pdf,
+                  ScheduleFiles{options.schedule, options.bvbs, options.numbers, bvbsOptions, options.pdf, sheet,
                                 options.csvNumbers});
     const DrawPlace place{session,        stackFolder,   summary.outDir, options.numbers,
                           withSchedule,   hooks,         options.check,  options.marks};

@@ -53,6 +53,7 @@ struct BatchOptions {
   // Beside each written drawing: the drawing on a sheet with its schedule, as PDF
   // (Pilastrata_<id>.pdf). Only in a build with Qt (PdfAvailable()).
   bool pdf = false;
+  bool pdfColour = false;  // --pdf-colour: the sheets in the drawing's colours, not black and white
   // The project's schedule also as a workbook, Distinta_progetto.xlsx (XlsxAvailable()).
   bool xlsx = false;
   // The CSV files' numbers: "," decimals and ";" between fields unless told otherwise.

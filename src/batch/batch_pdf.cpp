@@ -43,11 +43,13 @@ PdfSupport::PdfSupport() : impl_(std::make_unique<Impl>()) {
 
 PdfSupport::~PdfSupport() = default;
 
-void WriteStackPdf(const std::filesystem::path& path, const Drawing& drawing, const StackSchedule& schedule,
-                   std::string_view project, const NumberFormat& numbers) {
-  const QString projectName = QString::fromUtf8(project.data(), static_cast<qsizetype>(project.size()));
-  const render::SheetPlan plan = render::StackSheetPlan(drawing, schedule, projectName, numbers);
+int WriteStackPdf(const std::filesystem::path& path, const Drawing& drawing, const StackSchedule& schedule,
+                  const SheetData& sheet, const NumberFormat& numbers) {
+  const QString projectName = QString::fromUtf8(sheet.project.data(), static_cast<qsizetype>(sheet.project.size()));
+  const render::SheetPlan plan = render::StackSheetPlan(drawing, schedule, projectName, numbers, QDate::currentDate(),
+                                                        sheet.data, {sheet.colour});
   render::WriteSheetPdf(path, plan, render::StackSheetName(schedule.stackId));
+  return static_cast<int>(plan.DroppedTexts().size());
 }
 
 #else
@@ -58,8 +60,8 @@ struct PdfSupport::Impl {};
 PdfSupport::PdfSupport() = default;
 PdfSupport::~PdfSupport() = default;
 
-void WriteStackPdf(const std::filesystem::path& path, const Drawing&, const StackSchedule&, std::string_view,
-                   const NumberFormat&) {
+int WriteStackPdf(const std::filesystem::path& path, const Drawing&, const StackSchedule&, const SheetData&,
+                  const NumberFormat&) {
   Raise(ErrorKind::FileIo, path.string() + ": this tessaro-batch was built without Qt and writes no PDF");
 }
 

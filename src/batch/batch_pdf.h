@@ -8,6 +8,7 @@
 #include <string_view>
 
 #include "cad/drawing.h"
+#include "project/project_data.h"
 #include "text/numbers.h"
 #include "schedule/schedule.h"
 
@@ -33,10 +34,19 @@ private:
   std::unique_ptr<Impl> impl_;
 };
 
-// The stack's sheet: its drawing at the sheet's scale, the title block (`project`, the
-// stack, today's date) and the schedule as a table. Written atomically; raises
-// RuntimeError (FileIo), also in a build without PDF output.
-void WriteStackPdf(const std::filesystem::path& path, const Drawing& drawing, const StackSchedule& schedule,
-                   std::string_view project, const NumberFormat& numbers);
+// What every sheet of a run shares: the project's name and data for the title block, and
+// black and white or colour.
+struct SheetData {
+  std::string project;
+  ProjectData data;
+  bool colour = false;
+};
+
+// The stack's sheets: its views at their scales, the title block (the project, its data,
+// the stack, today's date) and the schedule as a table. Written atomically; raises
+// RuntimeError (FileIo), also in a build without PDF output. Returns how many texts of the
+// drawing found no free place on paper and were left out.
+int WriteStackPdf(const std::filesystem::path& path, const Drawing& drawing, const StackSchedule& schedule,
+                  const SheetData& sheet, const NumberFormat& numbers);
 
 }  // namespace tessaro

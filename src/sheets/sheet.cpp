@@ -1,4 +1,5 @@
-// Sheet layout in millimetres of paper, the title block and table, and the PDF output.
+// Sheet layout in millimetres of paper: views packed in columns on pages, the title block,
+// the table, and the PDF output.
 #include "sheets/sheet.h"
 
 #include <QBuffer>
@@ -9,9 +10,14 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
+#include <map>
+#include <set>
 
 #include "os/atomic_file.h"
 #include "render/scene.h"
+#include "sheets/schedule_table.h"
+#include "sheets/sheet_paper.h"
+#include "sheets/sheet_views.h"
 
 #ifndef TESSARO_VERSION
 #error "TESSARO_VERSION must name the program's version"
@@ -27,25 +33,29 @@ constexpr double kMargin = 10.0;
 constexpr double kPadding = 5.0;
 constexpr double kFrameWeight = 0.5;
 
-// Title block: ISO 7200 width, bottom right inside the frame.
+// Title block: ISO 7200 width, bottom right inside the frame; five rows of four cells.
 constexpr double kTitleWidth = 180.0;
-constexpr double kTitleRows[] = {12.0, 10.0, 10.0};
-constexpr double kTitleHeight = 32.0;
+constexpr double kTitleRow = 10.0;
+constexpr int kTitleRows = 5;
+constexpr double kTitleHeight = kTitleRow * kTitleRows;
 constexpr double kTitleGap = 5.0;  // between the drawing area and the title block
-constexpr double kLabelHeight = 1.8;
+constexpr double kLabelHeight = 2.5;
 constexpr double kValueHeight = 3.0;
-
-// Table.
-constexpr double kCellText = 2.5;
-constexpr double kRowHeight = 5.0;
 constexpr double kCellPadding = 1.5;
-constexpr double kTableTitleText = 3.5;
-constexpr double kTableTitleBand = 7.0;
-constexpr double kTableGap = 10.0;  // between the drawing and a table beside it
-constexpr double kThinLine = 0.18;
-constexpr double kMediumLine = 0.35;
 
-constexpr int kStandardScales[] = {20, 25, 50, 100};
+// Views: a frame around each, its caption under it, and air between them.
+constexpr double kViewPadding = 4.0;
+constexpr double kCaptionBand = 7.0;
+constexpr double kCaptionText = 3.0;
+constexpr double kViewGap = 8.0;
+constexpr double kMarkLine = 0.25;
+constexpr double kMarkText = 2.5;
+
+// Scales a view may take, largest first; beyond them only on A0 (see ScalesFor).
+constexpr int kSectionScales[] = {20, 25};
+constexpr int kElevationScales[] = {50};
+constexpr int kFurtherScales[] = {100, 200, 250, 500, 1000, 2000, 2500, 5000, 10000, 20000, 50000, 100000};
+
 constexpr double kPdfResolution = 1200.0;  // dpi: coordinates to 1/1200 inch
 
 // Line weights on paper by colour: the bars stand out, dimensions and leaders stay thin.
@@ -75,11 +85,6 @@ QPageSize::PageSizeId PageSizeId(Paper paper) {
   return QPageSize::A3;
 }
 
-bool Fits(double widthCm, double heightCm, const QSizeF& area, int scale) {
-  const double mmPerCm = 10.0 / scale;
-  return widthCm * mmPerCm <= area.width() && heightCm * mmPerCm <= area.height();
-}
-
 // The frame's inside, mm from the paper's top left.
 QRectF FrameRect(const QSizeF& paper) {
   return QRectF(kBindingMargin, kMargin, paper.width() - kBindingMargin - kMargin, paper.height() - 2 * kMargin);
@@ -90,42 +95,31 @@ QRectF DrawingArea(const QSizeF& paper) {
   return QRectF(inner.topLeft(), QSizeF(inner.width(), inner.height() - kTitleHeight - kTitleGap));
 }
 
-// Texts on paper: a font at one size, scaled so its capitals are `height` mm tall.
-class PaperFont {
-public:
-  explicit PaperFont(bool bold) : font_(QStringLiteral("Arial")) {
-    font_.setPixelSize(100);
-    font_.setBold(bold);
-    const QFontMetricsF metrics(font_);
-    capHeight_ = metrics.capHeight() > 0 ? metrics.capHeight() : 70.0;
+// The scales a view of this kind may take on this paper.
+std::vector<int> ScalesFor(ViewKind kind, Paper paper) {
+  std::vector<int> scales;
+  if (kind == ViewKind::Section) {
+    scales.assign(std::begin(kSectionScales), std::end(kSectionScales));
+  } else {
+    scales.assign(std::begin(kElevationScales), std::end(kElevationScales));
   }
-  double Width(const QString& text, double height) const {
-    return QFontMetricsF(font_).horizontalAdvance(text) * height / capHeight_;
+  if (paper == Paper::A0) {
+    for (int s : kFurtherScales) {
+      if (s > scales.back()) scales.push_back(s);
+    }
   }
-  // Baseline at `at`; `align` Qt::AlignLeft, AlignRight or AlignHCenter.
-  void Draw(QPainter& painter, QPointF at, double height, const QString& text, Qt::Alignment align) const {
-    const double k = height / capHeight_;
-    double x = 0;
-    if (align & Qt::AlignRight) x = -QFontMetricsF(font_).horizontalAdvance(text);
-    if (align & Qt::AlignHCenter) x = -QFontMetricsF(font_).horizontalAdvance(text) / 2;
-    painter.save();
-    painter.translate(at);
-    painter.scale(k, k);
-    painter.setFont(font_);
-    painter.drawText(QPointF(x, 0), text);
-    painter.restore();
-  }
+  return scales;
+}
 
-private:
-  QFont font_;
-  double capHeight_;
-};
+// A view's room on paper (mm): its frame and the caption under it.
+QSizeF ViewSize(const SheetView& view) {
+  const double mmPerCm = 10.0 / view.scale;
+  return {(view.extents.max.x - view.extents.min.x) * mmPerCm + 2 * kViewPadding,
+          (view.extents.max.y - view.extents.min.y) * mmPerCm + 2 * kViewPadding + kCaptionBand};
+}
 
-QPen PaperPen(double mm) {
-  QPen pen(Qt::black);
-  pen.setWidthF(mm);
-  pen.setJoinStyle(Qt::MiterJoin);
-  return pen;
+bool FitsIn(const QSizeF& size, const QRectF& area) {
+  return size.width() <= area.width() + 1e-9 && size.height() <= area.height() + 1e-9;
 }
 
 }  // namespace
@@ -147,31 +141,6 @@ QString FormatName(const SheetFormat& format) {
 
 QSizeF DrawingAreaMm(Paper paper, bool landscape) { return DrawingArea(PaperSizeMm(paper, landscape)).size(); }
 
-std::span<const int> StandardScales() { return kStandardScales; }
-
-SheetFormat ChooseSheet(double widthCm, double heightCm) {
-  widthCm = std::max(widthCm, 0.0);
-  heightCm = std::max(heightCm, 0.0);
-  for (Paper paper : {Paper::A3, Paper::A2, Paper::A1, Paper::A0}) {
-    for (int scale : kStandardScales) {
-      for (bool landscape : {true, false}) {
-        if (Fits(widthCm, heightCm, DrawingAreaMm(paper, landscape), scale)) return {paper, landscape, scale};
-      }
-    }
-  }
-  // Beyond the standard scales: 1:200, 1:250, 1:500, then each decade of 1, 2, 2.5, 5.
-  const QSizeF wide = DrawingAreaMm(Paper::A0, true);
-  const QSizeF tall = DrawingAreaMm(Paper::A0, false);
-  for (long long decade = 100; decade <= 100'000'000; decade *= 10) {
-    for (long long step : {2 * decade, 5 * decade / 2, 5 * decade, 10 * decade}) {
-      const int scale = static_cast<int>(step);
-      if (Fits(widthCm, heightCm, wide, scale)) return {Paper::A0, true, scale};
-      if (Fits(widthCm, heightCm, tall, scale)) return {Paper::A0, false, scale};
-    }
-  }
-  return {Paper::A0, true, 1'000'000'000};  // not a finite size: an empty sheet
-}
-
 QString SheetTitle::ProgramName() { return QStringLiteral("Tessaro " TESSARO_VERSION); }
 
 double LineWeightMm(int aci) {
@@ -181,84 +150,252 @@ double LineWeightMm(int aci) {
   return kDefaultWeight;
 }
 
-SheetPlan::SheetPlan(const Drawing& drawing, SheetTitle title, SheetTable table)
-    : drawing_(drawing), list_(FlattenDrawing(drawing)), title_(std::move(title)), table_(std::move(table)),
-      extents_(list_.Bounds()) {
-  const double widthCm = extents_ ? extents_->max.x - extents_->min.x : 0.0;
-  const double heightCm = extents_ ? extents_->max.y - extents_->min.y : 0.0;
-  format_ = ChooseSheet(widthCm, heightCm);
-  const QRectF area = DrawingArea(PaperMm());
-  const double mmPerCm = 10.0 / format_.scale;
-  const QSizeF drawingMm(widthCm * mmPerCm, heightCm * mmPerCm);
+struct SheetPlan::Impl {
+  struct Placed {
+    std::size_t view;
+    QPointF at;  // top left of its frame
+  };
+  struct TablePart {
+    QPointF at;
+    std::size_t first, count;
+  };
+  struct Page {
+    std::vector<Placed> views;
+    std::vector<TablePart> tables;
+  };
 
-  // Table size at full size: every column as wide as its widest text.
-  const std::size_t columns = static_cast<std::size_t>(table_.header.size());
-  columnWidths_.assign(columns, 0.0);
-  const PaperFont plain(false);
-  const PaperFont bold(true);
-  for (std::size_t c = 0; c < columns; ++c) {
-    columnWidths_[c] = bold.Width(table_.header[static_cast<qsizetype>(c)], kCellText);
+  DisplayList list;
+  TextFont font;
+  std::vector<SheetView> views;
+  std::vector<MarkLabel> labels;
+  TableMetrics table;
+  std::size_t tableRows = 0;
+  std::vector<Page> pages;
+
+  // The view laid out at `scale`, kept: a paper tried after another asks again.
+  std::vector<std::map<int, SheetView>> laidOut;
+  const SheetView& At(std::size_t v, int scale) {
+    auto& cache = laidOut[v];
+    auto found = cache.find(scale);
+    if (found == cache.end()) {
+      SheetView view = views[v];
+      LayOutView(list, view, scale, labels, font);
+      found = cache.emplace(scale, std::move(view)).first;
+    }
+    return found->second;
   }
-  for (std::size_t r = 0; r < table_.rows.size(); ++r) {
-    const QStringList& row = table_.rows[r];
-    const PaperFont& font = r < table_.emphasis.size() && table_.emphasis[r] ? bold : plain;
-    for (std::size_t c = 0; c < columns && c < static_cast<std::size_t>(row.size()); ++c) {
-      columnWidths_[c] = std::max(columnWidths_[c], font.Width(row[static_cast<qsizetype>(c)], kCellText));
+
+  // Views (at the scales chosen) then the table, in columns top to bottom, columns left to
+  // right, a new page when the next column does not fit.
+  std::vector<Page> Pack(const std::vector<const SheetView*>& chosen, const QRectF& area) const {
+    std::vector<Page> out(1);
+    double x = area.left(), y = area.top(), columnWidth = 0;
+    const auto room = [&](double w, double h) {
+      if (y + h <= area.bottom() + 1e-9 && x + w <= area.right() + 1e-9) return;
+      x += columnWidth + kViewGap;
+      y = area.top();
+      columnWidth = 0;
+      if (x + w > area.right() + 1e-9 && !(out.back().views.empty() && out.back().tables.empty())) {
+        out.emplace_back();
+        x = area.left();
+      }
+    };
+    for (std::size_t v = 0; v < chosen.size(); ++v) {
+      const QSizeF size = ViewSize(*chosen[v]);
+      room(size.width(), size.height());
+      out.back().views.push_back({v, QPointF(x, y)});
+      y += size.height() + kViewGap;
+      columnWidth = std::max(columnWidth, size.width());
+    }
+    std::size_t first = 0;
+    while (first < tableRows) {
+      const auto fitting = [&] {
+        return static_cast<std::size_t>(std::max(0.0, std::floor((area.bottom() - y - table.HeightOf(0)) / table.rowHeight)));
+      };
+      std::size_t n = std::min(fitting(), tableRows - first);
+      if (n < std::min<std::size_t>(3, tableRows - first) || x + table.width > area.right() + 1e-9) {
+        room(table.width, area.height() + 1);  // a column of its own
+        n = std::max<std::size_t>(1, std::min(fitting(), tableRows - first));
+      }
+      out.back().tables.push_back({QPointF(x, y), first, n});
+      y += table.HeightOf(n) + kViewGap;
+      columnWidth = std::max(columnWidth, table.width);
+      first += n;
+    }
+    return out;
+  }
+};
+
+SheetPlan::SheetPlan(const Drawing& drawing, SheetTitle title, SheetTable table, const StackSchedule* schedule,
+                     SheetOptions options)
+    : drawing_(drawing), title_(std::move(title)), table_(std::move(table)), options_(options),
+      impl_(std::make_unique<Impl>()) {
+  Impl& d = *impl_;
+  d.list = FlattenDrawing(drawing);
+  d.views = FindViews(d.list);
+  d.laidOut.resize(d.views.size());
+  if (schedule != nullptr) d.labels = MatchMarkLabels(d.list, *schedule);
+  d.table = MeasureTable(table_);
+  d.tableRows = table_.header.isEmpty() ? 0 : table_.rows.size();
+
+  // The smallest paper on which every view fits at one of its scales; on it the
+  // orientation with fewer pages.
+  std::optional<std::pair<SheetFormat, std::vector<Impl::Page>>> best;
+  std::vector<const SheetView*> bestViews;
+  for (Paper paper : {Paper::A3, Paper::A2, Paper::A1, Paper::A0}) {
+    for (bool landscape : {true, false}) {
+      const QRectF area = DrawingArea(PaperSizeMm(paper, landscape));
+      if (d.tableRows > 0 && d.table.width > area.width()) continue;
+      std::vector<const SheetView*> chosen;
+      int elevationScale = 50;
+      for (std::size_t v = 0; v < d.views.size(); ++v) {
+        const SheetView* fits = nullptr;
+        for (int scale : ScalesFor(d.views[v].kind, paper)) {
+          const SheetView& laid = d.At(v, scale);
+          if (FitsIn(ViewSize(laid), area)) {
+            fits = &laid;
+            break;
+          }
+        }
+        if (fits == nullptr) break;
+        if (fits->kind == ViewKind::Elevation) elevationScale = std::max(elevationScale, fits->scale);
+        chosen.push_back(fits);
+      }
+      if (chosen.size() != d.views.size()) continue;
+      std::vector<Impl::Page> pages = d.Pack(chosen, area);
+      if (!best || pages.size() < best->second.size()) {
+        best.emplace(SheetFormat{paper, landscape, elevationScale}, std::move(pages));
+        bestViews = chosen;
+      }
+    }
+    if (best) break;
+  }
+  if (!best) {  // nothing fits even A0 at 1:100000: the views are left out
+    best.emplace(SheetFormat{Paper::A0, true, 50}, d.Pack({}, DrawingArea(PaperSizeMm(Paper::A0, true))));
+  }
+  format_ = best->first;
+  d.pages = std::move(best->second);
+  std::vector<SheetView> placed;
+  for (const SheetView* v : bestViews) placed.push_back(*v);
+  d.views = std::move(placed);
+  d.laidOut.clear();
+}
+
+SheetPlan::SheetPlan(SheetPlan&&) noexcept = default;
+SheetPlan::~SheetPlan() = default;
+
+int SheetPlan::PageCount() const { return static_cast<int>(impl_->pages.size()); }
+
+std::vector<SheetViewPlace> SheetPlan::Views() const {
+  std::vector<SheetViewPlace> out;
+  for (std::size_t p = 0; p < impl_->pages.size(); ++p) {
+    for (const Impl::Placed& placed : impl_->pages[p].views) {
+      const SheetView& v = impl_->views[placed.view];
+      const QSizeF size = ViewSize(v);
+      out.push_back({v.caption, v.scale, static_cast<int>(p),
+                     QRectF(placed.at, QSizeF(size.width(), size.height() - kCaptionBand))});
     }
   }
-  double tableWidth = 0;
-  for (double& w : columnWidths_) tableWidth += (w += 2 * kCellPadding);
-  tableWidth = std::max(tableWidth, plain.Width(table_.title, kTableTitleText));
-  const double tableHeight = kTableTitleBand + kRowHeight * static_cast<double>(table_.rows.size() + 1);
-  const bool hasTable = columns > 0;
+  return out;
+}
 
-  const double besideWidth = area.width() - drawingMm.width() - kTableGap;
-  tableOnFirstPage_ = hasTable && tableWidth <= besideWidth && tableHeight <= area.height();
-  QRectF drawingSpace = area;
-  if (tableOnFirstPage_) {
-    firstPageTable_ = TablePage{QPointF(area.right() - tableWidth, area.top()), 0, table_.rows.size()};
-    drawingSpace.setRight(area.right() - tableWidth - kTableGap);
+std::vector<SheetMarkPlace> SheetPlan::Marks() const {
+  std::vector<SheetMarkPlace> out;
+  for (std::size_t p = 0; p < impl_->pages.size(); ++p) {
+    for (const Impl::Placed& placed : impl_->pages[p].views) {
+      const SheetView& v = impl_->views[placed.view];
+      const double k = 10.0 / v.scale;
+      for (const ViewMark& m : v.marks) {
+        const QPointF c(placed.at.x() + kViewPadding + (m.centre.x - v.extents.min.x) * k,
+                        placed.at.y() + kViewPadding + (v.extents.max.y - m.centre.y) * k);
+        out.push_back({m.mark, static_cast<int>(p), QRectF(c - QPointF(m.radius * k, m.radius * k),
+                                                            QSizeF(2 * m.radius * k, 2 * m.radius * k))});
+      }
+    }
   }
-  drawingRect_ = QRectF(QPointF(drawingSpace.center().x() - drawingMm.width() / 2,
-                                drawingSpace.center().y() - drawingMm.height() / 2),
-                        drawingMm);
-  if (!hasTable || tableOnFirstPage_) return;
+  return out;
+}
 
-  // The table on pages of its own, shrunk as a whole when it is wider than the sheet.
-  tableScale_ = std::min(1.0, area.width() / tableWidth);
-  const double rowsHeight = area.height() / tableScale_ - kTableTitleBand - kRowHeight;
-  const std::size_t perPage = std::max<std::size_t>(1, static_cast<std::size_t>(rowsHeight / kRowHeight));
-  std::size_t first = 0;
-  do {
-    const std::size_t count = std::min(perPage, table_.rows.size() - first);
-    tablePages_.push_back(TablePage{area.topLeft(), first, count});
-    first += count;
-  } while (first < table_.rows.size());
+QStringList SheetPlan::DroppedTexts() const {
+  QStringList out;
+  for (const SheetView& v : impl_->views) out << v.droppedTexts;
+  out.removeDuplicates();
+  return out;
 }
 
 void SheetPlan::PaintPage(QPainter& painter, int page, const QRectF& target) const {
+  if (page < 0 || page >= PageCount()) return;
   const QSizeF paper = PaperMm();
   const double pxPerMm = std::min(target.width() / paper.width(), target.height() / paper.height());
   const QPointF origin(target.center().x() - paper.width() * pxPerMm / 2,
                        target.center().y() - paper.height() * pxPerMm / 2);
+  const Impl::Page& p = impl_->pages[static_cast<std::size_t>(page)];
+  for (std::size_t v = 0; v < p.views.size(); ++v) {
+    painter.save();
+    painter.setRenderHint(QPainter::Antialiasing, true);
+    PaintView(painter, impl_->pages[static_cast<std::size_t>(page)].views[v].view, pxPerMm, origin);
+    painter.restore();
+  }
   painter.save();
   painter.setRenderHint(QPainter::Antialiasing, true);
   painter.setTransform(QTransform(pxPerMm, 0, 0, pxPerMm, origin.x(), origin.y()));
   painter.setBrush(Qt::NoBrush);
   PaintFrame(painter, page);
-  if (page == 0 && firstPageTable_) PaintTable(painter, *firstPageTable_);
-  if (page > 0 && static_cast<std::size_t>(page) <= tablePages_.size()) {
-    PaintTable(painter, tablePages_[static_cast<std::size_t>(page - 1)]);
+  for (const Impl::TablePart& part : p.tables) {
+    PaintTable(painter, table_, impl_->table, part.at, part.first, part.count);
   }
-  if (page == 0 && extents_) {
-    // Drawing units to device pixels: centimetres at the sheet's scale, y up.
-    const double k = pxPerMm * 10.0 / format_.scale;
-    const QPointF topLeft = origin + drawingRect_.topLeft() * pxPerMm;
-    const QTransform toDevice(k, 0, 0, -k, topLeft.x() - extents_->min.x * k, topLeft.y() + extents_->max.y * k);
-    const PenWidths widths = [pxPerMm](ShapeColor color) { return LineWeightMm(color.aci) * pxPerMm; };
-    PaintDrawing(painter, drawing_, list_, toDevice, nullptr, &widths);
+  // The views' frames, captions and marks, on paper.
+  const PaperFont plain(false);
+  const PaperFont bold(true);
+  for (const Impl::Placed& placed : p.views) {
+    const SheetView& v = impl_->views[placed.view];
+    const QSizeF size = ViewSize(v);
+    const QRectF frame(placed.at, QSizeF(size.width(), size.height() - kCaptionBand));
+    painter.setPen(PaperPen(kThinLine));
+    painter.drawRect(frame);
+    painter.setPen(Qt::black);
+    bold.Draw(painter, QPointF(frame.center().x(), frame.bottom() + 1.5 + kCaptionText), kCaptionText,
+              QStringLiteral("%1 - scala 1:%2").arg(v.caption).arg(v.scale), Qt::AlignHCenter);
+    const double k = 10.0 / v.scale;
+    for (const ViewMark& m : v.marks) {
+      const QPointF c(placed.at.x() + kViewPadding + (m.centre.x - v.extents.min.x) * k,
+                      placed.at.y() + kViewPadding + (v.extents.max.y - m.centre.y) * k);
+      painter.setPen(PaperPen(kMarkLine));
+      painter.drawEllipse(c, m.radius * k, m.radius * k);
+      painter.setPen(Qt::black);
+      plain.Draw(painter, QPointF(c.x(), c.y() + kMarkText / 2), kMarkText, m.mark, Qt::AlignHCenter);
+    }
   }
   painter.restore();
+}
+
+void SheetPlan::PaintView(QPainter& painter, std::size_t index, double pxPerMm, QPointF origin) const {
+  const SheetView& v = impl_->views[index];
+  QPointF at;
+  for (const Impl::Page& p : impl_->pages) {
+    for (const Impl::Placed& placed : p.views) {
+      if (placed.view == index) at = placed.at;
+    }
+  }
+  // Drawing units to device pixels: centimetres at the view's scale, y up.
+  const double k = pxPerMm * 10.0 / v.scale;
+  const QPointF topLeft = origin + (at + QPointF(kViewPadding, kViewPadding)) * pxPerMm;
+  const QTransform toDevice(k, 0, 0, -k, topLeft.x() - v.extents.min.x * k, topLeft.y() + v.extents.max.y * k);
+  if (options_.colour) {
+    const PenWidths widths = [pxPerMm](ShapeColor color) { return LineWeightMm(color.aci) * pxPerMm; };
+    PaintDrawing(painter, drawing_, v.paper, toDevice, nullptr, &widths);
+    return;
+  }
+  // Black and white: every line black, its weight still that of its colour; one list per weight.
+  std::map<double, DisplayList> byWeight;
+  for (const Shape& s : v.paper.Shapes()) {
+    CopyShape(v.paper, s, byWeight[LineWeightMm(s.color.aci)], ShapeColor{0, 0x000000});
+  }
+  for (const auto& [weight, list] : byWeight) {
+    const double w = weight;
+    const PenWidths widths = [pxPerMm, w](ShapeColor) { return w * pxPerMm; };
+    PaintDrawing(painter, drawing_, list, toDevice, nullptr, &widths);
+  }
 }
 
 void SheetPlan::PaintFrame(QPainter& painter, int page) const {
@@ -269,86 +406,47 @@ void SheetPlan::PaintFrame(QPainter& painter, int page) const {
   const QRectF block(frame.right() - kTitleWidth, frame.bottom() - kTitleHeight, kTitleWidth, kTitleHeight);
   painter.setPen(PaperPen(kMediumLine));
   painter.drawRect(block);
-  painter.setPen(PaperPen(kThinLine));
   const double quarter = kTitleWidth / 4;
-  const double y1 = block.top() + kTitleRows[0];
-  const double y2 = y1 + kTitleRows[1];
-  painter.drawLine(QLineF(block.left(), y1, block.right(), y1));
-  painter.drawLine(QLineF(block.left(), y2, block.right(), y2));
-  painter.drawLine(QLineF(block.left() + 3 * quarter, block.top(), block.left() + 3 * quarter, y1));
-  for (int i = 1; i < 4; ++i) painter.drawLine(QLineF(block.left() + i * quarter, y1, block.left() + i * quarter, y2));
-
+  std::set<int> scales;
+  for (const SheetView& v : impl_->views) scales.insert(v.scale);
+  QStringList scaleTexts;
+  for (auto s = scales.rbegin(); s != scales.rend(); ++s) scaleTexts << QStringLiteral("1:%1").arg(*s);
+  const auto value = [](const std::string& s) { return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size())); };
+  const ProjectData& data = title_.data;
   struct Cell {
-    double x, y, h;
+    int row, column, span;
     QString label, value;
-    double valueHeight;
   };
   const Cell cells[] = {
-      {0, block.top(), kTitleRows[0], QStringLiteral("Progetto"), title_.project, 3.5},
-      {3 * quarter, block.top(), kTitleRows[0], QStringLiteral("Pilastrata"), title_.stack, 3.5},
-      {0, y1, kTitleRows[1], QStringLiteral("Formato"), FormatName(format_), kValueHeight},
-      {quarter, y1, kTitleRows[1], QStringLiteral("Scala"), QStringLiteral("1:%1").arg(format_.scale), kValueHeight},
-      {2 * quarter, y1, kTitleRows[1], QStringLiteral("Data"), title_.date.toString(QStringLiteral("dd/MM/yyyy")),
-       kValueHeight},
-      {3 * quarter, y1, kTitleRows[1], QStringLiteral("Foglio"),
-       QStringLiteral("%1 di %2").arg(page + 1).arg(PageCount()), kValueHeight},
-      {0, y2, kTitleRows[2], QStringLiteral("Programma"), title_.program, kValueHeight},
+      {0, 0, 3, QStringLiteral("Progetto"), title_.project},
+      {0, 3, 1, QStringLiteral("Pilastrata"), title_.stack},
+      {1, 0, 2, QStringLiteral("Committente"), value(data.Get(ProjectField::Client))},
+      {1, 2, 2, QStringLiteral("Progettista"), value(data.Get(ProjectField::Designer))},
+      {2, 0, 1, QStringLiteral("Disegno n."), value(data.Get(ProjectField::DrawingNumber))},
+      {2, 1, 1, QStringLiteral("Revisione"), value(data.Get(ProjectField::Revision))},
+      {2, 2, 1, QStringLiteral("Data"), title_.date.toString(QStringLiteral("dd/MM/yyyy"))},
+      {2, 3, 1, QStringLiteral("Foglio"), QStringLiteral("%1 di %2").arg(page + 1).arg(PageCount())},
+      {3, 0, 1, QStringLiteral("Calcestruzzo"), value(data.Get(ProjectField::Concrete))},
+      {3, 1, 1, QStringLiteral("Acciaio"), value(data.Get(ProjectField::Steel))},
+      {3, 2, 1, QStringLiteral("Copriferro"), value(data.Get(ProjectField::Cover))},
+      {3, 3, 1, QStringLiteral("Scala"), scaleTexts.join(QStringLiteral(", "))},
+      {4, 0, 1, QStringLiteral("Formato"), FormatName(format_)},
+      {4, 1, 3, QStringLiteral("Programma"), title_.program},
   };
   const PaperFont plain(false);
   const PaperFont bold(true);
-  painter.setPen(Qt::black);
   for (const Cell& cell : cells) {
-    const double left = block.left() + cell.x + kCellPadding;
-    plain.Draw(painter, QPointF(left, cell.y + kLabelHeight + 1.2), kLabelHeight, cell.label, Qt::AlignLeft);
-    bold.Draw(painter, QPointF(left, cell.y + cell.h - 2.0), cell.valueHeight, cell.value, Qt::AlignLeft);
+    const QRectF r(block.left() + cell.column * quarter, block.top() + cell.row * kTitleRow, cell.span * quarter,
+                   kTitleRow);
+    painter.setPen(PaperPen(kThinLine));
+    painter.drawRect(r);
+    painter.setPen(Qt::black);
+    const double left = r.left() + kCellPadding;
+    const double room = r.width() - 2 * kCellPadding;
+    plain.Draw(painter, QPointF(left, r.top() + 3.4), kLabelHeight, cell.label, Qt::AlignLeft);
+    bold.Draw(painter, QPointF(left, r.top() + 8.6), kValueHeight, bold.Elided(cell.value, kValueHeight, room),
+              Qt::AlignLeft);
   }
-}
-
-void SheetPlan::PaintTable(QPainter& painter, const TablePage& part) const {
-  painter.save();
-  painter.translate(part.at);
-  painter.scale(tableScale_, tableScale_);
-  const PaperFont plain(false);
-  const PaperFont bold(true);
-  double width = 0;
-  for (double w : columnWidths_) width += w;
-  const double textDrop = (kRowHeight + kCellText) / 2;  // baseline below the row's top
-
-  painter.setPen(Qt::black);
-  bold.Draw(painter, QPointF(0, kTableTitleText + 1.0), kTableTitleText, table_.title, Qt::AlignLeft);
-  const auto paintRow = [&](double top, const QStringList& cells, const PaperFont& font) {
-    double x = 0;
-    for (std::size_t c = 0; c < columnWidths_.size(); ++c) {
-      const QString text = c < static_cast<std::size_t>(cells.size()) ? cells[static_cast<qsizetype>(c)] : QString();
-      const bool right = c < table_.rightAligned.size() && table_.rightAligned[c];
-      const QPointF at(right ? x + columnWidths_[c] - kCellPadding : x + kCellPadding, top + textDrop);
-      font.Draw(painter, at, kCellText, text, right ? Qt::AlignRight : Qt::AlignLeft);
-      x += columnWidths_[c];
-    }
-  };
-  double top = kTableTitleBand;
-  paintRow(top, table_.header, bold);
-  for (std::size_t r = part.first; r < part.first + part.count; ++r) {
-    top += kRowHeight;
-    paintRow(top, table_.rows[r], r < table_.emphasis.size() && table_.emphasis[r] ? bold : plain);
-  }
-
-  // Rules: a frame, the header underlined, thin lines between rows and columns.
-  const double bottom = top + kRowHeight;
-  painter.setPen(PaperPen(kThinLine));
-  for (std::size_t r = 1; r <= part.count; ++r) {
-    const double y = kTableTitleBand + kRowHeight * static_cast<double>(r + 1);
-    if (y < bottom) painter.drawLine(QLineF(0, y, width, y));
-  }
-  double x = 0;
-  for (std::size_t c = 0; c + 1 < columnWidths_.size(); ++c) {
-    x += columnWidths_[c];
-    painter.drawLine(QLineF(x, kTableTitleBand, x, bottom));
-  }
-  painter.setPen(PaperPen(kMediumLine));
-  painter.drawRect(QRectF(0, kTableTitleBand, width, bottom - kTableTitleBand));
-  painter.drawLine(QLineF(0, kTableTitleBand + kRowHeight, width, kTableTitleBand + kRowHeight));
-  painter.restore();
 }
 
 QByteArray SheetPdf(const SheetPlan& plan, const QString& documentTitle) {

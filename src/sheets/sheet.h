@@ -1,7 +1,7 @@
-// A drawing on paper: the ISO sheet and standard scale it goes on, the frame and title
-// block, the bar schedule as a table, and the pages as vector PDF. The sheet is laid out in
-// millimetres of paper and painted with the same display-list painter as the screen, so a PDF
-// page, a printed page and a preview show the same thing. Qt Gui only.
+// A stack drawing on paper: its views framed at their scales on ISO sheets, the frame and
+// title block, the bar schedule as a table, and the pages as vector PDF. The sheet is laid
+// out in millimetres of paper and painted with the same display-list painter as the screen,
+// so a PDF page, a printed page and a preview show the same thing. Qt Gui only.
 #pragma once
 
 #include <QDate>
@@ -13,10 +13,14 @@
 #include <filesystem>
 #include <optional>
 #include <span>
+#include <memory>
 #include <vector>
 
-#include "display/display_list.h"
 #include "cad/drawing.h"
+#include "display/display_list.h"
+#include "project/project_data.h"
+#include "schedule/schedule.h"
+#include "text/numbers.h"
 
 namespace tessaro::render {
 
@@ -37,17 +41,8 @@ QString PaperName(Paper paper);  // "A3"
 // "A3 orizzontale", "A1 verticale".
 QString FormatName(const SheetFormat& format);
 
-// Room the drawing has on a sheet (mm): inside the frame, above the title block.
+// Room the views have on a sheet (mm): inside the frame, above the title block.
 QSizeF DrawingAreaMm(Paper paper, bool landscape);
-
-// The standard scales, largest first: 1:20, 1:25, 1:50, 1:100.
-std::span<const int> StandardScales();
-
-// The sheet for a drawing of this size (cm): the smallest paper, A3 to A0, on which it fits
-// at one of the standard scales; on that paper the largest scale that fits, landscape
-// before portrait when both take the same scale. A drawing too big for A0 at 1:100 goes on
-// A0 at the first of 1:200, 1:250, 1:500, 1:1000, 1:2000, ... that takes it.
-SheetFormat ChooseSheet(double widthCm, double heightCm);
 
 // A table of texts: a header row and data rows of the same length. Right-aligned columns
 // are the numeric ones. A row with `emphasis` (totals) is printed in bold.
@@ -57,6 +52,10 @@ struct SheetTable {
   std::vector<QStringList> rows;
   std::vector<bool> rightAligned;  // per column; missing entries are left-aligned
   std::vector<bool> emphasis;      // per row; missing entries are plain
+  // The column that shows each row's bent shape as a sketch (its text is left out), and
+  // the legs of that shape per row (empty: no sketch). -1: no such column.
+  int sketchColumn = -1;
+  std::vector<std::vector<BendLeg>> sketches;
 };
 
 // What the title block says besides the sheet's own format, scale and page.
@@ -65,51 +64,70 @@ struct SheetTitle {
   QString stack;    // the stack's id
   QDate date;
   QString program = ProgramName();
+  ProjectData data = {};  // drawing number, revision, designer, client, materials
 
   // "Tessaro 2.0.0", the version the program was built as.
   static QString ProgramName();
 };
 
-// The pages of one drawing: page 1 holds the drawing, and the table beside it when it
-// fits there; otherwise the table follows on as many further pages of the same sheet as
-// it needs, its header repeated on each.
+// How the sheet is printed: black and white by default (every line black, its weight by
+// the drawing's colour, as a plant's printer shows it), or in the drawing's colours.
+struct SheetOptions {
+  bool colour = false;
+};
+
+// Where a view or a circled mark stands on the pages (mm from the paper's top left).
+struct SheetViewPlace {
+  QString caption;
+  int scale = 0;
+  int page = 0;  // 0-based
+  QRectF frame;
+};
+struct SheetMarkPlace {
+  QString mark;
+  int page = 0;
+  QRectF circle;
+};
+
+// The sheets of a stack: a layout, not the drawing scaled down. Each elevation is framed
+// at 1:50 and each piece's section with its stirrup details at 1:20 (1:25 when that does
+// not fit), the scale written under each frame; texts at least 2.5 mm high and none over
+// another; the schedule's marks circled beside their labels; the schedule table after the
+// views. All pages share one paper: the smallest of A3 to A0 on which every view fits,
+// portrait or landscape, whichever needs fewer pages (landscape on a tie). An elevation
+// too tall for A0 at 1:50 goes at 1:100, 1:200, ... Pages are numbered "Foglio n di m".
 class SheetPlan {
 public:
-  SheetPlan(const Drawing& drawing, SheetTitle title, SheetTable table);
+  SheetPlan(const Drawing& drawing, SheetTitle title, SheetTable table, const StackSchedule* schedule = nullptr,
+            SheetOptions options = {});
+  SheetPlan(SheetPlan&&) noexcept;
+  ~SheetPlan();
 
+  // Paper and orientation of every page; `scale` is that of the elevations.
   const SheetFormat& Format() const { return format_; }
   QSizeF PaperMm() const { return PaperSizeMm(format_.paper, format_.landscape); }
-  int PageCount() const { return 1 + static_cast<int>(tablePages_.size()); }
-  bool TableBesideDrawing() const { return tableOnFirstPage_; }
-  // Where the drawing and the table stand on page 1 (mm from the paper's top left).
-  QRectF DrawingRectMm() const { return drawingRect_; }
+  int PageCount() const;
+  std::vector<SheetViewPlace> Views() const;
+  std::vector<SheetMarkPlace> Marks() const;
+  // Texts of the drawing that found no free place on paper (each named once), for a note.
+  QStringList DroppedTexts() const;
 
   // Paints page `page` (0-based) into `target` (device coordinates of the painter), the
   // paper scaled to fit it with its proportions kept and centred.
   void PaintPage(QPainter& painter, int page, const QRectF& target) const;
 
 private:
-  struct TablePage {
-    QPointF at;        // top left of the table, mm
-    std::size_t first;  // rows [first, first + count)
-    std::size_t count;
-  };
-
+  struct Impl;
   void PaintFrame(QPainter& painter, int page) const;
-  void PaintTable(QPainter& painter, const TablePage& part) const;
+  void PaintTablePart(QPainter& painter, std::size_t part) const;
+  void PaintView(QPainter& painter, std::size_t view, double pxPerMm, QPointF origin) const;
 
   const Drawing& drawing_;  // for its layers' states
-  DisplayList list_;
   SheetTitle title_;
   SheetTable table_;
+  SheetOptions options_;
   SheetFormat format_;
-  std::optional<Extents> extents_;
-  QRectF drawingRect_;
-  bool tableOnFirstPage_ = false;
-  std::optional<TablePage> firstPageTable_;
-  std::vector<TablePage> tablePages_;
-  std::vector<double> columnWidths_;  // mm
-  double tableScale_ = 1.0;           // < 1 when the table is wider than the sheet
+  std::unique_ptr<Impl> impl_;
 };
 
 // The pages as PDF, one page per plan page on paper of the plan's size.

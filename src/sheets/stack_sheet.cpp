@@ -13,9 +13,11 @@ QString FromUtf8(std::string_view text) { return QString::fromUtf8(text.data(), 
 }  // namespace
 
 SheetPlan StackSheetPlan(const Drawing& drawing, const StackSchedule& schedule, const QString& project,
-                         const NumberFormat& numbers, const QDate& date) {
+                         const NumberFormat& numbers, const QDate& date, const ProjectData& data,
+                         SheetOptions options) {
   SheetTitle title{project, FromUtf8(schedule.stackId), date};
-  return SheetPlan(drawing, std::move(title), ScheduleTable(schedule, numbers));
+  title.data = data;
+  return SheetPlan(drawing, std::move(title), ScheduleTable(schedule, numbers), &schedule, options);
 }
 
 QString StackSheetName(std::string_view stackId) { return QStringLiteral("Pilastrata_") + FromUtf8(stackId); }

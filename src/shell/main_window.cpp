@@ -121,7 +121,7 @@ void MainWindow::CreateMenus() {
   file->addAction(Action(kCmdSaveDxf));
   file->addAction(Action(kCmdReload));
   file->addSeparator();
-  for (int id : {kCmdExportSchedule, kCmdExportBvbs, kCmdExportPdf}) file->addAction(Action(id));
+  for (int id : {kCmdExportSchedule, kCmdExportBvbs, kCmdExportPdf, kCmdProjectData}) file->addAction(Action(id));
   QMenu* outputs = file->addMenu(QStringLiteral("Opzioni di generazione"));
   outputs->setObjectName(QStringLiteral("BatchOutputsMenu"));
   outputs->setToolTipsVisible(true);

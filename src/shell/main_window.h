@@ -77,6 +77,7 @@ enum CommandId : int {
   kCmdBatchSchedule = 1076,
   kCmdBatchBvbs = 1077,
   kCmdBatchPdf = 1078,
+  kCmdProjectData = 1079,
   // Projects and files that change, and the viewer's own tools.
   kCmdOpenProject = 1080,
   kCmdReload = 1081,
@@ -262,6 +263,7 @@ private:
   QString AskExportPath(const QString& title, const QString& fileName, const QString& suffix, const QString& filter);
   void ReportWriteError(const QString& path, const std::exception& error);
   void PrintSheet(QPrinter& printer);
+  void ProjectDataCommand();
 
   ShellSetup setup_;
   std::unique_ptr<MessageBoxes> ownMessages_;

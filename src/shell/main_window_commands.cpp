@@ -94,6 +94,7 @@ std::span<const Command> MainWindow::CommandTable() {
       Command{kCmdBatchSchedule, "", "Distinta ferri (CSV)", K::Checkable, &M::FlipBatchSchedule},
       Command{kCmdBatchBvbs, "", "File BVBS", K::Checkable, &M::FlipBatchBvbs},
       Command{kCmdBatchPdf, "", "Tavola PDF", K::Checkable, &M::FlipBatchPdf},
+      Command{kCmdProjectData, "", "Dati progetto...", K::Button, &M::ProjectDataCommand},
       Command{kCmdOpenProject, "", "Apri progetto...", K::Button, &M::OpenProjectCommand},
       Command{kCmdReload, "", "Ricarica", K::Button, &M::ReloadCommand},
       Command{kCmdMeasure, "", "Misura", K::Checkable, &M::MeasureCommand},

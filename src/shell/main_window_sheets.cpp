@@ -6,8 +6,10 @@
 #include <QPrinter>
 #include <QTableWidget>
 
+#include "project/project_data.h"
 #include "sheets/schedule_table.h"
 #include "shell/check_pane.h"
+#include "shell/project_data_dialog.h"
 #include "sheets/sheet.h"
 #include "sheets/stack_sheet.h"
 #include "schedule/bvbs.h"
@@ -147,10 +149,23 @@ void MainWindow::ExportBvbsCommand() {
 namespace {
 
 render::SheetPlan PlanOf(const Drawing& drawing, const StackSchedule& schedule, const QString& projectFolder) {
-  return render::StackSheetPlan(drawing, schedule, QDir(projectFolder).dirName(), NumberFormat::UserLocale());
+  return render::StackSheetPlan(drawing, schedule, QDir(projectFolder).dirName(), NumberFormat::UserLocale(),
+                                QDate::currentDate(), ReadProjectData(ToPath(projectFolder)).data);
 }
 
 }  // namespace
+
+void MainWindow::ProjectDataCommand() {
+  const ProjectDataRead read = ReadProjectData(ToPath(state_.projectFolder));
+  ProjectDataDialog dialog(read.data, DescribeProjectDataProblems(read), this);
+  if (dialog.exec() != QDialog::Accepted) return;
+  const QString path = QDir(state_.projectFolder).filePath(QString::fromUtf8(kProjectDataFileName.data()));
+  try {
+    WriteProjectData(ToPath(state_.projectFolder), dialog.Data());
+  } catch (const std::exception& error) {
+    ReportWriteError(path, error);
+  }
+}
 
 void MainWindow::ExportPdfCommand() {
   if (!schedule_) return;

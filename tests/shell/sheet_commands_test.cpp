@@ -204,7 +204,7 @@ private slots:
     QCOMPARE(h.printing.setUps, 1);
     QVERIFY(!QFile::exists(printed));
     QCOMPARE(h.printing.offered.pageSize().id(), QPageSize::A3);
-    QCOMPARE(h.printing.offered.orientation(), QPageLayout::Landscape);
+    QCOMPARE(h.printing.offered.orientation(), QPageLayout::Portrait);  // a 12 m elevation at 1:50
 
     h.w().RunCommand(kCmdPrint);
     const QString info = Poppler("pdfinfo", {printed});

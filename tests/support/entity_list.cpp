@@ -46,8 +46,10 @@ std::string Loop(const HatchLoop& loop) {
   for (const auto& edge : loop.edges) {
     if (const auto* l = std::get_if<HatchLineEdge>(&edge)) line += " LINE " + Xy(l->start) + " " + Xy(l->end);
     if (const auto* a = std::get_if<HatchArcEdge>(&edge)) {
-      line += " ARC " + Xy(a->center) + " " + Number(a->radius) + " " + Number(a->startAngle) + " " +
-              Number(a->endAngle) + (a->counterClockwise ? " 1" : " 0");
+      // A clockwise edge as ezdxf holds it: its angles mirrored, from 360 - end to 360 - start.
+      const bool ccw = a->counterClockwise;
+      line += " ARC " + Xy(a->center) + " " + Number(a->radius) + " " + Number(ccw ? a->startAngle : 360 - a->endAngle) +
+              " " + Number(ccw ? a->endAngle : 360 - a->startAngle) + (ccw ? " 1" : " 0");
     }
     if (const auto* el = std::get_if<HatchEllipseEdge>(&edge)) line += " ELLIPSE " + Xy(el->center);
     if (const auto* s = std::get_if<SplineGeometry>(&edge)) {
