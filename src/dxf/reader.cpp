@@ -395,9 +395,9 @@ EntityStyle Reader::StyleOf(const Common& c) {
   style.color = c.color;
   style.trueColor = c.trueColor;
   if (!c.lineType.empty() || c.lineTypeScale != 1.0) {
-    if (EqualsNoCase(c.lineType, "BYBLOCK")) {
+    if (EqualsIgnoringCase(c.lineType, "BYBLOCK")) {
       style.line.lineType = kLineTypeByBlock;
-    } else if (!c.lineType.empty() && !EqualsNoCase(c.lineType, "BYLAYER")) {
+    } else if (!c.lineType.empty() && !EqualsIgnoringCase(c.lineType, "BYLAYER")) {
       NameKey(c.lineType);
       const auto found = lineTypeByRaw_.find(key_);
       // A name the table lacks draws continuous, as CAD programs draw it.
