@@ -8,6 +8,7 @@
 #include <filesystem>
 #include <fstream>
 #include <map>
+#include <random>
 #include <string>
 
 #include "column_stack/stack_files.h"
@@ -168,7 +169,8 @@ TEST(TextOfFileBytes, ReadsUtf16WithItsByteOrderMark) {
 }
 
 TEST(ProjectFolders, AreFoundInAnyLetterCase) {
-  const fs::path project = fs::temp_directory_path() / "tessaro_project_folders_test";
+  const fs::path project =
+      fs::temp_directory_path() / ("tessaro_project_folders_" + std::to_string(std::random_device{}()));
   fs::remove_all(project);
   EXPECT_EQ(ColumnStackFolderOf(project), project / "Pilastri");
   EXPECT_EQ(DrawingsFolderOf(project), project / "Disegni");

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <fstream>
+#include <random>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -42,7 +43,7 @@ std::string ReadFile(const fs::path& path) {
 // Every file is made from its own drawing alone: writing on the drawing thread or on two
 // writer threads gives the same bytes.
 TEST(RunBatch, WriterThreadsDoNotChangeTheFiles) {
-  const fs::path out = fs::temp_directory_path() / "tessaro_batch_threads";
+  const fs::path out = fs::temp_directory_path() / ("tessaro_batch_threads_" + std::to_string(std::random_device{}()));
   fs::remove_all(out);
   BatchOptions options;
   options.project = fs::path(TESSARO_SOURCE_DIR) / "examples" / "Magazzino";

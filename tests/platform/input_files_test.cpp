@@ -4,6 +4,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <random>
 #include <string>
 #include <utility>
 #include <vector>
@@ -42,7 +43,11 @@ protected:
     ADD_FAILURE() << "no error for " << path;
     return {ErrorKind::BadFormat, ""};
   }
-  const fs::path folder_ = fs::temp_directory_path() / "tessaro_input_files_test";
+  // A folder of this test's own: CTest runs the tests of this file side by side.
+  const fs::path folder_ =
+      fs::temp_directory_path() /
+      ("tessaro_input_files_" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()) + "_" +
+       std::to_string(std::random_device{}()));
 };
 
 TEST_F(InputFilesTest, ReadsRegularFilesUpToTheCapAndRefusesEverythingElseAtOnce) {
