@@ -3,8 +3,8 @@
 #include <cstdint>
 #include <string>
 
-#include "platform/dxf_reader.h"
-#include "platform/errors.h"
+#include "dxf/reader.h"
+#include "base/errors.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   tessaro::Drawing drawing;

@@ -14,7 +14,7 @@
 #include <string_view>
 
 #include "column_stack/stack_load.h"
-#include "platform/dxf_writer.h"
+#include "dxf/writer.h"
 
 namespace {
 

@@ -5,9 +5,9 @@
 #include <string>
 #include <vector>
 
-#include "batch.h"
+#include "batch/batch.h"
 #ifdef _WIN32
-#include "platform/windows_console.h"
+#include "os/windows_console.h"
 #endif
 
 int main([[maybe_unused]] int argc, [[maybe_unused]] char** argv) {

@@ -15,9 +15,9 @@
 #include <filesystem>
 #include <optional>
 
-#include "platform/display_list.h"
-#include "platform/drawing.h"
-#include "platform/dxf_file.h"
+#include "display/display_list.h"
+#include "cad/drawing.h"
+#include "dxf/file.h"
 #include "render/scene.h"
 
 namespace tessaro::dxftool {

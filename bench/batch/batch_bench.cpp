@@ -15,11 +15,11 @@
 #include <string>
 #include <vector>
 
-#include "batch.h"
-#include "batch_pdf.h"
+#include "batch/batch.h"
+#include "batch/batch_pdf.h"
 #include "column_stack/stack_files.h"
 #include "column_stack/stack_load.h"
-#include "platform/dxf_file.h"
+#include "dxf/file.h"
 
 namespace fs = std::filesystem;
 using Clock = std::chrono::steady_clock;

@@ -8,10 +8,10 @@
 #include <string>
 
 #include "bench_timing.h"
-#include "platform/display_list.h"
-#include "platform/drawing.h"
-#include "platform/dxf_file.h"
-#include "platform/dxf_reader.h"
+#include "display/display_list.h"
+#include "cad/drawing.h"
+#include "dxf/file.h"
+#include "dxf/reader.h"
 
 namespace {
 

@@ -6,8 +6,8 @@
 #include <string>
 
 #include "bench_timing.h"
-#include "platform/drawing.h"
-#include "platform/dxf_file.h"
+#include "cad/drawing.h"
+#include "dxf/file.h"
 
 namespace {
 

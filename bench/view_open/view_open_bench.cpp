@@ -15,9 +15,9 @@
 #include <string>
 #include <vector>
 
-#include "platform/drawing.h"
-#include "platform/dxf_file.h"
-#include "platform/display_list.h"
+#include "cad/drawing.h"
+#include "dxf/file.h"
+#include "display/display_list.h"
 #include "render/paint_sink.h"
 #include "render/scene.h"
 #include "shell/drawing_view.h"

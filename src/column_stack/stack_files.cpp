@@ -10,9 +10,9 @@
 #include <type_traits>
 #include <utility>
 
-#include "platform/encoding.h"
-#include "platform/file_read.h"
-#include "platform/folder_listing.h"
+#include "text/encoding.h"
+#include "os/file_read.h"
+#include "os/folder_listing.h"
 
 namespace tessaro {
 

@@ -11,8 +11,8 @@
 #include <vector>
 
 #include "drawing/piece_view.h"
-#include "platform/errors.h"
-#include "platform/numbers.h"
+#include "base/errors.h"
+#include "text/numbers.h"
 
 namespace tessaro {
 

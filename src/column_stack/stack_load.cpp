@@ -6,8 +6,8 @@
 #include <array>
 #include <utility>
 
-#include "platform/errors.h"
-#include "platform/numbers.h"
+#include "base/errors.h"
+#include "text/numbers.h"
 
 namespace tessaro {
 

@@ -3,8 +3,8 @@
 // dimensions and the stirrup zones. Failing statements are skipped.
 
 #include "drawing/piece_view_parts.h"
-#include "platform/encoding.h"
-#include "platform/errors.h"
+#include "text/encoding.h"
+#include "base/errors.h"
 
 namespace tessaro {
 

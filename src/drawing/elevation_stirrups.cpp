@@ -3,7 +3,7 @@
 // and drawing goes on. A zone whose spacing is not positive would repeat its first stirrup
 // on the same spot until the counter overflows: it stops after that first stirrup instead.
 #include "drawing/piece_view_parts.h"
-#include "platform/errors.h"
+#include "base/errors.h"
 
 namespace tessaro {
 

@@ -5,8 +5,8 @@
 #include <vector>
 
 #include "drawing/piece_view_parts.h"
-#include "platform/encoding.h"
-#include "platform/errors.h"
+#include "text/encoding.h"
+#include "base/errors.h"
 
 namespace tessaro {
 

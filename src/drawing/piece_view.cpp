@@ -5,7 +5,7 @@
 #include <cmath>
 
 #include "drawing/piece_view_parts.h"
-#include "platform/errors.h"
+#include "base/errors.h"
 
 namespace tessaro {
 

@@ -3,7 +3,7 @@
 #include <cmath>
 
 #include "drawing/piece_view_parts.h"
-#include "platform/encoding.h"
+#include "text/encoding.h"
 #include "stirrups/section_stirrups.h"
 
 namespace tessaro {

@@ -8,7 +8,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "platform/numbers.h"
+#include "text/numbers.h"
 
 namespace tessaro {
 

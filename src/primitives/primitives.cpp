@@ -3,7 +3,7 @@
 #include <cmath>
 #include <string>
 
-#include "platform/errors.h"
+#include "base/errors.h"
 
 namespace tessaro {
 

@@ -8,9 +8,9 @@
 #include <array>
 #include <string_view>
 
-#include "platform/drawing.h"
-#include "platform/errors.h"
-#include "platform/numbers.h"
+#include "cad/drawing.h"
+#include "base/errors.h"
+#include "text/numbers.h"
 #include "primitives/bar_marks.h"
 
 namespace tessaro {

@@ -8,7 +8,7 @@
 #include <QTransform>
 #include <string_view>
 
-#include "platform/drawing.h"
+#include "cad/drawing.h"
 
 namespace tessaro::render {
 

@@ -19,8 +19,8 @@
 #include <unordered_map>
 #include <vector>
 
-#include "platform/display_list.h"
-#include "platform/drawing.h"
+#include "display/display_list.h"
+#include "cad/drawing.h"
 #include "render/shape_index.h"
 
 namespace tessaro::render {

@@ -9,7 +9,7 @@
 #include <span>
 #include <vector>
 
-#include "platform/display_list.h"
+#include "display/display_list.h"
 
 namespace tessaro::render {
 

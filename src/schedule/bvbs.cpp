@@ -8,7 +8,7 @@
 #include <cctype>
 #include <cmath>
 
-#include "platform/atomic_file.h"
+#include "os/atomic_file.h"
 
 namespace tessaro {
 

@@ -9,7 +9,7 @@
 #include <string_view>
 #include <vector>
 
-#include "platform/numbers.h"
+#include "text/numbers.h"
 #include "primitives/bar_marks.h"
 
 namespace tessaro {

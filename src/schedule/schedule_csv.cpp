@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <string>
 
-#include "platform/atomic_file.h"
+#include "os/atomic_file.h"
 #include "schedule/schedule.h"
 
 namespace tessaro {

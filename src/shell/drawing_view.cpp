@@ -9,7 +9,7 @@
 #include <thread>
 #include <type_traits>
 
-#include "platform/display_list.h"
+#include "display/display_list.h"
 
 namespace tessaro::shell {
 namespace {

@@ -10,7 +10,7 @@
 #include <optional>
 #include <vector>
 
-#include "platform/drawing.h"
+#include "cad/drawing.h"
 #include "render/scene.h"
 #include "shell/pick_tools.h"
 #include "shell/view_state.h"

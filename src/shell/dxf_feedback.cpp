@@ -1,8 +1,8 @@
 // The texts of the DXF feedback: counts by type, and the reasons a file cannot be read.
 #include "shell/dxf_feedback.h"
 
-#include "platform/dxf_writer.h"
-#include "platform/errors.h"
+#include "dxf/writer.h"
+#include "base/errors.h"
 
 namespace tessaro::shell {
 

@@ -9,8 +9,8 @@
 #include <map>
 #include <string>
 
-#include "platform/drawing.h"
-#include "platform/dxf_file.h"
+#include "cad/drawing.h"
+#include "dxf/file.h"
 
 namespace tessaro::shell {
 

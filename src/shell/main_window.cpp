@@ -16,8 +16,8 @@
 #include <QWindow>
 #include <new>
 
-#include "platform/dxf_file.h"
-#include "platform/atomic_file.h"
+#include "dxf/file.h"
+#include "os/atomic_file.h"
 #include "shell/drawing_view.h"
 #include "shell/dxf_feedback.h"
 #include "shell/pick_tools.h"

@@ -10,7 +10,7 @@
 #include <optional>
 #include <span>
 
-#include "platform/drawing.h"
+#include "cad/drawing.h"
 #include "schedule/schedule.h"
 #include "shell/dialogs.h"
 #include "shell/shell_state.h"

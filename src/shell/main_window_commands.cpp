@@ -11,7 +11,7 @@
 #include <system_error>
 
 #include "column_stack/stack_files.h"
-#include "platform/atomic_file.h"
+#include "os/atomic_file.h"
 #include "shell/drawing_view.h"
 #include "shell/main_window.h"
 #include "shell/settings_store.h"

@@ -6,8 +6,8 @@
 #include <QPrinter>
 #include <QTableWidget>
 
-#include "render/schedule_table.h"
-#include "render/sheet.h"
+#include "sheets/schedule_table.h"
+#include "sheets/sheet.h"
 #include "schedule/bvbs.h"
 #include "shell/main_window.h"
 #include "shell/settings_store.h"

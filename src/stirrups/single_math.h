@@ -3,7 +3,7 @@
 // coordinate or length stops the drawing instead of reaching a DXF file.
 #pragma once
 
-#include "platform/numbers.h"
+#include "text/numbers.h"
 
 namespace tessaro::single_math {
 

@@ -1,7 +1,7 @@
 // Builds the label texts of the closed-stirrup and tie-leg details.
 #include "stirrups/stirrup_label.h"
 
-#include "platform/encoding.h"
+#include "text/encoding.h"
 #include "stirrups/single_math.h"
 
 namespace tessaro {

@@ -6,7 +6,7 @@
 #include <string>
 #include <string_view>
 
-#include "platform/numbers.h"
+#include "text/numbers.h"
 
 namespace tessaro {
 

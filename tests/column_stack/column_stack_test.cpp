@@ -14,8 +14,8 @@
 
 #include "column_stack/stack_files.h"
 #include "column_stack/stack_load.h"
-#include "platform/dxf_file.h"
-#include "platform/encoding.h"
+#include "dxf/file.h"
+#include "text/encoding.h"
 
 namespace tessaro {
 namespace {

@@ -12,7 +12,7 @@
 #include <string>
 
 #include "column_stack/stack_files.h"
-#include "platform/errors.h"
+#include "base/errors.h"
 
 namespace tessaro {
 namespace {

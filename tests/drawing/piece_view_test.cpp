@@ -7,7 +7,7 @@
 #include <tuple>
 
 #include "drawing_probe.h"
-#include "platform/errors.h"
+#include "base/errors.h"
 #include "stirrups/section_stirrups.h"
 
 namespace tessaro {

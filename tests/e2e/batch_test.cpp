@@ -1,6 +1,6 @@
 // Tests of the batch tool's library: the command line, and that the writer threads and a
 // missing project do what the program promises.
-#include "batch.h"
+#include "batch/batch.h"
 
 #include <gtest/gtest.h>
 
@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/errors.h"
+#include "base/errors.h"
 
 namespace tessaro {
 namespace {

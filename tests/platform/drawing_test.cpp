@@ -2,7 +2,7 @@
 // extents, clearing, and a footprint that keeps a million lines well under 100 MB.
 #include <gtest/gtest.h>
 
-#include "platform/drawing.h"
+#include "cad/drawing.h"
 
 namespace tessaro {
 namespace {

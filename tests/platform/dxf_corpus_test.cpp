@@ -9,8 +9,8 @@
 #include <sstream>
 #include <string>
 
-#include "platform/display_list.h"
-#include "platform/dxf_file.h"
+#include "display/display_list.h"
+#include "dxf/file.h"
 
 namespace tessaro {
 namespace {

@@ -14,9 +14,9 @@
 #include <random>
 #include <vector>
 
-#include "platform/dxf_file.h"
-#include "platform/dxf_writer.h"
-#include "platform/errors.h"
+#include "dxf/file.h"
+#include "dxf/writer.h"
+#include "base/errors.h"
 
 namespace tessaro {
 namespace {

@@ -9,9 +9,9 @@
 #include <tuple>
 #include <vector>
 
-#include "platform/dxf_reader.h"
-#include "platform/dxf_tokenizer.h"
-#include "platform/errors.h"
+#include "dxf/reader.h"
+#include "dxf/tokenizer.h"
+#include "base/errors.h"
 
 namespace tessaro {
 namespace {

@@ -8,7 +8,7 @@
 #include <cstdio>
 #include <string>
 
-#include "platform/dxf_file.h"
+#include "dxf/file.h"
 
 namespace tessaro {
 namespace {

@@ -17,8 +17,8 @@
 #include <span>
 #include <string>
 
-#include "platform/dxf_file.h"
-#include "platform/dxf_writer.h"
+#include "dxf/file.h"
+#include "dxf/writer.h"
 
 namespace tessaro {
 namespace {

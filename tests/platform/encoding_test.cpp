@@ -4,8 +4,8 @@
 #include <string>
 #include <utility>
 
-#include "platform/dxf_text.h"
-#include "platform/encoding.h"
+#include "dxf/text.h"
+#include "text/encoding.h"
 
 namespace tessaro {
 namespace {

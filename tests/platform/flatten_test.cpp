@@ -7,9 +7,9 @@
 #include <cstdio>
 #include <string>
 
-#include "platform/display_list.h"
-#include "platform/dxf_reader.h"
-#include "platform/mtext.h"
+#include "display/display_list.h"
+#include "dxf/reader.h"
+#include "display/mtext.h"
 
 namespace tessaro {
 namespace {

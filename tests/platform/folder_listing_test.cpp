@@ -5,8 +5,8 @@
 #include <fstream>
 #include <random>
 
-#include "platform/errors.h"
-#include "platform/folder_listing.h"
+#include "base/errors.h"
+#include "os/folder_listing.h"
 
 namespace tessaro {
 namespace {

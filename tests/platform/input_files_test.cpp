@@ -9,9 +9,9 @@
 #include <utility>
 #include <vector>
 
-#include "platform/atomic_file.h"
-#include "platform/errors.h"
-#include "platform/file_read.h"
+#include "os/atomic_file.h"
+#include "base/errors.h"
+#include "os/file_read.h"
 
 #ifndef _WIN32
 #include <sys/stat.h>

@@ -7,8 +7,8 @@
 #include <string>
 #include <utility>
 
-#include "platform/errors.h"
-#include "platform/numbers.h"
+#include "base/errors.h"
+#include "text/numbers.h"
 
 namespace tessaro {
 namespace {

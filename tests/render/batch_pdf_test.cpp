@@ -8,8 +8,8 @@
 #include <filesystem>
 #include <sstream>
 
-#include "batch.h"
-#include "batch_pdf.h"
+#include "batch/batch.h"
+#include "batch/batch_pdf.h"
 
 using namespace tessaro;
 namespace fs = std::filesystem;

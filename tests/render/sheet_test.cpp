@@ -11,8 +11,8 @@
 #include <filesystem>
 #include <limits>
 
-#include "platform/errors.h"
-#include "render/sheet.h"
+#include "base/errors.h"
+#include "sheets/sheet.h"
 
 using namespace tessaro;
 using namespace tessaro::render;

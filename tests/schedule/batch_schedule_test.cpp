@@ -11,8 +11,8 @@
 #include <set>
 #include <sstream>
 
-#include "batch.h"
-#include "platform/dxf_file.h"
+#include "batch/batch.h"
+#include "dxf/file.h"
 #include "schedule/bvbs.h"
 #include "schedule_fixture.h"
 

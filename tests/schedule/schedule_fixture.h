@@ -12,7 +12,7 @@
 #include <vector>
 
 #include "column_stack/stack_load.h"
-#include "platform/encoding.h"
+#include "text/encoding.h"
 #include "schedule/schedule.h"
 
 namespace tessaro::testing {

@@ -9,7 +9,7 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
-#include "platform/dxf_file.h"
+#include "dxf/file.h"
 #include "shell/dxf_feedback.h"
 #include "shell_test_support.h"
 

@@ -12,7 +12,7 @@
 #include <QtTest>
 #include <fstream>
 
-#include "platform/dxf_file.h"
+#include "dxf/file.h"
 #include "shell/drawing_view.h"
 #include "shell/property_grid.h"
 #include "shell_test_support.h"

@@ -8,7 +8,7 @@
 #include <QTableWidget>
 #include <QtTest>
 
-#include "platform/dxf_file.h"
+#include "dxf/file.h"
 #include "schedule/bvbs.h"
 #include "shell_test_support.h"
 

@@ -13,8 +13,8 @@
 
 #include <gtest/gtest.h>
 
-#include "platform/dxf_file.h"
-#include "platform/errors.h"
+#include "dxf/file.h"
+#include "base/errors.h"
 #include "stirrups/closed_stirrups.h"
 #include "stirrups/section_stirrups.h"
 #include "stirrups/tie_rows.h"

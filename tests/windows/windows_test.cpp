@@ -11,14 +11,14 @@
 #include <string>
 #include <vector>
 
-#include "batch.h"
+#include "batch/batch.h"
 #include "column_stack/stack_files.h"
-#include "platform/atomic_file.h"
-#include "platform/errors.h"
-#include "platform/folder_listing.h"
-#include "platform/utf8_path.h"
-#include "platform/windows_console.h"
-#include "platform/windows_files.h"
+#include "os/atomic_file.h"
+#include "base/errors.h"
+#include "os/folder_listing.h"
+#include "os/utf8_path.h"
+#include "os/windows_console.h"
+#include "os/windows_files.h"
 
 namespace tessaro {
 namespace {

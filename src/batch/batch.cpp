@@ -1,0 +1,427 @@
+// The batch generation: stacks are drawn in list order on one thread, because each stack
+// starts from what the one before left in the session, and the finished drawings are
+// written on other threads while the next stacks are drawn.
+#include "batch/batch.h"
+
+#include <algorithm>
+#include <chrono>
+#include <condition_variable>
+#include <cstdio>
+#include <deque>
+#include <mutex>
+#include <new>
+#include <sstream>
+#include <thread>
+#include <utility>
+
+#include "column_stack/stack_files.h"
+#include "column_stack/stack_load.h"
+#include "os/atomic_file.h"
+#include "cad/drawing.h"
+#include "dxf/file.h"
+#include "base/errors.h"
+#include "batch/batch_pdf.h"
+#include "os/utf8_path.h"
+#include "schedule/bvbs.h"
+#include "schedule/schedule.h"
+
+namespace tessaro {
+
+namespace {
+
+constexpr const char* kTool = "tessaro-batch";
+
+// --------------------------------------------------------------------------------------
+// Command line
+
+struct Flag {
+  const char* name;
+  bool DrawOptions::*option;
+};
+
+// The switches that set a drawing option.
+constexpr Flag kFlags[] = {
+    {"--split-stirrups", &DrawOptions::option1},
+    {"--tangent-ties", &DrawOptions::option2},
+};
+
+char SeparatorOf(const std::string& text) {
+  if (text.size() != 1 || (text[0] != ',' && text[0] != '.')) {
+    throw UsageError("--decimal-separator takes '.' or ',', not '" + text + "'");
+  }
+  return text[0];
+}
+
+// --------------------------------------------------------------------------------------
+// Output
+
+// Lines to the log from both threads, one at a time.
+class Log {
+public:
+  explicit Log(std::ostream& out) : out_(out) {}
+  void Line(const std::string& text) {
+    const std::lock_guard lock(mutex_);
+    out_ << text << '\n' << std::flush;
+  }
+
+private:
+  std::ostream& out_;
+  std::mutex mutex_;
+};
+
+// A drawn stack waiting to be written, with its schedule when one was asked for.
+struct WriteJob {
+  std::string stackId;
+  Drawing drawing;
+  std::filesystem::path path;
+  std::optional<StackSchedule> schedule;
+  std::size_t order = 0;  // place in the stack list
+};
+
+// What goes beside each drawing.
+struct ScheduleFiles {
+  bool csv = false;
+  bool bvbs = false;
+  NumberFormat numbers;
+  BvbsOptions bvbsOptions;
+  bool pdf = false;  // the sheet, Pilastrata_<id>.pdf
+};
+
+// Writes the finished drawings, on its own threads or on the caller's, and counts them.
+class Writer {
+public:
+  Writer(int threads, Log& log, BatchSummary& summary, ScheduleFiles files)
+      : log_(log), summary_(summary), files_(std::move(files)) {
+    for (int i = 0; i < threads; ++i) threads_.emplace_back([this] { Loop(); });
+  }
+  ~Writer() { Finish(); }
+
+  void Submit(WriteJob job) {
+    if (threads_.empty()) {
+      Write(job);
+      return;
+    }
+    std::unique_lock lock(mutex_);
+    // A few drawings in hand are enough to keep both threads busy; more only costs memory.
+    spaceFree_.wait(lock, [this] { return jobs_.size() < kQueueLength; });
+    jobs_.push_back(std::move(job));
+    jobReady_.notify_one();
+  }
+
+  // A stack that is not written: reported and counted.
+  void Skip(std::string problem) {
+    log_.Line(problem);
+    const std::lock_guard lock(countMutex_);
+    ++summary_.skipped;
+    summary_.problems.push_back(std::move(problem));
+  }
+
+  void Finish() {
+    {
+      const std::lock_guard lock(mutex_);
+      finishing_ = true;
+    }
+    jobReady_.notify_all();
+    for (std::thread& thread : threads_) {
+      if (thread.joinable()) thread.join();
+    }
+  }
+
+  // The schedules written, in stack order (after Finish).
+  std::vector<StackSchedule> TakeSchedules() {
+    std::sort(written_.begin(), written_.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
+    std::vector<StackSchedule> schedules;
+    for (auto& [order, schedule] : written_) schedules.push_back(std::move(schedule));
+    return schedules;
+  }
+
+private:
+  static constexpr std::size_t kQueueLength = 8;
+
+  void Loop() {
+    for (;;) {
+      WriteJob job;
+      {
+        std::unique_lock lock(mutex_);
+        jobReady_.wait(lock, [this] { return finishing_ || !jobs_.empty(); });
+        if (jobs_.empty()) return;
+        job = std::move(jobs_.front());
+        jobs_.pop_front();
+      }
+      spaceFree_.notify_one();
+      Write(job);
+    }
+  }
+
+  void Write(const WriteJob& job) {
+    std::uint64_t bytes = 0;
+    std::string problem;
+    try {
+      WriteDxfFile(job.drawing, job.path);
+      bytes = std::filesystem::file_size(job.path);
+    } catch (const RuntimeError& error) {
+      problem = error.what();
+    } catch (const std::filesystem::filesystem_error& error) {
+      problem = error.what();
+    } catch (const std::bad_alloc&) {
+      problem = "out of memory while writing the file";
+    }
+    if (!problem.empty()) {
+      Skip(std::string(kTool) + ": stack " + job.stackId + " not written: " + problem);
+      return;
+    }
+    {
+      const std::lock_guard lock(countMutex_);
+      ++summary_.written;
+      summary_.entities += job.drawing.EntityCount();
+      summary_.bytes += bytes;
+    }
+    if (files_.pdf && job.schedule) WriteSheet(job);
+    if (job.schedule) WriteSchedule(job);
+  }
+
+  // Only after its drawing was written; a failure is reported and counted as a problem.
+  void WriteSheet(const WriteJob& job) {
+    try {
+      WriteStackPdf(job.path.parent_path() / PathFromUtf8(PdfFileName(job.stackId)), job.drawing, *job.schedule,
+                    files_.bvbsOptions.project, files_.numbers);
+    } catch (const RuntimeError& error) {
+      std::string problem = std::string(kTool) + ": stack " + job.stackId + ": sheet not written: " + error.what();
+      log_.Line(problem);
+      const std::lock_guard lock(countMutex_);
+      summary_.problems.push_back(std::move(problem));
+    }
+  }
+
+  // Only after its drawing was written; a failure is reported and counted as a problem.
+  void WriteSchedule(const WriteJob& job) {
+    const std::filesystem::path folder = job.path.parent_path();
+    try {
+      if (files_.csv) {
+        WriteScheduleCsv(folder / PathFromUtf8(ScheduleCsvName(job.stackId)), *job.schedule, files_.numbers);
+      }
+      if (files_.bvbs) WriteBvbs(folder / PathFromUtf8(BvbsFileName(job.stackId)), *job.schedule, files_.bvbsOptions);
+    } catch (const RuntimeError& error) {
+      std::string problem = std::string(kTool) + ": stack " + job.stackId + ": schedule not written: " + error.what();
+      log_.Line(problem);
+      const std::lock_guard lock(countMutex_);
+      summary_.problems.push_back(std::move(problem));
+      return;
+    }
+    const std::lock_guard lock(countMutex_);
+    written_.emplace_back(job.order, *job.schedule);
+  }
+
+  Log& log_;
+  BatchSummary& summary_;
+  ScheduleFiles files_;
+  std::vector<std::pair<std::size_t, StackSchedule>> written_;  // guarded by countMutex_
+  std::vector<std::thread> threads_;
+  std::mutex mutex_;
+  std::condition_variable jobReady_;
+  std::condition_variable spaceFree_;
+  std::deque<WriteJob> jobs_;
+  bool finishing_ = false;
+  std::mutex countMutex_;
+};
+
+// --------------------------------------------------------------------------------------
+// The run
+
+// The stacks to draw: the named ones in list order, then any named one the folder does
+// not list (its load reports the missing file); every stack when none is named.
+std::vector<std::string> SelectStacks(const std::vector<std::string>& listed, const std::vector<std::string>& named) {
+  if (named.empty()) return listed;
+  std::vector<std::string> selected;
+  const auto add = [&](const std::string& id) {
+    if (std::find(selected.begin(), selected.end(), id) == selected.end()) selected.push_back(id);
+  };
+  for (const std::string& id : listed) {
+    if (std::find(named.begin(), named.end(), id) != named.end()) add(id);
+  }
+  for (const std::string& id : named) add(id);
+  return selected;
+}
+
+// A stack drawn whole and ready to write, or why it is not written.
+struct DrawnStack {
+  std::optional<WriteJob> job;
+  std::string problem;
+};
+
+// Draws one stack into a drawing of its own. Only a whole drawing comes back to be
+// written; a load that stopped, a piece whose drawing skipped a statement, or running out
+// of memory gives the reason instead (the drawing is dropped, and memory with it).
+// The schedule, when asked for, is made from the bars of that whole drawing only.
+DrawnStack DrawStack(StackSession& session, const std::filesystem::path& stackFolder, const std::string& id,
+                     std::size_t order, const std::filesystem::path& outDir, const NumberFormat& numbers,
+                     bool withSchedule) {
+  try {
+    WriteJob job{id, Drawing{}, {}, std::nullopt, order};
+    BarRecorder bars;
+    Canvas canvas{job.drawing, numbers, withSchedule ? &bars : nullptr};
+    const StackLoadResult result = LoadStack(canvas, session, stackFolder, id);
+    if (const auto problem = LoadProblemOf(result, StackIndexPath(stackFolder, id))) {
+      return {std::nullopt, problem->Describe()};
+    }
+    job.path = outDir / PathFromUtf8(*result.drawingName + ".dxf");
+    if (withSchedule) job.schedule = BuildStackSchedule(id, bars);
+    return {std::move(job), ""};
+  } catch (const RuntimeError& error) {
+    return {std::nullopt, error.what()};
+  } catch (const std::bad_alloc&) {
+    return {std::nullopt, "out of memory while drawing the stack"};
+  }
+}
+
+std::string FormatSummary(const BatchSummary& s) {
+  char buffer[256];
+  std::snprintf(buffer, sizeof buffer, "%s: %d written, %d skipped, %llu entities, %.2f MB, %.2f s", kTool,
+                s.written, s.skipped, static_cast<unsigned long long>(s.entities), s.bytes / 1e6, s.seconds);
+  return buffer;
+}
+
+}  // namespace
+
+int DefaultWriterThreads() { return static_cast<int>(std::max(1u, std::thread::hardware_concurrency())); }
+
+std::string UsageText() {
+  return "usage: tessaro-batch PROJECT [--stack ID ...] [--out DIR] [--split-stirrups] [--tangent-ties]\n"
+         "                     [--decimal-separator SEP] [--schedule] [--bvbs] [--steel-grade GRADE] [--pdf]\n"
+         "\n"
+         "Draws the column stacks of PROJECT (its Pilastri folder) and writes each as\n"
+         "Pilastrata_<id>.dxf into PROJECT/Disegni, or into DIR.\n"
+         "\n"
+         "  --stack ID ...           only these stacks (the option may be repeated; the IDs\n"
+         "                           after it run up to the next option)\n"
+         "  --out DIR                write the drawings into DIR (created when missing)\n"
+         "  --split-stirrups         two overlapping closed stirrups where the section allows\n"
+         "  --tangent-ties           tie legs tangent to the bars, hooks around them\n"
+         "  --decimal-separator SEP  '.' or ',' in the drawing's numbers (default: the locale's)\n"
+         "  --schedule               the bar schedule beside each drawing, Distinta_<id>.csv, and\n"
+         "                           the project's totals, Distinta_progetto.csv\n"
+         "  --bvbs                   the bending-machine file (BVBS) beside each drawing,\n"
+         "                           Pilastrata_<id>.abs\n"
+         "  --steel-grade GRADE      steel grade written to the BVBS file (default B450C)\n"
+         "  --pdf                    the drawing on an ISO sheet with its title block and bar\n"
+         "                           schedule, as vector PDF beside it, Pilastrata_<id>.pdf\n"
+         "\n"
+         "A stack whose files are missing or broken is reported and not written; the exit\n"
+         "status is then 1. A usage error exits with 2.\n";
+}
+
+BatchOptions ParseCommandLine(const std::vector<std::string>& args) {
+  BatchOptions options;
+  bool haveProject = false;
+  bool inStackList = false;  // positional arguments right after --stack ID are IDs too
+  for (std::size_t i = 0; i < args.size(); ++i) {
+    const std::string& arg = args[i];
+    const auto value = [&]() -> const std::string& {
+      if (i + 1 >= args.size()) throw UsageError(arg + " needs a value");
+      return args[++i];
+    };
+    if (arg == "--help" || arg == "-h") {
+      options.help = true;
+      return options;
+    }
+    if (arg == "--stack") {
+      options.stacks.push_back(value());
+      inStackList = true;
+      continue;
+    }
+    if (arg.starts_with("-") && arg.size() > 1) inStackList = false;
+    if (arg == "--out") {
+      options.outDir = PathFromUtf8(value());
+    } else if (arg == "--schedule") {
+      options.schedule = true;
+    } else if (arg == "--bvbs") {
+      options.bvbs = true;
+    } else if (arg == "--pdf") {
+      if (!PdfAvailable()) throw UsageError("--pdf is not available: this tessaro-batch was built without Qt");
+      options.pdf = true;
+    } else if (arg == "--steel-grade") {
+      options.bvbsOptions.steelGrade = value();
+    } else if (arg == "--decimal-separator") {
+      options.numbers = NumberFormat::WithSeparator(SeparatorOf(value()));
+    } else if (const auto flag = std::find_if(std::begin(kFlags), std::end(kFlags),
+                                              [&](const Flag& f) { return arg == f.name; });
+               flag != std::end(kFlags)) {
+      options.draw.*flag->option = true;
+    } else if (arg.starts_with("-") && arg.size() > 1) {
+      throw UsageError("unknown option " + arg);
+    } else if (inStackList) {
+      options.stacks.push_back(arg);
+    } else if (!haveProject) {
+      options.project = PathFromUtf8(arg);
+      haveProject = true;
+    } else {
+      throw UsageError("unexpected argument " + arg + " (one PROJECT only)");
+    }
+  }
+  if (!haveProject) throw UsageError("missing PROJECT");
+  return options;
+}
+
+BatchSummary RunBatch(const BatchOptions& options, std::ostream& out) {
+  const auto start = std::chrono::steady_clock::now();
+  Log log(out);
+  BatchSummary summary;
+  const std::filesystem::path stackFolder = ColumnStackFolderOf(options.project);
+  const std::vector<std::string> stacks = SelectStacks(ListColumnStacks(stackFolder), options.stacks);
+  summary.outDir = options.outDir.value_or(DrawingsFolderOf(options.project));
+  std::error_code madeError;
+  std::filesystem::create_directories(summary.outDir, madeError);
+  if (madeError) Raise(ErrorKind::FileIo, "cannot create " + summary.outDir.string() + ": " + madeError.message());
+  if (const int stale = RemoveStaleTemporaryFiles(summary.outDir); stale > 0) {
+    log.Line(std::string(kTool) + ": removed " + std::to_string(stale) + " temporary file(s) an interrupted run left");
+  }
+
+  StackSession session;
+  session.options = options.draw;
+  summary.stacks = static_cast<int>(stacks.size());
+  const bool withSchedule = options.schedule || options.bvbs || options.pdf;
+  BvbsOptions bvbsOptions = options.bvbsOptions;
+  if (bvbsOptions.project.empty()) bvbsOptions.project = std::filesystem::absolute(options.project).filename().string();
+  std::optional<PdfSupport> pdfSupport;
+  if (options.pdf) pdfSupport.emplace();
+  {
+    Writer writer(options.writerThreads, log, summary,
+                  ScheduleFiles{options.schedule, options.bvbs, options.numbers, bvbsOptions, options.pdf});
+    for (std::size_t n = 0; n < stacks.size(); ++n) {
+      const std::string& id = stacks[n];
+      std::ostringstream progress;
+      progress << kTool << ": stack " << n + 1 << " of " << stacks.size() << ": " << id;
+      log.Line(progress.str());
+
+      DrawnStack drawn = DrawStack(session, stackFolder, id, n, summary.outDir, options.numbers, withSchedule);
+      if (!drawn.job) {
+        std::string line = std::string(kTool) + ": stack " + id + " not written: " + drawn.problem;
+        const std::filesystem::path earlier = summary.outDir / PathFromUtf8("Pilastrata_" + id + ".dxf");
+        std::error_code ignored;
+        if (std::filesystem::exists(earlier, ignored)) {
+          line += " (the earlier " + earlier.string() + " was left as it was)";
+        }
+        writer.Skip(std::move(line));
+        continue;
+      }
+      writer.Submit(std::move(*drawn.job));
+    }
+    writer.Finish();
+    summary.schedules = writer.TakeSchedules();
+  }
+  if (options.schedule) {
+    try {
+      WriteProjectScheduleCsv(summary.outDir / std::string(kProjectScheduleCsvName), summary.schedules,
+                              options.numbers);
+    } catch (const RuntimeError& error) {
+      std::string problem = std::string(kTool) + ": project schedule not written: " + error.what();
+      log.Line(problem);
+      summary.problems.push_back(std::move(problem));
+    }
+  }
+  summary.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+  log.Line(FormatSummary(summary));
+  return summary;
+}
+
+}  // namespace tessaro

@@ -1,0 +1,440 @@
+#include "cad/drawing.h"
+
+#include <algorithm>
+#include <cmath>
+#include <numbers>
+#include <stdexcept>
+
+namespace tessaro {
+
+namespace {
+
+constexpr const char* kTypeNames[kEntityTypeCount] = {
+    "LINE",   "CIRCLE",    "ARC",       "TEXT",   "LWPOLYLINE", "ELLIPSE", "SPLINE", "MTEXT",  "ATTRIB",
+    "INSERT", "DIMENSION", "LEADER",    "HATCH",  "SOLID",      "POINT",   "RAY",    "WIPEOUT",
+};
+
+// The largest nesting of blocks the extents follow; deeper inserts are left out.
+constexpr int kMaxBlockDepth = 64;
+
+struct Box {
+  double minX = INFINITY, minY = INFINITY, maxX = -INFINITY, maxY = -INFINITY;
+  bool Empty() const { return !(minX <= maxX); }
+  void Take(double x, double y) {
+    if (!std::isfinite(x) || !std::isfinite(y)) return;
+    minX = std::min(minX, x);
+    minY = std::min(minY, y);
+    maxX = std::max(maxX, x);
+    maxY = std::max(maxY, y);
+  }
+  void Take(Point2d p) { Take(p.x, p.y); }
+  void Take(const Box& b) {
+    if (b.Empty()) return;
+    Take(b.minX, b.minY);
+    Take(b.maxX, b.maxY);
+  }
+};
+
+// Extents of entities, blocks through their (memoised) boxes.
+class ExtentsWalker {
+public:
+  explicit ExtentsWalker(const Drawing& drawing)
+      : drawing_(drawing), blockBoxes_(drawing.Blocks().size()), blockState_(drawing.Blocks().size(), 0) {}
+
+  Box Of(const std::vector<EntityHeader>& entities, int depth) {
+    Box box;
+    for (const EntityHeader& e : entities) Add(box, e, depth);
+    return box;
+  }
+
+private:
+  const Box& BlockBox(BlockIndex block, int depth) {
+    static const Box kEmpty;
+    if (block >= blockBoxes_.size() || depth > kMaxBlockDepth) return kEmpty;
+    if (blockState_[block] == 0) {
+      blockState_[block] = 1;  // being measured: an insert cycle contributes nothing
+      blockBoxes_[block] = Of(drawing_.Blocks()[block].entities, depth + 1);
+      blockState_[block] = 2;
+    }
+    return blockState_[block] == 2 ? blockBoxes_[block] : kEmpty;
+  }
+
+  void AddPlaced(Box& box, const Box& inner, Point2d base, Point2d at, double sx, double sy, double rotation,
+                 Point2d shift) {
+    if (inner.Empty()) return;
+    const double radians = rotation * std::numbers::pi / 180.0;
+    const double c = std::cos(radians), s = std::sin(radians);
+    const double xs[2] = {inner.minX, inner.maxX}, ys[2] = {inner.minY, inner.maxY};
+    for (double x : xs) {
+      for (double y : ys) {
+        const double lx = (x - base.x) * sx + shift.x, ly = (y - base.y) * sy + shift.y;
+        box.Take(at.x + c * lx - s * ly, at.y + s * lx + c * ly);
+      }
+    }
+  }
+
+  void Add(Box& box, const EntityHeader& e, int depth) {
+    const Drawing& d = drawing_;
+    switch (e.type) {
+      case EntityType::Line:
+        box.Take(d.Line(e).start);
+        box.Take(d.Line(e).end);
+        break;
+      case EntityType::Circle: {
+        const auto& c = d.Circle(e);
+        box.Take(c.center.x - c.radius, c.center.y - c.radius);
+        box.Take(c.center.x + c.radius, c.center.y + c.radius);
+        break;
+      }
+      case EntityType::Arc: {
+        const auto& a = d.Arc(e);
+        box.Take(a.center.x - a.radius, a.center.y - a.radius);
+        box.Take(a.center.x + a.radius, a.center.y + a.radius);
+        break;
+      }
+      case EntityType::Text: {
+        const auto& t = d.Text(e);
+        box.Take(t.position.x, t.position.y);
+        box.Take(t.position.x, t.position.y + t.height);
+        break;
+      }
+      case EntityType::Polyline:
+        for (const PolylineVertex& v : d.Vertices(d.Polyline(e))) box.Take(v.point);
+        break;
+      case EntityType::Ellipse: {
+        const auto& el = d.Ellipse(e);
+        const double major = std::hypot(el.majorAxis.x, el.majorAxis.y);
+        box.Take(el.center.x - major, el.center.y - major);
+        box.Take(el.center.x + major, el.center.y + major);
+        break;
+      }
+      case EntityType::Spline: {
+        const auto& sp = d.Spline(e);
+        for (Point2d p : sp.controlPoints) box.Take(p);
+        for (Point2d p : sp.fitPoints) box.Take(p);
+        break;
+      }
+      case EntityType::MText: {
+        const auto& m = d.MText(e);
+        box.Take(m.position);
+        break;
+      }
+      case EntityType::Attrib: {
+        const auto& t = d.Attrib(e).text;
+        if (!d.Attrib(e).invisible) box.Take(t.position);
+        break;
+      }
+      case EntityType::Insert: {
+        const auto& in = d.Insert(e);
+        if (in.block >= d.Blocks().size()) break;
+        const Box& inner = BlockBox(in.block, depth);
+        const Point2d base = d.Blocks()[in.block].base;
+        const double cols = std::max(0, in.columns - 1) * in.columnSpacing;
+        const double rows = std::max(0, in.rows - 1) * in.rowSpacing;
+        for (double cx : {0.0, cols}) {
+          for (double ry : {0.0, rows}) {
+            AddPlaced(box, inner, base, in.position, in.xScale, in.yScale, in.rotation, Point2d{cx, ry});
+          }
+        }
+        break;
+      }
+      case EntityType::Dimension: {
+        const auto& dim = d.Dimension(e);
+        if (dim.block >= d.Blocks().size()) break;
+        AddPlaced(box, BlockBox(dim.block, depth), d.Blocks()[dim.block].base, dim.blockOffset, 1, 1, 0, {});
+        break;
+      }
+      case EntityType::Leader:
+        for (Point2d p : d.Leader(e).vertices) box.Take(p);
+        break;
+      case EntityType::Hatch:
+        for (const HatchLoop& loop : d.Hatch(e).loops) {
+          for (const PolylineVertex& v : loop.polyline) box.Take(v.point);
+          for (const HatchEdge& edge : loop.edges) {
+            if (const auto* l = std::get_if<HatchLineEdge>(&edge)) {
+              box.Take(l->start);
+              box.Take(l->end);
+            } else if (const auto* a = std::get_if<HatchArcEdge>(&edge)) {
+              box.Take(a->center.x - a->radius, a->center.y - a->radius);
+              box.Take(a->center.x + a->radius, a->center.y + a->radius);
+            } else if (const auto* el = std::get_if<HatchEllipseEdge>(&edge)) {
+              const double major = std::hypot(el->majorAxis.x, el->majorAxis.y);
+              box.Take(el->center.x - major, el->center.y - major);
+              box.Take(el->center.x + major, el->center.y + major);
+            } else if (const auto* sp = std::get_if<SplineGeometry>(&edge)) {
+              for (Point2d p : sp->controlPoints) box.Take(p);
+              for (Point2d p : sp->fitPoints) box.Take(p);
+            }
+          }
+        }
+        break;
+      case EntityType::Solid:
+        for (Point2d p : d.Solid(e).corners) box.Take(p);
+        break;
+      case EntityType::Point: box.Take(d.Point(e).position); break;
+      case EntityType::Ray: box.Take(d.Ray(e).base); break;
+      case EntityType::Wipeout:
+        for (Point2d p : d.Wipeout(e).frame) box.Take(p);
+        break;
+    }
+  }
+
+  const Drawing& drawing_;
+  std::vector<Box> blockBoxes_;
+  std::vector<std::uint8_t> blockState_;
+};
+
+}  // namespace
+
+const char* EntityTypeName(EntityType type) {
+  const auto n = static_cast<std::size_t>(type);
+  return n < kEntityTypeCount ? kTypeNames[n] : "?";
+}
+
+LayerIndex Drawing::AddLayer(std::string_view name) {
+  if (const auto found = FindLayer(name)) return *found;
+  if (layers_.size() >= 0xFFFF) throw std::length_error("too many layers");
+  layers_.push_back(Layer{std::string(name), true});
+  const auto index = static_cast<LayerIndex>(layers_.size() - 1);
+  layerByName_.emplace(std::string(name), index);
+  return index;
+}
+
+void Drawing::SetCurrentLayer(std::string_view name) { current_ = AddLayer(name); }
+
+std::optional<LayerIndex> Drawing::FindLayer(std::string_view name) const {
+  const auto found = layerByName_.find(std::string(name));
+  if (found == layerByName_.end()) return std::nullopt;
+  return found->second;
+}
+
+void Drawing::SetLayerOn(LayerIndex layer, bool on) { layers_.at(layer).on = on; }
+
+bool Drawing::SetLayerOn(std::string_view name, bool on) {
+  const auto found = FindLayer(name);
+  if (!found) return false;
+  layers_[*found].on = on;
+  return true;
+}
+
+void Drawing::SetLayerLook(LayerIndex layer, int color, std::optional<std::uint32_t> trueColor, bool frozen) {
+  ++revision_;
+  Layer& l = layers_.at(layer);
+  l.color = static_cast<std::int16_t>(std::clamp(color, 1, 255));
+  l.trueColor = trueColor;
+  l.frozen = frozen;
+}
+
+LayerIndex Drawing::EnsureCurrentLayer() {
+  if (layers_.empty()) current_ = AddLayer("0");
+  return current_;
+}
+
+std::uint16_t Drawing::TrueColorSlot(std::optional<std::uint32_t> rgb) {
+  if (!rgb) return 0;
+  const std::uint32_t value = *rgb & 0xFFFFFFu;
+  if (const auto found = trueColorSlot_.find(value); found != trueColorSlot_.end()) return found->second;
+  if (trueColors_.size() >= 0xFFFF) return 0;  // more colours than slots: the ACI stands in
+  trueColors_.push_back(value);
+  const auto slot = static_cast<std::uint16_t>(trueColors_.size());
+  trueColorSlot_.emplace(value, slot);
+  return slot;
+}
+
+std::optional<std::uint32_t> Drawing::TrueColor(const EntityHeader& e) const {
+  if (e.trueColor == 0 || e.trueColor > trueColors_.size()) return std::nullopt;
+  return trueColors_[e.trueColor - 1];
+}
+
+void Drawing::Push(EntityType type, LayerIndex layer, int color, std::size_t index) {
+  ++revision_;
+  if (index > 0xFFFFFFFFu) throw std::length_error("too many entities");
+  const EntityHeader header{type, layer, static_cast<std::int16_t>(color), 0, static_cast<std::uint32_t>(index)};
+  if (openBlock_) {
+    blocks_[*openBlock_].entities.push_back(header);
+  } else {
+    headers_.push_back(header);
+  }
+}
+
+void Drawing::Push(EntityType type, const EntityStyle& style, std::size_t index) {
+  Push(type, style.layer, style.color, index);
+  if (style.trueColor) {
+    auto& list = openBlock_ ? blocks_[*openBlock_].entities : headers_;
+    list.back().trueColor = TrueColorSlot(style.trueColor);
+  }
+}
+
+void Drawing::AddLine(const LineGeometry& line, int color) { AddLineOn(EnsureCurrentLayer(), line, color); }
+void Drawing::AddCircle(const CircleGeometry& circle, int color) { AddCircleOn(EnsureCurrentLayer(), circle, color); }
+void Drawing::AddArc(const ArcGeometry& arc, int color) { AddArcOn(EnsureCurrentLayer(), arc, color); }
+void Drawing::AddText(TextGeometry text, int color) { AddTextOn(EnsureCurrentLayer(), std::move(text), color); }
+
+void Drawing::AddLineOn(LayerIndex layer, const LineGeometry& line, int color) {
+  lines_.push_back(line);
+  Push(EntityType::Line, layer, color, lines_.size() - 1);
+}
+
+void Drawing::AddCircleOn(LayerIndex layer, const CircleGeometry& circle, int color) {
+  circles_.push_back(circle);
+  Push(EntityType::Circle, layer, color, circles_.size() - 1);
+}
+
+void Drawing::AddArcOn(LayerIndex layer, const ArcGeometry& arc, int color) {
+  arcs_.push_back(arc);
+  Push(EntityType::Arc, layer, color, arcs_.size() - 1);
+}
+
+void Drawing::AddTextOn(LayerIndex layer, TextGeometry text, int color) {
+  texts_.push_back(std::move(text));
+  Push(EntityType::Text, layer, color, texts_.size() - 1);
+}
+
+BlockIndex Drawing::AddBlock(std::string_view name, Point2d base) {
+  if (const auto found = FindBlock(name)) return *found;
+  if (blocks_.size() >= 0xFFFFFFFEu) throw std::length_error("too many blocks");
+  ++revision_;
+  blocks_.push_back(Block{std::string(name), base, 0, 0, {}});
+  const auto index = static_cast<BlockIndex>(blocks_.size() - 1);
+  blockByName_.emplace(std::string(name), index);
+  return index;
+}
+
+std::optional<BlockIndex> Drawing::FindBlock(std::string_view name) const {
+  const auto found = blockByName_.find(std::string(name));
+  if (found == blockByName_.end()) return std::nullopt;
+  return found->second;
+}
+
+void Drawing::OpenBlock(BlockIndex block) {
+  if (block >= blocks_.size()) throw std::out_of_range("no such block");
+  openBlock_ = block;
+}
+
+void Drawing::CloseBlock() { openBlock_.reset(); }
+
+void Drawing::Add(const EntityStyle& style, const LineGeometry& line) {
+  lines_.push_back(line);
+  Push(EntityType::Line, style, lines_.size() - 1);
+}
+void Drawing::Add(const EntityStyle& style, const CircleGeometry& circle) {
+  circles_.push_back(circle);
+  Push(EntityType::Circle, style, circles_.size() - 1);
+}
+void Drawing::Add(const EntityStyle& style, const ArcGeometry& arc) {
+  arcs_.push_back(arc);
+  Push(EntityType::Arc, style, arcs_.size() - 1);
+}
+void Drawing::Add(const EntityStyle& style, TextGeometry text) {
+  texts_.push_back(std::move(text));
+  Push(EntityType::Text, style, texts_.size() - 1);
+}
+void Drawing::Add(const EntityStyle& style, PolylineGeometry polyline, std::span<const PolylineVertex> vertices) {
+  if (vertices_.size() + vertices.size() > 0xFFFFFFFFu) throw std::length_error("too many vertices");
+  polyline.firstVertex = static_cast<std::uint32_t>(vertices_.size());
+  polyline.vertexCount = static_cast<std::uint32_t>(vertices.size());
+  vertices_.insert(vertices_.end(), vertices.begin(), vertices.end());
+  polylines_.push_back(polyline);
+  Push(EntityType::Polyline, style, polylines_.size() - 1);
+}
+void Drawing::Add(const EntityStyle& style, const EllipseGeometry& ellipse) {
+  ellipses_.push_back(ellipse);
+  Push(EntityType::Ellipse, style, ellipses_.size() - 1);
+}
+void Drawing::Add(const EntityStyle& style, SplineGeometry spline) {
+  splines_.push_back(std::move(spline));
+  Push(EntityType::Spline, style, splines_.size() - 1);
+}
+void Drawing::Add(const EntityStyle& style, MTextGeometry mtext) {
+  mtexts_.push_back(std::move(mtext));
+  Push(EntityType::MText, style, mtexts_.size() - 1);
+}
+void Drawing::Add(const EntityStyle& style, AttribGeometry attrib) {
+  attribs_.push_back(std::move(attrib));
+  Push(EntityType::Attrib, style, attribs_.size() - 1);
+}
+void Drawing::Add(const EntityStyle& style, const InsertGeometry& insert) {
+  inserts_.push_back(insert);
+  Push(EntityType::Insert, style, inserts_.size() - 1);
+}
+void Drawing::Add(const EntityStyle& style, DimensionGeometry dimension) {
+  dimensions_.push_back(std::move(dimension));
+  Push(EntityType::Dimension, style, dimensions_.size() - 1);
+}
+void Drawing::Add(const EntityStyle& style, LeaderGeometry leader) {
+  leaders_.push_back(std::move(leader));
+  Push(EntityType::Leader, style, leaders_.size() - 1);
+}
+void Drawing::Add(const EntityStyle& style, HatchGeometry hatch) {
+  hatches_.push_back(std::move(hatch));
+  Push(EntityType::Hatch, style, hatches_.size() - 1);
+}
+void Drawing::Add(const EntityStyle& style, const SolidGeometry& solid) {
+  solids_.push_back(solid);
+  Push(EntityType::Solid, style, solids_.size() - 1);
+}
+void Drawing::Add(const EntityStyle& style, const PointGeometry& point) {
+  points_.push_back(point);
+  Push(EntityType::Point, style, points_.size() - 1);
+}
+void Drawing::Add(const EntityStyle& style, const RayGeometry& ray) {
+  rays_.push_back(ray);
+  Push(EntityType::Ray, style, rays_.size() - 1);
+}
+void Drawing::Add(const EntityStyle& style, WipeoutGeometry wipeout) {
+  wipeouts_.push_back(std::move(wipeout));
+  Push(EntityType::Wipeout, style, wipeouts_.size() - 1);
+}
+
+void Drawing::Clear() {
+  Drawing empty;
+  Swap(empty);
+}
+
+void Drawing::Reserve(std::size_t entities) {
+  headers_.reserve(entities);
+  lines_.reserve(entities);
+}
+
+void Drawing::Swap(Drawing& other) noexcept {
+  layers_.swap(other.layers_);
+  layerByName_.swap(other.layerByName_);
+  std::swap(current_, other.current_);
+  headers_.swap(other.headers_);
+  blocks_.swap(other.blocks_);
+  blockByName_.swap(other.blockByName_);
+  std::swap(openBlock_, other.openBlock_);
+  trueColors_.swap(other.trueColors_);
+  trueColorSlot_.swap(other.trueColorSlot_);
+  lines_.swap(other.lines_);
+  circles_.swap(other.circles_);
+  arcs_.swap(other.arcs_);
+  texts_.swap(other.texts_);
+  polylines_.swap(other.polylines_);
+  vertices_.swap(other.vertices_);
+  ellipses_.swap(other.ellipses_);
+  splines_.swap(other.splines_);
+  mtexts_.swap(other.mtexts_);
+  attribs_.swap(other.attribs_);
+  inserts_.swap(other.inserts_);
+  dimensions_.swap(other.dimensions_);
+  leaders_.swap(other.leaders_);
+  hatches_.swap(other.hatches_);
+  solids_.swap(other.solids_);
+  points_.swap(other.points_);
+  rays_.swap(other.rays_);
+  wipeouts_.swap(other.wipeouts_);
+  // The contents changed places; each drawing's revision stays its own and moves on.
+  ++revision_;
+  ++other.revision_;
+}
+
+std::optional<Extents> Drawing::ComputeExtents() const {
+  if (headers_.empty()) return std::nullopt;
+  ExtentsWalker walker(*this);
+  const Box box = walker.Of(headers_, 0);
+  if (box.Empty()) return Extents{};
+  return Extents{{box.minX, box.minY}, {box.maxX, box.maxY}};
+}
+
+}  // namespace tessaro

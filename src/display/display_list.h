@@ -1,0 +1,119 @@
+// A drawing flattened for painting: the visible entities of model space, blocks expanded,
+// each turned into one of a few shapes that a painter draws directly. Units are drawing
+// units, y up, angles degrees counter-clockwise; colours are resolved (no "by layer" or
+// "by block" left). Shapes keep the drawing's draw order.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <span>
+#include <string>
+#include <vector>
+
+#include "cad/drawing.h"
+
+namespace tessaro {
+
+enum class ShapeKind : std::uint8_t {
+  Segment,   // two points
+  Polyline,  // a run of points, open or closed
+  Arc,       // circular arc, or a whole circle
+  Text,      // one line of text
+  Fill,      // a closed polygon, filled
+  Dot,       // a point entity
+};
+
+// An AutoCAD Color Index (1..255), or a true colour when `aci` is 0.
+struct ShapeColor {
+  std::int16_t aci = 7;
+  std::uint32_t rgb = 0;  // 0xRRGGBB, used when aci == 0
+  friend bool operator==(const ShapeColor&, const ShapeColor&) = default;
+};
+
+struct Shape {
+  ShapeKind kind;
+  bool closed;       // Polyline: the last point joins the first; Fill: always
+  LayerIndex layer;  // the layer whose on/off state shows or hides the shape
+  ShapeColor color;
+  std::uint32_t index;  // Segment, Polyline, Fill, Dot: first point; Arc, Text: pool index
+  std::uint32_t count;  // Polyline, Fill: number of points; others 2 (Segment) or 1
+  Extents box;          // bounding box in drawing units
+};
+
+// Counter-clockwise from startAngle to endAngle, as in DXF: an end below the start runs
+// through 0 degrees. A whole circle when endAngle - startAngle is 360 or more.
+struct ArcShape {
+  Point2d center;
+  double radius = 0.0;
+  double startAngle = 0.0;
+  double endAngle = 360.0;
+};
+
+enum class TextHAlign : std::uint8_t { Left, Center, Right };
+enum class TextVAlign : std::uint8_t { Baseline, Bottom, Middle, Top };
+
+// One line of text standing at `position` as its alignment says: the painter, which knows
+// the font, places the text around that point. `height` is the cap height in drawing
+// units; `fitWidth` > 0 stretches or squeezes the text to that width (DXF "aligned" and
+// "fit" texts). `oblique` slants it, degrees from upright.
+struct TextShape {
+  Point2d position;
+  double height = 0.0;
+  double rotation = 0.0;
+  double widthFactor = 1.0;
+  double oblique = 0.0;
+  double fitWidth = 0.0;
+  TextHAlign hAlign = TextHAlign::Left;
+  TextVAlign vAlign = TextVAlign::Baseline;
+  std::string value;  // UTF-8, control codes already resolved
+};
+
+class DisplayList {
+public:
+  void AddSegment(LayerIndex layer, ShapeColor color, Point2d a, Point2d b);
+  void AddPolyline(LayerIndex layer, ShapeColor color, std::span<const Point2d> points, bool closed);
+  void AddArc(LayerIndex layer, ShapeColor color, const ArcShape& arc);
+  // `box` is the text's estimated extent (the engine has no font metrics).
+  void AddText(LayerIndex layer, ShapeColor color, TextShape text, const Extents& box);
+  void AddFill(LayerIndex layer, ShapeColor color, std::span<const Point2d> polygon);
+  void AddDot(LayerIndex layer, ShapeColor color, Point2d at);
+
+  const std::vector<Shape>& Shapes() const { return shapes_; }
+  std::span<const Point2d> PointsOf(const Shape& s) const { return {points_.data() + s.index, s.count}; }
+  const ArcShape& Arc(const Shape& s) const { return arcs_[s.index]; }
+  const TextShape& Text(const Shape& s) const { return texts_[s.index]; }
+
+  // Bounding box of every shape; nothing when the list is empty.
+  std::optional<Extents> Bounds() const;
+
+  void Clear();
+  void Reserve(std::size_t shapes, std::size_t points);
+
+  // Set when FlattenDrawing stopped at its cap on shapes (a block array too large to show
+  // whole); the list then holds what came before the cap.
+  bool Truncated() const { return truncated_; }
+  void SetTruncated(bool truncated) { truncated_ = truncated; }
+
+private:
+  void Push(ShapeKind kind, bool closed, LayerIndex layer, ShapeColor color, std::size_t index,
+            std::size_t count, const Extents& box);
+
+  std::vector<Shape> shapes_;
+  std::vector<Point2d> points_;
+  std::vector<ArcShape> arcs_;
+  std::vector<TextShape> texts_;
+  bool truncated_ = false;
+};
+
+// The display list of the drawing's model space: every entity, blocks expanded, curves that
+// are not circular arcs turned into polylines fine enough to look smooth at any zoom a user
+// reaches. Layer on/off states are not applied here: the painter reads them from the
+// drawing, so switching a layer needs no new list.
+// Inserts are expanded with their transforms (nested, arrays, mirrored; a circle scaled
+// unevenly becomes an ellipse); entities on layer "0" inside a block take the layer of the
+// insert, colours "by block" the insert's colour. At most `maxShapes` shapes are made (see
+// DisplayList::Truncated).
+inline constexpr std::size_t kMaxFlattenedShapes = 20'000'000;
+DisplayList FlattenDrawing(const Drawing& drawing, std::size_t maxShapes = kMaxFlattenedShapes);
+
+}  // namespace tessaro

@@ -1,0 +1,51 @@
+// DXF files of a drawing: ASCII DXF R2000 with Windows-1252 text, written atomically,
+// and read back into a drawing (lines, circles, arcs and texts with their layers).
+#pragma once
+
+#include <cstddef>
+#include <filesystem>
+#include <map>
+#include <string>
+
+#include "cad/drawing.h"
+
+namespace tessaro {
+
+// Writes the drawing to `path` through a temporary file in the same folder that is then
+// renamed over the target: a failure leaves an earlier file intact. Raises RuntimeError
+// (FileIo) with the reason when the file cannot be written, and (InvalidFloat) when the
+// drawing holds a value that is not a finite number.
+void WriteDxfFile(const Drawing& drawing, const std::filesystem::path& path);
+
+// The DXF text of the drawing, as WriteDxfFile writes it.
+std::string DxfText(const Drawing& drawing);
+
+// What a read found. Counts are of model-space entities by their DXF type name (POLYLINE
+// with its vertices, INSERT with its attributes count once); entities inside block
+// definitions are counted apart.
+struct DxfReadReport {
+  std::size_t entitiesRead = 0;                     // model-space entities in the drawing
+  std::map<std::string, std::size_t> drawnTypes;    // type name -> count, read and drawn
+  std::map<std::string, std::size_t> skippedTypes;  // type name -> count, read and not drawn
+  std::size_t paperSpaceSkipped = 0;                // paper-space entities, left out
+  std::size_t blocks = 0;                           // block definitions
+  std::size_t blockEntities = 0;                    // entities inside them
+  std::size_t insertCycles = 0;                     // blocks that insert themselves (not drawn)
+  std::string version;                              // $ACADVER, e.g. "AC1015"; "" when absent
+  bool binary = false;                              // binary DXF
+
+  // The release of `version`: "R12", "R2000", ... "R2018"; "" when unknown.
+  std::string Release() const;
+  std::size_t SkippedCount() const;
+  // "LINE 120, ARC 4, TEXT 1" (largest counts first, then by name).
+  static std::string CountList(const std::map<std::string, std::size_t>& counts);
+  // One line for a status bar, in Italian: what was read, drawn and left out, and the version.
+  std::string Summary() const;
+};
+
+// Replaces `drawing` with the file's layers and entities. A file that is missing, not DXF
+// or cut short raises RuntimeError (FileNotFound, FileIo or BadFormat) and leaves
+// `drawing` as it was.
+DxfReadReport ReadDxfFile(Drawing& drawing, const std::filesystem::path& path);
+
+}  // namespace tessaro
