@@ -378,6 +378,20 @@ void MainWindow::keyPressEvent(QKeyEvent* event) {
 void MainWindow::OpenDxf() {
   const QString path = files_->GetOpen({kOpenTitle, setup_.programFolder, QString(), kDxfSuffix, kDxfFilter});
   if (path.isEmpty()) return;
+  ReadDxfIntoView(path);
+}
+
+void MainWindow::OpenDxfFile(const QString& path) {
+  try {
+    ReadDxfIntoView(path);
+  } catch (const std::exception&) {
+    return;  // the status bar says why
+  }
+  FillLayerList(1);
+  view_->Redraw();
+}
+
+void MainWindow::ReadDxfIntoView(const QString& path) {
   DxfReadReport report;
   try {
     report = ReadDxfFile(drawing_, ToPath(path));

@@ -111,6 +111,10 @@ public:
   void ReloadPropertyPane(const QString& key, const QString& section);
 
   void OpenDxf();
+  // A DXF file named on the command line (a .dxf opened from the desktop): read and shown
+  // as "Apri dxf" does after its dialog, layers listed; a file that cannot be read is
+  // named in the status bar.
+  void OpenDxfFile(const QString& path);
   void SaveDxfAs();
   void SilentSaveDxf();
 
@@ -152,6 +156,7 @@ private:
   void ConnectView();
   void StartUpSteps();
   void InstallWheelHook();
+  void ReadDxfIntoView(const QString& path);
 
   // Command handlers (one per row of the command table).
   void ToggleStatusBar();
