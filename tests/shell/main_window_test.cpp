@@ -259,6 +259,13 @@ private slots:
     QCOMPARE(h.w().StackList()->currentIndex(), -1);
     QVERIFY(ComboEntries(*h.w().LayerList()).contains(QStringLiteral("Sezioni  (ON)")));
     QCOMPARE(h.w().windowTitle(), QStringLiteral("Visualizzatore DXF -  uscita.dxf"));
+    // The same file named on the command line: read without a dialog, its layers listed.
+    h.w().CurrentDrawing().Clear();
+    const std::size_t asked = h.files.requests.size();
+    h.w().OpenDxfFile(saved);
+    QCOMPARE(h.files.requests.size(), asked);
+    QCOMPARE(h.w().CurrentDrawing().EntityCount(), drawn);
+    QVERIFY(ComboEntries(*h.w().LayerList()).contains(QStringLiteral("Sezioni  (ON)")));
     h.w().RunCommand(kCmdSaveDxf);  // after an open the save proposes no name
     QCOMPARE(h.files.requests.back().fileName, QString());
   }
