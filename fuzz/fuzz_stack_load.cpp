@@ -58,7 +58,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   try {
     const StackLoadResult result = LoadStack(canvas, session, folder, "1");
     if (const auto problem = LoadProblemOf(result, folder / "P1.pst")) {
-      if (problem->Describe().empty() || problem->DescribeItalian().empty()) __builtin_trap();
+      if (std::string_view(problem->what()).empty()) __builtin_trap();
     } else {
       WriteDxf(drawing, [](std::string_view) {});
     }

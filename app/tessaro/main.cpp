@@ -7,6 +7,7 @@
 #include <QStringList>
 #include <QTimer>
 #include <QTranslator>
+#include <exception>
 
 #include "shell/dialogs.h"
 #include "shell/main_window.h"
@@ -51,7 +52,13 @@ int main(int argc, char* argv[]) {
   tessaro::shell::MainWindow window(setup);
   window.Start();
   window.show();
-  if (!dxfFile.isEmpty()) window.OpenDxfFile(dxfFile);
+  if (!dxfFile.isEmpty()) {
+    try {
+      window.OpenDxfFile(dxfFile);
+    } catch (const std::exception&) {
+      // The status bar names the file and why it could not be read.
+    }
+  }
 
   const QString stack = qEnvironmentVariable("TESSARO_STACK");
   if (!stack.isEmpty()) window.ChooseStack(stack);

@@ -1,8 +1,7 @@
 // bench_view_open: what the desktop program does when a DXF file is opened, timed step by
 // step (read, display list and index, first paint at full extents into a 1600x1000 view),
 // and with --frames the time per frame at full extents, at 10x and 100x and while panning,
-// median and 95th percentile, next to the entity-by-entity painter measured in the same
-// run. The peak memory and the side-by-side comparison with another CAD program come from
+// median and 95th percentile. The peak memory and the side-by-side comparison with another CAD program come from
 // run-view-bench, which runs this under /usr/bin/time -v.
 #include <QApplication>
 #include <QElapsedTimer>
@@ -18,7 +17,6 @@
 #include "cad/drawing.h"
 #include "dxf/file.h"
 #include "display/display_list.h"
-#include "render/paint_sink.h"
 #include "render/scene.h"
 #include "shell/drawing_view.h"
 
@@ -60,27 +58,11 @@ void Report(const char* what, const std::vector<double>& ms) {
   std::printf("  %-30s median %8.2f ms   p95 %8.2f ms\n", what, s.median, s.p95);
 }
 
-void Frames(DrawingView& view, const Drawing& drawing, QImage& screen) {
+void Frames(DrawingView& view, QImage& screen) {
   const tessaro::shell::ViewState extents = view.State();
   std::vector<double> ms;
   for (int i = 0; i < kFrames; ++i) ms.push_back(Frame(view, screen, true));
   Report("full extents", ms);
-
-  // The entity-by-entity painter over the same drawing and view, as the baseline.
-  std::vector<double> old;
-  for (int i = 0; i < 5; ++i) {
-    QElapsedTimer t;
-    t.start();
-    screen.fill(Qt::white);
-    QPainter p(&screen);
-    const QTransform toView = tessaro::shell::ViewTransform(extents, QSizeF(kViewSize));
-    const QRectF visible = toView.inverted().mapRect(QRectF(QPointF(0, 0), QSizeF(kViewSize)));
-    tessaro::render::QPainterSink sink(p, toView);
-    tessaro::render::PaintDrawing(drawing, sink, &visible);
-    old.push_back(Ms(t));
-  }
-  Report("  baseline: entity painter", old);
-  std::printf("  %-30s %8.2f\n", "  ratio (median)", StatsOf(ms).median / StatsOf(old).median);
 
   for (const double zoom : {10.0, 100.0}) {
     const double w = kViewSize.width() / extents.scale / zoom / 2, h = kViewSize.height() / extents.scale / zoom / 2;
@@ -151,7 +133,7 @@ int main(int argc, char* argv[]) {
     step.restart();
     const tessaro::render::Scene scene(std::move(list));
     std::printf("  (list again: flatten %.1f ms, index and texts %.1f ms)\n", flattenMs, Ms(step));
-    Frames(view, drawing, screen);
+    Frames(view, screen);
   }
   return 0;
 }

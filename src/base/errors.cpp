@@ -7,8 +7,8 @@ const char* ErrorKindName(ErrorKind kind) {
     case ErrorKind::Overflow: return "overflow";
     case ErrorKind::DivisionByZero: return "division by zero";
     case ErrorKind::InvalidFloat: return "invalid floating-point result";
-    case ErrorKind::SubscriptOutOfRange: return "subscript out of range";
-    case ErrorKind::TypeMismatch: return "type mismatch";
+    case ErrorKind::MissingData: return "missing data";
+    case ErrorKind::BadNumber: return "not a number";
     case ErrorKind::FileNotFound: return "file not found";
     case ErrorKind::FileIo: return "file input/output error";
     case ErrorKind::BadFormat: return "bad file format";

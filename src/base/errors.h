@@ -12,8 +12,8 @@ enum class ErrorKind {
   Overflow,            // a 16-bit Integer or a Single left its range
   DivisionByZero,      // a division whose divisor is zero
   InvalidFloat,        // a floating-point result that is not a finite number
-  SubscriptOutOfRange, // a missing element of a split text or an array
-  TypeMismatch,        // a text that does not convert to a number
+  MissingData,         // a missing element of a split text or an array
+  BadNumber,           // a text that does not convert to a number
   FileNotFound,        // a file to read does not exist
   FileIo,              // a file could not be read or written
   BadFormat,           // a file whose content is not what was expected

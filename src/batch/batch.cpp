@@ -1,6 +1,6 @@
-// The batch generation: stacks are drawn in list order on one thread, because each stack
-// starts from what the one before left in the session, and the finished drawings are
-// written on other threads while the next stacks are drawn.
+// The batch generation: stacks are drawn in list order on the caller's thread, because
+// each stack starts from what the one before left in the session, and the finished
+// drawings are written on other threads while the next stacks are drawn.
 #include "batch/batch.h"
 
 #include <algorithm>
@@ -109,11 +109,19 @@ public:
   }
 
   // A stack that is not written: reported and counted.
-  void Skip(std::string problem) {
-    log_.Line(problem);
+  void Skip(BatchProblem problem) {
+    Report(std::move(problem));
     const std::lock_guard lock(countMutex_);
     ++summary_.skipped;
-    summary_.problems.push_back(std::move(problem));
+  }
+
+  // A problem of the run, logged and kept in the summary.
+  void Report(BatchProblem problem) {
+    std::string line = DescribeBatchProblem(problem);
+    log_.Line(line);
+    const std::lock_guard lock(countMutex_);
+    summary_.problems.push_back(std::move(line));
+    summary_.stackProblems.push_back(std::move(problem));
   }
 
   void Finish() {
@@ -137,6 +145,14 @@ public:
 
 private:
   static constexpr std::size_t kQueueLength = 8;
+
+  static BatchProblem Problem(BatchProblem::Step step, const std::string& stackId, std::string reason) {
+    BatchProblem problem;
+    problem.step = step;
+    problem.stackId = stackId;
+    problem.reason = std::move(reason);
+    return problem;
+  }
 
   void Loop() {
     for (;;) {
@@ -167,7 +183,7 @@ private:
       problem = "out of memory while writing the file";
     }
     if (!problem.empty()) {
-      Skip(std::string(kTool) + ": stack " + job.stackId + " not written: " + problem);
+      Skip(Problem(BatchProblem::Step::WriteDrawing, job.stackId, std::move(problem)));
       return;
     }
     {
@@ -186,10 +202,7 @@ private:
       WriteStackPdf(job.path.parent_path() / PathFromUtf8(PdfFileName(job.stackId)), job.drawing, *job.schedule,
                     files_.bvbsOptions.project, files_.numbers);
     } catch (const RuntimeError& error) {
-      std::string problem = std::string(kTool) + ": stack " + job.stackId + ": sheet not written: " + error.what();
-      log_.Line(problem);
-      const std::lock_guard lock(countMutex_);
-      summary_.problems.push_back(std::move(problem));
+      Report(Problem(BatchProblem::Step::WriteSheet, job.stackId, error.what()));
     }
   }
 
@@ -202,10 +215,7 @@ private:
       }
       if (files_.bvbs) WriteBvbs(folder / PathFromUtf8(BvbsFileName(job.stackId)), *job.schedule, files_.bvbsOptions);
     } catch (const RuntimeError& error) {
-      std::string problem = std::string(kTool) + ": stack " + job.stackId + ": schedule not written: " + error.what();
-      log_.Line(problem);
-      const std::lock_guard lock(countMutex_);
-      summary_.problems.push_back(std::move(problem));
+      Report(Problem(BatchProblem::Step::WriteSchedule, job.stackId, error.what()));
       return;
     }
     const std::lock_guard lock(countMutex_);
@@ -246,32 +256,52 @@ std::vector<std::string> SelectStacks(const std::vector<std::string>& listed, co
 // A stack drawn whole and ready to write, or why it is not written.
 struct DrawnStack {
   std::optional<WriteJob> job;
-  std::string problem;
+  BatchProblem problem;
 };
 
-// Draws one stack into a drawing of its own. Only a whole drawing comes back to be
-// written; a load that stopped, a piece whose drawing skipped a statement, or running out
-// of memory gives the reason instead (the drawing is dropped, and memory with it).
-// The schedule, when asked for, is made from the bars of that whole drawing only.
-DrawnStack DrawStack(StackSession& session, const std::filesystem::path& stackFolder, const std::string& id,
-                     std::size_t order, const std::filesystem::path& outDir, const NumberFormat& numbers,
-                     bool withSchedule) {
+// Where a stack is drawn and what is made of it.
+struct DrawPlace {
+  StackSession& session;
+  const std::filesystem::path& stackFolder;
+  const std::filesystem::path& outDir;
+  const NumberFormat& numbers;
+  bool withSchedule;
+  const BatchHooks& hooks;
+};
+
+// Draws one stack into a drawing of its own and shows it to the caller's hook. Only a
+// whole drawing comes back to be written; a load that stopped, a piece whose drawing
+// skipped a statement, or running out of memory gives the reason instead (the drawing is
+// dropped, and memory with it). The schedule, when asked for, is made from the bars of
+// that whole drawing only.
+DrawnStack DrawStack(const DrawPlace& place, const std::string& id, std::size_t order, std::size_t count) {
+  WriteJob job{id, Drawing{}, {}, std::nullopt, order};
+  BatchProblem problem;
+  problem.stackId = id;
+  StackLoadResult result;
+  bool whole = false;
   try {
-    WriteJob job{id, Drawing{}, {}, std::nullopt, order};
     BarRecorder bars;
-    Canvas canvas{job.drawing, numbers, withSchedule ? &bars : nullptr};
-    const StackLoadResult result = LoadStack(canvas, session, stackFolder, id);
-    if (const auto problem = LoadProblemOf(result, StackIndexPath(stackFolder, id))) {
-      return {std::nullopt, problem->Describe()};
+    Canvas canvas{job.drawing, place.numbers, place.withSchedule ? &bars : nullptr};
+    result = LoadStack(canvas, place.session, place.stackFolder, id);
+    if (const auto loadProblem = LoadProblemOf(result, StackIndexPath(place.stackFolder, id))) {
+      problem.load = loadProblem->problem();
+      problem.indexFound = result.indexFound;
+    } else {
+      job.path = place.outDir / PathFromUtf8(*result.drawingName + ".dxf");
+      if (place.withSchedule) job.schedule = BuildStackSchedule(id, bars);
+      whole = true;
     }
-    job.path = outDir / PathFromUtf8(*result.drawingName + ".dxf");
-    if (withSchedule) job.schedule = BuildStackSchedule(id, bars);
-    return {std::move(job), ""};
   } catch (const RuntimeError& error) {
-    return {std::nullopt, error.what()};
+    problem.reason = error.what();
   } catch (const std::bad_alloc&) {
-    return {std::nullopt, "out of memory while drawing the stack"};
+    problem.outOfMemory = true;
   }
+  if (place.hooks.stackDrawn) {
+    place.hooks.stackDrawn(BatchStack{order + 1, count, id, job.drawing, result, job.schedule, whole});
+  }
+  if (!whole) return {std::nullopt, std::move(problem)};
+  return {std::move(job), {}};
 }
 
 std::string FormatSummary(const BatchSummary& s) {
@@ -362,7 +392,31 @@ BatchOptions ParseCommandLine(const std::vector<std::string>& args) {
   return options;
 }
 
-BatchSummary RunBatch(const BatchOptions& options, std::ostream& out) {
+std::string DescribeBatchProblem(const BatchProblem& problem) {
+  const std::string stack = std::string(kTool) + ": stack " + problem.stackId;
+  switch (problem.step) {
+    case BatchProblem::Step::Draw: {
+      std::string line = stack + " not written: ";
+      if (problem.outOfMemory) {
+        line += "out of memory while drawing the stack";
+      } else if (problem.load) {
+        line += DescribeProblem(*problem.load);
+      } else {
+        line += problem.reason;
+      }
+      if (!problem.earlier.empty()) line += " (the earlier " + problem.earlier.string() + " was left as it was)";
+      return line;
+    }
+    case BatchProblem::Step::WriteDrawing: return stack + " not written: " + problem.reason;
+    case BatchProblem::Step::WriteSheet: return stack + ": sheet not written: " + problem.reason;
+    case BatchProblem::Step::WriteSchedule: return stack + ": schedule not written: " + problem.reason;
+    case BatchProblem::Step::WriteProjectSchedule:
+      return std::string(kTool) + ": project schedule not written: " + problem.reason;
+  }
+  return stack + ": " + problem.reason;
+}
+
+BatchSummary RunBatch(const BatchOptions& options, std::ostream& out, const BatchHooks& hooks) {
   const auto start = std::chrono::steady_clock::now();
   Log log(out);
   BatchSummary summary;
@@ -376,10 +430,11 @@ BatchSummary RunBatch(const BatchOptions& options, std::ostream& out) {
     log.Line(std::string(kTool) + ": removed " + std::to_string(stale) + " temporary file(s) an interrupted run left");
   }
 
-  StackSession session;
-  session.options = options.draw;
+  StackSession ownSession;
+  ownSession.options = options.draw;
+  StackSession& session = hooks.session != nullptr ? *hooks.session : ownSession;
   summary.stacks = static_cast<int>(stacks.size());
-  const bool withSchedule = options.schedule || options.bvbs || options.pdf;
+  const bool withSchedule = options.schedule || options.bvbs || options.pdf || hooks.schedules;
   BvbsOptions bvbsOptions = options.bvbsOptions;
   if (bvbsOptions.project.empty()) bvbsOptions.project = std::filesystem::absolute(options.project).filename().string();
   std::optional<PdfSupport> pdfSupport;
@@ -387,21 +442,23 @@ BatchSummary RunBatch(const BatchOptions& options, std::ostream& out) {
   {
     Writer writer(options.writerThreads, log, summary,
                   ScheduleFiles{options.schedule, options.bvbs, options.numbers, bvbsOptions, options.pdf});
+    const DrawPlace place{session, stackFolder, summary.outDir, options.numbers, withSchedule, hooks};
     for (std::size_t n = 0; n < stacks.size(); ++n) {
       const std::string& id = stacks[n];
+      if (hooks.beforeStack && !hooks.beforeStack(n + 1, stacks.size(), id)) {
+        summary.stopped = true;
+        break;
+      }
       std::ostringstream progress;
       progress << kTool << ": stack " << n + 1 << " of " << stacks.size() << ": " << id;
       log.Line(progress.str());
 
-      DrawnStack drawn = DrawStack(session, stackFolder, id, n, summary.outDir, options.numbers, withSchedule);
+      DrawnStack drawn = DrawStack(place, id, n, stacks.size());
       if (!drawn.job) {
-        std::string line = std::string(kTool) + ": stack " + id + " not written: " + drawn.problem;
         const std::filesystem::path earlier = summary.outDir / PathFromUtf8("Pilastrata_" + id + ".dxf");
         std::error_code ignored;
-        if (std::filesystem::exists(earlier, ignored)) {
-          line += " (the earlier " + earlier.string() + " was left as it was)";
-        }
-        writer.Skip(std::move(line));
+        if (std::filesystem::exists(earlier, ignored)) drawn.problem.earlier = earlier;
+        writer.Skip(std::move(drawn.problem));
         continue;
       }
       writer.Submit(std::move(*drawn.job));
@@ -414,9 +471,13 @@ BatchSummary RunBatch(const BatchOptions& options, std::ostream& out) {
       WriteProjectScheduleCsv(summary.outDir / std::string(kProjectScheduleCsvName), summary.schedules,
                               options.numbers);
     } catch (const RuntimeError& error) {
-      std::string problem = std::string(kTool) + ": project schedule not written: " + error.what();
-      log.Line(problem);
-      summary.problems.push_back(std::move(problem));
+      BatchProblem problem;
+      problem.step = BatchProblem::Step::WriteProjectSchedule;
+      problem.reason = error.what();
+      std::string line = DescribeBatchProblem(problem);
+      log.Line(line);
+      summary.problems.push_back(std::move(line));
+      summary.stackProblems.push_back(std::move(problem));
     }
   }
   summary.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();

@@ -1,15 +1,20 @@
-// The batch generation of the command-line tool: draws the column stacks of a project one
-// after another, as the window does, and writes each drawing as Pilastrata_<id>.dxf.
+// The batch generation, the same for the command-line tool and the window's "Genera dxf":
+// draws the column stacks of a project one after another and writes each drawing as
+// Pilastrata_<id>.dxf, with the files asked for beside it.
 #pragma once
 
 #include <cstdint>
 #include <filesystem>
+#include <functional>
 #include <optional>
 #include <ostream>
 #include <stdexcept>
 #include <string>
 #include <vector>
 
+#include "base/problem.h"
+#include "cad/drawing.h"
+#include "column_stack/stack_load.h"
 #include "text/numbers.h"
 #include "schedule/bvbs.h"
 #include "schedule/schedule.h"
@@ -27,6 +32,8 @@ public:
 // the drawing thread and two writers keep both busy.
 int DefaultWriterThreads();
 
+// What a run writes and how. New outputs go here, each off by default, so that a caller
+// that does not know them keeps its files.
 struct BatchOptions {
   std::filesystem::path project;
   std::vector<std::string> stacks;            // empty: every stack of the project
@@ -54,6 +61,24 @@ std::string UsageText();
 // Reads the arguments after the program name. Raises UsageError.
 BatchOptions ParseCommandLine(const std::vector<std::string>& args);
 
+// One stack the run could not finish: what was left undone and why.
+struct BatchProblem {
+  enum class Step {
+    Draw,                  // the stack was not drawn whole: nothing written for it
+    WriteDrawing,          // its DXF file was not written
+    WriteSheet,            // its PDF sheet was not written
+    WriteSchedule,         // its schedule or BVBS file was not written
+    WriteProjectSchedule,  // Distinta_progetto.csv was not written (no stack)
+  };
+  Step step = Step::Draw;
+  std::string stackId;
+  std::optional<Problem> load;         // Draw: why the load stopped or the drawing is not whole
+  bool indexFound = true;              // Draw: false when the stack index file was not read
+  bool outOfMemory = false;
+  std::string reason;                  // the file system's or writer's reason, as it gave it
+  std::filesystem::path earlier;       // Draw: an earlier drawing of the stack, left as it was
+};
+
 struct BatchSummary {
   int stacks = 0;
   int written = 0;
@@ -62,13 +87,45 @@ struct BatchSummary {
   std::uint64_t bytes = 0;          // of the written files
   double seconds = 0;
   std::filesystem::path outDir;
+  bool stopped = false;             // the caller stopped the run before its last stack
   std::vector<std::string> problems;  // one line per skipped stack or unwritten schedule, as reported
+  std::vector<BatchProblem> stackProblems;  // the same problems as values, in the order reported
   std::vector<StackSchedule> schedules;  // of the written stacks, in stack order (--schedule, --bvbs)
 };
+
+// A stack as the run drew it, whole or not, for a caller that shows the run.
+struct BatchStack {
+  std::size_t number = 0;  // 1-based place in the run
+  std::size_t count = 0;   // stacks in the run
+  const std::string& id;
+  const Drawing& drawing;
+  const StackLoadResult& load;
+  const std::optional<StackSchedule>& schedule;  // of a whole drawing, when one was made
+  bool whole = false;                            // written (or queued to be)
+};
+
+// How a caller follows and steers a run; all optional. Both hooks run on the caller's
+// thread, between the drawings of two stacks.
+struct BatchHooks {
+  // The session the stacks are drawn in (its own drawing options); nullptr: a new one with
+  // the options' drawing options. The window passes its own, so that the stacks join
+  // what it drew before, as when it draws them one by one.
+  StackSession* session = nullptr;
+  // Before each stack (1-based number, count, id); false stops the run there.
+  std::function<bool(std::size_t, std::size_t, const std::string&)> beforeStack;
+  // After each stack is drawn.
+  std::function<void(const BatchStack&)> stackDrawn;
+  // Makes a schedule of every whole drawing, for stackDrawn, even when no file needs one.
+  bool schedules = false;
+};
+
+// One line of the command line's report for a problem: "tessaro-batch: stack 4 not
+// written: ...".
+std::string DescribeBatchProblem(const BatchProblem& problem);
 
 // Draws and writes the stacks; progress, problems and the summary go to `log`. A project
 // without a column-stack folder, or an output folder that cannot be made, raises
 // RuntimeError; a broken stack is reported, skipped and counted.
-BatchSummary RunBatch(const BatchOptions& options, std::ostream& log);
+BatchSummary RunBatch(const BatchOptions& options, std::ostream& log, const BatchHooks& hooks = {});
 
 }  // namespace tessaro

@@ -11,8 +11,8 @@
 #include <cstdio>
 
 #include "render/headless.h"
-#include "sheets/schedule_table.h"
 #include "sheets/sheet.h"
+#include "sheets/stack_sheet.h"
 #endif
 
 namespace tessaro {
@@ -47,10 +47,9 @@ PdfSupport::~PdfSupport() = default;
 
 void WriteStackPdf(const std::filesystem::path& path, const Drawing& drawing, const StackSchedule& schedule,
                    std::string_view project, const NumberFormat& numbers) {
-  const auto text = [](std::string_view s) { return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size())); };
-  render::SheetTitle title{text(project), text(schedule.stackId), QDate::currentDate()};
-  const render::SheetPlan plan(drawing, std::move(title), render::ScheduleTable(schedule, numbers));
-  render::WriteSheetPdf(path, plan, QStringLiteral("Pilastrata_") + text(schedule.stackId));
+  const QString projectName = QString::fromUtf8(project.data(), static_cast<qsizetype>(project.size()));
+  const render::SheetPlan plan = render::StackSheetPlan(drawing, schedule, projectName, numbers);
+  render::WriteSheetPdf(path, plan, render::StackSheetName(schedule.stackId));
 }
 
 #else

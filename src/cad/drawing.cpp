@@ -1,5 +1,7 @@
 #include "cad/drawing.h"
 
+#include "cad/block_references.h"
+
 #include <algorithm>
 #include <cmath>
 #include <numbers>
@@ -13,9 +15,6 @@ constexpr const char* kTypeNames[kEntityTypeCount] = {
     "LINE",   "CIRCLE",    "ARC",       "TEXT",   "LWPOLYLINE", "ELLIPSE", "SPLINE", "MTEXT",  "ATTRIB",
     "INSERT", "DIMENSION", "LEADER",    "HATCH",  "SOLID",      "POINT",   "RAY",    "WIPEOUT",
 };
-
-// The largest nesting of blocks the extents follow; deeper inserts are left out.
-constexpr int kMaxBlockDepth = 64;
 
 struct Box {
   double minX = INFINITY, minY = INFINITY, maxX = -INFINITY, maxY = -INFINITY;
@@ -39,7 +38,7 @@ struct Box {
 class ExtentsWalker {
 public:
   explicit ExtentsWalker(const Drawing& drawing)
-      : drawing_(drawing), blockBoxes_(drawing.Blocks().size()), blockState_(drawing.Blocks().size(), 0) {}
+      : drawing_(drawing), blockBoxes_(drawing.Blocks().size()), measured_(drawing.Blocks().size(), false), path_(drawing) {}
 
   Box Of(const std::vector<EntityHeader>& entities, int depth) {
     Box box;
@@ -48,15 +47,17 @@ public:
   }
 
 private:
+  // The box of a block drawn at `depth`, measured when first met; a block the walk does not
+  // go into (too deep, or drawing itself) contributes nothing.
   const Box& BlockBox(BlockIndex block, int depth) {
     static const Box kEmpty;
-    if (block >= blockBoxes_.size() || depth > kMaxBlockDepth) return kEmpty;
-    if (blockState_[block] == 0) {
-      blockState_[block] = 1;  // being measured: an insert cycle contributes nothing
+    if (!path_.Enter(block, depth)) return kEmpty;
+    if (!measured_[block]) {
       blockBoxes_[block] = Of(drawing_.Blocks()[block].entities, depth + 1);
-      blockState_[block] = 2;
+      measured_[block] = true;
     }
-    return blockState_[block] == 2 ? blockBoxes_[block] : kEmpty;
+    path_.Leave(block);
+    return blockBoxes_[block];
   }
 
   void AddPlaced(Box& box, const Box& inner, Point2d base, Point2d at, double sx, double sy, double rotation,
@@ -181,7 +182,8 @@ private:
 
   const Drawing& drawing_;
   std::vector<Box> blockBoxes_;
-  std::vector<std::uint8_t> blockState_;
+  std::vector<bool> measured_;
+  BlockPath path_;
 };
 
 }  // namespace

@@ -27,66 +27,10 @@ std::string PathText(const fs::path& path) {
 
 fs::path PathFromUtf8(std::string_view text) { return fs::path(std::u8string(text.begin(), text.end())); }
 
-std::string ComposeMessage(const std::string& message, const fs::path& file, int line, int field) {
-  std::string where;
-  if (!file.empty()) where = PathText(file);
-  const auto append = [&where](const std::string& part) { where += (where.empty() ? "" : ", ") + part; };
-  if (line >= 0) append("line " + std::to_string(line + 1) + " (" + std::to_string(line) + " from 0)");
-  if (field >= 0) append("field " + std::to_string(field + 1) + " (" + std::to_string(field) + " from 0)");
-  return where.empty() ? message : where + ": " + message;
-}
-
-std::string ComposeItalian(const std::string& message, const fs::path& file, int line, int field) {
-  std::string where;
-  if (!file.empty()) where = PathText(file);
-  const auto append = [&where](const std::string& part) { where += (where.empty() ? "" : ", ") + part; };
-  if (line >= 0) append("riga " + std::to_string(line + 1));
-  if (field >= 0) append("campo " + std::to_string(field + 1));
-  return where.empty() ? message : where + ": " + message;
-}
-
-// An Italian message for an error that brought none: what kind of problem it is.
-std::string ItalianForKind(ErrorKind kind) {
-  switch (kind) {
-    case ErrorKind::FileNotFound: return "file non trovato";
-    case ErrorKind::FileIo: return "il file non si pu\xC3\xB2 leggere";
-    case ErrorKind::TypeMismatch: return "valore non valido";
-    case ErrorKind::SubscriptOutOfRange: return "dato mancante";
-    case ErrorKind::Overflow: return "valore fuori dai limiti";
-    case ErrorKind::DivisionByZero: return "divisione per zero";
-    case ErrorKind::InvalidFloat: return "risultato non numerico";
-    case ErrorKind::BadFormat: return "formato non valido";
-  }
-  return "errore";
-}
-
 // ---------------------------------------------------------------- text and lines
 
 bool HasNonAscii(std::string_view bytes) {
   return std::any_of(bytes.begin(), bytes.end(), [](char c) { return static_cast<unsigned char>(c) >= 0x80; });
-}
-
-// UTF-16 text after its byte-order mark, as UTF-8; an unpaired surrogate becomes U+FFFD
-// and an odd last byte is dropped.
-std::string Utf16ToUtf8(std::string_view bytes, bool bigEndian) {
-  std::string out;
-  out.reserve(bytes.size());
-  const auto unit = [&](std::size_t at) {
-    const auto hi = static_cast<unsigned char>(bytes[bigEndian ? at : at + 1]);
-    const auto lo = static_cast<unsigned char>(bytes[bigEndian ? at + 1 : at]);
-    return static_cast<char32_t>((hi << 8) | lo);
-  };
-  for (std::size_t at = 0; at + 1 < bytes.size(); at += 2) {
-    char32_t cp = unit(at);
-    if (cp >= 0xD800 && cp <= 0xDBFF && at + 3 < bytes.size() && unit(at + 2) >= 0xDC00 && unit(at + 2) <= 0xDFFF) {
-      cp = 0x10000 + ((cp - 0xD800) << 10) + (unit(at + 2) - 0xDC00);
-      at += 2;
-    } else if (cp >= 0xD800 && cp <= 0xDFFF) {
-      cp = 0xFFFD;
-    }
-    AppendUtf8(out, cp);
-  }
-  return out;
 }
 
 // The design program writes Windows-1252; a file that was saved again as UTF-8 (by an
@@ -152,21 +96,22 @@ const PieceBound* FindBound(int line, int field, PieceBound::Part part) {
   return nullptr;
 }
 
-std::string BoundText(double value) { return FormatSingle(value, NumberFormat{}); }
-
-// "from 0 (excluded) to 1000": the allowed range of a bound, in English and in Italian.
-std::string RangeText(const PieceBound& bound) {
-  return "from " + BoundText(bound.low) + (bound.lowOpen ? " (excluded)" : "") + " to " + BoundText(bound.high);
-}
-std::string RangeItalian(const PieceBound& bound) {
-  return "da " + BoundText(bound.low) + (bound.lowOpen ? " (escluso)" : "") + " a " + BoundText(bound.high);
-}
-
 bool WithinBound(const PieceBound& bound, double value) {
   return std::isfinite(value) && (bound.lowOpen ? value > bound.low : value >= bound.low) && value <= bound.high;
 }
 
 std::string Quoted(std::string_view text) { return "\"" + ReadableText(text) + "\""; }
+
+// A problem at `line`, `field` of a piece file (the file is added by the caller).
+Problem At(ProblemKind kind, ErrorKind error, int line, int field, std::string_view text = {}) {
+  Problem problem;
+  problem.kind = kind;
+  problem.error = error;
+  problem.line = line;
+  problem.field = field;
+  problem.text = std::string(text);
+  return problem;
+}
 
 // The lines and fields of one piece file, with the conversions of its fields. Lines 0-9
 // raise StackFileError naming line, field and text; line 10 gives 0 on a field that is
@@ -184,14 +129,13 @@ public:
     const auto count = static_cast<int>(lines_.size());
     // The empty element after the final CR LF is no line of the file.
     if (line >= count || (line == count - 1 && lines_.back().empty())) {
-      throw StackFileError(ErrorKind::SubscriptOutOfRange, "the line is missing", {}, line, field, "",
-                           "manca la riga");
+      throw StackFileError(At(ProblemKind::MissingLine, ErrorKind::MissingData, line, field));
     }
     const auto at = static_cast<std::size_t>(line);
     if (field >= static_cast<int>(fields_[at].size())) {
       const bool empty = lines_[at].empty();
-      throw StackFileError(ErrorKind::SubscriptOutOfRange, empty ? "the line is empty" : "the field is missing", {},
-                           line, field, lines_[at], empty ? "la riga \xC3\xA8 vuota" : "manca il campo");
+      throw StackFileError(At(empty ? ProblemKind::EmptyLine : ProblemKind::MissingField, ErrorKind::MissingData, line,
+                              field, lines_[at]));
     }
     return fields_[at][static_cast<std::size_t>(field)];
   }
@@ -230,17 +174,17 @@ public:
     try {
       bar = ParseBarField(text, diameterNeeded);
     } catch (const RuntimeError& error) {
-      throw StackFileError(error.kind(), Quoted(text) + ": " + error.what(), {}, line, field, std::string(text),
-                           Quoted(text) + ": non \xC3\xA8 un campo numero" + std::string(kDiameterSign) +
-                               "diametro come 4" + std::string(kDiameterSign) + "16");
+      Problem problem = At(ProblemKind::BadBarField, error.kind(), line, field, text);
+      problem.detail = error.what();
+      throw StackFileError(std::move(problem));
     }
     if (const PieceBound* bound = FindBound(line, field, PieceBound::Part::Count)) {
-      Check(*bound, bar.count, line, field, text, "the count of ", "il numero di ");
+      Check(*bound, bar.count, line, field, text);
     }
     if (const PieceBound* bound = FindBound(line, field, PieceBound::Part::Diameter);
         bound != nullptr && (text.find(kDiameterSign) != std::string_view::npos ||
                              text.find(kMisreadDiameterSign) != std::string_view::npos)) {
-      Check(*bound, double{bar.diameter} * 10, line, field, text, "the diameter (mm) of ", "il diametro (mm) di ");
+      Check(*bound, double{bar.diameter} * 10, line, field, text);
     }
     shown = std::string(text);
     for (std::size_t at = shown.find(kMisreadDiameterSign); at != std::string::npos;
@@ -251,18 +195,15 @@ public:
   }
 
   // A value outside its bound: a StackFileError naming the field, the text and the range.
-  [[noreturn]] static void Refuse(const PieceBound& bound, int line, int field, std::string_view text,
-                                  const std::string& english, const std::string& italian) {
-    throw StackFileError(ErrorKind::Overflow,
-                         english + bound.name + " " + Quoted(text) + " is outside " + RangeText(bound), {}, line,
-                         field, std::string(text),
-                         italian + bound.name + " " + Quoted(text) + " \xC3\xA8 fuori dai limiti " +
-                             RangeItalian(bound));
-  }
-
-  static void Check(const PieceBound& bound, double value, int line, int field, std::string_view text,
-                    const std::string& english = "", const std::string& italian = "") {
-    if (!WithinBound(bound, value)) Refuse(bound, line, field, text, english, italian);
+  static void Check(const PieceBound& bound, double value, int line, int field, std::string_view text) {
+    if (WithinBound(bound, value)) return;
+    Problem problem = At(ProblemKind::OutOfBounds, ErrorKind::Overflow, line, field, text);
+    problem.subject = bound.name;
+    problem.part = bound.part;
+    problem.low = bound.low;
+    problem.lowOpen = bound.lowOpen;
+    problem.high = bound.high;
+    throw StackFileError(std::move(problem));
   }
 
 private:
@@ -273,9 +214,10 @@ private:
       return parse(text);
     } catch (const RuntimeError& error) {
       const bool overflow = error.kind() == ErrorKind::Overflow;
-      const std::string message = Quoted(text) + (overflow ? " is out of range for " : " is not ") + type;
-      const std::string italian = Quoted(text) + (overflow ? " \xC3\xA8 fuori dai limiti" : " non \xC3\xA8 un numero");
-      throw StackFileError(error.kind(), message, {}, line, field, std::string(text), italian);
+      Problem problem =
+          At(overflow ? ProblemKind::NumberTooLarge : ProblemKind::BadNumber, error.kind(), line, field, text);
+      problem.subject = type;
+      throw StackFileError(std::move(problem));
     }
   }
 
@@ -286,23 +228,16 @@ private:
 // The rules between values of one piece, beside the bounds of each value.
 void CheckPieceRules(const PieceText& piece, Single side1, Single side2, Single cover, Single bottom, Single top) {
   if (!(top > bottom) || double{top} - bottom > kMaxPieceHeight) {
-    const std::string text = std::string(piece.Field(3, 4));
-    throw StackFileError(ErrorKind::Overflow,
-                         "Quota finale " + Quoted(text) + " must lie above Quota iniziale " +
-                             Quoted(piece.Field(3, 3)) + ", by at most " + BoundText(kMaxPieceHeight),
-                         {}, 3, 4, text,
-                         "Quota finale " + Quoted(text) + " deve superare Quota iniziale " +
-                             Quoted(piece.Field(3, 3)) + ", al massimo di " + BoundText(kMaxPieceHeight));
+    Problem problem = At(ProblemKind::TopNotAboveBottom, ErrorKind::Overflow, 3, 4, piece.Field(3, 4));
+    problem.other = std::string(piece.Field(3, 3));
+    problem.high = kMaxPieceHeight;
+    throw StackFileError(std::move(problem));
   }
   const Single smaller = side2 == 0 ? side1 : std::min(side1, side2);
   if (!(2 * double{cover} < smaller)) {
-    const std::string text = std::string(piece.Field(3, 2));
-    throw StackFileError(ErrorKind::Overflow,
-                         "bar cover " + Quoted(text) + " leaves no room for the bars: it must be less than half of " +
-                             BoundText(smaller),
-                         {}, 3, 2, text,
-                         "copriferro " + Quoted(text) +
-                             " non lascia spazio ai ferri: deve essere meno di met\xC3\xA0 di " + BoundText(smaller));
+    Problem problem = At(ProblemKind::CoverTooLarge, ErrorKind::Overflow, 3, 2, piece.Field(3, 2));
+    problem.high = smaller;
+    throw StackFileError(std::move(problem));
   }
 }
 
@@ -324,13 +259,6 @@ PieceSummary ReadSummaryFields(const PieceText& piece) {
 
 // ---------------------------------------------------------------- paths
 
-char FoldAscii(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
-
-bool SameIgnoringCase(std::string_view a, std::string_view b) {
-  return a.size() == b.size() &&
-         std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) { return FoldAscii(x) == FoldAscii(y); });
-}
-
 enum class EntryType { File, Folder };
 
 bool HasType(const fs::path& path, EntryType type) {
@@ -349,7 +277,7 @@ fs::path ResolveEntry(const fs::path& folder, std::string_view name, EntryType t
   if (error) return exact;
   std::vector<fs::path> matches;
   for (const auto& entry : it) {
-    if (SameIgnoringCase(PathText(entry.path().filename()), name) && HasType(entry.path(), type)) {
+    if (EqualsIgnoringCase(PathText(entry.path().filename()), name) && HasType(entry.path(), type)) {
       matches.push_back(entry.path());
     }
   }
@@ -363,48 +291,13 @@ fs::path ResolveEntry(const fs::path& folder, std::string_view name, EntryType t
 
 // ---------------------------------------------------------------- StackFileError
 
-StackFileError::StackFileError(ErrorKind kind, const std::string& message, std::filesystem::path file, int line,
-                               int field, std::string text, std::string italianMessage)
-    : RuntimeError(kind, ComposeMessage(message, file, line, field)),
-      message_(message),
-      italian_(std::move(italianMessage)),
-      file_(std::move(file)),
-      line_(line),
-      field_(field),
-      text_(std::move(text)) {}
-
-std::string StackFileError::Describe() const { return what(); }
-
-std::string StackFileError::DescribeItalian() const {
-  return ComposeItalian(italian_.empty() ? ItalianForKind(kind()) : italian_, file_, line_, field_);
-}
+StackFileError::StackFileError(Problem problem)
+    : RuntimeError(problem.error, DescribeProblem(problem)), problem_(std::move(problem)) {}
 
 StackFileError StackFileError::WithFile(std::filesystem::path file) const {
-  return StackFileError(kind(), message_, std::move(file), line_, field_, text_, italian_);
-}
-
-std::string ReadableText(std::string_view text, std::size_t maxCharacters) {
-  std::string out;
-  std::size_t characters = 0;
-  for (std::size_t at = 0; at < text.size();) {
-    if (characters == maxCharacters) return out + "...";
-    const auto byte = static_cast<unsigned char>(text[at]);
-    if (byte < 0x20 || byte == 0x7F) {
-      constexpr char kHex[] = "0123456789ABCDEF";
-      out += "\\x";
-      out += kHex[byte >> 4];
-      out += kHex[byte & 0xF];
-      ++at;
-    } else {
-      // A whole UTF-8 sequence, never cut in two.
-      std::size_t length = byte < 0x80 ? 1 : byte >= 0xF0 ? 4 : byte >= 0xE0 ? 3 : byte >= 0xC0 ? 2 : 1;
-      length = std::min(length, text.size() - at);
-      out.append(text.substr(at, length));
-      at += length;
-    }
-    ++characters;
-  }
-  return out;
+  Problem problem = problem_;
+  problem.file = std::move(file);
+  return StackFileError(std::move(problem));
 }
 
 // ---------------------------------------------------------------- StackArrays
@@ -428,15 +321,23 @@ std::string ReadTextFile(const std::filesystem::path& path, std::uintmax_t maxBy
     bytes = ReadRegularFile(path, maxBytes);
   } catch (const RuntimeError& error) {
     if (error.kind() == ErrorKind::FileNotFound) {
-      throw StackFileError(ErrorKind::FileNotFound, "file not found", path, -1, -1, "", "file non trovato");
+      Problem problem;
+      problem.kind = ProblemKind::FileNotFound;
+      problem.error = ErrorKind::FileNotFound;
+      problem.file = path;
+      throw StackFileError(std::move(problem));
     }
     // The message names the file already: only its reason follows the file here.
     std::string reason = error.what();
     if (const std::size_t colon = reason.find(": ", reason.find(PathText(path))); colon != std::string::npos) {
       reason.erase(0, colon + 2);
     }
-    throw StackFileError(ErrorKind::FileIo, reason, path, -1, -1, "",
-                         "il file non si pu\xC3\xB2 leggere (non \xC3\xA8 un file normale, o \xC3\xA8 troppo lungo)");
+    Problem problem;
+    problem.kind = ProblemKind::FileUnreadable;
+    problem.error = ErrorKind::FileIo;
+    problem.file = path;
+    problem.detail = std::move(reason);
+    throw StackFileError(std::move(problem));
   }
   return TextOfFileBytes(bytes);
 }
@@ -454,15 +355,15 @@ BarField ParseBarField(std::string_view text, bool diameterNeeded) {
   const std::string_view countText = text.substr(0, sign);
   double count = 0;
   if (!TryParseDouble(countText, count)) {
-    Raise(ErrorKind::TypeMismatch, "the count " + Quoted(countText) + " is not a number (count" +
+    Raise(ErrorKind::BadNumber, "the count " + Quoted(countText) + " is not a number (count" +
                                        std::string(kDiameterSign) + "diameter expected, as in 4" +
                                        std::string(kDiameterSign) + "16)");
   }
-  if (count != std::floor(count)) Raise(ErrorKind::TypeMismatch, "the count " + Quoted(countText) + " is not whole");
-  bar.count = CInt(count);
+  if (count != std::floor(count)) Raise(ErrorKind::BadNumber, "the count " + Quoted(countText) + " is not whole");
+  bar.count = RoundHalfEven(count);
   if (sign == std::string_view::npos) {
     if (diameterNeeded) {
-      Raise(ErrorKind::SubscriptOutOfRange, "there is no diameter sign " + std::string(kDiameterSign) +
+      Raise(ErrorKind::MissingData, "there is no diameter sign " + std::string(kDiameterSign) +
                                                 " (count" + std::string(kDiameterSign) + "diameter expected)");
     }
     return bar;
@@ -470,9 +371,9 @@ BarField ParseBarField(std::string_view text, bool diameterNeeded) {
   const std::string_view diameterText = text.substr(sign + signLength);
   double diameter = 0;
   if (!TryParseDouble(diameterText, diameter)) {
-    Raise(ErrorKind::TypeMismatch, "the diameter " + Quoted(diameterText) + " is not a number");
+    Raise(ErrorKind::BadNumber, "the diameter " + Quoted(diameterText) + " is not a number");
   }
-  bar.diameter = CSng(diameter * 0.1);  // mm in the file, cm in the drawing
+  bar.diameter = ToSingle(diameter * 0.1);  // mm in the file, cm in the drawing
   return bar;
 }
 
@@ -499,8 +400,9 @@ void ReadPieceSummary(std::string_view text, Single& firstSide1, Single& firstSi
   const PieceSummary piece = ReadSummaryFields(PieceText(text));
   const auto at = static_cast<std::size_t>(index);
   if (index < 0 || at >= arrays.side1.size()) {
-    throw StackFileError(ErrorKind::SubscriptOutOfRange,
-                         "piece index " + std::to_string(index) + " is outside the stack arrays", {}, -1, -1, "");
+    Problem problem = At(ProblemKind::PieceIndexOutside, ErrorKind::MissingData, -1, -1);
+    problem.low = index;
+    throw StackFileError(std::move(problem));
   }
   if (index == 0) {
     firstSide1 = piece.side1;
@@ -511,8 +413,8 @@ void ReadPieceSummary(std::string_view text, Single& firstSide1, Single& firstSi
   arrays.topLevel[at] = piece.topLevel;
   arrays.offset1[at] = piece.offset1;
   arrays.offset2[at] = piece.offset2;
-  arrays.side1Diff[at] = index == 0 ? 0 : CSng(static_cast<double>(firstSide1) - piece.side1);
-  arrays.side2Diff[at] = index == 0 ? 0 : CSng(static_cast<double>(firstSide2) - piece.side2);
+  arrays.side1Diff[at] = index == 0 ? 0 : ToSingle(static_cast<double>(firstSide1) - piece.side1);
+  arrays.side2Diff[at] = index == 0 ? 0 : ToSingle(static_cast<double>(firstSide2) - piece.side2);
 }
 
 ColumnPiece ReadPieceRecord(std::string_view text) {
@@ -557,13 +459,9 @@ ColumnPiece ReadPieceRecord(std::string_view text) {
   }
   CheckPieceRules(piece, record.side1, record.side2, record.line3Value2, record.bottomLevel, record.topLevel);
   if (record.side2 == 0 && record.bars1.count < kMinCircularBars) {
-    const std::string text = std::string(piece.Field(6, 0));
-    throw StackFileError(ErrorKind::Overflow,
-                         "a circular column (Lato 2 = 0) needs at least " + std::to_string(kMinCircularBars) +
-                             " bars, not " + Quoted(text),
-                         {}, 6, 0, text,
-                         "un pilastro circolare (Lato 2 = 0) ha almeno " + std::to_string(kMinCircularBars) +
-                             " ferri, non " + Quoted(text));
+    Problem problem = At(ProblemKind::TooFewCircularBars, ErrorKind::Overflow, 6, 0, piece.Field(6, 0));
+    problem.low = kMinCircularBars;
+    throw StackFileError(std::move(problem));
   }
   return record;
 }
@@ -592,7 +490,7 @@ std::vector<std::string> ListColumnStacks(const std::filesystem::path& columnSta
   for (const std::string& name : ListFileNames(columnStackFolder)) {
     // A name needs four characters to lose ("X" + "pst" at least); "pst" alone is not
     // a stack index file and is left out rather than given a made-up identifier.
-    if (name.size() < 4 || !SameIgnoringCase(std::string_view(name).substr(name.size() - 3), "pst")) continue;
+    if (name.size() < 4 || !EqualsIgnoringCase(std::string_view(name).substr(name.size() - 3), "pst")) continue;
     stacks.push_back(name.size() > 5 ? name.substr(1, name.size() - 5) : std::string());
   }
   return stacks;

@@ -12,42 +12,29 @@
 
 #include "drawing/piece_view.h"
 #include "base/errors.h"
+#include "base/problem.h"
+#include "base/problem_words.h"
 #include "text/numbers.h"
 
 namespace tessaro {
 
-// A problem in a stack file, with what a person needs to find it. `line` and `field` are
-// 0-based as in the file format (-1 when not about a line or field); `text` is the text
-// that did not convert. Messages come in English (the command-line tool) and Italian (the
-// desktop program); an Italian message left empty is made from the error's kind.
+// A problem in a stack file, raised: the Problem says what and where (`line` and `field`
+// 0-based as in the file format, -1 when not about a line or field; `text` the text that
+// did not convert). what() gives it in the command line's words.
 class StackFileError : public RuntimeError {
 public:
-  StackFileError(ErrorKind kind, const std::string& message, std::filesystem::path file, int line, int field,
-                 std::string text, std::string italianMessage = {});
-  const std::filesystem::path& file() const { return file_; }
-  int line() const { return line_; }
-  int field() const { return field_; }
-  const std::string& text() const { return text_; }
-  // "FILE, line N (1-based), field F: MESSAGE" for people.
-  std::string Describe() const;
-  // "FILE, riga N, campo F: MESSAGGIO" for the desktop program.
-  std::string DescribeItalian() const;
+  explicit StackFileError(Problem problem);
+  const Problem& problem() const { return problem_; }
+  const std::filesystem::path& file() const { return problem_.file; }
+  int line() const { return problem_.line; }
+  int field() const { return problem_.field; }
+  const std::string& text() const { return problem_.text; }
   // The same error, naming the file it came from (the piece readers see only text).
   StackFileError WithFile(std::filesystem::path file) const;
 
 private:
-  std::string message_;
-  std::string italian_;
-  std::filesystem::path file_;
-  int line_;
-  int field_;
-  std::string text_;
+  Problem problem_;
 };
-
-// A text from a file as a message shows it: control characters (a NUL among them) written
-// as \xNN, and cut after `maxCharacters` characters with "..." so that a huge field never
-// fills a message.
-std::string ReadableText(std::string_view text, std::size_t maxCharacters = 60);
 
 // Files longer than these are refused: a stack index file lists a few dozen names and a
 // piece file holds 11 short lines.
@@ -61,7 +48,7 @@ inline constexpr std::size_t kMaxIndexLines = 200;
 // `high` is allowed. The rules between values (top above bottom, the cover inside the
 // section, the bars a circular column needs) are written beside the check.
 struct PieceBound {
-  enum class Part { Value, Count, Diameter };  // a number field, or a bar field's count or diameter (mm)
+  using Part = Problem::Part;  // a number field, or a bar field's count or diameter (mm)
   int line;
   int field;
   Part part;
@@ -158,7 +145,7 @@ std::string ReadTextFile(const std::filesystem::path& path, std::uintmax_t maxBy
 // A bar or stirrup field, "4Ø16": a whole count, the diameter sign and the diameter in mm.
 // The sign is accepted as Windows-1252 or UTF-8 (both "Ø" once decoded) and as UTF-8 bytes
 // read as Windows-1252 ("Ã˜"). Without `diameterNeeded` a lone count is enough. Raises
-// RuntimeError (TypeMismatch, SubscriptOutOfRange) saying what is wrong; the bounds are
+// RuntimeError (BadNumber, MissingData) saying what is wrong; the bounds are
 // checked by the piece reader.
 BarField ParseBarField(std::string_view text, bool diameterNeeded = true);
 

@@ -19,7 +19,20 @@ StackFileError AboutFile(const RuntimeError& error, const std::filesystem::path&
   if (const auto* fileError = dynamic_cast<const StackFileError*>(&error)) {
     return fileError->file().empty() ? fileError->WithFile(file) : *fileError;
   }
-  return StackFileError(error.kind(), error.what(), file, -1, -1, "");
+  Problem problem;
+  problem.kind = error.kind() == ErrorKind::FileNotFound ? ProblemKind::FileNotFound : ProblemKind::FileUnreadable;
+  problem.error = error.kind();
+  problem.file = file;
+  problem.detail = error.what();
+  return StackFileError(std::move(problem));
+}
+
+Problem AboutStack(ProblemKind kind, const std::filesystem::path& indexPath) {
+  Problem problem;
+  problem.kind = kind;
+  problem.error = kind == ProblemKind::TooManyPieces ? ErrorKind::Overflow : ErrorKind::BadFormat;
+  problem.file = indexPath;
+  return problem;
 }
 
 // The piece file named by a line of the stack index file.
@@ -125,7 +138,7 @@ PieceViewArgs MakeArgs(const ColumnPiece& piece, const PieceLocals& locals, cons
   PieceViewArgs args;
   const ViewFields& f = view.fields;
   args.sizeDiff = locals.*view.sizeDiff;
-  Skipping(skipped, [&] { args.elevationShift = CSng(double{locals.*view.sizeDiff} * (locals.*view.k)); });
+  Skipping(skipped, [&] { args.elevationShift = ToSingle(double{locals.*view.sizeDiff} * (locals.*view.k)); });
   args.viewOffset = view.viewOffset != nullptr ? *view.viewOffset : 0;
   args.stackId = piece.stackId;
   args.pieceNumber = piece.pieceNumber;
@@ -192,11 +205,6 @@ void CopyBack(const PieceViewArgs& args, ColumnPiece& piece, PieceLocals& locals
 // ---------------------------------------------------------------------------------------
 // One piece
 
-// The main window's caption for a drawing name (two blanks after the dash).
-std::string CaptionFor(const std::string& drawingName) {
-  return drawingName.empty() ? "Visualizzatore DXF" : "Visualizzatore DXF -  " + drawingName;
-}
-
 // The smallest of the four end lengths, a 0 counting as 100, taken pairwise.
 Single EndValueOf(const std::array<Single, 4>& lengths) {
   const auto value = [&](int i) { return lengths[i] == 0 ? Single{100} : lengths[i]; };
@@ -247,10 +255,11 @@ void StackLoader::Run() {
   // The element after the final line end is no line of the file.
   const std::size_t fileLines = lines.size() - (!lines.empty() && lines.back().empty() ? 1 : 0);
   if (fileLines > kMaxIndexLines) {
-    const std::string count = std::to_string(kMaxIndexLines);
-    result_.problem = StackFileError(ErrorKind::Overflow, "a stack has at most " + count + " pieces", indexPath,
-                                     static_cast<int>(kMaxIndexLines), -1, lines[kMaxIndexLines],
-                                     "una pilastrata ha al massimo " + count + " pilastri");
+    Problem problem = AboutStack(ProblemKind::TooManyPieces, indexPath);
+    problem.line = static_cast<int>(kMaxIndexLines);
+    problem.text = lines[kMaxIndexLines];
+    problem.high = static_cast<double>(kMaxIndexLines);
+    result_.problem = StackFileError(std::move(problem));
     return;
   }
   session_.arrays.Reset(static_cast<Single>(lines.size()) - 1);
@@ -258,7 +267,7 @@ void StackLoader::Run() {
   try {
     for (std::size_t i = 0; i < lines.size(); ++i) {
       if (lines[i].empty()) continue;
-      pieces.push_back({CInt(static_cast<double>(i)), PieceFilePath(folder_, lines[i]), {}});
+      pieces.push_back({RoundHalfEven(static_cast<double>(i)), PieceFilePath(folder_, lines[i]), {}});
     }
   } catch (const RuntimeError& error) {
     result_.problem = AboutFile(error, indexPath);
@@ -304,11 +313,12 @@ void StackLoader::SecondPass(const std::vector<PieceLine>& pieces) {
 void StackLoader::NoteSkippedStatements(const std::filesystem::path& file) {
   if (result_.drawingProblem || canvas_.skipped.count() == 0) return;
   const RuntimeError& first = *canvas_.skipped.first();
-  result_.drawingProblem = StackFileError(
-      first.kind(), std::string("the drawing of this piece is incomplete: ") + ErrorKindName(first.kind()) + " (" +
-                        first.what() + ")",
-      file, -1, -1, "",
-      std::string("il disegno di questo pilastro \xC3\xA8 incompleto: ") + first.what());
+  Problem problem;
+  problem.kind = ProblemKind::DrawingIncomplete;
+  problem.error = first.kind();
+  problem.file = file;
+  problem.detail = first.what();
+  result_.drawingProblem = StackFileError(std::move(problem));
 }
 
 // From here on a failing statement is skipped and the piece goes on.
@@ -320,8 +330,8 @@ void StackLoader::ShowAndDrawPiece(ColumnPiece piece, Integer index) {
     firstSide1_ = piece.side1;
     firstSide2_ = piece.side2;
   } else {
-    Skipping(canvas_.skipped, [&] { locals.sizeDiff1 = CSng(double{firstSide1_} - piece.side1); });
-    Skipping(canvas_.skipped, [&] { locals.sizeDiff2 = CSng(double{firstSide2_} - piece.side2); });
+    Skipping(canvas_.skipped, [&] { locals.sizeDiff1 = ToSingle(double{firstSide1_} - piece.side1); });
+    Skipping(canvas_.skipped, [&] { locals.sizeDiff2 = ToSingle(double{firstSide2_} - piece.side2); });
   }
   if (!reloadingAfterEdit_) Skipping(canvas_.skipped, [&] { AppendPieceRows(result_.rows, piece, canvas_.numbers); });
   result_.drawingName = "Pilastrata_" + stackId_;
@@ -329,18 +339,18 @@ void StackLoader::ShowAndDrawPiece(ColumnPiece piece, Integer index) {
 
   const std::size_t i = static_cast<std::size_t>(index);
   Skipping(canvas_.skipped, [&] {
-    locals.sectionChanged = index >= 1 && (CSng(double{arrays.side1.at(i - 1)} - piece.side1) != 0 ||
-                                           CSng(double{arrays.side2.at(i - 1)} - piece.side2) != 0);
+    locals.sectionChanged = index >= 1 && (ToSingle(double{arrays.side1.at(i - 1)} - piece.side1) != 0 ||
+                                           ToSingle(double{arrays.side2.at(i - 1)} - piece.side2) != 0);
   });
   Skipping(canvas_.skipped, [&] { locals.sign1 = double{piece.offset1} - arrays.offset1.at(0) >= 0 ? 1.0f : -1.0f; });
   if (index >= 1) {
     Skipping(canvas_.skipped, [&] {
       if (locals.sizeDiff1 != 0)
-        locals.k1 = CSng(0.5 - Divide(double{piece.offset2} - arrays.offset2.at(0), locals.sizeDiff1));
+        locals.k1 = ToSingle(0.5 - Divide(double{piece.offset2} - arrays.offset2.at(0), locals.sizeDiff1));
     });
     Skipping(canvas_.skipped, [&] {
       if (locals.sizeDiff2 != 0)
-        locals.k2 = CSng(0.5 - Divide((double{piece.offset1} - arrays.offset1.at(0)) * locals.sign1,
+        locals.k2 = ToSingle(0.5 - Divide((double{piece.offset1} - arrays.offset1.at(0)) * locals.sign1,
                                       locals.sizeDiff2));
     });
   }
@@ -352,10 +362,10 @@ void StackLoader::ShowAndDrawPiece(ColumnPiece piece, Integer index) {
   locals.prevSideChange = locals.prevOffsetChange = 0;
   if (index >= 1) {
     Skipping(canvas_.skipped, [&] {
-      locals.prevSideChange = CSng(double{arrays.side1.at(i - 1)} - arrays.side1.at(i));
+      locals.prevSideChange = ToSingle(double{arrays.side1.at(i - 1)} - arrays.side1.at(i));
     });
     Skipping(canvas_.skipped, [&] {
-      locals.prevOffsetChange = CSng(double{arrays.offset2.at(i - 1)} - arrays.offset2.at(i));
+      locals.prevOffsetChange = ToSingle(double{arrays.offset2.at(i - 1)} - arrays.offset2.at(i));
     });
   }
   DrawView(piece, locals, view1, profile);
@@ -368,16 +378,13 @@ void StackLoader::ShowAndDrawPiece(ColumnPiece piece, Integer index) {
   locals.prevSideChange = locals.prevOffsetChange = 0;
   if (index >= 1) {
     Skipping(canvas_.skipped, [&] {
-      locals.prevSideChange = CSng(double{arrays.side2.at(i - 1)} - arrays.side2.at(i));
+      locals.prevSideChange = ToSingle(double{arrays.side2.at(i - 1)} - arrays.side2.at(i));
     });
     Skipping(canvas_.skipped, [&] {
-      locals.prevOffsetChange = CSng(double{arrays.offset1.at(i - 1)} - arrays.offset1.at(i));
+      locals.prevOffsetChange = ToSingle(double{arrays.offset1.at(i - 1)} - arrays.offset1.at(i));
     });
   }
   DrawView(piece, locals, view2, profile);
-
-  result_.caption = CaptionFor(*result_.drawingName);
-  result_.layerEntries = LayerListEntries(canvas_.drawing);
 }
 
 void StackLoader::DrawView(ColumnPiece& piece, PieceLocals& locals, const ViewBinding& view,
@@ -399,22 +406,9 @@ StackLoadResult LoadStack(Canvas& canvas, StackSession& session, const std::file
 std::optional<StackFileError> LoadProblemOf(const StackLoadResult& result, const std::filesystem::path& indexPath) {
   if (result.problem) return result.problem;
   if (result.drawingProblem) return result.drawingProblem;
-  if (!result.completed) {
-    return StackFileError(ErrorKind::BadFormat, "the stack was not loaded", indexPath, -1, -1, "",
-                          "la pilastrata non \xC3\xA8 stata caricata");
-  }
-  if (result.piecesShown == 0) {
-    return StackFileError(ErrorKind::BadFormat, "the stack index file lists no pieces", indexPath, -1, -1, "",
-                          "il file della pilastrata non elenca pilastri");
-  }
+  if (!result.completed) return StackFileError(AboutStack(ProblemKind::StackNotLoaded, indexPath));
+  if (result.piecesShown == 0) return StackFileError(AboutStack(ProblemKind::NoPieces, indexPath));
   return std::nullopt;
-}
-
-std::vector<std::string> LayerListEntries(const Drawing& drawing) {
-  std::vector<std::string> entries;
-  entries.reserve(drawing.Layers().size());
-  for (const Layer& layer : drawing.Layers()) entries.push_back(layer.name + (layer.on ? "  (ON)" : " (OFF)"));
-  return entries;
 }
 
 }  // namespace tessaro

@@ -1,6 +1,6 @@
 // The load of one column stack: reads its files, draws both views of every piece and
-// gives the property rows, the drawing name, the caption and the layer list that the
-// window (or the batch tool) shows and uses.
+// gives the property rows and the drawing name that the window and the batch show and use,
+// and the problems as values.
 #pragma once
 
 #include <filesystem>
@@ -47,8 +47,6 @@ struct StackLoadResult {
   std::vector<PropertyRow> rows;          // empty when reloading after an edit
   // Set once a piece was shown; unchanged (nullopt) otherwise.
   std::optional<std::string> drawingName;    // "Pilastrata_" + id
-  std::optional<std::string> caption;        // "Visualizzatore DXF -  Pilastrata_" + id
-  std::optional<std::vector<std::string>> layerEntries;  // "Sezioni  (ON)", "Quote (OFF)", ...
 };
 
 // Whether the drawing holds the whole stack: every piece read and drawn without a skipped
@@ -63,8 +61,5 @@ std::optional<StackFileError> LoadProblemOf(const StackLoadResult& result, const
 // Loads the stack `stackId` of `columnStackFolder` into canvas.drawing.
 StackLoadResult LoadStack(Canvas& canvas, StackSession& session, const std::filesystem::path& columnStackFolder,
                           std::string_view stackId, bool reloadingAfterEdit = false);
-
-// The layer-list entries of a drawing: name & "  (ON)" or name & " (OFF)".
-std::vector<std::string> LayerListEntries(const Drawing& drawing);
 
 }  // namespace tessaro

@@ -61,7 +61,7 @@ void DrawContinuedBarView1(const PieceContext& ctx, Integer i, Single yk) {
     AddCornerHooks(ctx, i, prev.barLastIndex, xp, at.B - 2);
     return;
   }
-  const Single q = CSng(Divide(double{at.W} - 2 * at.c, double{prev.barCount} - 1));
+  const Single q = ToSingle(Divide(double{at.W} - 2 * at.c, double{prev.barCount} - 1));
   AddLine(ctx.canvas, xp, yk, at.X0 + at.c + i * q, prev.baseMark, kBarColor);
 }
 
@@ -97,7 +97,7 @@ void DrawOutline(const PieceContext& ctx) {
 
 void DrawCutMark(const PieceContext& ctx) {
   const PieceLayout& at = ctx.at;
-  const Single ym = CSng(at.B + (double{at.T} - at.B) * 0.5);
+  const Single ym = ToSingle(at.B + (double{at.T} - at.B) * 0.5);
   const std::string number = FormatInteger(CheckedAdd(ctx.args.pieceIndex, 1));
   AddLine(ctx.canvas, at.X0 - 20, ym, at.X1 + 20, ym, kLabelColor);
   AddText(ctx.canvas, at.X0 - 40, ym, kTextHeight, number, kLabelColor);

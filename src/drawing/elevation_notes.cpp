@@ -12,7 +12,7 @@ namespace {
 
 Single At(std::span<const Single> values, double index) {
   if (!(index >= 0 && index < static_cast<double>(values.size()))) {
-    Raise(ErrorKind::SubscriptOutOfRange, "no per-stack value at index " + FormatSingle(index, NumberFormat{}));
+    Raise(ErrorKind::MissingData, "no per-stack value at index " + FormatSingle(index, NumberFormat{}));
   }
   return values[static_cast<std::size_t>(index)];
 }
@@ -133,7 +133,8 @@ namespace {
 
 // A marker 10 left of x on the level y, which it writes in metres.
 void LevelMark(const PieceContext& ctx, Single x, Single y) {
-  Skipping(ctx.canvas.skipped, [&] { DrawLevelMark(ctx.canvas, x - 10, y, CSng(y * 0.01), kTextHeight, kNoteColor); });
+  Skipping(ctx.canvas.skipped,
+           [&] { DrawLevelMark(ctx.canvas, x - 10, y, ToSingle(y * 0.01), kTextHeight, kNoteColor); });
 }
 
 void Dimension(const PieceContext& ctx, Single x, Single yFrom, Single yTo) {

@@ -19,13 +19,13 @@ PieceFields ReadPieceFields(PieceViewArgs& args) {
   f.s1 = args.stirrups.count;
   f.ds = args.stirrups.diameter;
   f.s2 = args.otherStirrups.count;
-  f.e = CSng((double{f.d2} - f.d1) * 0.5);
+  f.e = ToSingle((double{f.d2} - f.d1) * 0.5);
   if (args.depth == 0) {
     // A circular column: its bars count as two halves on the two faces, and its depth
     // is its diameter, which the caller sees too (the view-2 call draws with it).
     f.circular = true;
     f.nc = f.n1;
-    f.n1 = IntOf(f.nc * 0.5);
+    f.n1 = FloorToInteger(f.nc * 0.5);
     f.n2 = f.n1;
     args.depth = args.width;
   }
@@ -38,20 +38,20 @@ void LayOutSection(const PieceViewArgs& args, const PieceFields& f, PieceLayout&
   at.W = args.width;
   at.D = args.depth;
   at.c = args.cover;
-  at.x0 = CSng(140 * 4.5 + double{args.viewOffset});
-  at.y0 = CSng(double{args.bottomLevel} + std::fabs(double{args.topLevel} - args.bottomLevel) * 0.4);
-  at.x1 = CSng(double{at.x0} + at.W);
-  at.y1 = CSng(double{at.y0} + at.D);
-  at.xi0 = CSng(double{at.x0} + at.c);
-  at.xi1 = CSng(double{at.x1} - at.c);
-  at.yi0 = CSng(double{at.y0} + at.c);
-  at.yi1 = CSng(double{at.y1} - at.c);
+  at.x0 = ToSingle(140 * 4.5 + double{args.viewOffset});
+  at.y0 = ToSingle(double{args.bottomLevel} + std::fabs(double{args.topLevel} - args.bottomLevel) * 0.4);
+  at.x1 = ToSingle(double{at.x0} + at.W);
+  at.y1 = ToSingle(double{at.y0} + at.D);
+  at.xi0 = ToSingle(double{at.x0} + at.c);
+  at.xi1 = ToSingle(double{at.x1} - at.c);
+  at.yi0 = ToSingle(double{at.y0} + at.c);
+  at.yi1 = ToSingle(double{at.y1} - at.c);
   // The face that holds the corner bars divides its span by n - 1, the other by n + 1.
   const bool cornersOnWidth = args.cornersOnWidth;
   const Integer widthGaps = cornersOnWidth ? CheckedSub(f.n1, 1) : CheckedAdd(f.n1, 1);
   const Integer depthGaps = cornersOnWidth ? CheckedAdd(f.n2, 1) : CheckedSub(f.n2, 1);
-  at.sx = CSng(Divide(double{at.xi1} - at.xi0, widthGaps));
-  at.sy = CSng(Divide(double{at.yi1} - at.yi0, depthGaps));
+  at.sx = ToSingle(Divide(double{at.xi1} - at.xi0, widthGaps));
+  at.sy = ToSingle(Divide(double{at.yi1} - at.yi0, depthGaps));
 }
 
 // Floor lines stop at the column face where there is no seat step, and the bottom ones
@@ -71,18 +71,18 @@ void LayOutElevation(const PieceViewArgs& args, const PieceFields& f, const Prev
   at.T = args.topLevel;
   at.a8 = args.insetLeft;
   at.a9 = args.insetRight;
-  at.X0 = CSng(140.0 + args.elevationShift + at.xv);
-  at.X1 = CSng(double{at.X0} + at.W);
-  at.X2 = CSng(2 * 140.0 + at.W + at.xv + args.sizeDiff);
+  at.X0 = ToSingle(140.0 + args.elevationShift + at.xv);
+  at.X1 = ToSingle(double{at.X0} + at.W);
+  at.X2 = ToSingle(2 * 140.0 + at.W + at.xv + args.sizeDiff);
   LayOutFloorLines(args, prev, at);
   at.lastBar = args.cornersOnWidth ? CheckedSub(f.n1, 1) : CheckedAdd(f.n1, 1);
   const Integer code = args.pieceCode;
   const bool endsStack = code == 0 || code == 3;
   at.t = endsStack ? at.c : MaxOf(at.a8, at.a9);
-  at.h = code <= 1 ? CSng(double{args.endValue} - 3) : Single{0};
-  at.Lh = MaxOf(CSng(double{MinOf(at.W, at.D)} - 15), Single{10});
-  at.Lb = MinOf(Single{100}, CSng(double{at.T} - at.B - at.t));
-  at.Ts = MinOf(CSng(double{at.T} - at.a8), CSng(double{at.T} - at.a9));
+  at.h = code <= 1 ? ToSingle(double{args.endValue} - 3) : Single{0};
+  at.Lh = MaxOf(ToSingle(double{MinOf(at.W, at.D)} - 15), Single{10});
+  at.Lb = MinOf(Single{100}, ToSingle(double{at.T} - at.B - at.t));
+  at.Ts = MinOf(ToSingle(double{at.T} - at.a8), ToSingle(double{at.T} - at.a9));
 }
 
 }  // namespace
@@ -100,7 +100,7 @@ std::string SingleText(Single value, const NumberFormat& format) {
 }
 
 std::string BarText(long long count, Single diameter, const NumberFormat& format) {
-  return FormatInteger(count) + std::string(kDiameterSign) + SingleText(CSng(double{diameter} * 10), format);
+  return FormatInteger(count) + std::string(kDiameterSign) + SingleText(ToSingle(double{diameter} * 10), format);
 }
 
 std::string BarDescription(const PieceFields& f, const NumberFormat& format) {
@@ -120,7 +120,7 @@ void RecordBarMarks(const PieceContext& ctx, BarMarkKind kind, const char* membe
   mark.cutLength = cutLength;
   mark.hook = ctx.at.Lh;
   mark.hooks = hooks;
-  // A circular section has nc bars; its description counts 2·n1 + 2·n2 = 4·Int(nc / 2).
+  // A circular section has nc bars; its description counts 2·n1 + 2·n2 = 4·floor(nc / 2).
   const long width = f.circular ? f.nc : 2L * f.n1;
   const long depth = f.circular ? 0 : 2L * f.n2;
   mark.diameter = f.d1;

@@ -16,8 +16,9 @@ void SelectLayer(Canvas& canvas, std::string_view name) { canvas.drawing.SetCurr
 // Only the continued bars of view 2 use the shift; a first piece keeps the old one.
 void UpdateView2Shift(const PieceViewArgs& args, Single& shift) {
   if (args.pieceIndex < 1) return;
-  shift = args.prevOffsetChange == 0 ? CSng(args.prevSideChange * 0.5)
-                                     : CSng(double{args.prevSideChange} - 2 * std::fabs(double{args.prevOffsetChange}));
+  shift = args.prevOffsetChange == 0
+              ? ToSingle(args.prevSideChange * 0.5)
+              : ToSingle(double{args.prevSideChange} - 2 * std::fabs(double{args.prevOffsetChange}));
 }
 
 // Written right after the joint stirrups, which still read the old values.
@@ -37,8 +38,8 @@ void RecordBars(const PieceContext& ctx) {
   Skipping(ctx.canvas.skipped, [&] { prev.barSpacing = at.sx; });
   Skipping(ctx.canvas.skipped, [&] { prev.leftFace = at.X0; });
   Skipping(ctx.canvas.skipped, [&] { prev.barLastIndex = view1 ? CheckedSub(ctx.f.n1, 1) : CheckedAdd(ctx.f.n1, 1); });
-  Skipping(ctx.canvas.skipped, [&] { prev.top = view1 ? at.T : CSng(double{at.T} - at.t); });
-  Skipping(ctx.canvas.skipped, [&] { prev.baseMark = CSng(double{at.B} - (double{ctx.args.endValue} - 3)); });
+  Skipping(ctx.canvas.skipped, [&] { prev.top = view1 ? at.T : ToSingle(double{at.T} - at.t); });
+  Skipping(ctx.canvas.skipped, [&] { prev.baseMark = ToSingle(double{at.B} - (double{ctx.args.endValue} - 3)); });
 }
 
 void DrawSection(const PieceContext& ctx, const DrawOptions& options) {

@@ -133,7 +133,7 @@ void DrawCircularSection(const PieceContext& ctx) {
   const double ring = double{R} - at.c;
   for (Integer i = 0; i < ctx.f.nc; i = CheckedAdd(i, 1)) {
     const double angle = i * step * 3.141592654 / 180;
-    const Point2 bar = OffsetPoint(centre, CSng(-ring * std::cos(angle)), CSng(ring * std::sin(angle)));
+    const Point2 bar = OffsetPoint(centre, ToSingle(-ring * std::cos(angle)), ToSingle(ring * std::sin(angle)));
     AddCircle(canvas, bar[0], bar[1], barRadius, kBarColor);
   }
   DrawWidthDimension(ctx);

@@ -92,18 +92,6 @@ std::string DxfReadReport::CountList(const std::map<std::string, std::size_t>& c
   return out;
 }
 
-std::string DxfReadReport::Summary() const {
-  std::string out = "Letti " + std::to_string(entitiesRead) + " oggetti";
-  if (!drawnTypes.empty()) out += " (" + CountList(drawnTypes) + ")";
-  if (!skippedTypes.empty()) out += "; non disegnati: " + CountList(skippedTypes);
-  if (paperSpaceSkipped != 0) out += "; spazio carta ignorato: " + std::to_string(paperSpaceSkipped);
-  if (insertCycles != 0) out += "; blocchi ricorsivi non disegnati: " + std::to_string(insertCycles);
-  std::string release = Release();
-  if (!version.empty()) out += "; DXF " + (release.empty() ? version : release);
-  if (binary) out += version.empty() ? "; DXF binario" : " binario";
-  return out;
-}
-
 DxfReadReport ReadDxfFile(Drawing& drawing, const fs::path& path) {
   Drawing fresh;
   DxfReadReport report = ReadDxfText(ReadWholeFile(path), fresh, path.string());

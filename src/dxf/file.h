@@ -39,8 +39,6 @@ struct DxfReadReport {
   std::size_t SkippedCount() const;
   // "LINE 120, ARC 4, TEXT 1" (largest counts first, then by name).
   static std::string CountList(const std::map<std::string, std::size_t>& counts);
-  // One line for a status bar, in Italian: what was read, drawn and left out, and the version.
-  std::string Summary() const;
 };
 
 // Replaces `drawing` with the file's layers and entities. A file that is missing, not DXF

@@ -17,10 +17,4 @@ namespace tessaro {
 // message; `drawing` may then hold part of the file.
 DxfReadReport ReadDxfText(std::string text, Drawing& drawing, const std::string& source);
 
-// Decodes the bytes of a DXF text value to UTF-8: as UTF-8 when `utf8` and they are, else in
-// `codePage` (a table of DxfCodePageTable) or Windows-1252 when there is none; then \U+XXXX and
-// the control codes %%c, %%d, %%p, %%%, %%nnn translated, and %%u, %%o (underline, overline
-// switches) dropped.
-std::string DecodeDxfValue(std::string_view bytes, bool utf8, const char16_t* codePage = nullptr);
-
 }  // namespace tessaro

@@ -1,5 +1,6 @@
 // Text values at the DXF boundary: program strings (UTF-8) become the bytes of a
-// Windows-1252 DXF file and back, with the escapes CAD programs use for other characters.
+// Windows-1252 DXF file, and the bytes of a file read (in its code page) become UTF-8, with
+// the escapes CAD programs use for other characters.
 #pragma once
 
 #include <cstddef>
@@ -27,9 +28,10 @@ std::string EncodeDxfText(std::string_view utf8);
 // The same without the cut, for values that are written in pieces (multi-line texts).
 std::string EncodeDxfTextWhole(std::string_view utf8);
 
-// The bytes of a DXF value to UTF-8: decoded in `encoding` (bytes that are not UTF-8 in a
-// UTF-8 file are taken as Windows-1252), then \U+XXXX and the control codes %%c, %%d,
-// %%p, %%% translated to Ø, °, ±, %.
-std::string DecodeDxfText(std::string_view bytes, DxfTextEncoding encoding);
+// Decodes the bytes of a DXF text value to UTF-8: as UTF-8 when `utf8` and they are, else in
+// `codePage` (a table of DxfCodePageTable) or Windows-1252 when there is none; then \U+XXXX and
+// the control codes %%c, %%d, %%p, %%%, %%nnn translated, and %%u, %%o (underline, overline
+// switches) dropped.
+std::string DecodeDxfValue(std::string_view bytes, bool utf8, const char16_t* codePage = nullptr);
 
 }  // namespace tessaro

@@ -23,8 +23,8 @@ void WriteDxf(const Drawing& drawing, const DxfBlockSink& sink);
 // The entities, of model space and of the blocks, that WriteDxf leaves out because a DXF
 // file cannot hold them as they are (a leader of one point, a spline short of knots, an
 // ellipse without an axis, a ray without a direction, a wipeout without area, an attribute
-// that no insert takes, an insert that makes a block contain itself), counted by DXF type
-// name.
+// that no insert takes, an insert or a dimension that makes a block contain itself), counted
+// by DXF type name.
 std::map<std::string, std::size_t> EntitiesLeftOut(const Drawing& drawing);
 
 // Whether a DXF file can hold the entity as the drawing has it (an attribute can, when it

@@ -69,7 +69,8 @@ void DrawHorizontalDimension(Canvas& canvas, Single x1, Single y1, Single x2, Si
   AddLine(canvas, x2, y2 - 2, x2, y2 + 2, color);
   AddLine(canvas, x2, y2, x2 - 2, y2 + 1.5f, color);
   AddLine(canvas, x2, y2, x2 - 2, y2 - 1.5f, color);
-  AddText(canvas, CSng((double{x1} + x2) * 0.5 - 5), CSng((double{y1} + y2) * 0.5 + 2.5), textHeight, label, color);
+  AddText(canvas, ToSingle((double{x1} + x2) * 0.5 - 5), ToSingle((double{y1} + y2) * 0.5 + 2.5), textHeight, label,
+          color);
 }
 
 void DrawVerticalDimension(Canvas& canvas, Single x1, Single y1, Single x2, Single y2, int color, Single& scale,
@@ -82,19 +83,20 @@ void DrawVerticalDimension(Canvas& canvas, Single x1, Single y1, Single x2, Sing
   AddLine(canvas, x2 - 2, y2, x2 + 2, y2, color);
   AddLine(canvas, x2, y2, x2 - 1.5f, y2 - 2, color);
   AddLine(canvas, x2, y2, x2 + 1.5f, y2 - 2, color);
-  AddText(canvas, CSng((double{x1} + x2) * 0.5 + 2), CSng((double{y1} + y2) * 0.5 - 3), textHeight, label, color);
+  AddText(canvas, ToSingle((double{x1} + x2) * 0.5 + 2), ToSingle((double{y1} + y2) * 0.5 - 3), textHeight, label,
+          color);
 }
 
 Point2 OffsetPoint(const Point2& pt, Single dx, Single dy) {
-  return {CSng(Round6(double{pt[0]} + dx)), CSng(Round6(double{pt[1]} + dy))};
+  return {ToSingle(Round6(double{pt[0]} + dx)), ToSingle(Round6(double{pt[1]} + dy))};
 }
 
 std::array<Single, 3> LineCoefficients(const Point2& p1, const Point2& p2) {
   const double a = double{p2[1]} - p1[1];
   const double b = double{p1[0]} - p2[0];
   const double c = -a * p1[0] + (double{p2[0]} - p1[0]) * p1[1];
-  if (b != 0) return {CSng(-a / b), CSng(-c / b), 1};
-  if (a != 0) return {CSng(-c / a), 1, 0};
+  if (b != 0) return {ToSingle(-a / b), ToSingle(-c / b), 1};
+  if (a != 0) return {ToSingle(-c / a), 1, 0};
   return {0, 0, 0};
 }
 
@@ -106,10 +108,10 @@ Point2 IntersectLines(const Point2& p1, const Point2& p2, const Point2& p3, cons
   if (firstSloped && secondSloped) {
     if (first[0] == second[0]) return {0, 0};
     const double x = (double{second[1]} - first[1]) / (double{first[0]} - second[0]);
-    return {CSng(x), CSng(first[0] * x + first[1])};
+    return {ToSingle(x), ToSingle(first[0] * x + first[1])};
   }
-  if (firstSloped) return {second[0], CSng(double{first[0]} * second[0] + first[1])};
-  if (secondSloped) return {first[0], CSng(double{second[0]} * first[0] + second[1])};
+  if (firstSloped) return {second[0], ToSingle(double{first[0]} * second[0] + first[1])};
+  if (secondSloped) return {first[0], ToSingle(double{second[0]} * first[0] + second[1])};
   return {0, 0};
 }
 

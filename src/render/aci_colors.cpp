@@ -43,4 +43,19 @@ QColor AciColor(int aci) {
   return QColor(Qt::black);
 }
 
+QRgb BackgroundRgb(Background background) {
+  return background == Background::Dark ? qRgb(33, 40, 48) : qRgb(255, 255, 255);
+}
+
+QRgb ScreenRgb(QRgb color, Background background) {
+  const int r = qRed(color), g = qGreen(color), b = qBlue(color);
+  if (background == Background::Dark) return r == 0 && g == 0 && b == 0 ? qRgb(255, 255, 255) : color;
+  // Luma of the sRGB values, 0..255; above kReadableLuma a line on white is hard to see.
+  constexpr double kReadableLuma = 150.0;
+  const double luma = 0.299 * r + 0.587 * g + 0.114 * b;
+  if (luma <= kReadableLuma) return color;
+  const double f = kReadableLuma / luma;
+  return qRgb(static_cast<int>(r * f), static_cast<int>(g * f), static_cast<int>(b * f));
+}
+
 }  // namespace tessaro::render

@@ -10,4 +10,11 @@ namespace tessaro::render {
 // 0 (by block), 256 (by layer) and anything out of range are black.
 QColor AciColor(int aci);
 
+// The screen's background. On white, colours too light to read (yellow, light greys,
+// white itself) are darkened to a readable shade of their hue; on dark, black (colour 7)
+// is drawn white, as CAD programs show it.
+enum class Background { White, Dark };
+QRgb BackgroundRgb(Background background);
+QRgb ScreenRgb(QRgb color, Background background);
+
 }  // namespace tessaro::render

@@ -79,6 +79,12 @@ public:
 
   void Draw(const Shape& s);
   // Texts drawn as boxes below this cap height in pixels (kTextBoxPixels unless crowded).
+  // Colours as they read on the background (the ACI table and true colours alike).
+  void UseBackground(std::optional<Background> background) {
+    background_ = background;
+    if (!background) return;
+    for (std::size_t i = 0; i < aci_.size(); ++i) aci_[i] = ScreenRgb(AciColor(static_cast<int>(i)).rgb(), *background);
+  }
   void SetTextBoxPixels(double pixels) { textBoxPixels_ = pixels; }
 
 private:
@@ -126,6 +132,7 @@ private:
   std::vector<QPointF> scratch_;
   std::optional<PixelTarget> pixels_;
   std::array<QRgb, 257> aci_;  // the ACI palette, looked up once a frame
+  std::optional<Background> background_;  // set: colours made readable on it
   QFont sizedFont_;             // the text font at the size of the last text drawn
   double textBoxPixels_ = kTextBoxPixels;
   double sizedCap_ = 0;         // its cap height and descent, pixels
@@ -170,7 +177,9 @@ void ShapePainter::Flush() {
 void ShapePainter::Draw(const Shape& s) {
   const double cap = s.kind == ShapeKind::Text ? list_.Text(s).height : 0.0;
   const Detail detail = ShapeDetail(s, cap, pixelsPerUnit_, textBoxPixels_);
-  UseColor(s.color.aci > 0 && s.color.aci < 257 ? aci_[static_cast<std::size_t>(s.color.aci)] : ShapeRgb(s.color),
+  UseColor(s.color.aci > 0 && s.color.aci < 257 ? aci_[static_cast<std::size_t>(s.color.aci)]
+           : background_                        ? ScreenRgb(ShapeRgb(s.color), *background_)
+                                                : ShapeRgb(s.color),
            penWidths_ != nullptr ? (*penWidths_)(s.color) : 0.0);
   if (detail == Detail::Dot) {
     Dot(Map(Point2d{(s.box.min.x + s.box.max.x) / 2, (s.box.min.y + s.box.max.y) / 2}));
@@ -410,6 +419,7 @@ void Scene::PaintOn(QPainter& painter, std::span<const Layer> layers, const QTra
                     const QRectF* visible, QImage* pixels, double textBoxPixels) const {
   ShapePainter out(painter, list_, &texts_, font_, toDevice, pixels, &paths_);
   out.SetTextBoxPixels(textBoxPixels);
+  out.UseBackground(background_);
   const auto& shapes = list_.Shapes();
   if (visible == nullptr) {
     for (const Shape& s : shapes) {
@@ -452,7 +462,7 @@ void Scene::Render(QImage& image, std::span<const Layer> layers, const QTransfor
     const int bottom = area.top() + area.height() * (band + 1) / bands;
     QImage view(bits + top * stride + area.left() * (image.depth() / 8), area.width(), bottom - top, stride,
                 image.format());
-    view.fill(Qt::white);
+    view.fill(BackgroundRgb(background_.value_or(Background::White)));
     if (!invertible) return;
     QPainter painter(&view);
     const QTransform shifted = toDevice * QTransform::fromTranslate(-area.left(), -top);

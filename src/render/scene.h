@@ -21,6 +21,7 @@
 
 #include "display/display_list.h"
 #include "cad/drawing.h"
+#include "render/aci_colors.h"
 #include "render/shape_index.h"
 
 namespace tessaro::render {
@@ -112,6 +113,10 @@ public:
   // (drawing units).
   double TextBoxPixels(const QRectF& area) const;
 
+  // The screen the scene is painted for: Render fills with its colour and every colour is
+  // made readable on it (see ScreenRgb). Unset: white, with the colours as they are.
+  void SetBackground(std::optional<Background> background) { background_ = background; }
+
 private:
   // Paint, with strokes written straight into `pixels` (the painter's image) when given.
   void PaintOn(QPainter& painter, std::span<const Layer> layers, const QTransform& toDevice, const QRectF* visible,
@@ -124,6 +129,7 @@ private:
   std::size_t textCount_ = 0;
   TextFont font_;
   mutable TextPaths paths_;
+  std::optional<Background> background_;
 };
 
 // Pen width in device pixels for a colour, as paper wants line weights; 0 is a cosmetic

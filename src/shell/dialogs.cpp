@@ -6,34 +6,15 @@
 #include <QFileDialog>
 #include <QLibraryInfo>
 #include <QLocale>
-#include <QMessageBox>
 #include <QPrintDialog>
 #include <QPrintPreviewDialog>
 #include <QPrinter>
 #include <QTranslator>
 
+#include "shell/message_box.h"
+
 namespace tessaro::shell {
 namespace {
-
-QMessageBox::Icon ToQt(MessageIcon icon) {
-  switch (icon) {
-    case MessageIcon::Information: return QMessageBox::Information;
-    case MessageIcon::Question: return QMessageBox::Question;
-    case MessageIcon::Critical: return QMessageBox::Critical;
-    case MessageIcon::Warning: return QMessageBox::Warning;
-    case MessageIcon::None: break;
-  }
-  return QMessageBox::NoIcon;
-}
-
-// A box with a short text is narrower than its title bar needs ("Azione annullata." cut
-// the title to "Te...ro"): the text is given room for the title, the buttons of the title
-// bar and some margin.
-void KeepTitleWhole(QMessageBox& box) {
-  constexpr int kTitleBarExtra = 120;  // the title bar's icon and buttons, and the frame
-  const int needed = box.fontMetrics().horizontalAdvance(box.windowTitle()) + kTitleBarExtra;
-  box.setStyleSheet(QStringLiteral("QLabel#qt_msgbox_label { min-width: %1px; }").arg(needed));
-}
 
 QString RunFileDialog(QWidget* parent, const FileDialogRequest& request, QFileDialog::AcceptMode mode) {
   QFileDialog dialog(parent, request.title, request.initialFolder, request.filter);
@@ -61,20 +42,15 @@ bool InstallQtItalianTranslations(QTranslator& translator) {
 }
 
 Answer QtMessageBoxes::Ask(const QString& title, const QString& text, bool withCancel) {
-  QMessageBox::StandardButtons buttons = QMessageBox::Yes | QMessageBox::No;
-  if (withCancel) buttons |= QMessageBox::Cancel;
-  QMessageBox box(QMessageBox::Question, title, text, buttons, parent_);
-  KeepTitleWhole(box);
-  switch (box.exec()) {
-    case QMessageBox::Yes: return Answer::Yes;
-    case QMessageBox::No: return Answer::No;
-    default: return withCancel ? Answer::Cancel : Answer::No;  // closing the box without a choice
-  }
+  MessageDialog box(parent_, title, text, MessageIcon::Question,
+                    withCancel ? MessageDialog::Buttons::YesNoCancel : MessageDialog::Buttons::YesNo);
+  box.exec();
+  if (box.Result() == Answer::Cancel && !withCancel) return Answer::No;  // closed without a choice
+  return box.Result();
 }
 
 void QtMessageBoxes::Tell(const QString& title, const QString& text, MessageIcon icon) {
-  QMessageBox box(ToQt(icon), title, text, QMessageBox::Ok, parent_);
-  KeepTitleWhole(box);
+  MessageDialog box(parent_, title, text, icon, MessageDialog::Buttons::Ok);
   box.exec();
 }
 
@@ -84,6 +60,10 @@ QString QtFileDialogs::GetOpen(const FileDialogRequest& request) {
 
 QString QtFileDialogs::GetSave(const FileDialogRequest& request) {
   return RunFileDialog(parent_, request, QFileDialog::AcceptSave);
+}
+
+QString QtFileDialogs::GetFolder(const FileDialogRequest& request) {
+  return QFileDialog::getExistingDirectory(parent_, request.title, request.initialFolder);
 }
 
 bool QtPrintDialogs::SetUpPrinter(QPrinter& printer) {

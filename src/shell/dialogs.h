@@ -39,6 +39,8 @@ public:
   virtual QString GetOpen(const FileDialogRequest& request) = 0;
   // Asks before replacing an existing file.
   virtual QString GetSave(const FileDialogRequest& request) = 0;
+  // An existing folder (title and initial folder of the request); empty when cancelled.
+  virtual QString GetFolder(const FileDialogRequest&) { return {}; }
 };
 
 // The printer set-up and the print preview.
@@ -71,6 +73,7 @@ public:
   explicit QtFileDialogs(QWidget* parent) : parent_(parent) {}
   QString GetOpen(const FileDialogRequest& request) override;
   QString GetSave(const FileDialogRequest& request) override;
+  QString GetFolder(const FileDialogRequest& request) override;
 
 private:
   QWidget* parent_;

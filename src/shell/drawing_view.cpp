@@ -10,6 +10,7 @@
 #include <type_traits>
 
 #include "display/display_list.h"
+#include "shell/measure_tool.h"
 
 namespace tessaro::shell {
 namespace {
@@ -90,6 +91,8 @@ DrawingView::DrawingView(const Drawing& drawing, QWidget* parent) : QWidget(pare
 
 void DrawingView::RebuildScene() {
   scene_ = std::make_unique<render::Scene>(FlattenDrawing(drawing_));
+  scene_->SetBackground(dark_ ? render::Background::Dark : render::Background::White);
+  highlight_.reset();  // its shape number means nothing in the new list
   sceneRevision_ = drawing_.Revision();
   layerStates_ = LayerStates(drawing_);
   frame_.valid = false;
@@ -264,19 +267,64 @@ void DrawingView::paintEvent(QPaintEvent*) {
   } else {
     // A zoom step on a slow drawing: the last frame scaled to the new view at once, the
     // new frame when the wheel rests.
-    painter.fillRect(rect(), Qt::white);
+    painter.fillRect(rect(), QColor(render::BackgroundRgb(dark_ ? render::Background::Dark : render::Background::White)));
     const QTransform oldToNew = ViewTransform(frame_.state, size()).inverted() * ViewTransform(state_, size());
     painter.setTransform(oldToNew);
     painter.drawImage(QRectF(rect()), frame_.image);
     painter.resetTransform();
     deferredRender_.start();
   }
-  if (!rubberRect_ && !rubberLine_) return;
+  PaintMarks(painter);
+}
+
+void DrawingView::PaintMarks(QPainter& painter) const {
   const QTransform toView = ViewTransform(state_, size());
-  painter.setPen(QPen(Qt::darkGray, 0, Qt::DashLine));
+  const QColor mark = dark_ ? QColor(120, 190, 255) : QColor(0, 90, 200);
+  if (highlight_ && *highlight_ < scene_->List().Shapes().size()) {
+    painter.setPen(QPen(QColor(255, 120, 0), 3));
+    painter.setBrush(Qt::NoBrush);
+    painter.drawPath(toView.map(ShapeOutline(scene_->List(), scene_->List().Shapes()[*highlight_])));
+  }
+  // The zoom window's band: an outline with a light fill, so it shows on any drawing.
+  if (rubberRect_) {
+    QColor fill = mark;
+    fill.setAlpha(40);
+    painter.setPen(QPen(mark, 1, Qt::DashLine));
+    painter.setBrush(fill);
+    painter.drawRect(toView.mapRect(*rubberRect_));
+  }
   painter.setBrush(Qt::NoBrush);
-  if (rubberRect_) painter.drawRect(toView.mapRect(*rubberRect_));
-  if (rubberLine_) painter.drawLine(toView.map(*rubberLine_));
+  if (rubberLine_) {
+    painter.setPen(QPen(mark, 1, Qt::DashLine));
+    painter.drawLine(toView.map(*rubberLine_));
+  }
+  if (measureLine_) {
+    painter.setPen(QPen(mark, 2));
+    painter.drawLine(toView.map(*measureLine_));
+  }
+  if (snapMark_) {
+    painter.setPen(QPen(QColor(0, 170, 0), 2));
+    painter.drawRect(QRectF(toView.map(*snapMark_) - QPointF(5, 5), QSizeF(10, 10)));
+  }
+}
+
+void DrawingView::SetDarkBackground(bool dark) {
+  if (dark == dark_) return;
+  dark_ = dark;
+  scene_->SetBackground(dark_ ? render::Background::Dark : render::Background::White);
+  frame_.valid = false;
+  update();
+}
+
+void DrawingView::SetHighlight(std::optional<std::uint32_t> shape) {
+  highlight_ = shape;
+  update();
+}
+
+void DrawingView::SetMeasureMarks(std::optional<QLineF> line, std::optional<QPointF> snap) {
+  measureLine_ = line;
+  snapMark_ = snap;
+  update();
 }
 
 void DrawingView::resizeEvent(QResizeEvent*) {

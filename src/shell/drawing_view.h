@@ -52,6 +52,15 @@ public:
   QPointF ToDrawing(const QPointF& pixel) const;
   QPointF ToPixel(const QPointF& drawingPoint) const;
 
+  // Dark background (colour 7 white) or white (light colours darkened to stay readable).
+  void SetDarkBackground(bool dark);
+  bool DarkBackground() const { return dark_; }
+  // Marks one shape of the scene's display list as picked; nothing: none.
+  void SetHighlight(std::optional<std::uint32_t> shape);
+  std::optional<std::uint32_t> Highlight() const { return highlight_; }
+  // The measuring line and the snap point under the pointer, drawing units.
+  void SetMeasureMarks(std::optional<QLineF> line, std::optional<QPointF> snap);
+
   // Paints the drawing as the view shows it, on any painter of the given size.
   void PaintTo(QPainter& painter, const QSize& size) const;
   const render::Scene& Scene() const { return *scene_; }
@@ -95,6 +104,7 @@ private:
   void SetView(const ViewState& next);  // remembers the old view for ZoomPrevious
   ViewState ExtentsView() const;
   void ClearRubber();
+  void PaintMarks(QPainter& painter) const;
 
   const Drawing& drawing_;
   ViewState state_;
@@ -105,6 +115,10 @@ private:
   int pointerState_ = kPointerDefault;
   std::optional<QLineF> rubberLine_;  // drawing units
   std::optional<QRectF> rubberRect_;
+  bool dark_ = false;
+  std::optional<std::uint32_t> highlight_;
+  std::optional<QLineF> measureLine_;
+  std::optional<QPointF> snapMark_;
 
   std::unique_ptr<render::Scene> scene_;
   std::optional<std::uint64_t> sceneRevision_;  // the drawing's revision that scene_ shows

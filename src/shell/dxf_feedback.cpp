@@ -7,7 +7,18 @@
 namespace tessaro::shell {
 
 QString DxfReadSummary(const QString& fileName, const DxfReadReport& report) {
-  return fileName + QStringLiteral(": ") + QString::fromUtf8(report.Summary());
+  const auto text = [](const std::string& s) { return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size())); };
+  QString out = QStringLiteral("Letti %1 oggetti").arg(report.entitiesRead);
+  if (!report.drawnTypes.empty()) out += QStringLiteral(" (%1)").arg(text(DxfReadReport::CountList(report.drawnTypes)));
+  if (!report.skippedTypes.empty()) {
+    out += QStringLiteral("; non disegnati: ") + text(DxfReadReport::CountList(report.skippedTypes));
+  }
+  if (report.paperSpaceSkipped != 0) out += QStringLiteral("; spazio carta ignorato: %1").arg(report.paperSpaceSkipped);
+  if (report.insertCycles != 0) out += QStringLiteral("; blocchi ricorsivi non disegnati: %1").arg(report.insertCycles);
+  const std::string release = report.Release();
+  if (!report.version.empty()) out += QStringLiteral("; DXF ") + text(release.empty() ? report.version : release);
+  if (report.binary) out += report.version.empty() ? QStringLiteral("; DXF binario") : QStringLiteral(" binario");
+  return fileName + QStringLiteral(": ") + out;
 }
 
 namespace {

@@ -14,13 +14,19 @@
 #include <QStatusBar>
 #include <QToolBar>
 #include <QWindow>
+#include <QGuiApplication>
+#include <QScreen>
 #include <new>
 
 #include "dxf/file.h"
 #include "os/atomic_file.h"
 #include "shell/drawing_view.h"
+#include "shell/command_keys.h"
 #include "shell/dxf_feedback.h"
+#include "shell/file_watch.h"
+#include "shell/message_box.h"
 #include "shell/pick_tools.h"
+#include "shell/problem_words.h"
 #include "shell/property_grid.h"
 #include "shell/settings_store.h"
 
@@ -28,6 +34,7 @@ namespace tessaro::shell {
 namespace {
 
 const QString kStartCaption = QStringLiteral("Visualizzatore DXF Pilastri");
+const QString kViewerCaption = QStringLiteral("Visualizzatore DXF");
 const QString kDrawingCaption = QStringLiteral("Visualizzatore DXF -  ");  // two blanks after the dash
 const QString kVersionText = QStringLiteral("Vers. 2.0.0");
 const QString kStartError = QStringLiteral("Errore caricamento visualizzatore pilastri!");
@@ -41,6 +48,11 @@ const QString kDxfFilter = QStringLiteral("DXF File (*.DXF *.dxf);;All (*.*)");
 const QString kDxfSuffix = QStringLiteral("dxf");
 const QString kWindowLayoutKey = QStringLiteral("ZeraDav_pil");
 const QString kWindowLayoutSection = QStringLiteral("LayoutDXFPil");
+
+QRect AvailableArea() {
+  const QScreen* screen = QGuiApplication::primaryScreen();
+  return screen != nullptr ? screen->availableGeometry() : QRect();
+}
 
 }  // namespace
 
@@ -61,6 +73,8 @@ MainWindow::MainWindow(const ShellSetup& setup, QWidget* parent) : QMainWindow(p
   CreateStatusBar();
   CreatePropertiesPane();
   CreateSchedulePane();
+  CreatePickPane();
+  CreateProjectParts();
   ConnectView();
   resize(1280, 800);  // the design placement, used until settings exist
 }
@@ -71,6 +85,8 @@ MainWindow::~MainWindow() {
   if (hookedWindow_) hookedWindow_->removeEventFilter(this);
   for (QObject* child : findChildren<QObject*>()) child->disconnect(this);
 }
+
+QLabel* MainWindow::ProblemText() const { return problemText_; }
 
 QAction* MainWindow::Action(int id) const {
   auto it = actions_.find(id);
@@ -90,18 +106,25 @@ void MainWindow::CreateActions() {
     connect(action, &QAction::triggered, this, [this, id] { RunCommand(id); });
     actions_[id] = action;
   }
-  Action(kCmdOpenDxf)->setShortcut(QKeySequence::Open);
-  Action(kCmdSaveDxf)->setShortcut(QKeySequence::Save);
+  for (const auto& [id, keys] : CommandShortcuts()) Action(id)->setShortcuts(keys);
   // A tool tip rather than a status tip, which would hide the version text while shown.
   Action(kCmdHelp)->setToolTip(QStringLiteral("Info"));
 }
 
 void MainWindow::CreateMenus() {
   QMenu* file = menuBar()->addMenu(QStringLiteral("File"));
+  file->addAction(Action(kCmdOpenProject));
+  recentProjects_ = file->addMenu(QStringLiteral("Progetti recenti"));
   file->addAction(Action(kCmdOpenDxf));
+  recentDxf_ = file->addMenu(QStringLiteral("File DXF recenti"));
   file->addAction(Action(kCmdSaveDxf));
+  file->addAction(Action(kCmdReload));
   file->addSeparator();
   for (int id : {kCmdExportSchedule, kCmdExportBvbs, kCmdExportPdf}) file->addAction(Action(id));
+  QMenu* outputs = file->addMenu(QStringLiteral("Opzioni di generazione"));
+  outputs->setObjectName(QStringLiteral("BatchOutputsMenu"));
+  outputs->setToolTipsVisible(true);
+  for (int id : {kCmdBatchSchedule, kCmdBatchBvbs, kCmdBatchPdf}) outputs->addAction(Action(id));
   file->addSeparator();
   file->addAction(Action(kCmdPrint));
   file->addAction(Action(kCmdPrintPreview));
@@ -111,6 +134,9 @@ void MainWindow::CreateMenus() {
   for (int id : {kCmdZoomExtents, kCmdZoomWindow, kCmdPan, kCmdZoomIn, kCmdZoomOut, kCmdZoomPrevious}) {
     view->addAction(Action(id));
   }
+  view->addSeparator();
+  view->addAction(Action(kCmdMeasure));
+  view->addAction(Action(kCmdDarkBackground));
   view->addSeparator();
   view->addAction(Action(kCmdProperties));
   view->addAction(Action(kCmdSchedulePane));
@@ -175,12 +201,11 @@ void MainWindow::CreateStatusBar() {
   dxfStatus_ = new QLabel(this);
   dxfStatus_->setObjectName(QStringLiteral("sbStatusBarPanel2"));
   statusBar()->addWidget(dxfStatus_, 1);
-  problemText_ = new QLabel(this);
+  // A long message must not widen the window: the label takes the room there is, cut
+  // short with "...", and shows the whole text in a box when clicked.
+  problemText_ = new ElidedLabel(this);
   problemText_->setObjectName(QStringLiteral("sbStatusBarProblem"));
-  problemText_->setTextInteractionFlags(Qt::TextSelectableByMouse);
-  // A long message must not widen the window: the label takes the room there is, and the
-  // whole text is in its tool tip.
-  problemText_->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+  connect(problemText_, &ElidedLabel::Clicked, this, &MainWindow::ShowProblemWhole);
   statusBar()->addWidget(problemText_, 1);
   Action(kCmdStatusBar)->setChecked(true);
 }
@@ -205,14 +230,6 @@ void MainWindow::ConnectView() {
   connect(view_, &DrawingView::ViewActivated, this, [this] { state_.viewEnabled = true; });
 }
 
-void MainWindow::OnViewMouseDown(int button, int, float, float) { ViewMouseDown(state_.pick, *view_, button); }
-
-void MainWindow::OnViewMouseMove(int, int, float x, float y) {
-  ViewMouseMove(state_.pick, *view_, state_.viewEnabled, x, y);
-}
-
-void MainWindow::OnViewMouseUp(int, int, float x, float y) { ViewMouseUp(state_.pick, *view_, x, y); }
-
 bool MainWindow::Start() {
   state_.options() = DrawOptions{};
   try {
@@ -230,11 +247,16 @@ void MainWindow::StartUpSteps() {
   statusText_->setText(kVersionText);
   {
     auto settings = OpenSettings();
-    const QRect placement = ReadPlacement(*settings, QRect(x(), y(), width(), height()));
+    const QRect placement = KeepOnScreen(ReadPlacement(*settings, QRect(x(), y(), width(), height())), AvailableArea());
     move(placement.topLeft());
     resize(placement.size());
   }
   RestoreLayout(kWindowLayoutKey, kWindowLayoutSection);
+  {
+    auto settings = OpenSettings();
+    batchOutputs_ = ReadBatchOutputs(*settings);
+  }
+  ShowBatchOutputChecks();
   setWindowTitle(kStartCaption + state_.drawingName);
   ShowOptionChecks();
   stackList_->clear();
@@ -246,6 +268,9 @@ void MainWindow::StartUpSteps() {
   ReloadPropertyPane(kWindowLayoutKey, kWindowLayoutSection);  // no stack chosen: draws nothing
   view_->Redraw();
   FillColumnStackList();
+  watch_->SetFolder(state_.columnStackFolder);
+  if (!setup_.commandLine.isEmpty()) RecentList(kRecentProjectsKey).Add(state_.projectFolder);
+  FillRecentMenus();
 }
 
 void MainWindow::InstallWheelHook() {
@@ -285,7 +310,9 @@ void MainWindow::SetLayerEntries(const QStringList& entries, int selectEntry) {
 
 void MainWindow::FillLayerList(int selectEntry) {
   QStringList entries;
-  for (const std::string& entry : LayerListEntries(drawing_)) entries << FromUtf8(entry);
+  for (const Layer& layer : drawing_.Layers()) {
+    entries << FromUtf8(layer.name) + (layer.on ? QStringLiteral("  (ON)") : QStringLiteral(" (OFF)"));
+  }
   SetLayerEntries(entries, selectEntry);
 }
 
@@ -301,6 +328,14 @@ void MainWindow::RestoreLayout(const QString& key, const QString& section) {
 }
 
 void MainWindow::ReloadPropertyPane(const QString& key, const QString& section) {
+  RenewPropertyGrid(key, section);
+  bool drawn = false;
+  LoadCurrentStack(drawn);
+  lastLoadDrew_ = drawn;
+  view_->Redraw();
+}
+
+void MainWindow::RenewPropertyGrid(const QString& key, const QString& section) {
   SaveLayout(key, section);
   // A new stack always comes with a new, empty grid.
   auto* fresh = new PropertyGrid(pane_);
@@ -309,10 +344,6 @@ void MainWindow::ReloadPropertyPane(const QString& key, const QString& section) 
   grid_ = fresh;
   RestoreLayout(key, section);
   pane_->show();
-  bool drawn = false;
-  LoadCurrentStack(drawn);
-  lastLoadDrew_ = drawn;
-  view_->Redraw();
 }
 
 void MainWindow::LoadCurrentStack(bool& drawn) {
@@ -335,27 +366,38 @@ void MainWindow::LoadCurrentStack(bool& drawn) {
   } catch (const std::exception&) {
     return;  // a load ends silently at its first error
   }
+  std::optional<StackSchedule> schedule;
+  if (result.drawingName && !LoadProblemOf(result, StackIndexPath(folder, id))) {
+    schedule = BuildStackSchedule(id, bars);
+  }
+  ShowStackLoad(result, id, std::move(schedule));
+  drawn = result.drawingName.has_value();
+}
+
+// What a load gives the window: the problem, the schedule, the grid rows, the name, the
+// caption and the layer list; the view shows the drawing whole once the load completed.
+void MainWindow::ShowStackLoad(const StackLoadResult& result, const std::string& id,
+                               std::optional<StackSchedule> schedule) {
   // A stack that was found and drawn (even in part) replaces the problem on show; the
   // schedule is shown for a whole drawing only, since an incomplete one would miss bars.
+  lastLoadProblem_.reset();
   if (result.indexFound) {
-    const auto problem = LoadProblemOf(result, StackIndexPath(folder, id));
-    if (problem) lastLoadProblem_ = FromUtf8(ReadableText(problem->DescribeItalian(), 400));
+    const auto problem = LoadProblemOf(result, StackIndexPath(ToPath(state_.columnStackFolder), id));
+    if (problem) lastLoadProblem_ = ItalianProblem(problem->problem());
     ShowLoadProblem();
-    SetSchedule(result.drawingName && !problem ? std::optional(BuildStackSchedule(id, bars)) : std::nullopt);
+    SetSchedule(result.drawingName && !problem ? std::move(schedule) : std::nullopt);
   }
   grid_->AppendRows(result.rows);
   if (result.drawingName) state_.drawingName = FromUtf8(*result.drawingName);
-  if (result.caption) setWindowTitle(FromUtf8(*result.caption));
-  if (result.layerEntries) {
-    QStringList entries;
-    for (const std::string& entry : *result.layerEntries) entries << FromUtf8(entry);
-    SetLayerEntries(entries, 1);
+  if (result.drawingName) {
+    // The caption and the layer list follow the drawing once a piece is shown.
+    setWindowTitle(state_.drawingName.isEmpty() ? kViewerCaption : kDrawingCaption + state_.drawingName);
+    FillLayerList(1);
   }
   if (result.completed) {
     view_->Redraw();
     view_->ZoomExtents();
   }
-  drawn = result.drawingName.has_value();
 }
 
 void MainWindow::ShowLoadProblem() {
@@ -366,9 +408,12 @@ void MainWindow::ShowLoadProblem() {
 }
 
 void MainWindow::keyPressEvent(QKeyEvent* event) {
-  // Escape puts an armed zoom window or pan back to rest.
+  // Escape puts an armed zoom window, pan or measure back to rest.
   if (event->key() == Qt::Key_Escape) {
     CancelPicks(state_.pick, *view_);
+    measure_ = {};
+    view_->SetMeasureMarks(std::nullopt, std::nullopt);
+    ShowPrompt();
     event->accept();
     return;
   }
@@ -376,22 +421,12 @@ void MainWindow::keyPressEvent(QKeyEvent* event) {
 }
 
 void MainWindow::OpenDxf() {
-  const QString path = files_->GetOpen({kOpenTitle, setup_.programFolder, QString(), kDxfSuffix, kDxfFilter});
+  const QString path = files_->GetOpen({kOpenTitle, Places().OpenFolder(), QString(), kDxfSuffix, kDxfFilter});
   if (path.isEmpty()) return;
-  ReadDxfIntoView(path);
+  OpenDxfFile(path);
 }
 
 void MainWindow::OpenDxfFile(const QString& path) {
-  try {
-    ReadDxfIntoView(path);
-  } catch (const std::exception&) {
-    return;  // the status bar says why
-  }
-  FillLayerList(1);
-  view_->Redraw();
-}
-
-void MainWindow::ReadDxfIntoView(const QString& path) {
   DxfReadReport report;
   try {
     report = ReadDxfFile(drawing_, ToPath(path));
@@ -410,21 +445,35 @@ void MainWindow::ReadDxfIntoView(const QString& path) {
   stackList_->setCurrentIndex(-1);
   setWindowTitle(kDrawingCaption + state_.drawingName);
   state_.drawingName.clear();
+  lastDxfPath_ = path;
+  WriteLastDxfFolder(QFileInfo(path).absolutePath());
+  RecentList(kRecentDxfKey).Add(path);
+  FillRecentMenus();
 }
 
 void MainWindow::SaveDxfAs() {
-  const QString path =
-      files_->GetSave({kSaveTitle, setup_.programFolder, state_.drawingName, kDxfSuffix, kDxfFilter});
+  // A stack drawn only in part is said first, as the batch's report says it.
+  if (lastLoadProblem_ && !state_.drawingName.isEmpty() &&
+      messages_->Ask(kSaveTitle, PartialSaveQuestion(state_.currentStackId, *lastLoadProblem_), false) != Answer::Yes) {
+    return;
+  }
+  // A stack's drawing goes beside the project's drawings; a file opened goes where it came from.
+  const QString folder = state_.drawingName.isEmpty() ? Places().OpenFolder() : Places().DrawingsFolder();
+  const QString path = files_->GetSave({kSaveTitle, folder, state_.drawingName, kDxfSuffix, kDxfFilter});
   if (path.isEmpty()) return;
   const QString question = DxfSaveQuestion(DxfSaveLosses(lostWhenRead_, drawing_));
   if (!question.isEmpty() && messages_->Ask(kSaveTitle, question, false) != Answer::Yes) return;
   WriteDxfFile(drawing_, ToPath(path));
+  WriteLastDxfFolder(QFileInfo(path).absolutePath());
+  NoteWritten(path);
 }
 
 void MainWindow::SilentSaveDxf() {
   if (state_.drawingName.isEmpty()) return;
   const std::filesystem::path folder = DrawingsFolderOf(ToPath(state_.projectFolder));
-  WriteDxfFile(drawing_, folder / ToPath(state_.drawingName + QStringLiteral(".dxf")));
+  const std::filesystem::path path = folder / ToPath(state_.drawingName + QStringLiteral(".dxf"));
+  WriteDxfFile(drawing_, path);
+  NoteWritten(QString::fromStdU16String(path.u16string()));
 }
 
 void MainWindow::closeEvent(QCloseEvent* event) {

@@ -13,6 +13,9 @@
 #include "cad/drawing.h"
 #include "schedule/schedule.h"
 #include "shell/dialogs.h"
+#include "shell/measure_tool.h"
+#include "shell/recent_files.h"
+#include "shell/settings_store.h"
 #include "shell/shell_state.h"
 
 class QComboBox;
@@ -21,10 +24,13 @@ class QLabel;
 class QAction;
 class QPrinter;
 class QTableWidget;
+class QMenu;
 
 namespace tessaro::shell {
 
 class DrawingView;
+class ElidedLabel;
+class FolderWatch;
 class PropertyGrid;
 class MainWindow;
 
@@ -66,6 +72,15 @@ enum CommandId : int {
   kCmdPrint = 1073,
   kCmdPrintPreview = 1074,
   kCmdSchedulePane = 1075,
+  // What "Genera dxf" writes beside each drawing.
+  kCmdBatchSchedule = 1076,
+  kCmdBatchBvbs = 1077,
+  kCmdBatchPdf = 1078,
+  // Projects and files that change, and the viewer's own tools.
+  kCmdOpenProject = 1080,
+  kCmdReload = 1081,
+  kCmdMeasure = 1082,
+  kCmdDarkBackground = 1083,
 };
 
 enum class CommandKind { Button, Checkable, ComboBox, Menu, ToolBar, Resource };
@@ -85,6 +100,7 @@ struct ShellSetup {
   MessageBoxes* messages = nullptr;
   FileDialogs* files = nullptr;
   PrintDialogs* printing = nullptr;
+  int watchSettleMs = 400;  // how long the stack files must rest before they are read again
 };
 
 class MainWindow final : public QMainWindow {
@@ -111,10 +127,6 @@ public:
   void ReloadPropertyPane(const QString& key, const QString& section);
 
   void OpenDxf();
-  // A DXF file named on the command line (a .dxf opened from the desktop): read and shown
-  // as "Apri dxf" does after its dialog, layers listed; a file that cannot be read is
-  // named in the status bar.
-  void OpenDxfFile(const QString& path);
   void SaveDxfAs();
   void SilentSaveDxf();
 
@@ -130,7 +142,7 @@ public:
   QDockWidget* PropertiesPane() const { return pane_; }
   QLabel* StatusText() const { return statusText_; }
   // The status-bar panel that shows why the stack on screen is not whole ("" when it is).
-  QLabel* ProblemText() const { return problemText_; }
+  QLabel* ProblemText() const;
   // What the last "Apri dxf" read, or why it could not; empty once a stack is drawn.
   QLabel* DxfStatusText() const { return dxfStatus_; }
   QDockWidget* SchedulePane() const { return schedulePane_; }
@@ -140,11 +152,25 @@ public:
   // Chooses the stack-list entry with this text, as a user would; false when absent.
   bool ChooseStack(const QString& stackId);
 
+  // A project chosen in the window: its stacks listed and watched, nothing drawn yet.
+  void OpenProject(const QString& folder);
+  // Reads a DXF file into the view, as "Apri dxf..." does once a file is chosen.
+  void OpenDxfFile(const QString& path);
+  QMenu* RecentProjectsMenu() const { return recentProjects_; }
+  QMenu* RecentDxfMenu() const { return recentDxf_; }
+  FolderWatch* Watch() const { return watch_; }
+  // What the last click picked, or the last measurement.
+  QLabel* PickInfo() const { return pickInfo_; }
+  QDockWidget* PickPane() const { return pickPane_; }
+  const MeasureState& Measure() const { return measure_; }
+
 protected:
   void closeEvent(QCloseEvent* event) override;
   void resizeEvent(QResizeEvent* event) override;
   bool eventFilter(QObject* watched, QEvent* event) override;
   void keyPressEvent(QKeyEvent* event) override;
+  void dragEnterEvent(QDragEnterEvent* event) override;
+  void dropEvent(QDropEvent* event) override;
 
 private:
   // Building the window.
@@ -156,7 +182,6 @@ private:
   void ConnectView();
   void StartUpSteps();
   void InstallWheelHook();
-  void ReadDxfIntoView(const QString& path);
 
   // Command handlers (one per row of the command table).
   void ToggleStatusBar();
@@ -182,9 +207,36 @@ private:
   void PrintCommand();
   void PrintPreviewCommand();
   void ToggleSchedulePane();
+  void OpenProjectCommand();
+  void ReloadCommand();
+  void MeasureCommand();
+  void ToggleDarkBackground();
+
+  // Projects, recent lists, files that change and notes (main_window_project.cpp).
+  void CreateProjectParts();
+  void FillRecentMenus();
+  void RefreshStackList();
+  void OnStackFilesChanged(const QStringList& changed, const QStringList& added, const QStringList& removed);
+  void ReloadCurrentStack(const QString& note);
+  void NoteWritten(const QString& path);
+  void ShowProblemWhole();
+  DialogPlaces Places() const;
+  // The pick and measure tools (main_window_measure.cpp).
+  void CreatePickPane();
+  void ShowPrompt();
+  double PickTolerance() const;
+  void PickAt(float x, float y);
+  void MeasureAt(float x, float y, bool click);
+  void FlipBatchSchedule();
+  void FlipBatchBvbs();
+  void FlipBatchPdf();
 
   // Shared steps.
   void LoadCurrentStack(bool& drawn);
+  void ShowStackLoad(const StackLoadResult& result, const std::string& id, std::optional<StackSchedule> schedule);
+  void RenewPropertyGrid(const QString& key, const QString& section);
+  void ShowBatchOutputChecks();
+  void KeepBatchOutputs();
   void ShowLoadProblem();
   void ShowOptionChecks();
   void FillColumnStackList();
@@ -222,7 +274,7 @@ private:
   QComboBox* stackList_ = nullptr;
   QComboBox* layerList_ = nullptr;
   QLabel* statusText_ = nullptr;
-  QLabel* problemText_ = nullptr;
+  ElidedLabel* problemText_ = nullptr;
   QLabel* dxfStatus_ = nullptr;
   std::map<std::string, std::size_t> lostWhenRead_;  // what the read left out of the drawing shown
   QDockWidget* schedulePane_ = nullptr;
@@ -230,10 +282,20 @@ private:
   std::optional<StackSchedule> schedule_;
   std::map<int, QAction*> actions_;
   QPointer<QWindow> hookedWindow_;
+  BatchOutputs batchOutputs_;
   bool lastLoadDrew_ = false;  // the last ReloadPropertyPane drew at least one piece
   // Why the last load's drawing is not whole, in Italian; nullopt when it is whole or
   // when no stack index was found (nothing was drawn).
   std::optional<QString> lastLoadProblem_;
+
+  FolderWatch* watch_ = nullptr;
+  QMenu* recentProjects_ = nullptr;
+  QMenu* recentDxf_ = nullptr;
+  QString lastDxfPath_;  // the DXF file on screen, read again by "Ricarica"
+  QDockWidget* pickPane_ = nullptr;
+  QLabel* pickInfo_ = nullptr;
+  MeasureState measure_;
+  bool promptShown_ = false;
 };
 
 }  // namespace tessaro::shell

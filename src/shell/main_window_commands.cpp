@@ -3,16 +3,19 @@
 #include <QAction>
 #include <QComboBox>
 #include <QDockWidget>
+#include <QLabel>
 #include <QProgressDialog>
+#include <QSettings>
 #include <QStatusBar>
 #include <algorithm>
 #include <array>
-#include <filesystem>
-#include <system_error>
+#include <sstream>
 
+#include "batch/batch.h"
+#include "batch/batch_pdf.h"
 #include "column_stack/stack_files.h"
-#include "os/atomic_file.h"
 #include "shell/drawing_view.h"
+#include "shell/problem_words.h"
 #include "shell/main_window.h"
 #include "shell/settings_store.h"
 
@@ -28,6 +31,7 @@ const QString kBatchCancelledByUser = QStringLiteral("Azione annullata.");
 const QString kBatchDone = QStringLiteral("Salvataggio correttamente effettuato.");
 const QString kBatchTitle = QStringLiteral("Dxf pilastri");
 const QString kBatchStoppedFormat = QStringLiteral("Generazione interrotta. Disegni salvati: %1.");
+const QString kBatchFailedFormat = QStringLiteral("Generazione non riuscita:\n%1");
 const QString kBatchIncompleteFormat = QStringLiteral(
     "Attenzione: disegni salvati %1 su %2.\nNon salvate (resta il disegno precedente):\n%3");
 const QString kLayoutKey = QStringLiteral("ZeraDav_pil");
@@ -87,6 +91,13 @@ std::span<const Command> MainWindow::CommandTable() {
       Command{kCmdPrint, "", "Stampa...", K::Button, &M::PrintCommand},
       Command{kCmdPrintPreview, "", "Anteprima di stampa...", K::Button, &M::PrintPreviewCommand},
       Command{kCmdSchedulePane, "", "Distinta ferri", K::Checkable, &M::ToggleSchedulePane},
+      Command{kCmdBatchSchedule, "", "Distinta ferri (CSV)", K::Checkable, &M::FlipBatchSchedule},
+      Command{kCmdBatchBvbs, "", "File BVBS", K::Checkable, &M::FlipBatchBvbs},
+      Command{kCmdBatchPdf, "", "Tavola PDF", K::Checkable, &M::FlipBatchPdf},
+      Command{kCmdOpenProject, "", "Apri progetto...", K::Button, &M::OpenProjectCommand},
+      Command{kCmdReload, "", "Ricarica", K::Button, &M::ReloadCommand},
+      Command{kCmdMeasure, "", "Misura", K::Checkable, &M::MeasureCommand},
+      Command{kCmdDarkBackground, "", "Sfondo scuro", K::Checkable, &M::ToggleDarkBackground},
   };
   return kCommands;
 }
@@ -100,7 +111,9 @@ void MainWindow::RunCommand(int id) {
       // A failing command leaves the window as it is; the user sees the drawing unchanged.
     }
   }
-  if (id != kCmdExit) view_->Redraw();
+  if (id == kCmdExit) return;
+  view_->Redraw();
+  ShowPrompt();  // a tool the command armed says what to click
 }
 
 void MainWindow::ToggleStatusBar() {
@@ -185,67 +198,127 @@ void MainWindow::SwitchLayer() {
   view_->Redraw();
 }
 
+void MainWindow::FlipBatchSchedule() {
+  batchOutputs_.schedule = !batchOutputs_.schedule;
+  KeepBatchOutputs();
+}
+
+void MainWindow::FlipBatchBvbs() {
+  batchOutputs_.bvbs = !batchOutputs_.bvbs;
+  KeepBatchOutputs();
+}
+
+void MainWindow::FlipBatchPdf() {
+  batchOutputs_.pdf = !batchOutputs_.pdf;
+  KeepBatchOutputs();
+}
+
+void MainWindow::KeepBatchOutputs() {
+  ShowBatchOutputChecks();
+  auto settings = OpenSettings();
+  WriteBatchOutputs(*settings, batchOutputs_);
+}
+
+void MainWindow::ShowBatchOutputChecks() {
+  Action(kCmdBatchSchedule)->setChecked(batchOutputs_.schedule);
+  Action(kCmdBatchBvbs)->setChecked(batchOutputs_.bvbs);
+  Action(kCmdBatchPdf)->setChecked(batchOutputs_.pdf);
+  Action(kCmdBatchSchedule)
+      ->setToolTip(QStringLiteral("Genera dxf scrive anche Distinta_<id>.csv e Distinta_progetto.csv"));
+  Action(kCmdBatchBvbs)->setToolTip(QStringLiteral("Genera dxf scrive anche Pilastrata_<id>.abs"));
+  Action(kCmdBatchPdf)->setToolTip(QStringLiteral("Genera dxf scrive anche Pilastrata_<id>.pdf"));
+}
+
+namespace {
+
+// Why a stack of the batch or a file beside it was not written, as the window says it.
+QString BatchProblemText(const BatchProblem& problem) {
+  const QString name = QStringLiteral("Pilastrata_") + FromUtf8(problem.stackId) + QStringLiteral(": ");
+  const QString reason = FromUtf8(ReadableText(problem.reason, 300));
+  switch (problem.step) {
+    case BatchProblem::Step::Draw:
+      if (problem.outOfMemory) return name + QStringLiteral("memoria esaurita durante il disegno");
+      if (!problem.indexFound) return name + QStringLiteral("file della pilastrata non trovato");
+      if (problem.load) return name + ItalianProblem(*problem.load);
+      return name + reason;
+    case BatchProblem::Step::WriteDrawing:
+      return name + QStringLiteral("salvataggio non riuscito (") + reason + QLatin1Char(')');
+    case BatchProblem::Step::WriteSheet:
+      return name + QStringLiteral("tavola PDF non salvata (") + reason + QLatin1Char(')');
+    case BatchProblem::Step::WriteSchedule:
+      return name + QStringLiteral("distinta ferri non salvata (") + reason + QLatin1Char(')');
+    case BatchProblem::Step::WriteProjectSchedule:
+      return QStringLiteral("Distinta_progetto.csv non salvata (") + reason + QLatin1Char(')');
+  }
+  return name + reason;
+}
+
+}  // namespace
+
+// The batch of the command line, run on the window: each stack is chosen in the list and
+// shown as it is drawn, and every whole drawing is written into the project's drawings
+// folder (made when missing) with the files the generation options ask for.
 void MainWindow::GenerateAll() {
   if (messages_->Ask(kApplicationTitle, kBatchQuestion, false) != Answer::Yes) {
     messages_->Tell(kApplicationTitle, kBatchCancelledByUser, MessageIcon::None);
     return;
   }
-  // The drawings folder is made when missing, and what an interrupted batch left is removed.
-  const std::filesystem::path drawings = DrawingsFolderOf(ToPath(state_.projectFolder));
-  std::error_code ignored;
-  std::filesystem::create_directories(drawings, ignored);
-  RemoveStaleTemporaryFiles(drawings);
-
-  const int entries = stackList_->count();
-  int written = 0;
-  QStringList notWritten;  // "Pilastrata_<id>: reason"
-  bool stopped = false;
-  if (entries >= 2) {
+  BatchOptions options;
+  options.project = ToPath(state_.projectFolder);
+  for (int i = 1; i < stackList_->count(); ++i) options.stacks.push_back(stackList_->itemText(i).toStdString());
+  options.draw = state_.options();
+  options.schedule = batchOutputs_.schedule;
+  options.bvbs = batchOutputs_.bvbs;
+  options.pdf = batchOutputs_.pdf && PdfAvailable();
+  BatchSummary summary;
+  if (!options.stacks.empty()) {
     // Its own scope: the progress dialog is gone before the final message shows.
     QProgressDialog progress(QStringLiteral("Generazione dei disegni delle pilastrate..."),
-                             QStringLiteral("Annulla"), 0, entries - 1, this);
+                             QStringLiteral("Annulla"), 0, static_cast<int>(options.stacks.size()), this);
     progress.setWindowTitle(kBatchTitle);
     progress.setWindowModality(Qt::WindowModal);
     progress.setMinimumDuration(0);  // shown at once, so the batch can be stopped from the first stack
-    for (int entry = 2; entry <= entries && !stopped; ++entry) {
-      progress.setValue(entry - 2);
-      if (progress.wasCanceled()) {
-        stopped = true;
-        break;
-      }
-      stackList_->setCurrentIndex(entry - 1);
+    BatchHooks hooks;
+    hooks.session = &state_.session;
+    hooks.schedules = true;  // the schedule pane shows each whole stack
+    hooks.beforeStack = [&](std::size_t number, std::size_t, const std::string& id) {
+      progress.setValue(static_cast<int>(number) - 1);
+      if (progress.wasCanceled()) return false;
+      const int entry = stackList_->findText(FromUtf8(id), Qt::MatchExactly | Qt::MatchCaseSensitive);
+      if (entry >= 1) stackList_->setCurrentIndex(entry);
       state_.viewEnabled = false;
-      state_.currentStackId = stackList_->currentText();
+      state_.currentStackId = FromUtf8(id);
       progress.setLabelText(QStringLiteral("Pilastrata %1").arg(state_.currentStackId));
-      ReloadPropertyPane(kBatchLayoutKey, kBatchLayoutSection);
+      return true;
+    };
+    hooks.stackDrawn = [&](const BatchStack& stack) {
+      RenewPropertyGrid(kBatchLayoutKey, kBatchLayoutSection);
+      lostWhenRead_.clear();
+      dxfStatus_->clear();
+      Drawing shown = stack.drawing;  // the batch writes its own; swapped in, so the view sees a new one
+      drawing_.Swap(shown);
+      ShowStackLoad(stack.load, stack.id, stack.schedule);
+      lastLoadDrew_ = stack.load.drawingName.has_value();
       view_->Redraw();
-      const QString name = QStringLiteral("Pilastrata_") + state_.currentStackId;
-      // Only a whole drawing is written; the earlier file of a stack that is not stays.
-      if (lastLoadProblem_) {
-        notWritten << name + QStringLiteral(": ") + *lastLoadProblem_;
-        continue;
-      }
-      if (!lastLoadDrew_) {
-        notWritten << name + QStringLiteral(": file della pilastrata non trovato");
-        continue;
-      }
-      try {
-        SilentSaveDxf();
-        ++written;
-      } catch (const std::exception& error) {
-        notWritten << name + QStringLiteral(": salvataggio non riuscito (") +
-                          FromUtf8(ReadableText(error.what(), 300)) + QLatin1Char(')');
-      }
+    };
+    std::ostringstream report;  // the command line's words; the window says its own below
+    try {
+      summary = RunBatch(options, report, hooks);
+    } catch (const std::exception& error) {
+      messages_->Tell(kBatchTitle, kBatchFailedFormat.arg(FromUtf8(ReadableText(error.what(), 300))),
+                      MessageIcon::Critical);
+      return;
     }
   }
-  if (stopped) {
-    messages_->Tell(kBatchTitle, kBatchStoppedFormat.arg(written), MessageIcon::Information);
-  } else if (notWritten.isEmpty()) {
+  QStringList problems;
+  for (const BatchProblem& problem : summary.stackProblems) problems << BatchProblemText(problem);
+  if (summary.stopped) {
+    messages_->Tell(kBatchTitle, kBatchStoppedFormat.arg(summary.written), MessageIcon::Information);
+  } else if (problems.isEmpty()) {
     messages_->Tell(kBatchTitle, kBatchDone, MessageIcon::Information);
   } else {
-    messages_->Tell(kBatchTitle,
-                    kBatchIncompleteFormat.arg(written).arg(written + notWritten.size()).arg(notWritten.join('\n')),
-                    MessageIcon::Warning);
+    const QString text = kBatchIncompleteFormat.arg(summary.written).arg(summary.stacks).arg(problems.join('\n'));
+    messages_->Tell(kBatchTitle, text, MessageIcon::Warning);
   }
 }
 

@@ -8,6 +8,7 @@
 
 #include "sheets/schedule_table.h"
 #include "sheets/sheet.h"
+#include "sheets/stack_sheet.h"
 #include "schedule/bvbs.h"
 #include "shell/main_window.h"
 #include "shell/settings_store.h"
@@ -120,6 +121,7 @@ void MainWindow::ExportScheduleCommand() {
   if (path.isEmpty()) return;
   try {
     WriteScheduleCsv(ToPath(path), *schedule_, NumberFormat::UserLocale());
+    NoteWritten(path);
   } catch (const std::exception& error) {
     ReportWriteError(path, error);
   }
@@ -134,6 +136,7 @@ void MainWindow::ExportBvbsCommand() {
   options.project = QDir(state_.projectFolder).dirName().toStdString();
   try {
     WriteBvbs(ToPath(path), *schedule_, options);
+    NoteWritten(path);
   } catch (const std::exception& error) {
     ReportWriteError(path, error);
   }
@@ -142,19 +145,19 @@ void MainWindow::ExportBvbsCommand() {
 namespace {
 
 render::SheetPlan PlanOf(const Drawing& drawing, const StackSchedule& schedule, const QString& projectFolder) {
-  render::SheetTitle title{QDir(projectFolder).dirName(), FromUtf8(schedule.stackId), QDate::currentDate()};
-  return render::SheetPlan(drawing, std::move(title), render::ScheduleTable(schedule, NumberFormat::UserLocale()));
+  return render::StackSheetPlan(drawing, schedule, QDir(projectFolder).dirName(), NumberFormat::UserLocale());
 }
 
 }  // namespace
 
 void MainWindow::ExportPdfCommand() {
   if (!schedule_) return;
-  const QString name = QStringLiteral("Pilastrata_") + FromUtf8(schedule_->stackId);
+  const QString name = render::StackSheetName(schedule_->stackId);
   const QString path = AskExportPath(kPdfTitle, name + QStringLiteral(".pdf"), QStringLiteral("pdf"), kPdfFilter);
   if (path.isEmpty()) return;
   try {
     render::WriteSheetPdf(ToPath(path), PlanOf(drawing_, *schedule_, state_.projectFolder), name);
+    NoteWritten(path);
   } catch (const std::exception& error) {
     ReportWriteError(path, error);
   }
@@ -188,7 +191,7 @@ void MainWindow::PrintCommand() {
   if (!schedule_) return;
   QPrinter printer(QPrinter::HighResolution);
   SetUpForSheet(printer, PlanOf(drawing_, *schedule_, state_.projectFolder).Format(),
-                QStringLiteral("Pilastrata_") + FromUtf8(schedule_->stackId));
+                render::StackSheetName(schedule_->stackId));
   if (!printing_->SetUpPrinter(printer)) return;
   PrintSheet(printer);
 }
@@ -197,7 +200,7 @@ void MainWindow::PrintPreviewCommand() {
   if (!schedule_) return;
   QPrinter printer(QPrinter::HighResolution);
   SetUpForSheet(printer, PlanOf(drawing_, *schedule_, state_.projectFolder).Format(),
-                QStringLiteral("Pilastrata_") + FromUtf8(schedule_->stackId));
+                render::StackSheetName(schedule_->stackId));
   printing_->Preview(printer, [this](QPrinter& target) { PrintSheet(target); });
 }
 

@@ -3,6 +3,7 @@
 
 #include <QCoreApplication>
 #include <QSettings>
+#include <algorithm>
 #include <array>
 
 namespace tessaro::shell {
@@ -47,12 +48,35 @@ void WritePlacement(QSettings& settings, const QRect& placement) {
   settings.endGroup();
 }
 
+QRect KeepOnScreen(const QRect& placement, const QRect& available) {
+  if (available.isEmpty()) return placement;
+  const int width = std::clamp(placement.width(), 1, available.width());
+  const int height = std::clamp(placement.height(), 1, available.height());
+  const int left = std::clamp(placement.left(), available.left(), available.left() + available.width() - width);
+  const int top = std::clamp(placement.top(), available.top(), available.top() + available.height() - height);
+  return QRect(left, top, width, height);
+}
+
 QByteArray ReadLayout(QSettings& settings, const QString& key, const QString& section) {
   return settings.value(LayoutPath(key, section)).toByteArray();
 }
 
 void WriteLayout(QSettings& settings, const QString& key, const QString& section, const QByteArray& state) {
   settings.setValue(LayoutPath(key, section), state);
+}
+
+BatchOutputs ReadBatchOutputs(QSettings& settings) {
+  BatchOutputs outputs;
+  outputs.schedule = settings.value(QStringLiteral("Generazione/DistintaFerri"), false).toBool();
+  outputs.bvbs = settings.value(QStringLiteral("Generazione/Bvbs"), false).toBool();
+  outputs.pdf = settings.value(QStringLiteral("Generazione/Pdf"), false).toBool();
+  return outputs;
+}
+
+void WriteBatchOutputs(QSettings& settings, const BatchOutputs& outputs) {
+  settings.setValue(QStringLiteral("Generazione/DistintaFerri"), outputs.schedule);
+  settings.setValue(QStringLiteral("Generazione/Bvbs"), outputs.bvbs);
+  settings.setValue(QStringLiteral("Generazione/Pdf"), outputs.pdf);
 }
 
 }  // namespace tessaro::shell

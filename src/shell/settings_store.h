@@ -22,9 +22,22 @@ std::unique_ptr<QSettings> OpenSettings();
 // a missing or unreadable value keeps the one of `current`.
 QRect ReadPlacement(QSettings& settings, const QRect& current);
 void WritePlacement(QSettings& settings, const QRect& placement);
+// A placement moved and shrunk as little as needed to lie within `available` (the
+// screen's free area in the same units); an empty `available` keeps it as it is.
+QRect KeepOnScreen(const QRect& placement, const QRect& available);
 
 // The bars' and panes' arrangement under (key, section), e.g. ("ZeraDav_pil", "LayoutDXFPil").
 QByteArray ReadLayout(QSettings& settings, const QString& key, const QString& section);
 void WriteLayout(QSettings& settings, const QString& key, const QString& section, const QByteArray& state);
+
+// What "Genera dxf" writes beside each drawing, besides the drawing itself: group
+// "Generazione", keys "DistintaFerri", "Bvbs", "Pdf"; all off until chosen.
+struct BatchOutputs {
+  bool schedule = false;
+  bool bvbs = false;
+  bool pdf = false;
+};
+BatchOutputs ReadBatchOutputs(QSettings& settings);
+void WriteBatchOutputs(QSettings& settings, const BatchOutputs& outputs);
 
 }  // namespace tessaro::shell

@@ -185,14 +185,14 @@ Sides SidesOf(LengthRule rule, const Frame& f) {
 Integer CutLength(LengthRule rule, const Frame& f) {
   const auto [a, b] = SidesOf(rule, f);
   if (rule == LengthRule::Whole) {
-    const Integer bends = CInt(double{f.rA} * 6.283185308);
-    return CInt(Plus(Plus(Plus(Times(a, 2), Times(b, 2)), 2 * kTail), bends));
+    const Integer bends = RoundHalfEven(double{f.rA} * 6.283185308);
+    return RoundHalfEven(Plus(Plus(Plus(Times(a, 2), Times(b, 2)), 2 * kTail), bends));
   }
   // Each half-turn is rounded on its own, even when both radii are equal.
-  const Integer bendsA = CInt(double{f.rA} * 3.141592654);
-  const Integer bendsB = CInt(double{f.rB} * 3.141592654);
+  const Integer bendsA = RoundHalfEven(double{f.rA} * 3.141592654);
+  const Integer bendsB = RoundHalfEven(double{f.rB} * 3.141592654);
   // Single arithmetic throughout: each partial sum is a float, as in the hoop's geometry.
-  return CInt(Plus(Plus(Plus(Plus(Times(a, 2), Times(b, 2)), 2 * kTail), bendsA), bendsB));
+  return RoundHalfEven(Plus(Plus(Plus(Plus(Times(a, 2), Times(b, 2)), 2 * kTail), bendsA), bendsB));
 }
 
 }  // namespace

@@ -9,8 +9,8 @@ namespace tessaro::single_math {
 
 // Widening both operands to double and narrowing once gives the correctly rounded float
 // result (the exact sum or product of two floats fits a double), plus the range check.
-inline Single Plus(Single a, double b) { return CSng(double{a} + b); }
-inline Single Minus(Single a, double b) { return CSng(double{a} - b); }
-inline Single Times(Single a, double b) { return CSng(double{a} * b); }
+inline Single Plus(Single a, double b) { return ToSingle(double{a} + b); }
+inline Single Minus(Single a, double b) { return ToSingle(double{a} - b); }
+inline Single Times(Single a, double b) { return ToSingle(double{a} * b); }
 
 }  // namespace tessaro::single_math

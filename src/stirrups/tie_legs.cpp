@@ -109,7 +109,7 @@ LegShape HorizontalAxis(Single Y, Single XL, Single XR, Single R) {
 }
 
 LegShape ShapeOf(const TieLegTraits& t, const TieLegInput& in, Single R) {
-  const Single e = t.extends ? CSng(std::fabs(double{in.d1} - in.d2) * 0.5) : Single{0};
+  const Single e = t.extends ? ToSingle(std::fabs(double{in.d1} - in.d2) * 0.5) : Single{0};
   if (t.direction == Direction::Vertical) {
     const Single X = Plus(in.xA, Times(in.dx, t.shift));
     const Single Y0 = Plus(Minus(in.yA, e), in.dy);
@@ -127,7 +127,7 @@ LegShape ShapeOf(const TieLegTraits& t, const TieLegInput& in, Single R) {
 }
 
 // The hook wraps a bar with 1 mm of clearance.
-Single HookRadius(Single barDiameter) { return CSng((double{barDiameter} + 0.1) * 0.5); }
+Single HookRadius(Single barDiameter) { return ToSingle((double{barDiameter} + 0.1) * 0.5); }
 
 // The axis style registers the leg's inclination, atan(bar diameter / length), with each
 // in-place entity. Our entities keep no such value, but the division is kept so that a
@@ -142,11 +142,11 @@ void CheckInclination(const TieLegTraits& t, const TieLegInput& in, Single lengt
 
 const char* TieLegName(TieLegMember member) { return Traits(member).name; }
 
-// Single + Integer is a Single: every partial sum is rounded to float before the last CInt,
+// Single + Integer is a Single: every partial sum is rounded to float before the last RoundHalfEven,
 // which decides a length whose float sum lands just below a half.
 Integer TieLegCutLength(Single legLength, Single hookRadius) {
-  const Integer hooks = CInt(double{hookRadius} * 6.283185308);
-  return CInt(Plus(Plus(legLength, 2 * kTail), hooks));
+  const Integer hooks = RoundHalfEven(double{hookRadius} * 6.283185308);
+  return RoundHalfEven(Plus(Plus(legLength, 2 * kTail), hooks));
 }
 
 void DrawTieLeg(Canvas& canvas, TieLegMember member, const TieLegInput& in) {

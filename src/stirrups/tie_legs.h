@@ -45,7 +45,7 @@ struct TieLegInput {
 void DrawTieLeg(Canvas& canvas, TieLegMember member, const TieLegInput& in);
 
 // The cut length of a leg drawn `legLength` long with hooks of radius `hookRadius`:
-// CInt(legLength + 16 + CInt(hookRadius × 2π)), the two 8 cm tails included.
+// RoundHalfEven(legLength + 16 + RoundHalfEven(hookRadius × 2π)), the two 8 cm tails included.
 Integer TieLegCutLength(Single legLength, Single hookRadius);
 
 }  // namespace tessaro

@@ -62,8 +62,8 @@ Integer RunLoop(Integer m, const SelectionLoop& loop, const std::function<void(I
   return i;
 }
 
-// Int(n / 2) + 1, the half taken as a double.
-Integer MiddleOf(Integer n) { return CheckedAdd(IntOf(n / 2.0), 1); }
+// floor(n / 2) + 1, the half taken as a double.
+Integer MiddleOf(Integer n) { return CheckedAdd(FloorToInteger(n / 2.0), 1); }
 
 // Fixed placements, no loop: the listed positions; the final index is the last one.
 Integer Place(std::initializer_list<Integer> positions, const std::function<void(Integer)>& onBar) {

@@ -1,5 +1,6 @@
 #include "text/encoding.h"
 
+#include <algorithm>
 #include <array>
 #include <cstdint>
 
@@ -116,6 +117,42 @@ bool IsValidUtf8(std::string_view bytes) {
     i += length;
   }
   return true;
+}
+
+std::string Utf16ToUtf8(std::string_view bytes, bool bigEndian) {
+  std::string out;
+  out.reserve(bytes.size());
+  const auto unit = [&](std::size_t at) {
+    const auto hi = static_cast<unsigned char>(bytes[bigEndian ? at : at + 1]);
+    const auto lo = static_cast<unsigned char>(bytes[bigEndian ? at + 1 : at]);
+    return static_cast<char32_t>((hi << 8) | lo);
+  };
+  for (std::size_t at = 0; at + 1 < bytes.size(); at += 2) {
+    char32_t cp = unit(at);
+    if (cp >= 0xD800 && cp <= 0xDBFF && at + 3 < bytes.size() && unit(at + 2) >= 0xDC00 && unit(at + 2) <= 0xDFFF) {
+      cp = 0x10000 + ((cp - 0xD800) << 10) + (unit(at + 2) - 0xDC00);
+      at += 2;
+    } else if (cp >= 0xD800 && cp <= 0xDFFF) {
+      cp = 0xFFFD;
+    }
+    AppendUtf8(out, cp);
+  }
+  return out;
+}
+
+namespace {
+
+char LowerAscii(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
+
+}  // namespace
+
+bool EqualsIgnoringCase(std::string_view a, std::string_view b) {
+  return std::equal(a.begin(), a.end(), b.begin(), b.end(),
+                    [](char x, char y) { return LowerAscii(x) == LowerAscii(y); });
+}
+
+bool StartsWithIgnoringCase(std::string_view text, std::string_view prefix) {
+  return text.size() >= prefix.size() && EqualsIgnoringCase(text.substr(0, prefix.size()), prefix);
 }
 
 }  // namespace tessaro

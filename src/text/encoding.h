@@ -21,4 +21,13 @@ bool IsValidUtf8(std::string_view bytes);
 // Appends the UTF-8 bytes of one code point.
 void AppendUtf8(std::string& out, char32_t cp);
 
+// UTF-16 text (after its byte-order mark) as UTF-8, little-endian unless `bigEndian`; an
+// unpaired surrogate becomes U+FFFD and an odd last byte is dropped.
+std::string Utf16ToUtf8(std::string_view bytes, bool bigEndian);
+
+// Whether two texts are the same but for the case of ASCII letters ("Muri" is "MURI");
+// other bytes, UTF-8 ones included, must be equal.
+bool EqualsIgnoringCase(std::string_view a, std::string_view b);
+bool StartsWithIgnoringCase(std::string_view text, std::string_view prefix);
+
 }  // namespace tessaro

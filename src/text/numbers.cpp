@@ -46,20 +46,20 @@ double CheckFinite(double value) {
   return value;
 }
 
-Integer CInt(double value) {
+Integer RoundHalfEven(double value) {
   CheckFinite(value);
   if (value < -32768.5 || value >= 32767.5) Raise(ErrorKind::Overflow, "a value overflows a 16-bit Integer");
   return ToInteger(static_cast<long>(std::nearbyint(value)), "a rounded value");  // default mode: half to even
 }
 
-Integer IntOf(double value) {
+Integer FloorToInteger(double value) {
   CheckFinite(value);
   const double floored = std::floor(value);
   if (floored < -32768.0 || floored > 32767.0) Raise(ErrorKind::Overflow, "a value overflows a 16-bit Integer");
   return static_cast<Integer>(floored);
 }
 
-Single CSng(double value) {
+Single ToSingle(double value) {
   CheckFinite(value);
   if (std::fabs(value) > std::numeric_limits<float>::max()) Raise(ErrorKind::Overflow, "a value overflows a Single");
   return static_cast<Single>(value);
@@ -101,13 +101,13 @@ bool TryParseDouble(std::string_view text, double& out) {
 
 double ParseDouble(std::string_view text) {
   double value = 0.0;
-  if (!TryParseDouble(text, value)) Raise(ErrorKind::TypeMismatch, "'" + std::string(text) + "' is not a number");
+  if (!TryParseDouble(text, value)) Raise(ErrorKind::BadNumber, "'" + std::string(text) + "' is not a number");
   return value;
 }
 
-Single ParseSingle(std::string_view text) { return CSng(ParseDouble(text)); }
+Single ParseSingle(std::string_view text) { return ToSingle(ParseDouble(text)); }
 
-Integer ParseInteger(std::string_view text) { return CInt(ParseDouble(text)); }
+Integer ParseInteger(std::string_view text) { return RoundHalfEven(ParseDouble(text)); }
 
 NumberFormat NumberFormat::UserLocale() {
 #ifdef _WIN32

@@ -19,14 +19,14 @@ Integer CheckedMul(Integer a, Integer b);
 
 // Nearest whole number, a half to the even number, as a 16-bit Integer.
 // Out of range raises Overflow; a non-finite value raises InvalidFloat.
-Integer CInt(double value);
+Integer RoundHalfEven(double value);
 
 // Rounds down (towards minus infinity), as a 16-bit Integer.
-Integer IntOf(double value);
+Integer FloorToInteger(double value);
 
 // Narrows to a Single; a magnitude beyond float's range raises Overflow and a
 // non-finite value raises InvalidFloat.
-Single CSng(double value);
+Single ToSingle(double value);
 
 // Raises InvalidFloat unless the value is finite; returns it otherwise.
 double CheckFinite(double value);
@@ -35,7 +35,7 @@ double CheckFinite(double value);
 double Divide(double a, double b);
 
 // Text to number. Blanks around the number are allowed and either '.' or ',' is the
-// decimal separator; no thousands separators. Failure raises TypeMismatch.
+// decimal separator; no thousands separators. Failure raises BadNumber.
 double ParseDouble(std::string_view text);
 Single ParseSingle(std::string_view text);
 Integer ParseInteger(std::string_view text);  // rounds half to even, may raise Overflow

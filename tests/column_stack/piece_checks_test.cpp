@@ -1,50 +1,25 @@
 // Tests of the checks the piece reader makes: the bar and stirrup fields parsed with the
 // three spellings of the diameter sign, every bound of the table wired to its own line and
-// field, the rules between values, messages that stay readable, and the project folders
-// found in any letter case.
+// field, the rules between values, and messages that stay readable.
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <filesystem>
-#include <fstream>
 #include <map>
-#include <random>
 #include <string>
 
 #include "column_stack/stack_files.h"
 #include "base/errors.h"
+#include "support/piece_files.h"
 
 namespace tessaro {
 namespace {
 
-namespace fs = std::filesystem;
 
-// A 40 x 30 piece from 0 to 300 cm as UTF-8 text; `lines` replaces whole lines.
-std::string Piece(const std::map<int, std::string>& lines = {}) {
-  std::string piece[11] = {"7|1|0",   "0|0|0|0",  "0|0|0|0|0", "40|30|4|0|300", "0|0",          "0|0",
-                           "3Ø16|2Ø16", "12|1", "50|10|20",  "2Ø8|2Ø8",       "0|0|0|0|0|0|0"};
-  for (const auto& [number, text] : lines) piece[number] = text;
-  std::string text;
-  for (const std::string& line : piece) text += line + "\r\n";
-  return text;
-}
-
-// The piece with one field replaced.
+// The test piece with one field replaced.
 std::string PieceWith(int line, int field, const std::string& value) {
-  std::string text = Piece();
-  std::vector<std::string> lines;
-  for (std::size_t start = 0, end; (end = text.find("\r\n", start)) != std::string::npos; start = end + 2) {
-    lines.push_back(text.substr(start, end - start));
-  }
-  std::string& target = lines[static_cast<std::size_t>(line)];
-  std::size_t begin = 0;
-  for (int i = 0; i < field; ++i) begin = target.find('|', begin) + 1;
-  const std::size_t end = target.find('|', begin);
-  target.replace(begin, end == std::string::npos ? std::string::npos : end - begin, value);
-  std::string out;
-  for (const std::string& l : lines) out += l + "\r\n";
-  return out;
+  return test::WithField(test::PieceText(), line, field, value);
 }
+std::string Piece(const std::map<int, std::string>& lines = {}) { return test::PieceText(lines); }
 
 std::optional<StackFileError> ErrorOf(const std::string& text) {
   try {
@@ -74,11 +49,11 @@ TEST(ParseBarField, ReadsCountAndDiameterWithEverySpellingOfTheSign) {
     const char* text;
     ErrorKind kind;
   };
-  for (const Bad& b : {Bad{"4", ErrorKind::SubscriptOutOfRange}, Bad{"", ErrorKind::TypeMismatch},
-                       Bad{"xØ16", ErrorKind::TypeMismatch}, Bad{"4Øa", ErrorKind::TypeMismatch},
-                       Bad{"4.5Ø16", ErrorKind::TypeMismatch}, Bad{"4Ø16Ø8", ErrorKind::TypeMismatch},
-                       Bad{"4Ø16x", ErrorKind::TypeMismatch}, Bad{"40000Ø16", ErrorKind::Overflow},
-                       Bad{"4\xD8" "16", ErrorKind::TypeMismatch}}) {  // a raw byte: the file decoder's business
+  for (const Bad& b : {Bad{"4", ErrorKind::MissingData}, Bad{"", ErrorKind::BadNumber},
+                       Bad{"xØ16", ErrorKind::BadNumber}, Bad{"4Øa", ErrorKind::BadNumber},
+                       Bad{"4.5Ø16", ErrorKind::BadNumber}, Bad{"4Ø16Ø8", ErrorKind::BadNumber},
+                       Bad{"4Ø16x", ErrorKind::BadNumber}, Bad{"40000Ø16", ErrorKind::Overflow},
+                       Bad{"4\xD8" "16", ErrorKind::BadNumber}}) {  // a raw byte: the file decoder's business
     SCOPED_TRACE(b.text);
     try {
       ParseBarField(b.text);
@@ -119,7 +94,8 @@ TEST(ReadPieceRecord, EveryBoundRefusesItsFieldJustOutside) {
       EXPECT_EQ(error->field(), bound.field);
       EXPECT_EQ(error->text(), text(value));
       EXPECT_NE(std::string(error->what()).find(bound.name), std::string::npos) << error->what();
-      EXPECT_NE(error->DescribeItalian().find("riga " + std::to_string(bound.line + 1)), std::string::npos);
+      EXPECT_EQ(error->problem().kind, ProblemKind::OutOfBounds);
+      EXPECT_EQ(error->problem().subject, bound.name);
     }
   }
   // The largest real columns stay well inside.
@@ -146,15 +122,55 @@ TEST(ReadPieceRecord, RulesBetweenValuesNameTheFieldTheyRefuse) {
   EXPECT_EQ(ReadPieceRecord(Piece({{10, "x|nan|?|||"}})).offset1, 0);
 }
 
+// The command line's words for each kind of problem a piece file can have, with the echoed
+// input and a file name made from the input cut to a readable length.
+TEST(DescribeProblem, WordsEachKindWithWhereItIs) {
+  const std::string huge(300, 'x');
+  const std::string cut = std::string(80, 'x') + "\u2026";
+  struct Case {
+    Problem problem;
+    std::string expected;
+  };
+  const auto make = [](ProblemKind kind, int line, int field, std::string text) {
+    Problem p;
+    p.kind = kind;
+    p.line = line;
+    p.field = field;
+    p.text = std::move(text);
+    return p;
+  };
+  Problem bound = make(ProblemKind::OutOfBounds, 9, 0, "1Ø16");
+  bound.subject = "Staffe lato 1";
+  bound.part = Problem::Part::Count;
+  bound.low = 2;
+  bound.high = 200;
+  Problem number = make(ProblemKind::BadNumber, 3, 0, huge);
+  number.subject = "a Single";
+  Problem top = make(ProblemKind::TopNotAboveBottom, 3, 4, "10");
+  top.other = "20";
+  top.high = 5000;
+  Problem missing = make(ProblemKind::FileNotFound, -1, -1, "");
+  missing.file = std::filesystem::path("Dis") / (huge + ".pxf");
+  const Case cases[] = {
+      {make(ProblemKind::MissingLine, 10, 0, ""), "line 11 (10 from 0), field 1 (0 from 0): the line is missing"},
+      {bound, "line 10 (9 from 0), field 1 (0 from 0): the count of Staffe lato 1 \"1Ø16\" is outside from 2 to 200"},
+      {number, "line 4 (3 from 0), field 1 (0 from 0): \"" + cut + "\" is not a Single"},
+      {top, "line 4 (3 from 0), field 5 (4 from 0): Quota finale \"10\" must lie above Quota iniziale \"20\", by at "
+            "most 5000"},
+      {missing, (std::filesystem::path("Dis") / cut).string() + ": file not found"},
+  };
+  for (const Case& c : cases) EXPECT_EQ(DescribeProblem(c.problem), c.expected);
+}
+
 TEST(StackFileError, MessagesStayReadableAndNeverStopAtANul) {
   EXPECT_EQ(ReadableText(std::string("2\0" "0\t", 4)), "2\\x000\\x09");
-  EXPECT_EQ(ReadableText(std::string(100, '9')), std::string(60, '9') + "...");
+  EXPECT_EQ(ReadableText(std::string(100, '9')), std::string(80, '9') + "\u2026");
   std::string signs;
   for (int i = 0; i < 70; ++i) signs += "Ø";
-  EXPECT_EQ(ReadableText(signs, 3), "ØØØ...");  // a two-byte character is never cut in two
+  EXPECT_EQ(ReadableText(signs, 3), "ØØØ\u2026");  // a two-byte character is never cut in two
   const auto error = ErrorOf(PieceWith(8, 2, std::string("1\0" "0", 3) + std::string(5000, '7')));
   ASSERT_TRUE(error.has_value());
-  const std::string message = error->Describe();
+  const std::string message = error->what();
   EXPECT_LT(message.size(), 200u) << message;
   EXPECT_EQ(message.find('\0'), std::string::npos);
   EXPECT_NE(message.find("line 9 (8 from 0), field 3 (2 from 0): \"1\\x000777"), std::string::npos) << message;
@@ -166,20 +182,6 @@ TEST(TextOfFileBytes, ReadsUtf16WithItsByteOrderMark) {
   EXPECT_EQ(TextOfFileBytes(little), "4Ø8\r\n1\r\n");
   EXPECT_EQ(TextOfFileBytes(big), "4Ø8\r\n1\r\n");
   EXPECT_EQ(TextOfFileBytes(std::string("\xFF\xFE\x00\xD8", 4)), "\xEF\xBF\xBD\r\n");  // a lone surrogate
-}
-
-TEST(ProjectFolders, AreFoundInAnyLetterCase) {
-  const fs::path project =
-      fs::temp_directory_path() / ("tessaro_project_folders_" + std::to_string(std::random_device{}()));
-  fs::remove_all(project);
-  EXPECT_EQ(ColumnStackFolderOf(project), project / "Pilastri");
-  EXPECT_EQ(DrawingsFolderOf(project), project / "Disegni");
-  fs::create_directories(project / "PILASTRI");
-  fs::create_directories(project / "disegni");
-  // The folders there, whatever spelling names them (Windows finds them as asked).
-  EXPECT_TRUE(fs::equivalent(ColumnStackFolderOf(project), project / "PILASTRI"));
-  EXPECT_TRUE(fs::equivalent(DrawingsFolderOf(project), project / "disegni"));
-  fs::remove_all(project);
 }
 
 }  // namespace

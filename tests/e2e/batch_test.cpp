@@ -4,13 +4,12 @@
 
 #include <gtest/gtest.h>
 
-#include <fstream>
-#include <random>
 #include <sstream>
 #include <string>
 #include <vector>
 
 #include "base/errors.h"
+#include "support/temp_folder.h"
 
 namespace tessaro {
 namespace {
@@ -19,32 +18,28 @@ namespace fs = std::filesystem;
 
 TEST(ParseCommandLine, ReadsEveryOptionAndStackIdsUpToTheNextOption) {
   const BatchOptions o = ParseCommandLine({"--split-stirrups", "proj", "--stack", "3", "4", "--out", "dir",
-                                           "--tangent-ties", "--stack", "7", "--decimal-separator", ","});
+                                           "--tangent-ties", "--stack", "7", "--decimal-separator", ",",
+                                           "--schedule", "--bvbs", "--steel-grade", "B500B"});
   EXPECT_EQ(o.project, fs::path("proj"));
   EXPECT_EQ(o.stacks, (std::vector<std::string>{"3", "4", "7"}));
   EXPECT_EQ(o.outDir, fs::path("dir"));
   EXPECT_TRUE(o.draw.option1);
   EXPECT_TRUE(o.draw.option2);
   EXPECT_EQ(o.numbers.decimalSeparator, ',');
+  EXPECT_TRUE(o.schedule && o.bvbs);
+  EXPECT_EQ(o.bvbsOptions.steelGrade, "B500B");
   const BatchOptions defaults = ParseCommandLine({"proj"});
   EXPECT_TRUE(defaults.stacks.empty());
   EXPECT_FALSE(defaults.outDir);
-  EXPECT_FALSE(defaults.draw.option1 || defaults.draw.option2);
+  EXPECT_FALSE(defaults.draw.option1 || defaults.draw.option2 || defaults.schedule || defaults.bvbs);
+  EXPECT_THROW(ParseCommandLine({"proj", "--steel-grade"}), UsageError);
   EXPECT_TRUE(ParseCommandLine({"p", "--help"}).help);
-}
-
-std::string ReadFile(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::ostringstream out;
-  out << in.rdbuf();
-  return out.str();
 }
 
 // Every file is made from its own drawing alone: writing on the drawing thread or on two
 // writer threads gives the same bytes.
 TEST(RunBatch, WriterThreadsDoNotChangeTheFiles) {
-  const fs::path out = fs::temp_directory_path() / ("tessaro_batch_threads_" + std::to_string(std::random_device{}()));
-  fs::remove_all(out);
+  const test::TempFolder out;
   BatchOptions options;
   options.project = fs::path(TESSARO_SOURCE_DIR) / "examples" / "Magazzino";
   options.numbers = NumberFormat{'.'};
@@ -55,9 +50,8 @@ TEST(RunBatch, WriterThreadsDoNotChangeTheFiles) {
     EXPECT_EQ(RunBatch(options, log).written, 3) << log.str();
   }
   for (const auto& file : fs::directory_iterator(out / "0")) {
-    EXPECT_EQ(ReadFile(file.path()), ReadFile(out / "2" / file.path().filename())) << file.path();
+    EXPECT_EQ(test::ReadBytes(file.path()), test::ReadBytes(out / "2" / file.path().filename())) << file.path();
   }
-  fs::remove_all(out);
   options.project = out / "no_such_project";
   EXPECT_THROW(RunBatch(options, log), RuntimeError);
 }

@@ -55,19 +55,6 @@ TEST(ChooseSheet, NonFiniteSizeStillGivesASheet) {
   EXPECT_EQ(ChooseSheet(10, inf).paper, Paper::A0);
 }
 
-TEST(ChooseSheet, PaperSizesAreIso) {
-  EXPECT_NEAR(PaperSizeMm(Paper::A3, true).width(), 420, 0.5);
-  EXPECT_NEAR(PaperSizeMm(Paper::A3, true).height(), 297, 0.5);
-  EXPECT_NEAR(PaperSizeMm(Paper::A0, false).height(), 1189, 0.5);
-  EXPECT_EQ(FormatName({Paper::A1, false, 50}), QStringLiteral("A1 verticale"));
-}
-
-TEST(LineWeights, BarsHeavierThanDimensions) {
-  EXPECT_GT(LineWeightMm(3), LineWeightMm(5));  // bars over the concrete outline
-  EXPECT_GT(LineWeightMm(5), LineWeightMm(4));  // outline over dimensions
-  EXPECT_GT(LineWeightMm(200), 0.0);            // any other colour still draws
-}
-
 // A column outline `w` x `h` cm with a label, as a drawing.
 Drawing Outline(double w, double h) {
   Drawing d;

@@ -6,8 +6,6 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <fstream>
-#include <random>
 #include <set>
 #include <sstream>
 
@@ -19,12 +17,7 @@
 namespace tessaro::testing {
 namespace {
 
-std::string ReadAll(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::ostringstream out;
-  out << in.rdbuf();
-  return out.str();
-}
+using test::ReadBytes;
 
 std::vector<std::string> Split(const std::string& text, const std::string& separator) {
   std::vector<std::string> parts;
@@ -60,7 +53,7 @@ struct CsvRow {
 
 // The rows of a stack's schedule, up to the blank line before the totals.
 std::vector<CsvRow> ScheduleRows(const fs::path& csv, char fieldSeparator) {
-  const std::vector<std::string> lines = Split(ReadAll(csv), "\r\n");
+  const std::vector<std::string> lines = Split(ReadBytes(csv), "\r\n");
   std::vector<CsvRow> rows;
   for (std::size_t i = 1; i < lines.size() && !lines[i].empty(); ++i) {
     const std::vector<std::string> fields = Split(lines[i], std::string(1, fieldSeparator));
@@ -72,7 +65,7 @@ std::vector<CsvRow> ScheduleRows(const fs::path& csv, char fieldSeparator) {
 
 // Every record of the file reads back whole, and its legs add up to its length.
 void CheckBvbs(const fs::path& abs, const std::vector<CsvRow>& rows) {
-  const std::vector<std::string> lines = Split(ReadAll(abs), "\r\n");
+  const std::vector<std::string> lines = Split(ReadBytes(abs), "\r\n");
   ASSERT_TRUE(lines.back().empty()) << "the last record has no line end";
   std::size_t records = 0;
   for (std::size_t i = 0; i + 1 < lines.size(); ++i) {
@@ -91,48 +84,6 @@ void CheckBvbs(const fs::path& abs, const std::vector<CsvRow>& rows) {
   const auto bent = std::count_if(rows.begin(), rows.end(),
                                   [](const CsvRow& r) { return r.shape != "staffa circolare" && r.count != "0"; });
   EXPECT_EQ(records, static_cast<std::size_t>(bent));
-}
-
-// A project of `stacks` stacks of 1 to 4 storeys with a bit of everything: circular and
-// rectangular sections that shrink upward, seat steps, two bar diameters, 2 to 6 stirrup
-// legs, the row-count switch of line 10; a fixed seed per project.
-void GenerateProject(const fs::path& project, unsigned seed, int stacks) {
-  const fs::path folder = project / "Pilastri";
-  fs::create_directories(folder / "Dis");
-  std::minstd_rand random(seed);
-  const auto pick = [&](int lo, int hi) { return lo + static_cast<int>(random() % static_cast<unsigned>(hi - lo + 1)); };
-  for (int s = 1; s <= stacks; ++s) {
-    const int pieces = pick(1, 4);
-    const bool circular = pick(0, 5) == 0;
-    int side1 = pick(6, 14) * 5;
-    int side2 = circular ? 0 : pick(6, 14) * 5;
-    std::string index;
-    for (int p = 0; p < pieces; ++p) {
-      const int code = pieces == 1 ? 0 : p == 0 ? 1 : p == pieces - 1 ? 3 : 2;
-      const int inset = code == 0 || code == 3 || pick(0, 1) == 0 ? 0 : 30;
-      const int d1 = pick(0, 2) == 0 ? 20 : 16;
-      const int d2 = pick(0, 3) == 0 ? 14 : d1;
-      const std::string name = "S" + std::to_string(s) + "_" + std::to_string(p + 1);
-      std::map<int, std::string> lines{
-          {0, std::to_string(s) + "|" + std::to_string(p + 1) + "|" + std::to_string(code)},
-          {1, std::to_string(inset) + "|0|" + std::to_string(inset) + "|0"},
-          {3, std::to_string(side1) + "|" + std::to_string(side2) + "|4|" + std::to_string(p * 320) + "|" +
-                  std::to_string((p + 1) * 320)},
-          {6, std::to_string(circular ? pick(6, 12) : pick(2, 6)) + "Ø" + std::to_string(d1) + "|" +
-                  std::to_string(pick(0, 4)) + "Ø" + std::to_string(d2)},
-          {8, std::to_string(pick(4, 8) * 10) + "|" + std::to_string(pick(1, 2) * 5) + "|" +
-                  std::to_string(pick(3, 5) * 5)},
-          {9, std::to_string(pick(2, 6)) + "Ø" + std::to_string(pick(0, 1) == 0 ? 8 : 10) + "|" +
-                  std::to_string(pick(2, 6)) + "Ø8"},
-          {10, "0|0|" + std::to_string(pick(0, 3) == 0 ? 50 : 0) + "|" + std::to_string(pick(0, 2) * 40) + "|0|0|0"},
-      };
-      std::ofstream(folder / "Dis" / (name + ".pxf"), std::ios::binary) << Utf8ToCp1252(PieceText(lines));
-      index += name + "\r\n";
-      if (pick(0, 2) == 0 && side1 > 30) side1 -= 5;
-      if (!circular && pick(0, 2) == 0 && side2 > 30) side2 -= 5;
-    }
-    std::ofstream(folder / ("P" + std::to_string(s) + ".pst"), std::ios::binary) << index;
-  }
 }
 
 class BatchScheduleTest : public ScheduleTest {
@@ -169,7 +120,7 @@ protected:
       for (const StackSchedule& schedule : summary.schedules) {
         SCOPED_TRACE(project.filename().string() + " stack " + schedule.stackId + " run " + std::to_string(run));
         const std::string dxf = "Pilastrata_" + schedule.stackId + ".dxf";
-        EXPECT_EQ(ReadAll(with / dxf), ReadAll(without / dxf)) << "the schedule changed the drawing";
+        EXPECT_EQ(ReadBytes(with / dxf), ReadBytes(without / dxf)) << "the schedule changed the drawing";
         const std::vector<CsvRow> rows = ScheduleRows(with / ScheduleCsvName(schedule.stackId), fieldSeparator);
         std::set<std::string> scheduled;
         for (const CsvRow& row : rows) {
@@ -190,37 +141,21 @@ TEST_F(BatchScheduleTest, ExampleProjectsScheduleEveryLabelledLength) {
 TEST_F(BatchScheduleTest, GeneratedProjectsScheduleEveryLabelledLength) {
   for (unsigned seed : {1u, 2u, 3u}) {
     const fs::path project = folder_ / ("project" + std::to_string(seed));
-    GenerateProject(project, seed, 25);
+    test::GenerateProject(project, seed, 25);
     CheckProject(project);
   }
 }
 
 TEST_F(BatchScheduleTest, AStackNotWrittenGetsNoScheduleAndTheProjectTotalsLeaveItOut) {
-  WritePiece("A", {});
-  WriteIndex("1", {"A"});
-  WriteIndex("2", {"missing"});
-  const fs::path project = folder_.parent_path() / (folder_.filename().string() + "_project");
-  fs::remove_all(project);
-  fs::create_directories(project);
-  fs::rename(folder_, project / "Pilastri");
-  const fs::path out = project / "out";
-  const BatchSummary summary = Run(project, out, {}, ',', true);
-  fs::remove_all(project);
+  const fs::path project = folder_ / "project";
+  test::WritePiece(project / "Pilastri", "A");
+  test::WriteIndex(project / "Pilastri", "1", {"A"});
+  test::WriteIndex(project / "Pilastri", "2", {"missing"});
+  const BatchSummary summary = Run(project, project / "out", {}, ',', true);
   EXPECT_EQ(summary.written, 1);
   EXPECT_EQ(summary.skipped, 1);
   ASSERT_EQ(summary.schedules.size(), 1u);
   EXPECT_EQ(summary.schedules[0].stackId, "1");
-}
-
-TEST(BatchCommandLine, ScheduleOptions) {
-  const BatchOptions options =
-      ParseCommandLine({"proj", "--schedule", "--bvbs", "--steel-grade", "B500B", "--stack", "3"});
-  EXPECT_TRUE(options.schedule);
-  EXPECT_TRUE(options.bvbs);
-  EXPECT_EQ(options.bvbsOptions.steelGrade, "B500B");
-  EXPECT_EQ(options.stacks, std::vector<std::string>{"3"});
-  EXPECT_FALSE(ParseCommandLine({"proj"}).schedule);
-  EXPECT_THROW(ParseCommandLine({"proj", "--steel-grade"}), UsageError);
 }
 
 }  // namespace

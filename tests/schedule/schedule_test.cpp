@@ -53,10 +53,10 @@ TEST_F(ScheduleTest, RectangularPieceWithTiesByHand) {
   WriteIndex("1", {"A"});
   ExpectRows(Schedule("1"), {
       // Hoop round the corner bars, hook at the top (W <= D), rA = 0.8:
-      // 2·22 + 2·42 + 16 + CInt(0.8·2π = 5.03) = 149, one per level.
+      // 2·22 + 2·42 + 16 + RoundHalfEven(0.8·2π = 5.03) = 149, one per level.
       {1, K::ClosedStirrup, "staffa chiusa", 8, kLevels, 149},
       // Width row: k = 4 - 2 = 2 legs on m = 4 - 2 = 2 intermediate bars, both placed;
-      // each 42 long with hooks of R = 0.85: 42 + 16 + CInt(5.34) = 63; end zones only.
+      // each 42 long with hooks of R = 0.85: 42 + 16 + RoundHalfEven(5.34) = 63; end zones only.
       {1, K::TieLeg, "spillo", 8, 2 * kEndLevels, 63},
       // Depth row: k = 3 - 2 = 1 leg on m = 2 bars (position 2); 22 + 16 + 5 = 43.
       {1, K::TieLeg, "spillo", 8, 1 * kEndLevels, 43},
@@ -67,7 +67,7 @@ TEST_F(ScheduleTest, RectangularPieceWithTiesByHand) {
 }
 
 // A circle of 50 with 8 bars of 16 mm: the hoop drawn at 25 - 4 + 0.8 = 21.8 from the
-// centre, CInt(2π·21.8 = 136.97) + 16 = 153; hooks of 50 - 15 = 35: 296 + 97 + 70 = 463.
+// centre, RoundHalfEven(2π·21.8 = 136.97) + 16 = 153; hooks of 50 - 15 = 35: 296 + 97 + 70 = 463.
 TEST_F(ScheduleTest, CircularPieceByHand) {
   WritePiece("A", {{3, "50|0|4|0|300"}, {6, "8Ø16|8Ø16"}, {9, "2Ø8|2Ø8"}});
   WriteIndex("1", {"A"});
@@ -80,7 +80,7 @@ TEST_F(ScheduleTest, CircularPieceByHand) {
 // Three storeys of 300: 40 x 40, 40 x 40, then 30 x 30. Bars 3 + 3 and 2 + 2 of 16 mm,
 // only the outer stirrup (no ties).
 TEST_F(ScheduleTest, ThreePiecesWithASectionChangeByHand) {
-  WritePiece("A", {{0, "7|1|1"}});
+  WritePiece("A", {{0, "7|1|1"}, {3, "40|40|4|0|300"}});
   WritePiece("B", {{0, "7|2|2"}, {3, "40|40|4|300|600"}});
   WritePiece("C", {{0, "7|3|3"}, {3, "30|30|4|600|900"}});
   WriteIndex("7", {"A", "B", "C"});

@@ -1,15 +1,15 @@
 // The drawing view: the two-point pick tools (every press, move and release sequence is run
-// on a recording view and compared with what the view was asked to do), the ACI colours,
-// what gets painted (layers that are off and entities outside the view are not), y up on
-// screen, pan, zoom window and history, and a pan that reuses the last frame's pixels.
+// on a recording view and compared with what the view was asked to do), the ACI colours, y up
+// on screen, pan, zoom window and history, and a pan that reuses the last frame's pixels.
 // Fitting, zoom steps and the wheel's anchor are checked through the main window.
 #include <QImage>
 #include <QPainter>
 #include <QtTest>
 
+#include "display/display_list.h"
 #include "render/aci_colors.h"
+#include "render/scene.h"
 #include "shell/drawing_view.h"
-#include "render/paint_sink.h"
 #include "shell/pick_tools.h"
 #include "shell/view_state.h"
 
@@ -48,30 +48,6 @@ void Play(const QString& script, PickState& pick, RecordingView& view) {
     if (op.toUpper() == QLatin1String("M"))
       ViewMouseMove(pick, view, op == QLatin1String("M"), f[1].toFloat(), f[2].toFloat());
   }
-}
-
-// Remembers what would have been painted: kind and colour of each entity, in order.
-class RecordingSink final : public PaintSink {
-public:
-  QStringList painted;
-  void Line(const LineGeometry&, int aci) override { painted << QStringLiteral("LINE c%1").arg(aci); }
-  void Arc(const ArcGeometry&, int aci) override { painted << QStringLiteral("ARC c%1").arg(aci); }
-  void Circle(const CircleGeometry&, int aci) override { painted << QStringLiteral("CIRCLE c%1").arg(aci); }
-  void Text(const TextGeometry&, int aci) override { painted << QStringLiteral("TEXT c%1").arg(aci); }
-};
-
-// Two layers: a square's bottom (colour 3) and right (4) sides on "Sezioni"; a circle, an
-// arc and a text on "Testi".
-Drawing SampleDrawing() {
-  Drawing d;
-  d.SetCurrentLayer("Sezioni");
-  d.AddLine({{0, 0}, {100, 0}}, 3);
-  d.AddLine({{100, 0}, {100, 100}}, 4);
-  d.SetCurrentLayer("Testi");
-  d.AddCircle({{50, 50}, 10}, 5);
-  d.AddArc({{50, 50}, 20, 0, 90}, 6);
-  d.AddText({{10, 90}, 5, "Pilastrata 1", "Arial"}, 1);
-  return d;
 }
 
 }  // namespace
@@ -124,23 +100,6 @@ private slots:
     QCOMPARE(names, (QStringList{"#ff0000", "#000000", "#808080", "#ff9f7f", "#333333", "#000000"}));
   }
 
-  void paints_what_is_on_and_in_view() {
-    Drawing d = SampleDrawing();
-    auto painted = [&](const QRectF* visible) {
-      RecordingSink sink;
-      PaintDrawing(d, sink, visible);
-      return sink.painted;
-    };
-    const QStringList sides{"LINE c3", "LINE c4"};
-    QCOMPARE(painted(nullptr), (sides + QStringList{"CIRCLE c5", "ARC c6", "TEXT c1"}));
-    const QRectF corner(-10, -10, 5, 5);  // touches nothing
-    const QRectF bottom(20, -5, 10, 10);  // crosses the bottom side only
-    QCOMPARE(painted(&corner), QStringList{});
-    QCOMPARE(painted(&bottom), sides.mid(0, 1));
-    d.SetLayerOn("Testi", false);
-    QCOMPARE(painted(nullptr), sides);
-  }
-
   // Y points up: an arc from 0 to 90 degrees runs counter-clockwise and on screen lies up
   // and right of its centre, never below it.
   void arcs_run_counter_clockwise_on_screen() {
@@ -150,8 +109,8 @@ private slots:
     image.fill(Qt::white);
     {
       QPainter painter(&image);
-      QPainterSink sink(painter, ViewTransform(ViewState{0, 0, 2}, image.size()));
-      PaintDrawing(d, sink);
+      const Scene scene(FlattenDrawing(d));
+      scene.Paint(painter, d.Layers(), ViewTransform(ViewState{0, 0, 2}, image.size()));
     }
     auto darkIn = [&](int x0, int y0, int x1, int y1) {
       for (int y = y0; y < y1; ++y)

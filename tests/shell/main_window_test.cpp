@@ -14,6 +14,7 @@
 
 #include "dxf/file.h"
 #include "shell/drawing_view.h"
+#include "shell/problem_words.h"
 #include "shell/property_grid.h"
 #include "shell_test_support.h"
 
@@ -240,13 +241,14 @@ private slots:
 
   void open_and_save_go_through_the_dialogs() {
     Harness& h = Window(QStringLiteral("2"));
-    // Save proposes the stack's drawing name in the program's folder.
+    // Save proposes the stack's drawing name where the project's drawings go (this project
+    // has no "Disegni" folder: the project folder).
     const QString saved = h.programFolder.path() + "/uscita.dxf";
     h.files.answers = {saved};
     h.w().RunCommand(kCmdSaveDxf);
     const FileDialogRequest& save = h.files.requests.at(0);
     QCOMPARE(QStringList({save.title, save.fileName, save.initialFolder, save.filter, save.defaultSuffix}),
-             QStringList({"Salva File DXF", "Pilastrata_2", h.programFolder.path(),
+             QStringList({"Salva File DXF", "Pilastrata_2", project_->Folder(),
                           "DXF File (*.DXF *.dxf);;All (*.*)", "dxf"}));
     const std::size_t drawn = h.w().CurrentDrawing().EntityCount();
 
@@ -259,13 +261,6 @@ private slots:
     QCOMPARE(h.w().StackList()->currentIndex(), -1);
     QVERIFY(ComboEntries(*h.w().LayerList()).contains(QStringLiteral("Sezioni  (ON)")));
     QCOMPARE(h.w().windowTitle(), QStringLiteral("Visualizzatore DXF -  uscita.dxf"));
-    // The same file named on the command line: read without a dialog, its layers listed.
-    h.w().CurrentDrawing().Clear();
-    const std::size_t asked = h.files.requests.size();
-    h.w().OpenDxfFile(saved);
-    QCOMPARE(h.files.requests.size(), asked);
-    QCOMPARE(h.w().CurrentDrawing().EntityCount(), drawn);
-    QVERIFY(ComboEntries(*h.w().LayerList()).contains(QStringLiteral("Sezioni  (ON)")));
     h.w().RunCommand(kCmdSaveDxf);  // after an open the save proposes no name
     QCOMPARE(h.files.requests.back().fileName, QString());
   }
@@ -295,12 +290,12 @@ private slots:
 
   void placement_is_written_at_close_and_read_at_start() {
     Harness& h = Window();
-    h.w().setGeometry(120, 80, 900, 640);
+    h.w().setGeometry(60, 40, 700, 500);  // within the offscreen screen of 800 x 600
     const QRect placed(h.w().pos(), h.w().size());
     h.messages.answers = {Answer::No};
     QVERIFY(h.w().close());
     const QStringList keys = {"MainLeft", "MainTop", "MainWidth", "MainHeight"};
-    const QList<int> values = {placed.x(), placed.y(), 900, 640};
+    const QList<int> values = {placed.x(), placed.y(), 700, 500};
     for (int i = 0; i < keys.size(); ++i) QCOMPARE(settings_->Value("Settings/" + keys[i]), QString::number(values[i]));
     QVERIFY(QFile::exists(settings_->Folder() + "/TessaroTest/Tessaro.ini"));
 
@@ -388,6 +383,55 @@ private slots:
     QCOMPARE(h.messages.log.last(), QStringLiteral("Info Dxf pilastri: Salvataggio correttamente effettuato."));
     QCOMPARE(QDir(project_->DrawingsFolder()).entryList(QDir::Files),
              (QStringList{"Pilastrata_1.dxf", "Pilastrata_2.dxf", "Pilastrata_3.dxf"}));
+  }
+
+  // The generation options ask the batch for the command line's files too, and are kept;
+  // the window ends on the last stack with its schedule.
+  void batch_writes_the_files_the_generation_options_ask_for() {
+    project_ = std::make_unique<ExampleProject>(true);
+    Harness& h = Window();
+    h.w().RunCommand(kCmdBatchSchedule);
+    h.w().RunCommand(kCmdBatchBvbs);
+    QVERIFY(h.w().Action(kCmdBatchSchedule)->isChecked() && !h.w().Action(kCmdBatchPdf)->isChecked());
+    QCOMPARE(settings_->Value("Generazione/DistintaFerri"), QStringLiteral("true"));
+    h.w().RunCommand(kCmdGenerateAll);
+    QCOMPARE(h.messages.log.last(), QStringLiteral("Info Dxf pilastri: Salvataggio correttamente effettuato."));
+    QCOMPARE(QDir(project_->DrawingsFolder()).entryList(QDir::Files),
+             (QStringList{"Distinta_1.csv", "Distinta_2.csv", "Distinta_3.csv", "Distinta_progetto.csv",
+                          "Pilastrata_1.abs", "Pilastrata_1.dxf", "Pilastrata_2.abs", "Pilastrata_2.dxf",
+                          "Pilastrata_3.abs", "Pilastrata_3.dxf"}));
+    QCOMPARE(h.w().StackList()->currentText(), QStringLiteral("3"));
+    QVERIFY(h.w().Schedule().has_value() && h.w().Schedule()->stackId == "3");
+  }
+
+  // The window's words for the engine's problems: Italian, lines and fields from 1, and the
+  // input echoed at most 80 characters long.
+  void problems_are_worded_in_italian() {
+    const auto make = [](ProblemKind kind, int line, int field, std::string text) {
+      Problem p;
+      p.kind = kind;
+      p.line = line;
+      p.field = field;
+      p.text = std::move(text);
+      return p;
+    };
+    Problem bound = make(ProblemKind::OutOfBounds, 3, 0, "0");
+    bound.subject = "Lato 1";
+    bound.lowOpen = true;
+    bound.high = 1000;
+    Problem incomplete = make(ProblemKind::DrawingIncomplete, -1, -1, "");
+    incomplete.error = ErrorKind::DivisionByZero;
+    incomplete.detail = "division by zero";
+    const QString cut = QString(80, QLatin1Char('9')) + QChar(0x2026);
+    const std::pair<Problem, QString> cases[] = {
+        {make(ProblemKind::EmptyLine, 6, 1, ""), "riga 7, campo 2: la riga \u00E8 vuota"},
+        {make(ProblemKind::BadNumber, 8, 2, std::string(5000, '9')),
+         "riga 9, campo 3: \"" + cut + "\" non \u00E8 un numero"},
+        {bound, "riga 4, campo 1: Lato 1 \"0\" \u00E8 fuori dai limiti da 0 (escluso) a 1000"},
+        {incomplete, "il disegno di questo pilastro \u00E8 incompleto: divisione per zero"},
+        {make(ProblemKind::NoPieces, -1, -1, ""), "il file della pilastrata non elenca pilastri"},
+    };
+    for (const auto& [problem, expected] : cases) QCOMPARE(ItalianProblem(problem), expected);
   }
 
   // Qt's own buttons and dialogs speak Italian once its translations are installed.

@@ -42,6 +42,7 @@ public:
   std::vector<FileDialogRequest> requests;
 
   QString GetOpen(const FileDialogRequest& request) override { return GetSave(request); }
+  QString GetFolder(const FileDialogRequest& request) override { return GetSave(request); }
   QString GetSave(const FileDialogRequest& request) override {
     requests.push_back(request);
     return answers.isEmpty() ? QString() : answers.takeFirst();

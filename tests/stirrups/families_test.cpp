@@ -92,7 +92,7 @@ TEST(TieRow, LegsInPlaceThenTheLabelledDetail) {
 }
 
 TEST(TieLeg, WorkedShapesOfBothStyles) {
-  // Bars of 1.6 (R = 0.85) at (10, 0) and (10, 40), labelled: L = 40 + 16 + CInt(5.34) = 61;
+  // Bars of 1.6 (R = 0.85) at (10, 0) and (10, 40), labelled: L = 40 + 16 + RoundHalfEven(5.34) = 61;
   // then unlabelled: the axis style there, both styles between bars at (0, 10) and (40, 10).
   TieLegInput in{10, 0, 10, 40, 1.6f, 1.6f, 0.8f};
   in.labelFlag = true;
@@ -103,18 +103,18 @@ TEST(TieLeg, WorkedShapesOfBothStyles) {
   const TieLegInput horizontal{0, 10, 40, 10, 1.6f, 1.6f, 0.8f};
   DrawTieLeg(s.canvas, TieLegH2, horizontal);
   DrawTieLeg(s.canvas, TieLegH4, horizontal);
-  EXPECT_EQ(TieLegCutLength(42, 0.85f), 63);  // a 42 cm leg: 42 + 16 + CInt(5.34)
+  EXPECT_EQ(TieLegCutLength(42, 0.85f), 63);  // a 42 cm leg: 42 + 16 + RoundHalfEven(5.34)
   test::ExpectEntities(s.drawing, {
       // First hook arc, its tail and the leg; the second hook arc and its tail; the label.
-      "ARC c21 (10, 0) r0.85 -180..-20", "LINE c21 (10.85, 0)-(10.85, 8)", "LINE c21 (9.15, 0)-(9.15, 40)",
-      "ARC c21 (10, 40) r0.85 20..180", "LINE c21 (10.85, 40)-(10.85, 32)",
-      "TEXT c6 h8 (9.15, 20) \" 2\xC3\x98" "8   L = 61 (zone critiche)\" Arial",
-      "ARC c21 (9.15, 0) r0.85 -160..0", "LINE c21 (8.3, 0)-(8.3, 8)", "LINE c21 (10, 0)-(10, 40)",
-      "ARC c21 (10.85, 40) r0.85 20..180", "LINE c21 (11.7, 40)-(11.7, 32)",
-      "ARC c21 (0, 10) r0.85 90..250", "LINE c21 (0, 9.15)-(8, 9.15)", "LINE c21 (0, 10.85)-(40, 10.85)",
-      "ARC c21 (40, 10) r0.85 290..90", "LINE c21 (40, 9.15)-(32, 9.15)",
-      "ARC c21 (0, 10.85) r0.85 110..270", "LINE c21 (0, 11.7)-(8, 11.7)", "LINE c21 (0, 10)-(40, 10)",
-      "ARC c21 (40, 9.15) r0.85 -70..90", "LINE c21 (40, 8.3)-(32, 8.3)",
+      "ARC 0 21 10 0 0.85 -180 -20", "LINE 0 21 10.85 0 10.85 8", "LINE 0 21 9.15 0 9.15 40",
+      "ARC 0 21 10 40 0.85 20 180", "LINE 0 21 10.85 40 10.85 32",
+      "TEXT 0 6 9.15 20 8 0 1 0 0 0 0 0 0 [ 2\xC3\x98" "8   L = 61 (zone critiche)] Arial",
+      "ARC 0 21 9.15 0 0.85 -160 0", "LINE 0 21 8.3 0 8.3 8", "LINE 0 21 10 0 10 40",
+      "ARC 0 21 10.85 40 0.85 20 180", "LINE 0 21 11.7 40 11.7 32",
+      "ARC 0 21 0 10 0.85 90 250", "LINE 0 21 0 9.15 8 9.15", "LINE 0 21 0 10.85 40 10.85",
+      "ARC 0 21 40 10 0.85 290 90", "LINE 0 21 40 9.15 32 9.15",
+      "ARC 0 21 0 10.85 0.85 110 270", "LINE 0 21 0 11.7 8 11.7", "LINE 0 21 0 10 40 10",
+      "ARC 0 21 40 9.15 0.85 -70 90", "LINE 0 21 40 8.3 32 8.3",
   });
 }
 
@@ -126,16 +126,16 @@ TEST(ClosedStirrup, HookTopOfTheWorkedExampleAndHookBottom) {
   DrawClosedStirrup(s.canvas, StirrupHookTop, in);
   test::ExpectEntities(s.drawing, {
       // The sides (bottom, right, top, left), three corners, the hook's two bends, its tails.
-      "LINE c3 (0, -1)-(30, -1)", "LINE c3 (31, 0)-(31, 50)", "LINE c3 (30, 51)-(0, 51)", "LINE c3 (-1, 50)-(-1, 0)",
-      "ARC c3 (30, 50) r1 0..90", "ARC c3 (0, 0) r1 180..270", "ARC c3 (0, 50) r1 90..180",
-      "ARC c3 (30, 0) r1 270..45", "ARC c3 (30, 0) r1 225..0",
-      "LINE c3 (31, 0)-(31, 8)", "LINE c3 (29, 0)-(29, 8)",
-      // The worked hoop, labelled: L = 2·30 + 2·50 + 16 + CInt(2π) = 182.
-      "LINE c3 (0, -1)-(30, -1)", "LINE c3 (31, 0)-(31, 50)", "LINE c3 (30, 51)-(0, 51)", "LINE c3 (-1, 50)-(-1, 0)",
-      "ARC c3 (0, 0) r1 180..270", "ARC c3 (30, 0) r1 270..0", "ARC c3 (0, 50) r1 90..180",
-      "ARC c3 (30, 50) r1 0..135", "ARC c3 (30, 50) r1 -45..90",
-      "LINE c3 (31, 50)-(31, 42)", "LINE c3 (29, 50)-(29, 42)",
-      "TEXT c6 h8 (0, -10) \"  \xC3\x98" "8   L = 182\" Arial",
+      "LINE 0 3 0 -1 30 -1", "LINE 0 3 31 0 31 50", "LINE 0 3 30 51 0 51", "LINE 0 3 -1 50 -1 0",
+      "ARC 0 3 30 50 1 0 90", "ARC 0 3 0 0 1 180 270", "ARC 0 3 0 50 1 90 180",
+      "ARC 0 3 30 0 1 270 45", "ARC 0 3 30 0 1 225 0",
+      "LINE 0 3 31 0 31 8", "LINE 0 3 29 0 29 8",
+      // The worked hoop, labelled: L = 2·30 + 2·50 + 16 + RoundHalfEven(2π) = 182.
+      "LINE 0 3 0 -1 30 -1", "LINE 0 3 31 0 31 50", "LINE 0 3 30 51 0 51", "LINE 0 3 -1 50 -1 0",
+      "ARC 0 3 0 0 1 180 270", "ARC 0 3 30 0 1 270 0", "ARC 0 3 0 50 1 90 180",
+      "ARC 0 3 30 50 1 0 135", "ARC 0 3 30 50 1 -45 90",
+      "LINE 0 3 31 50 31 42", "LINE 0 3 29 50 29 42",
+      "TEXT 0 6 0 -10 8 0 1 0 0 0 0 0 0 [  \xC3\x98" "8   L = 182] Arial",
   });
 }
 

@@ -2,11 +2,6 @@
 // the split option off and on and either tie style, which closed stirrups and tie rows are
 // drawn with which inputs, how many entities that makes and where the details land; and a
 // drawn section written to DXF passes ezdxf's audit.
-#include <cstdlib>
-#include <filesystem>
-#include <fstream>
-#include <random>
-#include <sstream>
 #include <string>
 #include <tuple>
 #include <vector>
@@ -19,6 +14,8 @@
 #include "stirrups/section_stirrups.h"
 #include "stirrups/tie_rows.h"
 #include "entity_text.h"
+#include "support/ezdxf.h"
+#include "support/temp_folder.h"
 
 namespace tessaro {
 namespace {
@@ -110,7 +107,7 @@ TEST(SectionStirrups, DrawsTheExpectedMembersInOrder) {
       SCOPED_TRACE(std::string(c.name) + (tangent ? ", tangent ties" : ", axis ties"));
       test::Sheet s;
       DrawSectionStirrups(s.canvas, DrawOptions{c.option1, tangent}, c.in);
-      test::ExpectEntities(s.drawing, test::DescribeAll(Expected(c, tangent)));
+      test::ExpectEntities(s.drawing, test::ListEntities(Expected(c, tangent)));
       EXPECT_EQ(s.drawing.EntityCount(), c.entities);
     }
   }
@@ -125,23 +122,14 @@ TEST(SectionStirrups, OverflowStopsTheSectionAndKeepsWhatWasDrawn) {
 }
 
 TEST(SectionDxf, SectionsWithStirrupsPassTheEzdxfAudit) {
-  if (std::string(TESSARO_PYTHON3).empty()) GTEST_SKIP() << "no python3 to run ezdxf";
+  if (!test::HaveEzdxf()) GTEST_SKIP() << "no python3 to run ezdxf";
   // Both split layouts: four closed-stirrup members and both tie styles.
   test::Sheet s;
   DrawSectionStirrups(s.canvas, DrawOptions{true, true}, Section(Shape::Tall, 3, 5));
   DrawSectionStirrups(s.canvas, DrawOptions{true, false}, Section(Shape::Wide, 5, 3));
-  const std::filesystem::path dxf = std::filesystem::path(::testing::TempDir()) /
-                                    ("tessaro_stirrups_" + std::to_string(std::random_device{}()) + ".dxf");
-  WriteDxfFile(s.drawing, dxf);
-  std::string command = std::string("\"") + TESSARO_PYTHON3 + "\" -m ezdxf audit \"" + dxf.string() + "\" > \"" +
-                        dxf.string() + ".audit.txt\" 2>&1";
-#ifdef _WIN32
-  command = "\"" + command + "\"";  // cmd.exe strips the outermost pair of quotes
-#endif
-  EXPECT_EQ(std::system(command.c_str()), 0);
-  std::ostringstream audit;
-  audit << std::ifstream(dxf.string() + ".audit.txt").rdbuf();
-  EXPECT_NE(audit.str().find("No errors found."), std::string::npos) << audit.str();
+  const test::TempFolder folder;
+  WriteDxfFile(s.drawing, folder / "section.dxf");
+  test::EzdxfAuditClean(folder / "section.dxf");
 }
 
 }  // namespace

@@ -1,0 +1,152 @@
+// The flattening of a drawing into a display list, shared by the files that flatten the
+// entity families (flatten.cpp, flatten_curves.cpp, flatten_text.cpp): not for use outside
+// src/display.
+#pragma once
+
+#include <algorithm>
+#include <cmath>
+#include <cstdint>
+#include <optional>
+#include <vector>
+
+#include "cad/block_references.h"
+#include "cad/drawing.h"
+#include "display/display_list.h"
+
+namespace tessaro::flatten {
+
+constexpr double kPi = 3.14159265358979323846;
+// Insert expansions and entity visits a flattening may make before it stops: an array of
+// arrays of empty blocks draws nothing but could otherwise keep it busy for hours.
+constexpr std::size_t kMaxVisits = 100'000'000;
+
+// x' = a·x + b·y + c, y' = d·x + e·y + f.
+struct Affine {
+  double a = 1, b = 0, c = 0, d = 0, e = 1, f = 0;
+  bool identity = true;
+
+  Point2d operator()(Point2d p) const {
+    if (identity) return p;
+    return {a * p.x + b * p.y + c, d * p.x + e * p.y + f};
+  }
+  Point2d Linear(Point2d v) const { return {a * v.x + b * v.y, d * v.x + e * v.y}; }
+  double Det() const { return a * e - b * d; }
+  // A rotation and a uniform scale, perhaps mirrored: circles stay circles.
+  bool Similar() const {
+    const double scale = std::max({std::abs(a), std::abs(b), std::abs(d), std::abs(e), 1e-300});
+    const double tol = 1e-9 * scale;
+    return (std::abs(a - e) <= tol && std::abs(b + d) <= tol) || (std::abs(a + e) <= tol && std::abs(b - d) <= tol);
+  }
+  Affine Then(const Affine& inner) const {  // this ∘ inner
+    if (inner.identity) return *this;
+    if (identity) return inner;
+    Affine m;
+    m.identity = false;
+    m.a = a * inner.a + b * inner.d;
+    m.b = a * inner.b + b * inner.e;
+    m.c = a * inner.c + b * inner.f + c;
+    m.d = d * inner.a + e * inner.d;
+    m.e = d * inner.b + e * inner.e;
+    m.f = d * inner.c + e * inner.f + f;
+    return m;
+  }
+  static Affine Translate(double x, double y) {
+    Affine m;
+    m.c = x, m.f = y, m.identity = x == 0 && y == 0;
+    return m;
+  }
+  static Affine RotateScale(double degrees, double sx, double sy) {
+    const double r = degrees * kPi / 180.0;
+    const double cs = std::cos(r), sn = std::sin(r);
+    Affine m;
+    m.a = cs * sx, m.b = -sn * sy, m.d = sn * sx, m.e = cs * sy;
+    m.identity = degrees == 0 && sx == 1 && sy == 1;
+    return m;
+  }
+};
+
+inline double AngleOf(Point2d v) { return std::atan2(v.y, v.x) * 180.0 / kPi; }
+inline Point2d Direction(double degrees) {
+  const double r = degrees * kPi / 180.0;
+  return {std::cos(r), std::sin(r)};
+}
+
+// An angle span brought into [0, period): no loop, whatever the values a file gave.
+inline double Wrap(double span, double period) {
+  if (!std::isfinite(span)) return 0.0;
+  const double wrapped = std::fmod(span, period);
+  return wrapped < 0 ? wrapped + period : wrapped;
+}
+
+inline int SegmentsFor(double sweepRadians, int perTurn) {
+  const double n = std::ceil(std::abs(sweepRadians) / (2 * kPi) * perTurn);
+  if (!std::isfinite(n)) return 1;
+  return static_cast<int>(std::clamp(n, 1.0, static_cast<double>(perTurn)));
+}
+
+// flatten_curves.cpp: curves as runs of points
+void AppendBulge(std::vector<Point2d>& out, Point2d from, Point2d to, double bulge);
+void AppendEllipse(std::vector<Point2d>& out, Point2d center, Point2d major, double ratio, double start, double end);
+void AppendSpline(std::vector<Point2d>& out, const SplineGeometry& s);
+
+// Flattens one drawing; its member functions live in flatten.cpp (the walk, blocks, lines,
+// circles, polylines and the other simple shapes), flatten_curves.cpp (hatches) and
+// flatten_text.cpp (texts).
+class Flattener {
+public:
+  Flattener(const Drawing& drawing, std::size_t maxShapes)
+      : drawing_(drawing), layers_(drawing.Layers()), path_(drawing), maxShapes_(maxShapes) {
+    layerZero_ = drawing.FindLayer("0");
+    if (const auto box = drawing.ComputeExtents()) {
+      center_ = {(box->min.x + box->max.x) / 2, (box->min.y + box->max.y) / 2};
+      radius_ = std::hypot(box->max.x - box->min.x, box->max.y - box->min.y) / 2;
+      if (!std::isfinite(radius_)) radius_ = 0;
+    }
+  }
+
+  DisplayList Run();
+
+private:
+  struct Context {
+    Affine m;
+    std::optional<LayerIndex> insertLayer;  // inside a block: the layer entities on "0" take
+    ShapeColor blockColor{7, 0};
+    int depth = 0;
+  };
+
+  // flatten.cpp
+  bool Full();
+  ShapeColor LayerColor(LayerIndex layer) const;
+  LayerIndex EffectiveLayer(const EntityHeader& e, const Context& ctx) const;
+  ShapeColor ColorOf(const EntityHeader& e, LayerIndex layer, const Context& ctx) const;
+  void Walk(const std::vector<EntityHeader>& entities, const Context& ctx);
+  void AddPoints(LayerIndex layer, ShapeColor color, bool closed, bool fill);
+  void MapPoints(const Affine& m);
+  void AddCircleOrArc(LayerIndex layer, ShapeColor color, const Context& ctx, Point2d center, double radius,
+                      double start, double end, bool whole);
+  void Expand(BlockIndex index, const Affine& placement, LayerIndex layer, ShapeColor color, const Context& ctx);
+  void Flatten(const EntityHeader& e, const Context& ctx);
+
+  // flatten_curves.cpp
+  void AddHatch(LayerIndex layer, ShapeColor color, const Context& ctx, const HatchGeometry& h);
+  void AppendEdge(const HatchEdge& edge);
+
+  // flatten_text.cpp
+  void AddTextShape(LayerIndex layer, ShapeColor color, const Context& ctx, const TextGeometry& t);
+  void AddTextShape(LayerIndex layer, ShapeColor color, const Context& ctx, TextShape shape);
+  void AddMText(LayerIndex layer, ShapeColor color, const Context& ctx, const MTextGeometry& m);
+
+  const Drawing& drawing_;
+  const std::vector<Layer>& layers_;
+  std::optional<LayerIndex> layerZero_;
+  BlockPath path_;
+  std::size_t maxShapes_;
+  DisplayList list_;
+  std::vector<Point2d> points_;
+  std::size_t visits_ = 0;
+  bool stopped_ = false;
+  Point2d center_;
+  double radius_ = 0;
+};
+
+}  // namespace tessaro::flatten

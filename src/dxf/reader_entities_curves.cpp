@@ -1,0 +1,266 @@
+// The reader's lines and curves: LINE, CIRCLE, ARC, LWPOLYLINE, POLYLINE, ELLIPSE, SPLINE,
+// SOLID, TRACE, 3DFACE, POINT, RAY, XLINE and WIPEOUT.
+#include "dxf/reader_internal.h"
+
+#include <algorithm>
+#include <cmath>
+#include <utility>
+#include <vector>
+
+namespace tessaro::dxf_reader {
+
+void Reader::AddLine(const Common& c) {
+  LineGeometry line;
+  for (const DxfGroup& g : groups_) {
+    switch (g.code) {
+      case 10: line.start.x = Real(g); break;
+      case 20: line.start.y = Real(g); break;
+      case 11: line.end.x = Real(g); break;
+      case 21: line.end.y = Real(g); break;
+      default: break;
+    }
+  }
+  drawing_.Add(StyleOf(c), line);
+}
+
+void Reader::AddCircle(const Common& c) {
+  CircleGeometry circle;
+  for (const DxfGroup& g : groups_) {
+    switch (g.code) {
+      case 10: circle.center.x = Real(g); break;
+      case 20: circle.center.y = Real(g); break;
+      case 40: circle.radius = Real(g); break;
+      default: break;
+    }
+  }
+  circle.center = Ocs::Of(c.nx, c.ny, c.nz).Map(circle.center);
+  drawing_.Add(StyleOf(c), circle);
+}
+
+void Reader::AddArc(const Common& c) {
+  ArcGeometry arc;
+  for (const DxfGroup& g : groups_) {
+    switch (g.code) {
+      case 10: arc.center.x = Real(g); break;
+      case 20: arc.center.y = Real(g); break;
+      case 40: arc.radius = Real(g); break;
+      case 50: arc.startAngle = Real(g); break;
+      case 51: arc.endAngle = Real(g); break;
+      default: break;
+    }
+  }
+  const Ocs ocs = Ocs::Of(c.nx, c.ny, c.nz);
+  arc.center = ocs.Map(arc.center);
+  ocs.MapArc(arc.startAngle, arc.endAngle);
+  drawing_.Add(StyleOf(c), arc);
+}
+
+void Reader::AddLwPolyline(const Common& c) {
+  PolylineGeometry polyline;
+  vertices_.clear();
+  for (const DxfGroup& g : groups_) {
+    switch (g.code) {
+      case 70: polyline.closed = (Int(g) & 1) != 0; break;
+      case 43: polyline.width = Real(g); break;
+      case 10: vertices_.push_back(PolylineVertex{{Real(g), 0.0}, 0.0}); break;
+      case 20:
+        if (!vertices_.empty()) vertices_.back().point.y = Real(g);
+        break;
+      case 42:
+        if (!vertices_.empty()) vertices_.back().bulge = Real(g);
+        break;
+      default: break;
+    }
+  }
+  MapVertices(Ocs::Of(c.nx, c.ny, c.nz));
+  drawing_.Add(StyleOf(c), polyline, vertices_);
+}
+
+void Reader::MapVertices(const Ocs& ocs) {
+  if (ocs.kind == Ocs::Kind::Identity) return;
+  for (PolylineVertex& v : vertices_) {
+    v.point = ocs.Map(v.point);
+    if (ocs.Mirrored()) v.bulge = -v.bulge;
+  }
+}
+
+// POLYLINE with its VERTEX entities up to SEQEND. 2-D and 3-D polylines are drawn (3-D ones
+// seen from above); polygon and polyface meshes are not.
+bool Reader::AddPolyline(const Common& c, DxfGroup& next) {
+  int flags = 0;
+  double width = 0.0;
+  bool haveWidth = false;
+  for (const DxfGroup& g : groups_) {
+    switch (g.code) {
+      case 70: flags = Int(g); break;
+      case 40: width = Real(g), haveWidth = true; break;
+      default: break;
+    }
+  }
+  const Common head = c;
+  vertices_.clear();
+  while (TrimValue(next.text) == "VERTEX") {
+    Collect(groups_, next);
+    PolylineVertex v;
+    int vertexFlags = 0;
+    for (const DxfGroup& g : groups_) {
+      switch (g.code) {
+        case 10: v.point.x = Real(g); break;
+        case 20: v.point.y = Real(g); break;
+        case 42: v.bulge = Real(g); break;
+        case 70: vertexFlags = Int(g); break;
+        default: break;
+      }
+    }
+    if ((vertexFlags & 16) != 0) continue;  // a spline frame's control point
+    vertices_.push_back(v);
+  }
+  if (TrimValue(next.text) == "SEQEND") Collect(groups_, next);
+  if ((flags & (16 | 64)) != 0) return false;  // a mesh
+  if (head.invisible) return false;
+  PolylineGeometry polyline;
+  polyline.closed = (flags & 1) != 0;
+  polyline.width = haveWidth ? width : 0.0;
+  if ((flags & 8) == 0) {
+    MapVertices(Ocs::Of(head.nx, head.ny, head.nz));
+  } else {
+    for (PolylineVertex& v : vertices_) v.bulge = 0.0;
+  }
+  drawing_.Add(StyleOf(head), polyline, vertices_);
+  return true;
+}
+
+void Reader::AddEllipse(const Common& c) {
+  EllipseGeometry e;
+  for (const DxfGroup& g : groups_) {
+    switch (g.code) {
+      case 10: e.center.x = Real(g); break;
+      case 20: e.center.y = Real(g); break;
+      case 11: e.majorAxis.x = Real(g); break;
+      case 21: e.majorAxis.y = Real(g); break;
+      case 40: e.ratio = Real(g); break;
+      case 41: e.startParam = Real(g); break;
+      case 42: e.endParam = Real(g); break;
+      default: break;
+    }
+  }
+  if (c.nz < 0) {  // the minor axis points the other way: run the parameter backwards
+    const double start = e.startParam;
+    e.startParam = -e.endParam;
+    e.endParam = -start;
+  }
+  drawing_.Add(StyleOf(c), e);
+}
+
+// SPLINE groups from `first` on (a hatch edge passes its own range).
+SplineGeometry Reader::ReadSpline(std::size_t first, std::size_t last) {
+  SplineGeometry s;
+  for (std::size_t i = first; i < last; ++i) {
+    const DxfGroup& g = groups_[i];
+    if (g.code == 100 && TrimValue(g.text) == "AcDbHelix") break;  // the helix's own axis follows
+    switch (g.code) {
+      case 70: {
+        const int flags = Int(g);
+        s.closed = (flags & 1) != 0;
+        s.periodic = (flags & 2) != 0;
+        break;
+      }
+      case 71: s.degree = std::clamp(Int(g), 1, 25); break;
+      case 40: s.knots.push_back(Real(g)); break;
+      case 41: s.weights.push_back(Real(g)); break;
+      case 10: s.controlPoints.push_back({Real(g), 0.0}); break;
+      case 20:
+        if (!s.controlPoints.empty()) s.controlPoints.back().y = Real(g);
+        break;
+      case 11: s.fitPoints.push_back({Real(g), 0.0}); break;
+      case 21:
+        if (!s.fitPoints.empty()) s.fitPoints.back().y = Real(g);
+        break;
+      default: break;
+    }
+  }
+  return s;
+}
+
+void Reader::AddSolid(const Common& c, Kind kind) {
+  SolidGeometry solid;
+  solid.kind = kind == Kind::Solid ? SolidKind::Solid : kind == Kind::Trace ? SolidKind::Trace : SolidKind::Face3d;
+  bool haveFourth = false;
+  for (const DxfGroup& g : groups_) {
+    if (g.code >= 10 && g.code <= 13) solid.corners[g.code - 10].x = Real(g);
+    if (g.code >= 20 && g.code <= 23) solid.corners[g.code - 20].y = Real(g);
+    if (g.code == 13 || g.code == 23) haveFourth = true;
+    if (g.code == 70 && kind == Kind::Face3d) solid.invisibleEdges = static_cast<std::uint8_t>(Int(g) & 15);
+  }
+  if (!haveFourth) solid.corners[3] = solid.corners[2];
+  if (kind != Kind::Face3d) {
+    const Ocs ocs = Ocs::Of(c.nx, c.ny, c.nz);
+    for (Point2d& p : solid.corners) p = ocs.Map(p);
+  }
+  drawing_.Add(StyleOf(c), solid);
+}
+
+void Reader::AddPoint(const Common& c) {
+  PointGeometry point;
+  for (const DxfGroup& g : groups_) {
+    if (g.code == 10) point.position.x = Real(g);
+    if (g.code == 20) point.position.y = Real(g);
+  }
+  drawing_.Add(StyleOf(c), point);
+}
+
+void Reader::AddRay(const Common& c, bool infinite) {
+  RayGeometry ray;
+  ray.infinite = infinite;
+  ray.direction = {1, 0};
+  for (const DxfGroup& g : groups_) {
+    switch (g.code) {
+      case 10: ray.base.x = Real(g); break;
+      case 20: ray.base.y = Real(g); break;
+      case 11: ray.direction.x = Real(g); break;
+      case 21: ray.direction.y = Real(g); break;
+      default: break;
+    }
+  }
+  drawing_.Add(StyleOf(c), ray);
+}
+
+void Reader::AddWipeout(const Common& c) {
+  Point2d insert, u{1, 0}, v{0, 1}, size{1, 1};
+  int clipType = 1;
+  std::vector<Point2d> clip;
+  for (const DxfGroup& g : groups_) {
+    switch (g.code) {
+      case 10: insert.x = Real(g); break;
+      case 20: insert.y = Real(g); break;
+      case 11: u.x = Real(g); break;
+      case 21: u.y = Real(g); break;
+      case 12: v.x = Real(g); break;
+      case 22: v.y = Real(g); break;
+      case 13: size.x = Real(g); break;
+      case 23: size.y = Real(g); break;
+      case 71: clipType = Int(g); break;
+      case 14: clip.push_back({Real(g), 0.0}); break;
+      case 24:
+        if (!clip.empty()) clip.back().y = Real(g);
+        break;
+      default: break;
+    }
+  }
+  if (clip.size() < 2) clip = {{-0.5, -0.5}, {size.x - 0.5, size.y - 0.5}};
+  if (clipType == 1 || clip.size() == 2) {
+    const Point2d p0 = clip[0], p1 = clip[1];
+    clip = {p0, {p1.x, p0.y}, p1, {p0.x, p1.y}};
+  }
+  // The clipping path's origin is the image's top left corner, y running down.
+  const Point2d origin{insert.x + 0.5 * u.x - 0.5 * v.x, insert.y + 0.5 * u.y - 0.5 * v.y};
+  WipeoutGeometry wipeout;
+  wipeout.frame.reserve(clip.size());
+  for (const Point2d& p : clip) {
+    const double down = size.y - p.y;
+    wipeout.frame.push_back({origin.x + u.x * p.x + v.x * down, origin.y + u.y * p.x + v.y * down});
+  }
+  drawing_.Add(StyleOf(c), std::move(wipeout));
+}
+
+}  // namespace tessaro::dxf_reader
