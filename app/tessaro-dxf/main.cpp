@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "dxf_tool.h"
+#include "render/headless.h"
 
 int main(int argc, char** argv) {
   // Headless unless a display is there: the tool never opens a window.
@@ -13,6 +14,7 @@ int main(int argc, char** argv) {
       std::getenv("WAYLAND_DISPLAY") == nullptr) {
     qputenv("QT_QPA_PLATFORM", "offscreen");
   }
+  tessaro::render::UseSystemFontsWhenHeadless();
   QGuiApplication app(argc, argv);
   std::vector<std::string> args(argv + 1, argv + argc);
   return tessaro::dxftool::Run(args, std::cout, std::cerr);

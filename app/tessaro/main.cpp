@@ -1,10 +1,13 @@
-// The desktop program: `tessaro [PROJECT]`, the whole command line being the project folder.
+// The desktop program: `tessaro [PROJECT | FILE.dxf]`, the whole command line being the
+// project folder or a DXF file to show.
 // Two environment variables serve the screenshot script: TESSARO_STACK chooses a stack at
 // start, TESSARO_SCREENSHOT names a PNG to grab the window into before quitting.
 #include <QApplication>
+#include <QFileInfo>
 #include <QStringList>
 #include <QTimer>
 #include <QTranslator>
+#include <exception>
 
 #include "shell/dialogs.h"
 #include "shell/main_window.h"
@@ -37,10 +40,25 @@ int main(int argc, char* argv[]) {
   tessaro::shell::ShellSetup setup;
   setup.commandLine = arguments.join(QLatin1Char(' '));
   setup.programFolder = QCoreApplication::applicationDirPath();
+  // A .dxf file instead of a project folder (a drawing opened from the desktop): the
+  // program starts without a project and shows that drawing.
+  QString dxfFile;
+  const QFileInfo named(setup.commandLine);
+  if (named.suffix().compare(QStringLiteral("dxf"), Qt::CaseInsensitive) == 0 && named.isFile()) {
+    dxfFile = setup.commandLine;
+    setup.commandLine.clear();
+  }
 
   tessaro::shell::MainWindow window(setup);
   window.Start();
   window.show();
+  if (!dxfFile.isEmpty()) {
+    try {
+      window.OpenDxfFile(dxfFile);
+    } catch (const std::exception&) {
+      // The status bar names the file and why it could not be read.
+    }
+  }
 
   const QString stack = qEnvironmentVariable("TESSARO_STACK");
   if (!stack.isEmpty()) window.ChooseStack(stack);

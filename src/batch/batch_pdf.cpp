@@ -10,6 +10,7 @@
 #include <QGuiApplication>
 #include <cstdio>
 
+#include "render/headless.h"
 #include "sheets/sheet.h"
 #include "sheets/stack_sheet.h"
 #endif
@@ -35,6 +36,7 @@ PdfSupport::PdfSupport() : impl_(std::make_unique<Impl>()) {
   // the desktop session (no runtime folder, no fonts configuration) mean nothing to a batch
   // run and would bury its report: only Qt's errors reach stderr.
   qputenv("QT_QPA_PLATFORM", "offscreen");
+  render::UseSystemFontsWhenHeadless();
   qInstallMessageHandler([](QtMsgType type, const QMessageLogContext&, const QString& message) {
     if (type == QtCriticalMsg || type == QtFatalMsg) std::fprintf(stderr, "%s\n", qPrintable(message));
   });

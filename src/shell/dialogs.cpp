@@ -30,8 +30,12 @@ QString RunFileDialog(QWidget* parent, const FileDialogRequest& request, QFileDi
 }  // namespace
 
 bool InstallQtItalianTranslations(QTranslator& translator) {
-  if (!translator.load(QLocale(QLocale::Italian, QLocale::Italy), QStringLiteral("qtbase"), QStringLiteral("_"),
-                       QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
+  // Built into the program where the build had them (always so on Windows), else the system's.
+  const auto load = [&translator](const QString& folder) {
+    return translator.load(QLocale(QLocale::Italian, QLocale::Italy), QStringLiteral("qtbase"), QStringLiteral("_"),
+                           folder);
+  };
+  if (!load(QStringLiteral(":/qt_translations")) && !load(QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
     return false;
   }
   return QCoreApplication::installTranslator(&translator);

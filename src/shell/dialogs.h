@@ -53,9 +53,9 @@ public:
   // Shows the pages that `paint` paints on a printer, from which the user may print them.
   virtual void Preview(QPrinter& printer, const std::function<void(QPrinter&)>& paint) = 0;
 };
-// Loads Qt's own Italian translations (Debian's qt6-translations-l10n) into `translator`
-// and installs it, so that standard buttons and dialogs speak Italian (Sì, No, Annulla,
-// the file dialogs). False when they are not installed on this system.
+// Loads Qt's own Italian translations (Debian's qt6-translations-l10n, built into the program
+// or else the system's) into `translator` and installs it, so that standard buttons and
+// dialogs speak Italian (Sì, No, Annulla, the file dialogs). False when there are none.
 bool InstallQtItalianTranslations(QTranslator& translator);
 
 class QtMessageBoxes final : public MessageBoxes {
