@@ -418,6 +418,7 @@ BatchOptions ParseCommandLine(const std::vector<std::string>& args) {
       if (!PdfAvailable()) throw UsageError(arg + " is not available: this tessaro-batch was built without Qt");
       options.pdf = true;
       options.pdfColour = options.pdfColour || arg == "--pdf-colour";
+    } else if (arg == "--xlsx") {
       options.xlsx = true;
     } else if (arg == "--check") {
       options.check = true;
