@@ -148,6 +148,10 @@ std::vector<double> DiametersIn(const std::string& text) {
   return out;
 }
 
+// The L that the drawing's label shows: the schedule's cut length is the bar as bent and
+// may differ from it.
+double LabelledLength(const ScheduleRow& row) { return row.drawingLength > 0 ? row.drawingLength : row.cutLength; }
+
 bool LabelFits(const std::string& text, const ScheduleRow& row) {
   const std::vector<double> diameters = DiametersIn(text);
   const bool diameterFits =
@@ -156,7 +160,7 @@ bool LabelFits(const std::string& text, const ScheduleRow& row) {
   if (!diameterFits) return false;
   if (row.kind == BarMarkKind::CircularHoop) return text.rfind("staffe", 0) == 0 && !diameters.empty();
   const std::optional<double> length = LengthIn(text);
-  return length && std::fabs(*length - row.cutLength) < 0.05;
+  return length && std::fabs(*length - LabelledLength(row)) < 0.05;
 }
 
 }  // namespace
@@ -337,7 +341,8 @@ std::vector<MarkLabel> MatchMarkLabels(const DisplayList& list, const StackSched
     std::optional<std::size_t> found;
     // The second diameter of a bar list shares the first one's label.
     if (previous != nullptr && previousText && previous->pieceIndex == row.pieceIndex && previous->kind == row.kind &&
-        std::fabs(previous->cutLength - row.cutLength) < 0.05 && LabelFits(list.Text(shapes[texts[*previousText]]).value, row)) {
+        std::fabs(LabelledLength(*previous) - LabelledLength(row)) < 0.05 &&
+        LabelFits(list.Text(shapes[texts[*previousText]]).value, row)) {
       found = previousText;
     }
     for (std::size_t pass = 0; pass < 2 && !found; ++pass) {
