@@ -97,22 +97,13 @@ void DisplayList::AddDot(LayerIndex layer, ShapeColor color, Point2d at) {
 }
 
 std::optional<Extents> DisplayList::Bounds() const {
-  std::optional<Extents> all;
-  std::size_t skip = 0;
-  for (std::size_t i = 0; i < shapes_.size(); ++i) {
-    if (skip < unbounded_.size() && unbounded_[skip] == i) {
-      ++skip;
-      continue;
-    }
-    const Extents& b = shapes_[i].box;
-    if (!all) {
-      all = b;
-      continue;
-    }
-    all->min.x = std::min(all->min.x, b.min.x);
-    all->min.y = std::min(all->min.y, b.min.y);
-    all->max.x = std::max(all->max.x, b.max.x);
-    all->max.y = std::max(all->max.y, b.max.y);
+  if (shapes_.empty()) return std::nullopt;
+  Extents all = shapes_.front().box;
+  for (const Shape& s : shapes_) {
+    all.min.x = std::min(all.min.x, s.box.min.x);
+    all.min.y = std::min(all.min.y, s.box.min.y);
+    all.max.x = std::max(all.max.x, s.box.max.x);
+    all.max.y = std::max(all.max.y, s.box.max.y);
   }
   return all;
 }
@@ -122,9 +113,7 @@ void DisplayList::Clear() {
   points_.clear();
   arcs_.clear();
   texts_.clear();
-  unbounded_.clear();
-  truncated_ = cancelled_ = false;
-  tooDeep_ = cycles_ = 0;
+  truncated_ = false;
 }
 
 void DisplayList::Reserve(std::size_t shapes, std::size_t points) {

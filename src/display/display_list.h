@@ -4,7 +4,6 @@
 // "by block" left). Shapes keep the drawing's draw order.
 #pragma once
 
-#include <atomic>
 #include <cstdint>
 #include <optional>
 #include <span>
@@ -12,7 +11,6 @@
 #include <vector>
 
 #include "cad/drawing.h"
-#include "display/text_metrics.h"
 
 namespace tessaro {
 
@@ -67,10 +65,6 @@ struct TextShape {
   double fitWidth = 0.0;
   TextHAlign hAlign = TextHAlign::Left;
   TextVAlign vAlign = TextVAlign::Baseline;
-  bool backward = false;    // mirrored along its baseline (DXF generation flag 2)
-  bool upsideDown = false;  // mirrored across its baseline (flag 4)
-  bool bold = false;
-  bool italic = false;
   std::string value;  // UTF-8, control codes already resolved
 };
 
@@ -99,19 +93,6 @@ public:
   // whole); the list then holds what came before the cap.
   bool Truncated() const { return truncated_; }
   void SetTruncated(bool truncated) { truncated_ = truncated; }
-  // Inserts left out because they lie deeper in a nest of blocks than FlattenDrawing follows,
-  // and inserts of blocks that insert themselves.
-  std::size_t TooDeep() const { return tooDeep_; }
-  std::size_t Cycles() const { return cycles_; }
-  void SetLeftOut(std::size_t tooDeep, std::size_t cycles) { tooDeep_ = tooDeep, cycles_ = cycles; }
-  // Whether the flattening was cancelled part way.
-  bool Cancelled() const { return cancelled_; }
-  void SetCancelled(bool cancelled) { cancelled_ = cancelled; }
-  // The last shape added runs without end (an XLINE or RAY, drawn far past the drawing):
-  // it stays out of Bounds().
-  void MarkUnbounded() {
-    if (!shapes_.empty()) unbounded_.push_back(static_cast<std::uint32_t>(shapes_.size() - 1));
-  }
 
 private:
   void Push(ShapeKind kind, bool closed, LayerIndex layer, ShapeColor color, std::size_t index,
@@ -122,10 +103,6 @@ private:
   std::vector<ArcShape> arcs_;
   std::vector<TextShape> texts_;
   bool truncated_ = false;
-  bool cancelled_ = false;
-  std::size_t tooDeep_ = 0;
-  std::size_t cycles_ = 0;
-  std::vector<std::uint32_t> unbounded_;  // ascending
 };
 
 // The display list of the drawing's model space: every entity, blocks expanded, curves that
@@ -136,16 +113,7 @@ private:
 // unevenly becomes an ellipse); entities on layer "0" inside a block take the layer of the
 // insert, colours "by block" the insert's colour. At most `maxShapes` shapes are made (see
 // DisplayList::Truncated).
-inline constexpr std::size_t kMaxFlattenedShapes = 10'000'000;
+inline constexpr std::size_t kMaxFlattenedShapes = 20'000'000;
 DisplayList FlattenDrawing(const Drawing& drawing, std::size_t maxShapes = kMaxFlattenedShapes);
-
-// How a flattening goes: its cap on shapes, the text widths MTEXT is wrapped by (an estimate
-// without them), and a flag that stops it part way when set from another thread.
-struct FlattenOptions {
-  std::size_t maxShapes = kMaxFlattenedShapes;
-  const TextMetrics* metrics = nullptr;
-  const std::atomic<bool>* cancel = nullptr;
-};
-DisplayList FlattenDrawing(const Drawing& drawing, const FlattenOptions& options);
 
 }  // namespace tessaro

@@ -14,18 +14,12 @@ DisplayList Flattener::Run() {
   list_.Reserve(drawing_.EntityCount(), 2 * drawing_.EntityCount());
   Context top;
   Walk(drawing_.Entities(), top);
-  list_.SetTruncated(stopped_ && !cancelled_);
-  list_.SetCancelled(cancelled_);
-  list_.SetLeftOut(tooDeep_, cycles_);
+  list_.SetTruncated(stopped_);
   return std::move(list_);
 }
 
 bool Flattener::Full() {
-  if (stopped_) return true;
-  if (list_.Shapes().size() >= maxShapes_ || visits_ >= kMaxVisits) stopped_ = true;
-  if (cancel_ != nullptr && (visits_ & 1023) == 0 && cancel_->load(std::memory_order_relaxed)) {
-    stopped_ = cancelled_ = true;
-  }
+  if (!stopped_ && (list_.Shapes().size() >= maxShapes_ || visits_ >= kMaxVisits)) stopped_ = true;
   return stopped_;
 }
 
@@ -106,24 +100,14 @@ void Flattener::AddCircleOrArc(LayerIndex layer, ShapeColor color, const Context
   AddPoints(layer, color, whole, false);
 }
 
-void Flattener::Expand(BlockIndex index, const Affine& placement, LayerIndex layer, ShapeColor color, const Context& ctx,
-                       const EntityHeader& insert) {
-  if (index >= drawing_.Blocks().size() || drawing_.Blocks()[index].entities.empty()) return;
-  // Left out, and counted for the report: nests deeper than followed, and cycles.
-  if (ctx.depth >= kMaxBlockDepth) {
-    ++tooDeep_;
-    return;
-  }
-  if (!path_.Enter(index, ctx.depth)) {
-    ++cycles_;
-    return;
-  }
+void Flattener::Expand(BlockIndex index, const Affine& placement, LayerIndex layer, ShapeColor color,
+                       const Context& ctx) {
+  if (!path_.Enter(index, ctx.depth)) return;
   Context inner;
   inner.m = ctx.m.Then(placement);
   inner.insertLayer = layer;
   inner.blockColor = color;
   inner.depth = ctx.depth + 1;
-  inner.blockLineType = ResolvedLineType(insert, layer, ctx, inner.blockLineScale);
   Walk(drawing_.Blocks()[index].entities, inner);
   path_.Leave(index);
 }
@@ -136,40 +120,17 @@ void Flattener::Flatten(const EntityHeader& e, const Context& ctx) {
   switch (e.type) {
     case EntityType::Line: {
       const LineGeometry& l = d.Line(e);
-      if (anyPattern_) {
-        points_ = {l.start, l.end};
-        Stroke(e, layer, color, ctx, false);
-      } else {
-        list_.AddSegment(layer, color, m(l.start), m(l.end));
-      }
+      list_.AddSegment(layer, color, m(l.start), m(l.end));
       break;
     }
     case EntityType::Circle: {
       const CircleGeometry& c = d.Circle(e);
-      double scale = 1.0;
-      if (anyPattern_ && PatternOf(e, layer, ctx, scale)) {
-        points_.clear();
-        AppendEllipse(points_, c.center, {c.radius, 0}, 1.0, 0, 2 * kPi);
-        points_.pop_back();
-        Stroke(e, layer, color, ctx, true);
-      } else {
-        AddCircleOrArc(layer, color, ctx, c.center, c.radius, 0.0, 360.0, true);
-      }
+      AddCircleOrArc(layer, color, ctx, c.center, c.radius, 0.0, 360.0, true);
       break;
     }
     case EntityType::Arc: {
       const ArcGeometry& a = d.Arc(e);
-      double scale = 1.0;
-      if (anyPattern_ && PatternOf(e, layer, ctx, scale)) {
-        points_.clear();
-        const double start = a.startAngle * kPi / 180;
-        double sweep = Wrap(a.endAngle - a.startAngle, 360.0) * kPi / 180;
-        if (sweep == 0) sweep = 2 * kPi;
-        AppendEllipse(points_, a.center, {a.radius, 0}, 1.0, start, start + sweep);
-        Stroke(e, layer, color, ctx, false);
-      } else {
-        AddCircleOrArc(layer, color, ctx, a.center, a.radius, a.startAngle, a.endAngle, false);
-      }
+      AddCircleOrArc(layer, color, ctx, a.center, a.radius, a.startAngle, a.endAngle, false);
       break;
     }
     case EntityType::Text: AddTextShape(layer, color, ctx, d.Text(e)); break;
@@ -180,7 +141,6 @@ void Flattener::Flatten(const EntityHeader& e, const Context& ctx) {
       const PolylineGeometry& p = d.Polyline(e);
       const auto v = d.Vertices(p);
       if (v.empty()) break;
-      if (AddWidePolyline(layer, color, ctx, p)) break;
       points_.clear();
       points_.push_back(v[0].point);
       for (std::size_t i = 1; i < v.size(); ++i) AppendBulge(points_, v[i - 1].point, v[i].point, v[i - 1].bulge);
@@ -190,7 +150,8 @@ void Flattener::Flatten(const EntityHeader& e, const Context& ctx) {
         points_.pop_back();
       }
       if (points_.size() == 1) closed = false;
-      Stroke(e, layer, color, ctx, closed);
+      MapPoints(m);
+      AddPoints(layer, color, closed, false);
       break;
     }
     case EntityType::Ellipse: {
@@ -199,14 +160,16 @@ void Flattener::Flatten(const EntityHeader& e, const Context& ctx) {
       const bool whole = std::abs(el.endParam - el.startParam) >= 2 * kPi - 1e-9;
       AppendEllipse(points_, el.center, el.majorAxis, el.ratio, el.startParam, el.endParam);
       if (whole && !points_.empty()) points_.pop_back();
-      Stroke(e, layer, color, ctx, whole);
+      MapPoints(m);
+      AddPoints(layer, color, whole, false);
       break;
     }
     case EntityType::Spline: {
       const SplineGeometry& s = d.Spline(e);
       points_.clear();
       AppendSpline(points_, s);
-      Stroke(e, layer, color, ctx, s.closed && s.controlPoints.empty());
+      MapPoints(m);
+      AddPoints(layer, color, s.closed && s.controlPoints.empty(), false);
       break;
     }
     case EntityType::MText: AddMText(layer, color, ctx, d.MText(e)); break;
@@ -224,7 +187,7 @@ void Flattener::Flatten(const EntityHeader& e, const Context& ctx) {
                                        .Then(rotate)
                                        .Then(Affine::Translate(column * in.columnSpacing, row * in.rowSpacing))
                                        .Then(scale);
-          Expand(in.block, placement, layer, color, ctx, e);
+          Expand(in.block, placement, layer, color, ctx);
         }
       }
       break;
@@ -233,14 +196,14 @@ void Flattener::Flatten(const EntityHeader& e, const Context& ctx) {
       const DimensionGeometry& dim = d.Dimension(e);
       if (dim.block >= d.Blocks().size()) break;
       const Point2d base = d.Blocks()[dim.block].base;
-      Expand(dim.block, Affine::Translate(dim.blockOffset.x - base.x, dim.blockOffset.y - base.y), layer, color, ctx,
-             e);
+      Expand(dim.block, Affine::Translate(dim.blockOffset.x - base.x, dim.blockOffset.y - base.y), layer, color, ctx);
       break;
     }
     case EntityType::Leader: {
       const LeaderGeometry& l = d.Leader(e);
       points_.assign(l.vertices.begin(), l.vertices.end());
-      Stroke(e, layer, color, ctx, false);
+      MapPoints(m);
+      AddPoints(layer, color, false, false);
       break;
     }
     case EntityType::Hatch: AddHatch(layer, color, ctx, d.Hatch(e)); break;
@@ -272,14 +235,11 @@ void Flattener::Flatten(const EntityHeader& e, const Context& ctx) {
       const double length = std::hypot(dir.x, dir.y);
       if (!(length > 0) || !std::isfinite(length)) break;
       dir = {dir.x / length, dir.y / length};
-      // Far enough past the drawing's extents to leave the view at any zoom a user reaches
-      // (a thousand times the drawing), and out of the list's bounds.
-      const double reach = std::hypot(base.x - center_.x, base.y - center_.y) + 1000 * radius_ + 1;
+      // Far enough past the drawing's extents to leave the view at any zoom that shows it.
+      const double reach = std::hypot(base.x - center_.x, base.y - center_.y) + 10 * radius_ + 1;
       const Point2d end{base.x + dir.x * reach, base.y + dir.y * reach};
       const Point2d start = r.infinite ? Point2d{base.x - dir.x * reach, base.y - dir.y * reach} : base;
-      const std::size_t before = list_.Shapes().size();
       list_.AddSegment(layer, color, start, end);
-      if (list_.Shapes().size() != before) list_.MarkUnbounded();
       break;
     }
     case EntityType::Wipeout: {
@@ -296,13 +256,7 @@ void Flattener::Flatten(const EntityHeader& e, const Context& ctx) {
 namespace tessaro {
 
 DisplayList FlattenDrawing(const Drawing& drawing, std::size_t maxShapes) {
-  FlattenOptions options;
-  options.maxShapes = maxShapes;
-  return flatten::Flattener(drawing, options).Run();
-}
-
-DisplayList FlattenDrawing(const Drawing& drawing, const FlattenOptions& options) {
-  return flatten::Flattener(drawing, options).Run();
+  return flatten::Flattener(drawing, maxShapes).Run();
 }
 
 }  // namespace tessaro

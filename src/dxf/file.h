@@ -6,7 +6,6 @@
 #include <filesystem>
 #include <map>
 #include <string>
-#include <vector>
 
 #include "cad/drawing.h"
 
@@ -21,18 +20,6 @@ void WriteDxfFile(const Drawing& drawing, const std::filesystem::path& path);
 // The DXF text of the drawing, as WriteDxfFile writes it.
 std::string DxfText(const Drawing& drawing);
 
-// A problem a read worked around: the file cut short (read up to `where`), a section
-// without its end, an entity left out for a line that holds no group code or for a value
-// that is not a finite number. `where` is the line (ASCII) or byte (binary), 0 when unknown;
-// `entity` the type of the entity left out.
-struct DxfReadNote {
-  enum class Kind : std::uint8_t { CutShort, UnendedSection, BadGroupCode, BadValue };
-  Kind kind = Kind::CutShort;
-  std::size_t where = 0;
-  std::string entity{};
-  std::string detail{};  // the reason in the reader's words (English), for logs and tools
-};
-
 // What a read found. Counts are of model-space entities by their DXF type name (POLYLINE
 // with its vertices, INSERT with its attributes count once); entities inside block
 // definitions are counted apart.
@@ -46,9 +33,6 @@ struct DxfReadReport {
   std::size_t insertCycles = 0;                     // blocks that insert themselves (not drawn)
   std::string version;                              // $ACADVER, e.g. "AC1015"; "" when absent
   bool binary = false;                              // binary DXF
-  std::vector<DxfReadNote> notes;                   // what was worked around (the first kMaxNotes)
-  std::size_t entitiesLeftOut = 0;                  // entities left out for bad data
-  static constexpr std::size_t kMaxNotes = 50;
 
   // The release of `version`: "R12", "R2000", ... "R2018"; "" when unknown.
   std::string Release() const;

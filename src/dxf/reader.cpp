@@ -6,7 +6,6 @@
 
 #include <algorithm>
 #include <array>
-#include <charconv>
 #include <cmath>
 #include <limits>
 #include <unordered_map>
@@ -33,13 +32,7 @@ namespace dxf_reader {
 
 void Reader::Run() {
   DxfGroup next;
-  const bool any = tok_.Next(next);
-  // A first line that is no group code: not DXF at all (later ones are damage, worked around).
-  if (tok_.BadCodes() != 0) {
-    tok_.Fail("line " + std::to_string(tok_.FirstBadCodeLine()) + " should hold a group code, not '" +
-              Excerpt(tok_.FirstBadCode()) + "'");
-  }
-  if (!any) tok_.Fail("it is empty");
+  if (!tok_.Next(next)) tok_.Fail("it is empty");
   if (next.code != 0) Collect(groups_, next);
   while (true) {
     const std::string_view name = TrimValue(next.text);
@@ -65,52 +58,24 @@ void Reader::Run() {
     } else if (section == "ENTITIES") {
       ReadEntityList(next, false);
     }
-    // Whatever is left of the section (all of it for CLASSES, OBJECTS, ...). A section that
-    // runs into the next one ends there.
-    while (TrimValue(next.text) != "ENDSEC" && TrimValue(next.text) != "EOF" && TrimValue(next.text) != "SECTION") {
-      Collect(groups_, next);
-    }
-    if (TrimValue(next.text) == "ENDSEC") {
-      Collect(groups_, next);
-    } else if (TrimValue(next.text) == "SECTION") {
-      Note(DxfReadNote::Kind::UnendedSection, next.where, "", "a section has no ENDSEC before the next one");
-    }
+    // Whatever is left of the section (all of it for CLASSES, OBJECTS, ...).
+    while (TrimValue(next.text) != "ENDSEC" && TrimValue(next.text) != "EOF") Collect(groups_, next);
+    if (TrimValue(next.text) == "ENDSEC") Collect(groups_, next);
   }
   Finish();
 }
 
 void Reader::ReadHeader() {
   std::string_view variable;
-  HeaderVariable held;
-  const auto keep = [&] {
-    if (!held.name.empty()) drawing_.MutableStyles().SetHeaderVariable(std::move(held));
-    held = HeaderVariable{};
-  };
   for (const DxfGroup& g : groups_) {
     if (g.code == 9) {
-      keep();
       variable = TrimValue(g.text);
-      held.name = std::string(variable);
-      continue;
-    }
-    if (!held.name.empty() && held.groups.size() < 16) {
-      held.groups.emplace_back(g.code, g.binaryNumber ? std::to_string(g.number) : std::string(TrimValue(g.text)));
-    }
-    if (g.code == 40 && variable == "$LTSCALE" && g.binaryNumber == false) {
-      double scale = 1.0;
-      const auto text = TrimValue(g.text);
-      if (std::from_chars(text.data(), text.data() + text.size(), scale).ec == std::errc()) {
-        drawing_.MutableStyles().SetGlobalScale(scale);
-      }
-    } else if (g.code == 40 && variable == "$LTSCALE") {
-      drawing_.MutableStyles().SetGlobalScale(g.number);
     } else if (g.code == 1 && variable == "$ACADVER") {
       report_.version = std::string(TrimValue(g.text));
     } else if (g.code == 3 && variable == "$DWGCODEPAGE") {
       codePage_ = std::string(TrimValue(g.text));
     }
   }
-  keep();
   utf8_ = DxfEncodingOf(report_.version, codePage_) == DxfTextEncoding::Utf8;
   codePageTable_ = utf8_ ? nullptr : DxfCodePageTable(codePage_);
 }
@@ -119,7 +84,7 @@ void Reader::ReadTables(DxfGroup& next) {
   std::string table;
   while (true) {
     const std::string_view name = TrimValue(next.text);
-    if (name == "ENDSEC" || name == "EOF" || name == "SECTION") return;
+    if (name == "ENDSEC" || name == "EOF") return;
     Collect(groups_, next);
     if (name == "TABLE") {
       table.clear();
@@ -128,30 +93,14 @@ void Reader::ReadTables(DxfGroup& next) {
       }
     } else if (name == "LAYER" && table == "LAYER") {
       ReadLayer();
-    } else if (name == "LTYPE" && table == "LTYPE") {
-      ReadLineType();
     } else if (name == "ENDTAB") {
       table.clear();
     }
   }
 }
 
-// A line type: its name and dash lengths (code 49; shapes and texts in a pattern are not drawn,
-// their place stays a gap).
-void Reader::ReadLineType() {
-  std::string_view name;
-  std::vector<double> pattern;
-  for (const DxfGroup& g : groups_) {
-    if (g.code == 2) name = TrimValue(g.text);
-    if (g.code == 49) pattern.push_back(Real(g));
-  }
-  if (name.empty()) return;
-  NameKey(name);
-  lineTypeByRaw_[key_] = drawing_.MutableStyles().AddLineType(Decode(name), std::move(pattern));
-}
-
 void Reader::ReadLayer() {
-  std::string_view name, lineType;
+  std::string_view name;
   bool haveName = false;
   int color = 7, flags = 0;
   std::optional<std::uint32_t> trueColor;
@@ -161,18 +110,11 @@ void Reader::ReadLayer() {
       case 62: color = Int(g); break;
       case 70: flags = Int(g); break;
       case 420: trueColor = static_cast<std::uint32_t>(Int(g)) & 0xFFFFFFu; break;
-      case 6: lineType = TrimValue(g.text); break;
       default: break;
     }
   }
   if (!haveName) return;
   const LayerIndex layer = LayerFor(name);
-  if (!lineType.empty()) {
-    NameKey(lineType);
-    if (const auto found = lineTypeByRaw_.find(key_); found != lineTypeByRaw_.end()) {
-      drawing_.SetLayerLineType(layer, found->second);
-    }
-  }
   const bool frozen = (flags & 1) != 0;
   const int aci = color == std::numeric_limits<int>::min() ? 7 : std::abs(color);
   drawing_.SetLayerLook(layer, aci == 0 || aci > 255 ? 7 : aci, trueColor, frozen);
@@ -220,7 +162,7 @@ BlockIndex Reader::BlockFor(std::string_view raw) {
 void Reader::ReadBlocks(DxfGroup& next) {
   while (true) {
     const std::string_view name = TrimValue(next.text);
-    if (name == "ENDSEC" || name == "EOF" || name == "SECTION") return;
+    if (name == "ENDSEC" || name == "EOF") return;
     Collect(groups_, next);
     if (name != "BLOCK") continue;
     std::string_view blockName, layerName = "0";
@@ -260,43 +202,14 @@ void Reader::ReadBlocks(DxfGroup& next) {
 void Reader::ReadEntityList(DxfGroup& next, bool inBlock) {
   while (true) {
     const std::string_view name = TrimValue(next.text);
-    if (name == "ENDSEC" || name == "EOF" || name == "SECTION" || (inBlock && name == "ENDBLK")) return;
+    if (name == "ENDSEC" || name == "EOF" || (inBlock && name == "ENDBLK")) return;
     ReadEntity(name, next);
   }
 }
 
-// An entity whose groups hold a line that is no group code or a value its code cannot take is
-// left out with a note, and the reading goes on with the next entity.
 void Reader::ReadEntity(std::string_view name, DxfGroup& next) {
-  const std::size_t badBefore = tok_.BadCodes();
-  const std::uint32_t where = next.where;
-  const std::string type(name);
-  try {
-    ReadEntityGroups(name, next);
-  } catch (const RuntimeError& e) {
-    // The groups themselves could not be read (binary data cut short): nothing to go on with.
-    if (e.kind() != ErrorKind::BadFormat || (next.where == where && TrimValue(next.text) == type)) throw;
-    ++report_.entitiesLeftOut;
-    CountSkipped(type);
-    Note(DxfReadNote::Kind::BadValue, where, type, e.what());
-    return;
-  }
-  if (tok_.BadCodes() != badBefore) {
-    ++report_.entitiesLeftOut;
-    Note(DxfReadNote::Kind::BadGroupCode, tok_.FirstBadCodeLine(), type, "a line holds no group code");
-  }
-}
-
-void Reader::ReadEntityGroups(std::string_view name, DxfGroup& next) {
   const Kind kind = KindOf(name);
-  const std::size_t badBefore = tok_.BadCodes();
-  // A file that ends inside this entity's last group: the entity is left out.
-  if (!Collect(groups_, next) && groups_.empty()) return;
-  if (tok_.BadCodes() != badBefore) {
-    if (kind == Kind::Polyline || kind == Kind::Insert) SkipFollowers(next);
-    CountSkipped(name);
-    return;
-  }
+  Collect(groups_, next);
   if (space_ == Space::Skip || space_ == Space::Paper) {
     if (space_ == Space::Paper && kind != Kind::Vertex && kind != Kind::Seqend && kind != Kind::Attrib) {
       ++report_.paperSpaceSkipped;
@@ -344,24 +257,10 @@ void Reader::ReadEntityGroups(std::string_view name, DxfGroup& next) {
     case Kind::Vertex:
     case Kind::Seqend: return;  // strays without their polyline
     case Kind::Attdef:
-      if (space_ == Space::Model) {
-        AddModelAttdef(common);  // shown by its tag, as CAD programs show it outside a block
-      } else {
-        drawn = false;
-      }
-      break;
-    case Kind::Other:
-      if (name == "MESH") {
-        AddMesh(common);
-      } else {
-        drawn = false;
-      }
-      break;
+    case Kind::Other: drawn = false; break;
   }
   if (common.invisible) drawn = false;
-  if (drawn && kind == Kind::Other) {
-    if (space_ == Space::Model) ++otherDrawn_[std::string(name)];
-  } else if (drawn) {
+  if (drawn) {
     CountDrawn(kind);
   } else {
     CountSkipped(name);
@@ -383,8 +282,6 @@ void Reader::TakeCommon(const DxfGroup& g, Common& c) const {
     case 210: c.nx = Real(g); break;
     case 220: c.ny = Real(g); break;
     case 230: c.nz = Real(g); break;
-    case 6: c.lineType = TrimValue(g.text); break;
-    case 48: c.lineTypeScale = Real(g); break;
     default: break;
   }
 }
@@ -394,17 +291,6 @@ EntityStyle Reader::StyleOf(const Common& c) {
   style.layer = LayerFor(c.layer);
   style.color = c.color;
   style.trueColor = c.trueColor;
-  if (!c.lineType.empty() || c.lineTypeScale != 1.0) {
-    if (EqualsIgnoringCase(c.lineType, "BYBLOCK")) {
-      style.line.lineType = kLineTypeByBlock;
-    } else if (!c.lineType.empty() && !EqualsIgnoringCase(c.lineType, "BYLAYER")) {
-      NameKey(c.lineType);
-      const auto found = lineTypeByRaw_.find(key_);
-      // A name the table lacks draws continuous, as CAD programs draw it.
-      style.line.lineType = found != lineTypeByRaw_.end() ? found->second : kLineTypeContinuous;
-    }
-    style.line.scale = c.lineTypeScale;
-  }
   return style;
 }
 
@@ -429,7 +315,6 @@ void Reader::Finish() {
     if (drawn_[k] != 0) report_.drawnTypes[std::string(kKindNames[k])] += drawn_[k];
   }
   for (const auto& [name, count] : skipped_) report_.skippedTypes[name] += count;
-  for (const auto& [name, count] : otherDrawn_) report_.drawnTypes[name] += count;
   report_.blocks = drawing_.Blocks().size();
   for (const Block& b : drawing_.Blocks()) report_.blockEntities += b.entities.size();
   report_.insertCycles = CountBlockCycles(drawing_);

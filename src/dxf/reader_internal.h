@@ -118,8 +118,6 @@ struct Common {
   bool paperSpace = false;
   bool invisible = false;
   double nx = 0, ny = 0, nz = 1;
-  std::string_view lineType{};  // code 6: empty for by layer
-  double lineTypeScale = 1.0;    // code 48
 };
 
 using Groups = std::vector<DxfGroup>;
@@ -144,24 +142,9 @@ public:
 private:
   enum class Space { Model, Block, Paper, Skip };
 
-  // Reads the groups after `next` up to the following group 0, which becomes `next`. A file
-  // that ends before that is read as far as it is whole: `next` becomes EOF, the cut is
-  // noted, and false returned, with `out` emptied when the data ended inside a group.
-  bool Collect(Groups& out, DxfGroup& next) {
-    if (tok_.Collect(out, next)) return true;
-    if (!cutShort_) {
-      cutShort_ = true;
-      Note(DxfReadNote::Kind::CutShort, next.where, "", "it is cut short (no EOF at the end)");
-    }
-    if (tok_.CutInsideGroup()) out.clear();  // else the groups so far are whole
-    next = DxfGroup{};
-    next.text = "EOF";
-    return false;
-  }
-  void Note(DxfReadNote::Kind kind, std::size_t where, std::string entity, std::string detail) {
-    if (report_.notes.size() < DxfReadReport::kMaxNotes) {
-      report_.notes.push_back(DxfReadNote{kind, where, std::move(entity), std::move(detail)});
-    }
+  // Reads the groups after `next` up to the following group 0, which becomes `next`.
+  void Collect(Groups& out, DxfGroup& next) {
+    if (!tok_.Collect(out, next)) tok_.Fail("it is cut short (no EOF at the end)");
   }
 
   std::string Decode(std::string_view bytes) const { return DecodeDxfValue(bytes, utf8_, codePageTable_); }
@@ -173,18 +156,12 @@ private:
   void ReadHeader();
   void ReadTables(DxfGroup& next);
   void ReadLayer();
-  void ReadLineType();
-  void AddModelAttdef(const Common& c);
-  void AddMesh(const Common& c);
-  void AddPolyfaceWires(const Common& c, int flags, int m, int n, const std::vector<std::array<double, 3>>& points,
-                        const std::vector<std::array<int, 4>>& faces);
   LayerIndex LayerFor(std::string_view raw);
   void NameKey(std::string_view raw);
   BlockIndex BlockFor(std::string_view raw);
   void ReadBlocks(DxfGroup& next);
   void ReadEntityList(DxfGroup& next, bool inBlock);
   void ReadEntity(std::string_view name, DxfGroup& next);
-  void ReadEntityGroups(std::string_view name, DxfGroup& next);
   void TakeCommon(const DxfGroup& g, Common& c) const;
   EntityStyle StyleOf(const Common& c);
   void SkipFollowers(DxfGroup& next);
@@ -224,14 +201,12 @@ private:
   void AddHatch(const Common& c);
   HatchEdge ReadEdge(int type, std::size_t first, std::size_t last);
   static void MapHatch(HatchGeometry& hatch, const Ocs& ocs);
-  void ReadPatternLines(HatchGeometry& hatch, std::size_t i);
 
   DxfTokenizer tok_;
   Drawing& drawing_;
   DxfReadReport& report_;
   Groups groups_;
   std::vector<PolylineVertex> vertices_;
-  std::vector<VertexWidth> lwWidths_;
   std::string codePage_;
   bool utf8_ = false;
   const char16_t* codePageTable_ = nullptr;  // a code page other than Windows-1252
@@ -244,9 +219,6 @@ private:
   LayerIndex lastLayer_ = 0;
   std::array<std::size_t, kKindCount> drawn_{};
   std::unordered_map<std::string, std::size_t> skipped_;
-  std::unordered_map<std::string, std::size_t> otherDrawn_;  // MESH
-  bool cutShort_ = false;
-  std::unordered_map<std::string, LineTypeIndex> lineTypeByRaw_;
 };
 
 }  // namespace tessaro::dxf_reader

@@ -170,28 +170,17 @@ bool DxfTokenizer::NextAscii(DxfGroup& group) {
     if (!NextLine(codeLine)) return false;
   } while (position_ >= data_.size() && TrimBlanks(codeLine).empty());
   int value = 0;
-  bool good = true;
   if (!FastCode(codeLine, value)) {
     const std::string_view code = TrimBlanks(codeLine);
     const auto [end, error] = std::from_chars(code.data(), code.data() + code.size(), value);
-    good = !code.empty() && error == std::errc() && end == code.data() + code.size();
-  }
-  if (!good || value < 0 || value > 32767) {
-    // Not a group code: the pair is read as a comment (code 999), and counted, so that the
-    // reader leaves out the entity it belongs to and goes on with the next.
-    ++badCodes_;
-    if (firstBadCodeLine_ == 0) {
-      firstBadCodeLine_ = line_;
-      firstBadCode_ = std::string(TrimBlanks(codeLine));
+    if (code.empty() || error != std::errc() || end != code.data() + code.size()) {
+      Fail("line " + std::to_string(line_) + " should hold a group code, not '" + Excerpt(code) + "'");
     }
-    value = 999;
   }
+  if (value < 0 || value > 32767) Fail("line " + std::to_string(line_) + " holds no group code: " + std::to_string(value));
   group.code = static_cast<std::int16_t>(value);
   group.binaryNumber = false;
-  if (!NextLine(group.text)) {
-    cutShort_ = true;  // a code without its value: the data ends before the group does
-    return false;
-  }
+  if (!NextLine(group.text)) Fail("it is cut short (group code " + std::to_string(value) + " has no value)");
   group.where = static_cast<std::uint32_t>(std::min<std::size_t>(line_, 0xFFFFFFFFu));
   return true;
 }

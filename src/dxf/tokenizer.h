@@ -39,13 +39,6 @@ public:
   bool Collect(std::vector<DxfGroup>& out, DxfGroup& next);
 
   bool Binary() const { return binary_; }
-  // Lines that should have held a group code and did not (ASCII): each such pair comes as
-  // a comment group (code 999). The line of the first, or 0.
-  std::size_t BadCodes() const { return badCodes_; }
-  std::size_t FirstBadCodeLine() const { return firstBadCodeLine_; }
-  const std::string& FirstBadCode() const { return firstBadCode_; }
-  // Whether the data ended inside a group (a code without its value).
-  bool CutInsideGroup() const { return cutShort_; }
   std::size_t RemainingBytes() const { return data_.size() - position_; }
 
   // "line 12" or "byte 345": where a group is, for messages.
@@ -73,10 +66,6 @@ private:
   bool binary_ = false;
   bool twoByteCodes_ = true;  // binary R13 and later; R12 has one-byte codes
   bool crOnly_ = false;       // lines end in a lone CR (old Macintosh files)
-  bool cutShort_ = false;     // the data ended inside a group
-  std::size_t badCodes_ = 0;
-  std::size_t firstBadCodeLine_ = 0;
-  std::string firstBadCode_;
 };
 
 // Shortens a text for a message: at most 40 bytes, never a NUL.

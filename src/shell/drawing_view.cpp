@@ -5,7 +5,6 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <algorithm>
-#include <cmath>
 #include <cstring>
 #include <thread>
 #include <type_traits>
@@ -20,9 +19,6 @@ namespace {
 // paints the new one once the wheel has rested this long.
 constexpr double kPreviewAfterMs = 40.0;
 constexpr int kDeferredRenderMs = 60;
-// A display list with more shapes than this gets an overview pyramid: a frame far out is
-// then scaled from it at once and painted exactly when the view rests.
-constexpr std::size_t kPyramidShapes = 100'000;
 
 // The layers' on/off states: switching a layer repaints from the same display list.
 std::vector<bool> LayerStates(const Drawing& drawing) {
@@ -94,16 +90,12 @@ DrawingView::DrawingView(const Drawing& drawing, QWidget* parent) : QWidget(pare
 }
 
 void DrawingView::RebuildScene() {
-  pyramid_.reset();  // it renders scene_ on a worker thread: gone before scene_ goes
-  FlattenOptions options;
-  options.metrics = &metrics_;  // MTEXT wrapped with the fonts the view draws with
-  scene_ = std::make_unique<render::Scene>(FlattenDrawing(drawing_, options));
+  scene_ = std::make_unique<render::Scene>(FlattenDrawing(drawing_));
   scene_->SetBackground(dark_ ? render::Background::Dark : render::Background::White);
   highlight_.reset();  // its shape number means nothing in the new list
   sceneRevision_ = drawing_.Revision();
   layerStates_ = LayerStates(drawing_);
   frame_.valid = false;
-  StartPyramid(devicePixelRatioF());
 }
 
 void DrawingView::Redraw() {
@@ -112,8 +104,6 @@ void DrawingView::Redraw() {
   } else if (std::vector<bool> layers = LayerStates(drawing_); layers != layerStates_) {
     layerStates_ = std::move(layers);
     frame_.valid = false;
-    pyramid_.reset();
-    StartPyramid(devicePixelRatioF());
   }
   update();
 }
@@ -223,7 +213,6 @@ void DrawingView::RenderWhole(const QSize& device, double ratio) {
                  frame_.textBoxPixels);
   frame_.state = state_;
   frame_.valid = true;
-  frame_.coarse = false;
   lastRenderMs_ = static_cast<double>(clock.nsecsElapsed()) / 1e6;
 }
 
@@ -255,46 +244,14 @@ bool DrawingView::MoveFrame(const QTransform& to, double ratio) {
   return true;
 }
 
-// The overview pyramid of a large scene at the scale that shows it whole, started again
-// when that scale changes (the view resized) or the layers changed.
-void DrawingView::StartPyramid(double ratio) {
-  if (scene_->List().Shapes().size() < kPyramidShapes) return;
-  const double base = ExtentsView().scale * ratio;
-  if (pyramid_ && pyramid_->Layers().size() == drawing_.Layers().size() &&
-      std::abs(pyramid_->BaseScale() - base) <= 1e-3 * base) {
-    return;
-  }
-  pyramid_.reset();
-  pyramid_ = std::make_unique<render::OverviewPyramid>(*scene_, drawing_.Layers(), base);
-}
-
-// A frame scaled from the overview pyramid, exact when the view rests; false when the
-// pyramid has no level for this scale (yet). Starts the pyramid of a large scene.
-bool DrawingView::RenderFromPyramid(const QSize& device, double ratio) {
-  if (scene_->List().Shapes().size() < kPyramidShapes) return false;
-  StartPyramid(ratio);
-  if (frame_.image.size() != device) frame_.image = QImage(device, QImage::Format_RGB32);
-  if (!pyramid_->Paint(frame_.image, PaintTransform(state_, size(), ratio))) return false;
-  frame_.state = state_;
-  frame_.valid = true;
-  frame_.coarse = true;
-  deferredRender_.start();
-  return true;
-}
-
 void DrawingView::UpdateFrame(const QSize& device, double ratio) {
   // A drawing changed without a Redraw still shows as it is now.
   if (drawing_.Revision() != sceneRevision_) RebuildScene();
   if (!frame_.valid || frame_.image.size() != device || renderNow_) {
-    if (renderNow_ || !RenderFromPyramid(device, ratio)) RenderWhole(device, ratio);
-  } else if (frame_.state == state_) {
-  } else if (frame_.coarse || frame_.state.scale != state_.scale) {
-    // A scaled frame is scaled again; a zoom of a slow drawing shows the old frame scaled
-    // until the wheel rests.
-    if (!RenderFromPyramid(device, ratio) && (frame_.coarse || lastRenderMs_ < kPreviewAfterMs)) {
-      RenderWhole(device, ratio);
-    }
-  } else if (!MoveFrame(PaintTransform(state_, size(), ratio), ratio) && !RenderFromPyramid(device, ratio)) {
+    RenderWhole(device, ratio);
+  } else if (frame_.state.scale == state_.scale) {
+    if (frame_.state != state_ && !MoveFrame(PaintTransform(state_, size(), ratio), ratio)) RenderWhole(device, ratio);
+  } else if (lastRenderMs_ < kPreviewAfterMs) {
     RenderWhole(device, ratio);
   }
   renderNow_ = false;
@@ -354,10 +311,8 @@ void DrawingView::PaintMarks(QPainter& painter) const {
 void DrawingView::SetDarkBackground(bool dark) {
   if (dark == dark_) return;
   dark_ = dark;
-  pyramid_.reset();  // it renders scene_ on a worker thread: stopped before the paper changes
   scene_->SetBackground(dark_ ? render::Background::Dark : render::Background::White);
   frame_.valid = false;
-  StartPyramid(devicePixelRatioF());
   update();
 }
 

@@ -11,8 +11,6 @@
 #include <vector>
 
 #include "cad/drawing.h"
-#include "render/overview_pyramid.h"
-#include "render/qt_text_metrics.h"
 #include "render/scene.h"
 #include "shell/pick_tools.h"
 #include "shell/view_state.h"
@@ -95,7 +93,6 @@ private:
     ViewState state;
     double textBoxPixels = render::kTextBoxPixels;  // as the whole frame was painted
     bool valid = false;
-    bool coarse = false;  // scaled from the overview pyramid, to be painted exactly
   };
 
   void RebuildScene();
@@ -103,8 +100,6 @@ private:
   void RenderWhole(const QSize& device, double ratio);
   bool MoveFrame(const QTransform& to, double ratio);
   void RenderDeferred();
-  bool RenderFromPyramid(const QSize& device, double ratio);
-  void StartPyramid(double ratio);
 
   void SetView(const ViewState& next);  // remembers the old view for ZoomPrevious
   ViewState ExtentsView() const;
@@ -125,9 +120,7 @@ private:
   std::optional<QLineF> measureLine_;
   std::optional<QPointF> snapMark_;
 
-  render::QtTextMetrics metrics_;
   std::unique_ptr<render::Scene> scene_;
-  std::unique_ptr<render::OverviewPyramid> pyramid_;  // of scene_, for frames far out
   std::optional<std::uint64_t> sceneRevision_;  // the drawing's revision that scene_ shows
   std::vector<bool> layerStates_;
   Frame frame_;

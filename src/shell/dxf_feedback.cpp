@@ -15,22 +15,6 @@ QString DxfReadSummary(const QString& fileName, const DxfReadReport& report) {
   }
   if (report.paperSpaceSkipped != 0) out += QStringLiteral("; spazio carta ignorato: %1").arg(report.paperSpaceSkipped);
   if (report.insertCycles != 0) out += QStringLiteral("; blocchi ricorsivi non disegnati: %1").arg(report.insertCycles);
-  for (const DxfReadNote& note : report.notes) {
-    if (note.kind == DxfReadNote::Kind::CutShort) {
-      out += QStringLiteral("; file troncato: letto fin dove era integro");
-    } else if (note.kind == DxfReadNote::Kind::UnendedSection) {
-      out += QStringLiteral("; sezione senza fine alla riga %1").arg(note.where);
-    }
-  }
-  if (report.entitiesLeftOut != 0) {
-    out += QStringLiteral("; oggetti con dati non validi saltati: %1").arg(report.entitiesLeftOut);
-    for (const DxfReadNote& note : report.notes) {
-      if (note.kind == DxfReadNote::Kind::BadGroupCode || note.kind == DxfReadNote::Kind::BadValue) {
-        out += QStringLiteral(" (il primo alla riga %1)").arg(note.where);
-        break;
-      }
-    }
-  }
   const std::string release = report.Release();
   if (!report.version.empty()) out += QStringLiteral("; DXF ") + text(release.empty() ? report.version : release);
   if (report.binary) out += report.version.empty() ? QStringLiteral("; DXF binario") : QStringLiteral(" binario");
