@@ -14,7 +14,7 @@
 #include <string_view>
 
 #include "column_stack/stack_load.h"
-#include "dxf/writer.h"
+#include "dxf_write/writer.h"
 
 namespace {
 

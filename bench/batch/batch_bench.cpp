@@ -21,6 +21,7 @@
 #include "column_stack/stack_files.h"
 #include "column_stack/stack_load.h"
 #include "dxf/file.h"
+#include "dxf_write/writer.h"
 
 namespace fs = std::filesystem;
 using Clock = std::chrono::steady_clock;

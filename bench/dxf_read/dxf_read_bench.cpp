@@ -11,6 +11,7 @@
 #include "display/display_list.h"
 #include "cad/drawing.h"
 #include "dxf/file.h"
+#include "dxf_write/writer.h"
 #include "dxf/reader.h"
 
 namespace {

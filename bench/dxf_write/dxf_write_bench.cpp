@@ -8,6 +8,7 @@
 #include "bench_timing.h"
 #include "cad/drawing.h"
 #include "dxf/file.h"
+#include "dxf_write/writer.h"
 
 namespace {
 

@@ -18,12 +18,12 @@
 #include "dxf/file.h"
 #include "display/display_list.h"
 #include "render/scene.h"
-#include "shell/drawing_view.h"
+#include "view/drawing_view.h"
 
 namespace {
 
 using tessaro::Drawing;
-using tessaro::shell::DrawingView;
+using tessaro::view::DrawingView;
 
 const QSize kViewSize(1600, 1000);
 constexpr int kFrames = 25;
@@ -59,7 +59,7 @@ void Report(const char* what, const std::vector<double>& ms) {
 }
 
 void Frames(DrawingView& view, QImage& screen) {
-  const tessaro::shell::ViewState extents = view.State();
+  const tessaro::view::ViewState extents = view.State();
   std::vector<double> ms;
   for (int i = 0; i < kFrames; ++i) ms.push_back(Frame(view, screen, true));
   Report("full extents", ms);

@@ -9,7 +9,7 @@
 #include <cstdio>
 #include <vector>
 
-#include "shell/drawing_view.h"
+#include "view/drawing_view.h"
 
 namespace {
 
@@ -60,7 +60,7 @@ int main(int argc, char* argv[]) {
   qputenv("QT_QPA_PLATFORM", "offscreen");
   QApplication app(argc, argv);
   const Drawing drawing = MakeDrawing();
-  tessaro::shell::DrawingView view(drawing);
+  tessaro::view::DrawingView view(drawing);
   view.resize(kImageSize);
   view.ZoomExtents();
 

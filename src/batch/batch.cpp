@@ -19,6 +19,7 @@
 #include "os/atomic_file.h"
 #include "cad/drawing.h"
 #include "dxf/file.h"
+#include "dxf_write/writer.h"
 #include "base/errors.h"
 #include "batch/batch_pdf.h"
 #include "os/utf8_path.h"

@@ -1,5 +1,4 @@
-// DXF files of a drawing: the atomic write, and the read that leaves the drawing untouched
-// unless the whole file was read.
+// Reading a DXF file: the read that leaves the drawing untouched unless the whole file was read.
 #include "dxf/file.h"
 
 #include <algorithm>
@@ -11,9 +10,7 @@
 #include <utility>
 #include <vector>
 
-#include "os/atomic_file.h"
 #include "dxf/reader.h"
-#include "dxf/writer.h"
 #include "base/errors.h"
 
 namespace tessaro {
@@ -49,21 +46,6 @@ std::string ReadWholeFile(const fs::path& path) {
 }
 
 }  // namespace
-
-void WriteDxfFile(const Drawing& drawing, const fs::path& path) {
-  WriteFileAtomically(path, "DXF file", [&](const FileBlockSink& sink) { WriteDxf(drawing, sink); });
-}
-
-std::string DxfText(const Drawing& drawing) {
-  // Room for a typical record per entity up front: growing the string as it fills copies
-  // the text over and over, which took longer than making it.
-  constexpr std::size_t kBytesPerEntity = 160;
-  constexpr std::size_t kTablesBytes = 16 * 1024;
-  std::string text;
-  text.reserve(kTablesBytes + kBytesPerEntity * drawing.EntityCount());
-  WriteDxf(drawing, [&text](std::string_view block) { text.append(block); });
-  return text;
-}
 
 std::string DxfReadReport::Release() const {
   static constexpr std::pair<std::string_view, std::string_view> kReleases[] = {

@@ -1,5 +1,4 @@
-// DXF files of a drawing: ASCII DXF R2000 with Windows-1252 text, written atomically,
-// and read back into a drawing (lines, circles, arcs and texts with their layers).
+// Reading a DXF file into a drawing, and what the read found. Writing is in dxf_write/.
 #pragma once
 
 #include <cstddef>
@@ -10,15 +9,6 @@
 #include "cad/drawing.h"
 
 namespace tessaro {
-
-// Writes the drawing to `path` through a temporary file in the same folder that is then
-// renamed over the target: a failure leaves an earlier file intact. Raises RuntimeError
-// (FileIo) with the reason when the file cannot be written, and (InvalidFloat) when the
-// drawing holds a value that is not a finite number.
-void WriteDxfFile(const Drawing& drawing, const std::filesystem::path& path);
-
-// The DXF text of the drawing, as WriteDxfFile writes it.
-std::string DxfText(const Drawing& drawing);
 
 // What a read found. Counts are of model-space entities by their DXF type name (POLYLINE
 // with its vertices, INSERT with its attributes count once); entities inside block

@@ -1,7 +1,7 @@
 // The texts of the DXF feedback: counts by type, and the reasons a file cannot be read.
 #include "shell/dxf_feedback.h"
 
-#include "dxf/writer.h"
+#include "dxf_write/writer.h"
 #include "base/errors.h"
 
 namespace tessaro::shell {

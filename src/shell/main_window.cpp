@@ -19,13 +19,14 @@
 #include <new>
 
 #include "dxf/file.h"
+#include "dxf_write/writer.h"
 #include "os/atomic_file.h"
-#include "shell/drawing_view.h"
+#include "view/drawing_view.h"
 #include "shell/command_keys.h"
 #include "shell/dxf_feedback.h"
 #include "shell/file_watch.h"
 #include "shell/message_box.h"
-#include "shell/pick_tools.h"
+#include "view/pick_tools.h"
 #include "shell/problem_words.h"
 #include "shell/property_grid.h"
 #include "shell/settings_store.h"
@@ -412,7 +413,7 @@ void MainWindow::ShowLoadProblem() {
 void MainWindow::keyPressEvent(QKeyEvent* event) {
   // Escape puts an armed zoom window, pan or measure back to rest.
   if (event->key() == Qt::Key_Escape) {
-    CancelPicks(state_.pick, *view_);
+    view::CancelPicks(state_.pick, *view_);
     measure_ = {};
     view_->SetMeasureMarks(std::nullopt, std::nullopt);
     ShowPrompt();

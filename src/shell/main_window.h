@@ -13,7 +13,7 @@
 #include "cad/drawing.h"
 #include "schedule/schedule.h"
 #include "shell/dialogs.h"
-#include "shell/measure_tool.h"
+#include "view/measure_tool.h"
 #include "shell/recent_files.h"
 #include "shell/settings_store.h"
 #include "shell/shell_state.h"
@@ -26,10 +26,16 @@ class QPrinter;
 class QTableWidget;
 class QMenu;
 
+namespace tessaro::view {
+class DrawingView;
+}  // namespace tessaro::view
+
 namespace tessaro::shell {
 
+using view::DrawingView;
+using view::MeasureState;
+
 class CheckPane;
-class DrawingView;
 class ElidedLabel;
 class FolderWatch;
 class PropertyGrid;

@@ -14,7 +14,7 @@
 #include "batch/batch.h"
 #include "batch/batch_pdf.h"
 #include "column_stack/stack_files.h"
-#include "shell/drawing_view.h"
+#include "view/drawing_view.h"
 #include "shell/problem_words.h"
 #include "shell/main_window.h"
 #include "shell/settings_store.h"
@@ -124,8 +124,8 @@ void MainWindow::ToggleStatusBar() {
 }
 
 void MainWindow::ZoomExtentsCommand() { view_->ZoomExtents(); }
-void MainWindow::ZoomWindowCommand() { StartZoomWindow(state_.pick, *view_); }
-void MainWindow::PanCommand() { StartPan(state_.pick, *view_); }
+void MainWindow::ZoomWindowCommand() { view::StartZoomWindow(state_.pick, *view_); }
+void MainWindow::PanCommand() { view::StartPan(state_.pick, *view_); }
 void MainWindow::ZoomPreviousCommand() { view_->ZoomPrevious(); }
 
 void MainWindow::ZoomInCommand() {

@@ -7,9 +7,9 @@
 #include <cmath>
 
 #include "render/pick.h"
-#include "shell/drawing_view.h"
+#include "view/drawing_view.h"
 #include "shell/main_window.h"
-#include "shell/pick_tools.h"
+#include "view/pick_tools.h"
 
 namespace tessaro::shell {
 namespace {
@@ -34,7 +34,7 @@ void MainWindow::CreatePickPane() {
 }
 
 void MainWindow::ShowPrompt() {
-  const QString prompt = ToolPrompt(state_.pick, measure_);
+  const QString prompt = view::ToolPrompt(state_.pick, measure_);
   if (!prompt.isEmpty()) {
     statusBar()->showMessage(prompt);
     promptShown_ = true;
@@ -56,7 +56,7 @@ void MainWindow::PickAt(float x, float y) {
   const render::Scene& scene = view_->Scene();
   const auto shape = render::PickShape(scene.List(), scene.Index(), drawing_.Layers(), {x, y}, PickTolerance());
   view_->SetHighlight(shape);
-  pickInfo_->setText(shape ? DescribeShape(scene.List(), scene.List().Shapes()[*shape], drawing_.Layers())
+  pickInfo_->setText(shape ? view::DescribeShape(scene.List(), scene.List().Shapes()[*shape], drawing_.Layers())
                            : kNothingPicked);
   if (shape) pickPane_->show();
 }
@@ -80,7 +80,7 @@ void MainWindow::MeasureAt(float x, float y, bool click) {
     return;
   }
   const render::Measurement m = render::Measure(measure_.first, at);
-  const QString text = DescribeMeasurement(m);
+  const QString text = view::DescribeMeasurement(m);
   pickInfo_->setText(QStringLiteral("Misura\n") + text.split(QStringLiteral("   ")).join(QLatin1Char('\n')));
   pickPane_->show();
   view_->SetMeasureMarks(QLineF(measure_.first.x, measure_.first.y, at.x, at.y), mark);
@@ -92,29 +92,29 @@ void MainWindow::MeasureAt(float x, float y, bool click) {
 void MainWindow::MeasureCommand() {
   measure_ = MeasureState{!measure_.armed, false, {}};
   view_->SetMeasureMarks(std::nullopt, std::nullopt);
-  view_->SetPointerState(measure_.armed ? kPointerPicking : kPointerIdle);
+  view_->SetPointerState(measure_.armed ? view::kPointerPicking : view::kPointerIdle);
   ShowPrompt();
 }
 
 void MainWindow::OnViewMouseDown(int button, int, float, float) {
-  ViewMouseDown(state_.pick, *view_, button);
+  view::ViewMouseDown(state_.pick, *view_, button);
   ShowPrompt();
 }
 
 void MainWindow::OnViewMouseMove(int, int, float x, float y) {
-  ViewMouseMove(state_.pick, *view_, state_.viewEnabled, x, y);
+  view::ViewMouseMove(state_.pick, *view_, state_.viewEnabled, x, y);
   if (measure_.armed) {
     MeasureAt(x, y, false);
-    if (view_->PointerState() != kPointerPicking) view_->SetPointerState(kPointerPicking);
+    if (view_->PointerState() != view::kPointerPicking) view_->SetPointerState(view::kPointerPicking);
   }
 }
 
 void MainWindow::OnViewMouseUp(int button, int, float x, float y) {
-  const PickState& p = state_.pick;
+  const view::PickState& p = state_.pick;
   const bool toolArmed = p.windowPickPending || p.windowPickActive || p.panPickPending || p.panPickActive;
-  ViewMouseUp(state_.pick, *view_, x, y);
+  view::ViewMouseUp(state_.pick, *view_, x, y);
   // A left click with no view tool waiting measures, or picks what lies under it.
-  if (!toolArmed && button == kLeftButton) {
+  if (!toolArmed && button == view::kLeftButton) {
     if (measure_.armed) {
       MeasureAt(x, y, true);
       if (!measure_.firstTaken) return;  // the result stays in the status bar

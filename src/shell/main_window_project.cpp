@@ -14,7 +14,7 @@
 #include <algorithm>
 
 #include "column_stack/stack_files.h"
-#include "shell/drawing_view.h"
+#include "view/drawing_view.h"
 #include "shell/file_watch.h"
 #include "shell/main_window.h"
 #include "shell/message_box.h"

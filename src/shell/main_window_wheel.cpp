@@ -8,7 +8,7 @@
 #include <QWindow>
 #include <vector>
 
-#include "shell/drawing_view.h"
+#include "view/drawing_view.h"
 #include "shell/main_window.h"
 
 namespace tessaro::shell {

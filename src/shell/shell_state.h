@@ -6,19 +6,9 @@
 #include <QString>
 
 #include "column_stack/stack_load.h"
+#include "view/pick_tools.h"
 
 namespace tessaro::shell {
-
-// The two-point view tools (zoom window, pan): each goes idle -> pending (started) ->
-// active (first point taken) -> idle (acted). Both can be armed at once.
-struct PickState {
-  bool windowPickPending = false;
-  bool windowPickActive = false;
-  bool panPickPending = false;
-  bool panPickActive = false;
-  Single pickX = 0;  // first point of the active tool, drawing units
-  Single pickY = 0;
-};
 
 struct ShellState {
   QString projectFolder;      // the command line, or the program's folder
@@ -27,7 +17,7 @@ struct ShellState {
   QString drawingName;        // "Pilastrata_" + id after a load; default name when saving
   StackSession session;       // drawing options, previous-piece records, per-stack arrays
   bool viewEnabled = false;   // whether mouse and wheel act on the drawing
-  PickState pick;
+  view::PickState pick;
 
   DrawOptions& options() { return session.options; }
 };

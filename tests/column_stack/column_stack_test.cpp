@@ -14,6 +14,7 @@
 #include "column_stack/stack_files.h"
 #include "column_stack/stack_load.h"
 #include "dxf/file.h"
+#include "dxf_write/writer.h"
 #include "support/piece_files.h"
 #include "support/temp_folder.h"
 

@@ -8,6 +8,7 @@
 
 #include "base/errors.h"
 #include "dxf/file.h"
+#include "dxf_write/writer.h"
 #include "support/entity_list.h"
 #include "support/temp_folder.h"
 

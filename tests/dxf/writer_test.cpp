@@ -11,7 +11,7 @@
 #include <string>
 
 #include "dxf/file.h"
-#include "dxf/writer.h"
+#include "dxf_write/writer.h"
 #include "support/entity_list.h"
 #include "support/ezdxf.h"
 #include "support/temp_folder.h"

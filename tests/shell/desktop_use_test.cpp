@@ -14,9 +14,10 @@
 #include <QtTest>
 
 #include "dxf/file.h"
+#include "dxf_write/writer.h"
 #include "render/aci_colors.h"
 #include "render/pick.h"
-#include "shell/drawing_view.h"
+#include "view/drawing_view.h"
 #include "shell/file_watch.h"
 #include "shell/message_box.h"
 #include "shell/recent_files.h"
@@ -435,7 +436,7 @@ private slots:
   void measure() {
     QFETCH(QPointF, to);
     QFETCH(QString, expected);
-    QCOMPARE(DescribeMeasurement(render::Measure({0, 0}, {to.x(), to.y()})), expected);
+    QCOMPARE(view::DescribeMeasurement(render::Measure({0, 0}, {to.x(), to.y()})), expected);
   }
 
   // In the window: a click picks and describes; "Misura" snaps to the line's ends.

@@ -13,7 +13,8 @@
 #include <fstream>
 
 #include "dxf/file.h"
-#include "shell/drawing_view.h"
+#include "dxf_write/writer.h"
+#include "view/drawing_view.h"
 #include "shell/problem_words.h"
 #include "shell/property_grid.h"
 #include "shell_test_support.h"
@@ -450,7 +451,7 @@ private slots:
     h.w().RunCommand(kCmdPan);
     h.w().State().pick.panPickActive = true;
     QTest::keyClick(&h.w(), Qt::Key_Escape);
-    const PickState& pick = h.w().State().pick;
+    const view::PickState& pick = h.w().State().pick;
     QVERIFY(!pick.windowPickPending && !pick.windowPickActive && !pick.panPickPending && !pick.panPickActive);
   }
 };

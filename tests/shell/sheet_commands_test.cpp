@@ -10,6 +10,7 @@
 #include <QtTest>
 
 #include "dxf/file.h"
+#include "dxf_write/writer.h"
 #include "schedule/bvbs.h"
 #include "shell/check_pane.h"
 #include "shell_test_support.h"

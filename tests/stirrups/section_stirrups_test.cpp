@@ -9,6 +9,7 @@
 #include <gtest/gtest.h>
 
 #include "dxf/file.h"
+#include "dxf_write/writer.h"
 #include "base/errors.h"
 #include "stirrups/closed_stirrups.h"
 #include "stirrups/section_stirrups.h"

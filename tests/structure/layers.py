@@ -10,8 +10,8 @@ import re
 import sys
 
 # Bottom to top; a tuple is one step whose folders are independent of each other.
-LAYERS = ["base", "os", "text", "cad", ("dxf", "display"), "render", "primitives", "stirrups", "drawing",
-          "column_stack", ("schedule", "project"), "check", "sheets", "batch", "shell"]
+LAYERS = ["base", "os", "text", "cad", ("dxf", "display"), ("dxf_write", "render"), "primitives", "stirrups", "drawing",
+          "column_stack", ("schedule", "project"), "check", "sheets", ("batch", "view"), "shell"]
 
 RANK = {}
 for step, entry in enumerate(LAYERS):

@@ -8,7 +8,7 @@
 #include <cstdlib>
 #include <sstream>
 
-#include "dxf/writer.h"
+#include "dxf_write/writer.h"
 
 namespace tessaro::test {
 namespace {

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstddef>
+#include <filesystem>
 #include <functional>
 #include <map>
 #include <string>
@@ -38,5 +39,14 @@ std::string_view DxfTypeName(const Drawing& drawing, const EntityHeader& entity)
 // The shortest text that reads back as `value`: a value that is exactly a float (every
 // drawing value is a widened Single) is written as that float, so 12.7f gives "12.7".
 std::string FormatDxfReal(double value);
+
+// Writes the drawing to `path` through a temporary file in the same folder that is then
+// renamed over the target: a failure leaves an earlier file intact. Raises RuntimeError
+// (FileIo) with the reason when the file cannot be written, and (InvalidFloat) when the
+// drawing holds a value that is not a finite number.
+void WriteDxfFile(const Drawing& drawing, const std::filesystem::path& path);
+
+// The DXF text of the drawing, as WriteDxfFile writes it.
+std::string DxfText(const Drawing& drawing);
 
 }  // namespace tessaro

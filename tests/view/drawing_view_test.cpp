@@ -9,12 +9,12 @@
 #include "display/display_list.h"
 #include "render/aci_colors.h"
 #include "render/scene.h"
-#include "shell/drawing_view.h"
-#include "shell/pick_tools.h"
-#include "shell/view_state.h"
+#include "view/drawing_view.h"
+#include "view/pick_tools.h"
+#include "view/view_state.h"
 
 using namespace tessaro;
-using namespace tessaro::shell;
+using namespace tessaro::view;
 using namespace tessaro::render;
 
 namespace {

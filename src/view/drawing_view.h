@@ -12,10 +12,10 @@
 
 #include "cad/drawing.h"
 #include "render/scene.h"
-#include "shell/pick_tools.h"
-#include "shell/view_state.h"
+#include "view/pick_tools.h"
+#include "view/view_state.h"
 
-namespace tessaro::shell {
+namespace tessaro::view {
 
 class DrawingView final : public QWidget, public ViewTools {
   Q_OBJECT
@@ -129,4 +129,4 @@ private:
   QTimer deferredRender_;
 };
 
-}  // namespace tessaro::shell
+}  // namespace tessaro::view

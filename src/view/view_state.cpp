@@ -1,10 +1,10 @@
 // The zoom and pan arithmetic of the drawing view.
-#include "shell/view_state.h"
+#include "view/view_state.h"
 
 #include <algorithm>
 #include <cmath>
 
-namespace tessaro::shell {
+namespace tessaro::view {
 namespace {
 
 // Keeps the scale where painting stays numerically sane whatever the user does.
@@ -62,4 +62,4 @@ ViewState PanBy(const ViewState& state, const QPointF& from, const QPointF& to) 
   return ViewState{state.centerX - (to.x() - from.x()), state.centerY - (to.y() - from.y()), state.scale};
 }
 
-}  // namespace tessaro::shell
+}  // namespace tessaro::view

@@ -1,7 +1,7 @@
 // The two-point view tools driven by the mouse events of the view.
-#include "shell/pick_tools.h"
+#include "view/pick_tools.h"
 
-namespace tessaro::shell {
+namespace tessaro::view {
 
 void StartZoomWindow(PickState& pick, ViewTools& view) {
   pick.windowPickPending = true;
@@ -63,4 +63,4 @@ void ViewMouseUp(PickState& pick, ViewTools& view, Single x, Single y) {
   }
 }
 
-}  // namespace tessaro::shell
+}  // namespace tessaro::view

@@ -1,7 +1,7 @@
 // The writer's entity records: which entities are written, the dispatch by type, the
 // records that go straight into the block (LINE, CIRCLE, ARC, TEXT, ATTRIB) and the text of
 // their numbers.
-#include "dxf/writer_internal.h"
+#include "dxf_write/writer_internal.h"
 
 #include <algorithm>
 #include <charconv>

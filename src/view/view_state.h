@@ -8,7 +8,7 @@
 #include <QSizeF>
 #include <QTransform>
 
-namespace tessaro::shell {
+namespace tessaro::view {
 
 struct ViewState {
   double centerX = 50.0;  // drawing point shown at the middle of the view, drawing units
@@ -39,4 +39,4 @@ ViewState ZoomAbout(const ViewState& state, double factor, const QPointF& anchor
 // Moves the view so the drawing point `from` ends up where `to` is now.
 ViewState PanBy(const ViewState& state, const QPointF& from, const QPointF& to);
 
-}  // namespace tessaro::shell
+}  // namespace tessaro::view

@@ -10,9 +10,9 @@
 
 #include "display/display_list.h"
 #include "render/pick.h"
-#include "shell/shell_state.h"
+#include "view/pick_tools.h"
 
-namespace tessaro::shell {
+namespace tessaro::view {
 
 // The "Misura" tool: armed -> first point taken -> shown (and armed again for the next).
 struct MeasureState {
@@ -35,4 +35,4 @@ QString ToolPrompt(const PickState& pick, const MeasureState& measure);
 // The shape's outline in drawing units (a text: its box).
 QPainterPath ShapeOutline(const DisplayList& list, const Shape& shape);
 
-}  // namespace tessaro::shell
+}  // namespace tessaro::view

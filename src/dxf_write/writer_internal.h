@@ -16,7 +16,7 @@
 
 #include "base/errors.h"
 #include "cad/drawing.h"
-#include "dxf/writer.h"
+#include "dxf_write/writer.h"
 
 namespace tessaro::dxf_writer {
 

@@ -1,6 +1,6 @@
 // The writer's annotations and references: MTEXT, INSERT (with its attributes), DIMENSION
 // and LEADER, through GroupWriter.
-#include "dxf/writer_internal.h"
+#include "dxf_write/writer_internal.h"
 
 #include <algorithm>
 #include <string>

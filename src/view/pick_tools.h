@@ -3,9 +3,21 @@
 // order of the steps can be tested with a recording view.
 #pragma once
 
-#include "shell/shell_state.h"
+#include "text/numbers.h"
 
-namespace tessaro::shell {
+namespace tessaro::view {
+
+// The two-point view tools (zoom window, pan): each goes idle -> pending (started) ->
+// active (first point taken) -> idle (acted). Both can be armed at once.
+struct PickState {
+  bool windowPickPending = false;
+  bool windowPickActive = false;
+  bool panPickPending = false;
+  bool panPickActive = false;
+  Single pickX = 0;  // first point of the active tool, drawing units
+  Single pickY = 0;
+};
+
 
 // Cursor feedback of the view.
 enum PointerState : int {
@@ -48,4 +60,4 @@ void StartPan(PickState& pick, ViewTools& view);
 // Escape: every armed or active tool goes back to rest, its rubber shape goes away.
 void CancelPicks(PickState& pick, ViewTools& view);
 
-}  // namespace tessaro::shell
+}  // namespace tessaro::view

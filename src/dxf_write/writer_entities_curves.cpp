@@ -1,6 +1,6 @@
 // The writer's curves and areas: LWPOLYLINE, ELLIPSE, SPLINE, HATCH, SOLID, TRACE, 3DFACE,
 // POINT, RAY, XLINE and WIPEOUT, through GroupWriter; and which of them DXF can hold.
-#include "dxf/writer_internal.h"
+#include "dxf_write/writer_internal.h"
 
 #include <algorithm>
 #include <cmath>

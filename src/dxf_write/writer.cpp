@@ -1,7 +1,7 @@
 // Writes a drawing as ASCII DXF R2000: header, tables, blocks, entities and objects, with
 // handles and subclass markers; numbers in their shortest round-trip text. This file writes
 // the sections and tables; the entity records are in writer_entities*.cpp.
-#include "dxf/writer.h"
+#include "dxf_write/writer.h"
 
 #include <algorithm>
 #include <charconv>
@@ -17,8 +17,9 @@
 #include <vector>
 
 #include "cad/block_references.h"
+#include "os/atomic_file.h"
 #include "dxf/text.h"
-#include "dxf/writer_internal.h"
+#include "dxf_write/writer_internal.h"
 #include "text/encoding.h"
 #include "base/errors.h"
 
@@ -455,6 +456,21 @@ std::map<std::string, std::size_t> EntitiesLeftOut(const Drawing& drawing) {
   count(drawing.Entities(), std::nullopt);
   for (std::size_t b = 0; b < drawing.Blocks().size(); ++b) count(drawing.Blocks()[b].entities, static_cast<BlockIndex>(b));
   return left;
+}
+
+void WriteDxfFile(const Drawing& drawing, const std::filesystem::path& path) {
+  WriteFileAtomically(path, "DXF file", [&](const FileBlockSink& sink) { WriteDxf(drawing, sink); });
+}
+
+std::string DxfText(const Drawing& drawing) {
+  // Room for a typical record per entity up front: growing the string as it fills copies
+  // the text over and over, which took longer than making it.
+  constexpr std::size_t kBytesPerEntity = 160;
+  constexpr std::size_t kTablesBytes = 16 * 1024;
+  std::string text;
+  text.reserve(kTablesBytes + kBytesPerEntity * drawing.EntityCount());
+  WriteDxf(drawing, [&text](std::string_view block) { text.append(block); });
+  return text;
 }
 
 }  // namespace tessaro

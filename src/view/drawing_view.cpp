@@ -1,5 +1,5 @@
 // The drawing view widget.
-#include "shell/drawing_view.h"
+#include "view/drawing_view.h"
 
 #include <QElapsedTimer>
 #include <QMouseEvent>
@@ -10,9 +10,9 @@
 #include <type_traits>
 
 #include "display/display_list.h"
-#include "shell/measure_tool.h"
+#include "view/measure_tool.h"
 
-namespace tessaro::shell {
+namespace tessaro::view {
 namespace {
 
 // A whole frame slower than this shows the old frame scaled first after a zoom step, and
@@ -365,4 +365,4 @@ void DrawingView::mouseDoubleClickEvent(QMouseEvent* event) {
 
 void DrawingView::enterEvent(QEnterEvent*) { emit ViewActivated(); }
 
-}  // namespace tessaro::shell
+}  // namespace tessaro::view

@@ -1,5 +1,5 @@
 // Words and outlines for the pick and measure tools.
-#include "shell/measure_tool.h"
+#include "view/measure_tool.h"
 
 #include <QLocale>
 #include <QStringList>
@@ -7,7 +7,7 @@
 #include <cmath>
 #include <numbers>
 
-namespace tessaro::shell {
+namespace tessaro::view {
 namespace {
 
 QString Number(double value) { return QLocale().toString(value, 'f', 2); }
@@ -143,4 +143,4 @@ QPainterPath ShapeOutline(const DisplayList& list, const Shape& shape) {
   return path;
 }
 
-}  // namespace tessaro::shell
+}  // namespace tessaro::view
