@@ -26,9 +26,16 @@ bool IsTransverse(BarMarkKind kind) {
 
 std::string DiameterText(double mm) { return "Ø" + FormatSingle(mm, NumberFormat{','}); }
 
-// A mark without a row is named by its label: "spillo Ø10 L = 93".
+// A mark without a row is named by its label: "spillo Ø10 L = 93", "ferri Ø14 L = 492".
 std::string LabelName(const BarMark& mark) {
-  const char* shape = mark.kind == BarMarkKind::TieLeg ? "spillo" : "staffa";
+  const char* shape = "staffa";
+  switch (mark.kind) {
+    case BarMarkKind::LongitudinalBars: shape = "ferri"; break;
+    case BarMarkKind::StarterBars: shape = "ferri di ripresa"; break;
+    case BarMarkKind::TieLeg: shape = "spillo"; break;
+    case BarMarkKind::ClosedStirrup:
+    case BarMarkKind::CircularHoop: break;
+  }
   return std::string(shape) + " " + DiameterText(double{mark.diameter} * 10) +
          " L = " + FormatSingle(mark.cutLength, NumberFormat{','});
 }

@@ -54,6 +54,11 @@ TEST_F(CheckTest, KnownFaultsAreReportedAndNothingElse) {
       // A circle of 8 bars: the bar list counts both halves on both faces, 2·4 + 2·4.
       {"circular bar list", {{{3, "50|0|4|0|300"}, {6, "8Ø16|8Ø16"}, {9, "2Ø8|2Ø8"}}},
        {{F::BarListCount, V::Elevation, "2", 16, 8, "pos. 2: l'elenco ferri dice 16Ø16, la sezione ne pone 8"}}},
+      // Two diameters on a circle: the list's second one, which the circle never places, is
+      // named by its label.
+      {"circular bar list of two diameters", {{{3, "50|0|4|0|300"}, {6, "8Ø16|4Ø14"}, {9, "2Ø8|2Ø8"}}},
+       {{F::BarListCount, V::Elevation, "ferri Ø14 L = 463", 8, 0,
+         "ferri Ø14 L = 463: l'elenco ferri dice 8Ø14, la sezione ne pone 0"}}},
       // Stirrups of 10: the drawing's 80 mm tails are short of 10 Ø = 100 on the hoop.
       {"tails of 10 mm stirrups", {{{9, "2Ø10|2Ø10"}}},
        {{F::TailShort, V::Section, "1", 80, 100, "pos. 1: coda disegnata 80 mm, la regola vuole 100 mm (uncino a 135°, 10 Ø)"}}},
