@@ -54,8 +54,9 @@ std::string PieceText(int stack, int number, int code, int bottom, int top, int 
   return out.str();
 }
 
-// 500 stacks of 1 to 5 storeys of 320 cm, rectangular and now and then circular, the
-// section shrinking upward; a fixed seed so that every run draws the same project.
+// 500 stacks of 1 to 5 storeys of 320 cm, rectangular and now and then circular (with at
+// least the 4 bars a circle needs), the section shrinking upward; a fixed seed so that
+// every run draws the same project.
 void GenerateProject(const fs::path& project) {
   const fs::path stacks = project / "Pilastri";
   fs::create_directories(stacks / "Dis");
@@ -73,7 +74,8 @@ void GenerateProject(const fs::path& project) {
       std::snprintf(name, sizeof name, "S%d_%d", s, p + 1);
       const int inset = code == 0 || code == 3 ? 0 : 30;
       WriteFile(stacks / "Dis" / (std::string(name) + ".pxf"),
-                PieceText(s, p + 1, code, p * 320, (p + 1) * 320, side1, side2, pick(3, 5), pick(2, 4), inset));
+                PieceText(s, p + 1, code, p * 320, (p + 1) * 320, side1, side2, circular ? pick(4, 6) : pick(3, 5),
+                          pick(2, 4), inset));
       index.append(name).append("\r\n");
       if (pick(0, 2) == 0 && side1 > 30) side1 -= 5;
       if (!circular && pick(0, 2) == 0 && side2 > 30) side2 -= 5;
@@ -167,6 +169,7 @@ struct Halves {
   double textSeconds = 0;
   double recordSeconds = 0;    // drawing again, with a bar recorder
   double scheduleSeconds = 0;  // schedules, CSV and BVBS texts from the recorders
+  double checkSeconds = 0;     // the checks and their reports' texts
 };
 
 Halves TimeHalves(const fs::path& project) {
@@ -201,6 +204,12 @@ Halves TimeHalves(const fs::path& project) {
     bytes += tessaro::BvbsText(schedule, tessaro::BvbsOptions{}).size();
   }
   halves.scheduleSeconds = std::chrono::duration<double>(Clock::now() - start).count();
+  start = Clock::now();
+  for (std::size_t i = 0; i < ids.size(); ++i) {
+    const tessaro::StackSchedule schedule = tessaro::BuildStackSchedule(ids[i], recorders[i]);
+    bytes += tessaro::CheckReportText(ids[i], tessaro::CheckStack(ids[i], recorders[i], schedule)).size();
+  }
+  halves.checkSeconds = std::chrono::duration<double>(Clock::now() - start).count();
   return bytes > 0 ? halves : Halves{};
 }
 
@@ -241,7 +250,7 @@ int main(int argc, char** argv) {
   std::vector<std::string> first300;
   for (int s = 1; s <= 300; ++s) first300.push_back(std::to_string(s));
   double fwriteSeconds = 1e9;
-  Halves halves{1e9, 1e9, 1e9, 1e9};
+  Halves halves{1e9, 1e9, 1e9, 1e9, 1e9};
   for (int round = 0; round < kRounds; ++round) {
     const auto best = [](Timed& kept, Timed t) { if (t.seconds < kept.seconds) kept = std::move(t); };
     best(one, RunOnce(root / "project", root / "one", 0));
@@ -258,6 +267,7 @@ int main(int argc, char** argv) {
     halves.textSeconds = std::min(halves.textSeconds, h.textSeconds);
     halves.recordSeconds = std::min(halves.recordSeconds, h.recordSeconds);
     halves.scheduleSeconds = std::min(halves.scheduleSeconds, h.scheduleSeconds);
+    halves.checkSeconds = std::min(halves.checkSeconds, h.checkSeconds);
   }
   const bool identical = SameFiles(root / "one", root / "two") && SameFiles(root / "two", root / "schedules");
   // Once, after the rounds: the files it replaces would slow the creation of those that
@@ -269,6 +279,7 @@ int main(int argc, char** argv) {
   const auto& s = two.summary;
   std::printf("project: %d stacks, %d written, %d skipped, %llu entities, %.2f MB (best of %d rounds)\n", s.stacks,
               s.written, s.skipped, static_cast<unsigned long long>(s.entities), s.bytes / 1e6, kRounds);
+  for (std::size_t i = 0; i < s.problems.size() && i < 3; ++i) std::printf("  %s\n", s.problems[i].c_str());
   char twoName[48];
   std::snprintf(twoName, sizeof twoName, "tessaro-batch 1+%d threads", writers);
   Print("tessaro-batch 1 thread", one);
@@ -285,8 +296,9 @@ int main(int argc, char** argv) {
               s.bytes / 1e6 / renameSeconds);
   std::printf("of which: drawing %.3f s, DXF text %.3f s (in memory, one thread)\n", halves.drawSeconds,
               halves.textSeconds);
-  std::printf("drawing with a bar recorder %.3f s; schedules, CSV and BVBS texts %.3f s (in memory)\n",
-              halves.recordSeconds, halves.scheduleSeconds);
+  std::printf("drawing with a bar recorder %.3f s; schedules, CSV and BVBS texts %.3f s; schedules, checks and "
+              "their reports %.3f s (in memory)\n",
+              halves.recordSeconds, halves.scheduleSeconds, halves.checkSeconds);
   std::printf("ratio to fwrite: %.2fx (1 thread %.2fx); files of both runs identical: %s\n",
               two.seconds / fwriteSeconds, one.seconds / fwriteSeconds, identical ? "yes" : "NO");
   std::printf("ratio to fwrite + rename: %.2fx (1 thread %.2fx)\n", two.seconds / renameSeconds,
