@@ -3,7 +3,8 @@
 // in the same run, the floor that no DXF writer can go below. The same batch with the bar
 // schedules and BVBS files beside the drawings runs in the same rounds, and with the PDF
 // sheets too where the build has them; and 300 of the stacks with every output (schedules,
-// BVBS, workbook, checks, position marks, PDF sheets) against the same 300 as DXF only.
+// BVBS, workbook, checks, position marks, PDF sheets) and with the checks alone (what the
+// command line writes by default) against the same 300 as DXF only.
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
@@ -53,8 +54,9 @@ std::string PieceText(int stack, int number, int code, int bottom, int top, int 
   return out.str();
 }
 
-// 500 stacks of 1 to 5 storeys of 320 cm, rectangular and now and then circular, the
-// section shrinking upward; a fixed seed so that every run draws the same project.
+// 500 stacks of 1 to 5 storeys of 320 cm, rectangular and now and then circular (with at
+// least the 4 bars a circle needs), the section shrinking upward; a fixed seed so that
+// every run draws the same project.
 void GenerateProject(const fs::path& project) {
   const fs::path stacks = project / "Pilastri";
   fs::create_directories(stacks / "Dis");
@@ -72,7 +74,8 @@ void GenerateProject(const fs::path& project) {
       std::snprintf(name, sizeof name, "S%d_%d", s, p + 1);
       const int inset = code == 0 || code == 3 ? 0 : 30;
       WriteFile(stacks / "Dis" / (std::string(name) + ".pxf"),
-                PieceText(s, p + 1, code, p * 320, (p + 1) * 320, side1, side2, pick(3, 5), pick(2, 4), inset));
+                PieceText(s, p + 1, code, p * 320, (p + 1) * 320, side1, side2, circular ? pick(4, 6) : pick(3, 5),
+                          pick(2, 4), inset));
       index.append(name).append("\r\n");
       if (pick(0, 2) == 0 && side1 > 30) side1 -= 5;
       if (!circular && pick(0, 2) == 0 && side2 > 30) side2 -= 5;
@@ -88,12 +91,22 @@ struct Timed {
   double seconds;
 };
 
-Timed RunOnce(const fs::path& project, const fs::path& out, int writerThreads, bool schedules = false,
-              bool pdf = false, const std::vector<std::string>& stacks = {}, bool every = false) {
+// What a run writes besides the drawings: nothing (the drawings alone), the command line's
+// default (the drawings and their checks), or more.
+struct Outputs {
+  bool check = false;
+  bool schedules = false;  // CSV and BVBS
+  bool pdf = false;
+  bool every = false;      // also the workbook, the checks and the position marks
+};
+
+Timed RunOnce(const fs::path& project, const fs::path& out, int writerThreads, Outputs outputs = {},
+              const std::vector<std::string>& stacks = {}) {
+  const bool every = outputs.every, schedules = outputs.schedules, pdf = outputs.pdf;
   tessaro::BatchOptions options;
   options.stacks = stacks;
   options.xlsx = every && tessaro::XlsxAvailable();
-  options.check = every;
+  options.check = every || outputs.check;
   options.marks = every;
   options.pdf = pdf;
   options.schedule = schedules;
@@ -156,6 +169,7 @@ struct Halves {
   double textSeconds = 0;
   double recordSeconds = 0;    // drawing again, with a bar recorder
   double scheduleSeconds = 0;  // schedules, CSV and BVBS texts from the recorders
+  double checkSeconds = 0;     // the checks and their reports' texts
 };
 
 Halves TimeHalves(const fs::path& project) {
@@ -190,6 +204,12 @@ Halves TimeHalves(const fs::path& project) {
     bytes += tessaro::BvbsText(schedule, tessaro::BvbsOptions{}).size();
   }
   halves.scheduleSeconds = std::chrono::duration<double>(Clock::now() - start).count();
+  start = Clock::now();
+  for (std::size_t i = 0; i < ids.size(); ++i) {
+    const tessaro::StackSchedule schedule = tessaro::BuildStackSchedule(ids[i], recorders[i]);
+    bytes += tessaro::CheckReportText(ids[i], tessaro::CheckStack(ids[i], recorders[i], schedule)).size();
+  }
+  halves.checkSeconds = std::chrono::duration<double>(Clock::now() - start).count();
   return bytes > 0 ? halves : Halves{};
 }
 
@@ -225,25 +245,29 @@ int main(int argc, char** argv) {
   std::optional<tessaro::PdfSupport> pdfSupport;  // one for every run, made before any clock starts
   if (pdf) pdfSupport.emplace();
   RunOnce(root / "project", root / "warm", writers);  // fills the file cache for the reads
-  Timed one{{}, 1e9}, two{{}, 1e9}, withSchedules{{}, 1e9}, withPdf{{}, 1e9}, dxf300{{}, 1e9}, every300{{}, 1e9};
+  Timed one{{}, 1e9}, two{{}, 1e9}, withSchedules{{}, 1e9}, withPdf{{}, 1e9}, dxf300{{}, 1e9}, checked300{{}, 1e9},
+      every300{{}, 1e9};
   std::vector<std::string> first300;
   for (int s = 1; s <= 300; ++s) first300.push_back(std::to_string(s));
   double fwriteSeconds = 1e9;
-  Halves halves{1e9, 1e9, 1e9, 1e9};
+  Halves halves{1e9, 1e9, 1e9, 1e9, 1e9};
   for (int round = 0; round < kRounds; ++round) {
     const auto best = [](Timed& kept, Timed t) { if (t.seconds < kept.seconds) kept = std::move(t); };
     best(one, RunOnce(root / "project", root / "one", 0));
     best(two, RunOnce(root / "project", root / "two", writers));
-    best(withSchedules, RunOnce(root / "project", root / "schedules", writers, true));
-    if (pdf) best(withPdf, RunOnce(root / "project", root / "pdf", writers, true, true));
-    best(dxf300, RunOnce(root / "project", root / "dxf300", writers, false, false, first300));
-    best(every300, RunOnce(root / "project", root / "every300", writers, true, pdf, first300, true));
+    best(withSchedules, RunOnce(root / "project", root / "schedules", writers, {.schedules = true}));
+    if (pdf) best(withPdf, RunOnce(root / "project", root / "pdf", writers, {.schedules = true, .pdf = true}));
+    best(dxf300, RunOnce(root / "project", root / "dxf300", writers, {}, first300));
+    best(checked300, RunOnce(root / "project", root / "checked300", writers, {.check = true}, first300));
+    best(every300, RunOnce(root / "project", root / "every300", writers,
+                           {.schedules = true, .pdf = pdf, .every = true}, first300));
     fwriteSeconds = std::min(fwriteSeconds, FwriteSameBytes(root / "two", root / "fwrite"));
     const Halves h = TimeHalves(root / "project");
     halves.drawSeconds = std::min(halves.drawSeconds, h.drawSeconds);
     halves.textSeconds = std::min(halves.textSeconds, h.textSeconds);
     halves.recordSeconds = std::min(halves.recordSeconds, h.recordSeconds);
     halves.scheduleSeconds = std::min(halves.scheduleSeconds, h.scheduleSeconds);
+    halves.checkSeconds = std::min(halves.checkSeconds, h.checkSeconds);
   }
   const bool identical = SameFiles(root / "one", root / "two") && SameFiles(root / "two", root / "schedules");
   // Once, after the rounds: the files it replaces would slow the creation of those that
@@ -255,6 +279,7 @@ int main(int argc, char** argv) {
   const auto& s = two.summary;
   std::printf("project: %d stacks, %d written, %d skipped, %llu entities, %.2f MB (best of %d rounds)\n", s.stacks,
               s.written, s.skipped, static_cast<unsigned long long>(s.entities), s.bytes / 1e6, kRounds);
+  for (std::size_t i = 0; i < s.problems.size() && i < 3; ++i) std::printf("  %s\n", s.problems[i].c_str());
   char twoName[48];
   std::snprintf(twoName, sizeof twoName, "tessaro-batch 1+%d threads", writers);
   Print("tessaro-batch 1 thread", one);
@@ -271,8 +296,9 @@ int main(int argc, char** argv) {
               s.bytes / 1e6 / renameSeconds);
   std::printf("of which: drawing %.3f s, DXF text %.3f s (in memory, one thread)\n", halves.drawSeconds,
               halves.textSeconds);
-  std::printf("drawing with a bar recorder %.3f s; schedules, CSV and BVBS texts %.3f s (in memory)\n",
-              halves.recordSeconds, halves.scheduleSeconds);
+  std::printf("drawing with a bar recorder %.3f s; schedules, CSV and BVBS texts %.3f s; schedules, checks and "
+              "their reports %.3f s (in memory)\n",
+              halves.recordSeconds, halves.scheduleSeconds, halves.checkSeconds);
   std::printf("ratio to fwrite: %.2fx (1 thread %.2fx); files of both runs identical: %s\n",
               two.seconds / fwriteSeconds, one.seconds / fwriteSeconds, identical ? "yes" : "NO");
   std::printf("ratio to fwrite + rename: %.2fx (1 thread %.2fx)\n", two.seconds / renameSeconds,
@@ -286,10 +312,13 @@ int main(int argc, char** argv) {
                 withPdf.seconds / two.seconds, sheets, 1e3 * sheets / std::max(withPdf.summary.written, 1),
                 withPdf.summary.written);
   }
-  std::printf("300 stacks, DXF only: %.3f s; every output (schedule, BVBS, %s check, marks%s): %.3f s, "
-              "%.2fx; %d findings\n",
-              dxf300.seconds, tessaro::XlsxAvailable() ? "XLSX," : "", pdf ? ", PDF" : "", every300.seconds,
-              every300.seconds / dxf300.seconds, every300.summary.findings);
+  std::printf("300 stacks, DXF only: %.3f s; with the checks (the command line's default): %.3f s, %.2fx; "
+              "%d findings\n",
+              dxf300.seconds, checked300.seconds, checked300.seconds / dxf300.seconds, checked300.summary.findings);
+  std::printf("300 stacks, every output (DXF, CSV, BVBS, %scheck, marks%s): %.3f s, %.2fx the DXF only; "
+              "%.2f ms a stack more\n",
+              tessaro::XlsxAvailable() ? "XLSX, " : "", pdf ? ", PDF" : "", every300.seconds,
+              every300.seconds / dxf300.seconds, 1e3 * (every300.seconds - dxf300.seconds) / 300);
   fs::remove_all(root);
   return identical && s.skipped == 0 ? 0 : 1;
 }

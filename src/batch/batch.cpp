@@ -218,12 +218,16 @@ private:
   // Only after its drawing was written; a failure is reported and counted as a problem.
   void WriteSchedule(const WriteJob& job) {
     const std::filesystem::path folder = job.path.parent_path();
+    if (job.findings) {
+      try {
+        WriteCheckReport(folder / PathFromUtf8(CheckFileName(job.stackId)), job.stackId, *job.findings);
+      } catch (const RuntimeError& error) {
+        Report(Problem(BatchProblem::Step::WriteCheck, job.stackId, error.what()));
+      }
+    }
     try {
       if (files_.csv) {
         WriteScheduleCsv(folder / PathFromUtf8(ScheduleCsvName(job.stackId)), *job.schedule, files_.csvNumbers);
-      }
-      if (job.findings) {
-        WriteCheckReport(folder / PathFromUtf8(CheckFileName(job.stackId)), job.stackId, *job.findings);
       }
       if (files_.bvbs) WriteBvbs(folder / PathFromUtf8(BvbsFileName(job.stackId)), *job.schedule, files_.bvbsOptions);
     } catch (const RuntimeError& error) {
@@ -314,7 +318,8 @@ DrawnStack DrawStack(const DrawPlace& place, const std::string& id, std::size_t 
     problem.outOfMemory = true;
   }
   if (place.hooks.stackDrawn) {
-    place.hooks.stackDrawn(BatchStack{order + 1, count, id, job.drawing, result, job.schedule, whole});
+    place.hooks.stackDrawn(BatchStack{order + 1, count, id, job.drawing, result, job.schedule,
+                                      job.findings ? &*job.findings : nullptr, whole});
   }
   if (!whole) return {std::nullopt, std::move(problem)};
   return {std::move(job), {}};
@@ -355,11 +360,12 @@ int DefaultWriterThreads() { return static_cast<int>(std::max(1u, std::thread::h
 std::string UsageText() {
   return "usage: tessaro-batch PROJECT [--stack ID ...] [--out DIR] [--split-stirrups] [--tangent-ties]\n"
          "                     [--decimal-separator SEP] [--schedule] [--bvbs] [--steel-grade GRADE]\n"
-         "                     [--pdf | --pdf-colour] [--xlsx] [--csv-decimal-separator SEP] [--check]\n"
-         "                     [--strict] [--marks]\n"
+         "                     [--pdf | --pdf-colour] [--xlsx] [--csv-decimal-separator SEP] [--strict]\n"
+         "                     [--marks]\n"
          "\n"
          "Draws the column stacks of PROJECT (its Pilastri folder) and writes each as\n"
-         "Pilastrata_<id>.dxf into PROJECT/Disegni, or into DIR.\n"
+         "Pilastrata_<id>.dxf into PROJECT/Disegni, or into DIR. Each drawing checks itself:\n"
+         "its findings are printed per stack and written beside it, Verifica_<id>.txt.\n"
          "\n"
          "  --stack ID ...           only these stacks (the option may be repeated; the IDs\n"
          "                           after it run up to the next option)\n"
@@ -379,14 +385,14 @@ std::string UsageText() {
          "  --pdf-colour             --pdf in the drawing's colours\n"
          "  --xlsx                   the project's schedule as a workbook, Distinta_progetto.xlsx\n"
          "  --csv-decimal-separator SEP  '.' or ',' in the CSV files (default ',', fields by ';')\n"
-         "  --check                  the drawing checks itself: findings printed per stack and\n"
-         "                           written beside it, Verifica_<id>.txt\n"
-         "  --strict                 --check, and exit with 3 when there is a finding\n"
+         "  --strict                 exit with 3 when the checks have a finding (the files are\n"
+         "                           written all the same)\n"
          "  --marks                  the schedule's position numbers beside the labels, circled,\n"
          "                           on the layer Posizioni\n"
          "\n"
          "A stack whose files are missing or broken is reported and not written; the exit\n"
-         "status is then 1. A usage error exits with 2.\n";
+         "status is then 1. A usage error exits with 2. Findings of the checks leave the exit\n"
+         "status 0 unless --strict is given.\n";
 }
 
 BatchOptions ParseCommandLine(const std::vector<std::string>& args) {
@@ -422,9 +428,9 @@ BatchOptions ParseCommandLine(const std::vector<std::string>& args) {
     } else if (arg == "--xlsx") {
       options.xlsx = true;
     } else if (arg == "--check") {
-      options.check = true;
+      // The check runs on every run; the option stays for the scripts that name it.
     } else if (arg == "--strict") {
-      options.check = options.strict = true;
+      options.strict = true;
     } else if (arg == "--marks") {
       options.marks = true;
     } else if (arg == "--csv-decimal-separator") {
@@ -470,6 +476,7 @@ std::string DescribeBatchProblem(const BatchProblem& problem) {
     case BatchProblem::Step::WriteDrawing: return stack + " not written: " + problem.reason;
     case BatchProblem::Step::WriteSheet: return stack + ": sheet not written: " + problem.reason;
     case BatchProblem::Step::WriteSchedule: return stack + ": schedule not written: " + problem.reason;
+    case BatchProblem::Step::WriteCheck: return stack + ": check report not written: " + problem.reason;
     case BatchProblem::Step::WriteProjectSchedule:
       return std::string(kTool) + ": project schedule not written: " + problem.reason;
   }

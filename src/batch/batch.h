@@ -58,9 +58,10 @@ struct BatchOptions {
   bool xlsx = false;
   // The CSV files' numbers: "," decimals and ";" between fields unless told otherwise.
   NumberFormat csvNumbers = NumberFormat::WithSeparator(',');
-  // The drawing checks itself: findings printed per stack and written beside each drawing
-  // as Verifica_<id>.txt. With `strict` a finding makes the run fail (exit status 3).
-  bool check = false;
+  // The drawing checks itself on every run: findings printed per stack and written beside
+  // each drawing as Verifica_<id>.txt. With `strict` a finding makes the run fail (exit
+  // status 3). Only a caller that times the drawings alone turns the check off.
+  bool check = true;
   bool strict = false;
   // The schedule's position numbers circled beside the labels, on the layer "Posizioni".
   bool marks = false;
@@ -80,6 +81,7 @@ struct BatchProblem {
     WriteDrawing,          // its DXF file was not written
     WriteSheet,            // its PDF sheet was not written
     WriteSchedule,         // its schedule or BVBS file was not written
+    WriteCheck,            // its check report, Verifica_<id>.txt, was not written
     WriteProjectSchedule,  // Distinta_progetto.csv was not written (no stack)
   };
   Step step = Step::Draw;
@@ -103,7 +105,7 @@ struct BatchSummary {
   std::vector<std::string> problems;  // one line per skipped stack or unwritten schedule, as reported
   std::vector<BatchProblem> stackProblems;  // the same problems as values, in the order reported
   std::vector<StackSchedule> schedules;  // of the written stacks, in stack order (--schedule, --bvbs)
-  int findings = 0;                      // of the checks (--check)
+  int findings = 0;                      // of the checks
 };
 
 // A stack as the run drew it, whole or not, for a caller that shows the run.
@@ -114,6 +116,7 @@ struct BatchStack {
   const Drawing& drawing;
   const StackLoadResult& load;
   const std::optional<StackSchedule>& schedule;  // of a whole drawing, when one was made
+  const std::vector<Finding>* findings;          // its checks' findings; nullptr when not checked
   bool whole = false;                            // written (or queued to be)
 };
 

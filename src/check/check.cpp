@@ -1,6 +1,7 @@
 // The checks of a drawn stack, mark by mark and piece by piece, in drawing order.
 #include "check/check.h"
 
+#include <algorithm>
 #include <array>
 #include <cmath>
 
@@ -13,15 +14,28 @@ namespace {
 
 constexpr double kTolerance = 0.01;  // cm
 
+// Findings about a bending rule rather than about one place of the drawing: the same
+// label on every storey breaks it the same way.
+bool IsRuleFinding(FindingKind kind) {
+  return kind == FindingKind::LengthDiffers || kind == FindingKind::TailShort || kind == FindingKind::MandrelTooSmall;
+}
+
 bool IsTransverse(BarMarkKind kind) {
   return kind == BarMarkKind::ClosedStirrup || kind == BarMarkKind::TieLeg || kind == BarMarkKind::CircularHoop;
 }
 
 std::string DiameterText(double mm) { return "Ø" + FormatSingle(mm, NumberFormat{','}); }
 
-// A mark without a row is named by its label: "spillo Ø10 L = 93".
+// A mark without a row is named by its label: "spillo Ø10 L = 93", "ferri Ø14 L = 492".
 std::string LabelName(const BarMark& mark) {
-  const char* shape = mark.kind == BarMarkKind::TieLeg ? "spillo" : "staffa";
+  const char* shape = "staffa";
+  switch (mark.kind) {
+    case BarMarkKind::LongitudinalBars: shape = "ferri"; break;
+    case BarMarkKind::StarterBars: shape = "ferri di ripresa"; break;
+    case BarMarkKind::TieLeg: shape = "spillo"; break;
+    case BarMarkKind::ClosedStirrup:
+    case BarMarkKind::CircularHoop: break;
+  }
   return std::string(shape) + " " + DiameterText(double{mark.diameter} * 10) +
          " L = " + FormatSingle(mark.cutLength, NumberFormat{','});
 }
@@ -49,7 +63,22 @@ public:
     if (piece.hasSection && !piece.circular) Section(piece, stirrups, firstStirrup);
   }
 
-  std::vector<Finding> Take() { return std::move(findings_); }
+  // The findings, those of one rule with the same numbers at several places made one.
+  std::vector<Finding> Take() {
+    std::vector<Finding> out;
+    for (Finding& f : findings_) {
+      const auto same = std::find_if(out.begin(), out.end(), [&](const Finding& o) {
+        return IsRuleFinding(f.kind) && o.kind == f.kind && o.view == f.view && o.stated == f.stated &&
+               o.expected == f.expected && o.diameterMm == f.diameterMm;
+      });
+      if (same == out.end()) {
+        out.push_back(std::move(f));
+      } else {
+        same->alsoAt.push_back({f.pieceNumber, std::move(f.mark)});
+      }
+    }
+    return out;
+  }
 
 private:
   void Add(FindingKind kind, FindingView view, const std::string& mark, double stated, double expected,
@@ -150,9 +179,16 @@ std::vector<Finding> CheckStack(std::string_view stackId, const BarRecorder& rec
 }
 
 std::string FindingText(const Finding& f) {
-  std::string text = "Pilastrata " + f.stackId + ", pilastro " + FormatInteger(f.pieceNumber) + " (" +
-                     (f.view == FindingView::Section ? "sezione" : "prospetto") + "), ";
-  text += f.mark.find(' ') == std::string::npos ? "pos. " + f.mark : f.mark;
+  std::vector<Integer> pieces{f.pieceNumber};
+  std::string marks = f.mark;
+  for (const Finding::Place& at : f.alsoAt) {
+    if (std::find(pieces.begin(), pieces.end(), at.pieceNumber) == pieces.end()) pieces.push_back(at.pieceNumber);
+    marks += ", " + at.mark;
+  }
+  std::string text = "Pilastrata " + f.stackId + (pieces.size() > 1 ? ", pilastri " : ", pilastro ");
+  for (std::size_t i = 0; i < pieces.size(); ++i) text += (i > 0 ? ", " : "") + FormatInteger(pieces[i]);
+  text += std::string(" (") + (f.view == FindingView::Section ? "sezione" : "prospetto") + "), ";
+  text += f.mark.find(' ') == std::string::npos ? "pos. " + marks : marks;
   text += ": ";
   const std::string d = DiameterText(f.diameterMm);
   switch (f.kind) {

@@ -1,7 +1,8 @@
 // The drawing checks itself: after a stack is drawn, its texts are compared with its
 // geometry and with the bending rules, and every disagreement is a finding that names the
 // stack, the piece, the view and the mark. Findings are about the rules of the drawing;
-// the drawing is written all the same.
+// the drawing is written all the same. A rule broken the same way by marks that repeat
+// piece after piece (the same stirrup label on every storey) is one finding naming them all.
 #pragma once
 
 #include <cstdint>
@@ -41,13 +42,22 @@ struct Finding {
   double stated = 0;       // what the drawing says
   double expected = 0;     // what the geometry or the rule gives
   Single diameterMm = 0;
+  // The same finding, with the same numbers, at further places of the stack: the piece
+  // number and the mark of each, in drawing order (rule findings only: lengths, tails,
+  // mandrels).
+  struct Place {
+    Integer pieceNumber = 0;
+    std::string mark;
+  };
+  std::vector<Place> alsoAt;
 };
 
 // The findings of one drawn stack: the recorder its drawing filled and its schedule.
 std::vector<Finding> CheckStack(std::string_view stackId, const BarRecorder& recorder,
                                 const StackSchedule& schedule);
 
-// One line in Italian: "Pilastrata 9, pilastro 1 (sezione), pos. 3: ..."
+// One line in Italian: "Pilastrata 9, pilastro 1 (sezione), pos. 3: ...", or for a finding
+// at several places "Pilastrata 3, pilastri 4, 5, 6 (sezione), pos. 1, 5, 9: ...".
 std::string FindingText(const Finding& finding);
 
 // "Verifica_<id>.txt": a heading and one line per finding ("nessun rilievo" without any).

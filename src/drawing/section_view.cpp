@@ -151,6 +151,10 @@ void DrawCircularSection(const PieceContext& ctx) {
     hoop.axisA = ToSingle(2 * (double{R} - at.c));
     hoop.barA = ctx.f.d1;
     hoop.drawnTail = 8;
+    // Its label is the "staffe" note written beside the section below.
+    hoop.hasLabel = true;
+    hoop.labelX = at.x0 - at.W / 2 - 32;
+    hoop.labelY = at.y0 + at.D / 2 + 8;
     canvas.bars->AddMark(hoop);
   }
   const double step = Divide(360, ctx.f.nc);

@@ -54,8 +54,9 @@ struct BarMark {
   Single originY = 0;
   // Bars: how many the bar list beside the elevation states for this diameter.
   long listedCount = 0;
-  // Where the drawing writes this mark's label (its text anchor); hasLabel false for a
-  // mark the drawing draws without a label (a hoop).
+  // Where the drawing writes this mark's label (its text anchor): the "L = ..." of bars,
+  // stirrups and ties (cutLength is its L), the "staffe" note of a hoop (which states no
+  // length); hasLabel false for a mark the drawing writes no label for.
   bool hasLabel = false;
   Single labelX = 0;
   Single labelY = 0;

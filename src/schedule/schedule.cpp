@@ -76,7 +76,8 @@ StackSchedule BuildStackSchedule(std::string_view stackId, const BarRecorder& re
       row.diameterMm = MillimetresOf(m.diameter);
       row.count = count;
       row.cutLength = static_cast<Single>(shape.cutLengthMm / 10);
-      row.drawingLength = m.hasLabel ? m.cutLength : Single{0};
+      // A hoop's label (the "staffe" note) states no length.
+      row.drawingLength = m.hasLabel && m.kind != BarMarkKind::CircularHoop ? m.cutLength : Single{0};
       row.hasLabel = m.hasLabel;
       row.labelX = m.labelX;
       row.labelY = m.labelY;

@@ -53,7 +53,7 @@ SheetTable ScheduleTable(const StackSchedule& schedule, const NumberFormat& numb
   SheetTable table;
   table.title = QStringLiteral("Distinta ferri - Pilastrata ") + Text(schedule.stackId);
   table.header = {QStringLiteral("Elemento"), QStringLiteral("Pos."),    QStringLiteral("Forma"),
-                  QStringLiteral("Schizzo"),  QStringLiteral("Lati cm"), QStringLiteral("Ø mm"),
+                  QStringLiteral("Schizzo"),  QStringLiteral("Lati mm"), QStringLiteral("Ø mm"),
                   QStringLiteral("N."),       QStringLiteral("L cm"),    QStringLiteral("kg/m"),
                   QStringLiteral("Peso kg")};
   table.rightAligned = {true, true, false, false, false, true, true, true, true, true};
@@ -66,7 +66,7 @@ SheetTable ScheduleTable(const StackSchedule& schedule, const NumberFormat& numb
   for (const ScheduleRow& row : schedule.rows) {
     add({Text(FormatInteger(row.pieceNumber)), Text(row.mark), Text(row.shape), QString(),
          LegsText(row.legs, numbers), Text(FormatSingle(row.diameterMm, numbers)), Text(FormatInteger(row.count)),
-         Text(FormatSingle(row.cutLength, numbers)), Text(FormatFixed2(row.unitWeight, numbers)),
+         Text(FormatSingle(row.cutLength, numbers)), Text(FormatFixed(row.unitWeight, 3, numbers)),
          Text(FormatFixed2(row.totalWeight, numbers))},
         false, row.legs.size() >= 2 ? row.legs : std::vector<BendLeg>{});
   }

@@ -12,10 +12,10 @@
 
 namespace tessaro::render {
 
-// One row per bar mark (piece, mark, shape, sketch, legs cm, diameter mm, count, cut
-// length cm, kg/m, kg), then one total row per diameter and the stack's total, both marked
-// as emphasis. Every bent mark has its sketch and its legs in bending order ("10 · 35 ·
-// 45 · ..."), the first leg at the sketch's dot.
+// One row per bar mark (piece, mark, shape, sketch, legs mm, diameter mm, count, cut
+// length cm, kg/m to the gram, kg), then one total row per diameter and the stack's total,
+// both marked as emphasis. Every bent mark has its sketch and its outside legs in bending
+// order ("104 · 402 · 402 · ..."), the first leg at the sketch's dot.
 SheetTable ScheduleTable(const StackSchedule& schedule, const NumberFormat& numbers);
 
 // The table measured on paper: columns as wide as their widest text (the sketch column a

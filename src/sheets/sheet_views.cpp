@@ -108,60 +108,9 @@ std::vector<Point2d> Nudges(double w, double h) {
   return out;
 }
 
-// The number after "L = " in a label (either decimal separator), if any.
-std::optional<double> LengthIn(const std::string& text) {
-  const std::size_t at = text.find("L = ");
-  if (at == std::string::npos) return std::nullopt;
-  std::string number;
-  for (std::size_t i = at + 4; i < text.size(); ++i) {
-    const char c = text[i];
-    if ((c >= '0' && c <= '9') || c == '-') {
-      number += c;
-    } else if ((c == ',' || c == '.') && !number.empty()) {
-      number += '.';
-    } else {
-      break;
-    }
-  }
-  if (number.empty()) return std::nullopt;
-  return std::strtod(number.c_str(), nullptr);
-}
-
-// The diameters (mm) a label names after each "Ø".
-std::vector<double> DiametersIn(const std::string& text) {
-  static const std::string sign = "\xC3\x98";
-  std::vector<double> out;
-  for (std::size_t at = text.find(sign); at != std::string::npos; at = text.find(sign, at + 1)) {
-    std::string number;
-    for (std::size_t i = at + sign.size(); i < text.size(); ++i) {
-      const char c = text[i];
-      if (c >= '0' && c <= '9') {
-        number += c;
-      } else if ((c == ',' || c == '.') && !number.empty()) {
-        number += '.';
-      } else {
-        break;
-      }
-    }
-    if (!number.empty()) out.push_back(std::strtod(number.c_str(), nullptr));
-  }
-  return out;
-}
-
-// The L that the drawing's label shows: the schedule's cut length is the bar as bent and
-// may differ from it.
-double LabelledLength(const ScheduleRow& row) { return row.drawingLength > 0 ? row.drawingLength : row.cutLength; }
-
-bool LabelFits(const std::string& text, const ScheduleRow& row) {
-  const std::vector<double> diameters = DiametersIn(text);
-  const bool diameterFits =
-      diameters.empty() || std::any_of(diameters.begin(), diameters.end(),
-                                       [&](double d) { return std::fabs(d - row.diameterMm) < 0.05; });
-  if (!diameterFits) return false;
-  if (row.kind == BarMarkKind::CircularHoop) return text.rfind("staffe", 0) == 0 && !diameters.empty();
-  const std::optional<double> length = LengthIn(text);
-  return length && std::fabs(*length - LabelledLength(row)) < 0.05;
-}
+// How far a text's anchor may stand from the anchor a schedule row records (cm): both come
+// from the same numbers, so only rounding parts them.
+constexpr double kAnchorTolerance = 0.05;
 
 }  // namespace
 
@@ -327,35 +276,19 @@ void LayOutView(const DisplayList& list, SheetView& view, int scale, std::span<c
 }
 
 std::vector<MarkLabel> MatchMarkLabels(const DisplayList& list, const StackSchedule& schedule) {
-  std::vector<std::uint32_t> texts;
   const auto& shapes = list.Shapes();
-  for (std::uint32_t i = 0; i < shapes.size(); ++i) {
-    if (shapes[i].kind == ShapeKind::Text) texts.push_back(i);
-  }
-  std::vector<bool> used(texts.size(), false);
   std::vector<MarkLabel> out;
-  std::size_t cursor = 0;
-  const ScheduleRow* previous = nullptr;
-  std::optional<std::size_t> previousText;
   for (const ScheduleRow& row : schedule.rows) {
-    std::optional<std::size_t> found;
-    // The second diameter of a bar list shares the first one's label.
-    if (previous != nullptr && previousText && previous->pieceIndex == row.pieceIndex && previous->kind == row.kind &&
-        std::fabs(LabelledLength(*previous) - LabelledLength(row)) < 0.05 &&
-        LabelFits(list.Text(shapes[texts[*previousText]]).value, row)) {
-      found = previousText;
-    }
-    for (std::size_t pass = 0; pass < 2 && !found; ++pass) {
-      for (std::size_t k = pass == 0 ? cursor : 0; k < texts.size() && !found; ++k) {
-        if (!used[k] && LabelFits(list.Text(shapes[texts[k]]).value, row)) found = k;
+    if (!row.hasLabel) continue;
+    // The first text written at the row's anchor: its label, whatever it says.
+    for (std::uint32_t i = 0; i < shapes.size(); ++i) {
+      if (shapes[i].kind != ShapeKind::Text) continue;
+      const Point2d at = list.Text(shapes[i]).position;
+      if (std::fabs(at.x - row.labelX) <= kAnchorTolerance && std::fabs(at.y - row.labelY) <= kAnchorTolerance) {
+        out.push_back({i, Q(row.mark)});
+        break;
       }
     }
-    previous = &row;
-    previousText = found;
-    if (!found) continue;
-    used[*found] = true;
-    cursor = *found + 1;
-    out.push_back({texts[*found], Q(row.mark)});
   }
   return out;
 }

@@ -67,9 +67,10 @@ void LayOutView(const DisplayList& list, SheetView& view, int scale, std::span<c
 // Adds a copy of `s` of `from` to `to`, in `colour` when given.
 void CopyShape(const DisplayList& from, const Shape& s, DisplayList& to, std::optional<ShapeColor> colour = {});
 
-// Which label of the drawing each schedule row belongs to: the "L = ..." text with the
-// row's cut length (and its diameter, where the text names one), taken in drawing order;
-// for a hoop, the section's "staffe : Ø..." text. Rows whose label is not found have none.
+// Which label of the drawing each schedule row belongs to: the text written at the anchor
+// the row records (the "L = ..." of a bar list or a stirrup or tie detail, the "staffe"
+// note of a circular section). Rows sharing one label (the two diameters of a bar list)
+// get the same text; rows whose label the list does not hold get none.
 std::vector<MarkLabel> MatchMarkLabels(const DisplayList& list, const StackSchedule& schedule);
 
 }  // namespace tessaro::render

@@ -19,14 +19,15 @@ CheckPane::CheckPane(QWidget* parent)
   SetFindings(nullptr);
 }
 
-void CheckPane::SetFindings(const std::vector<Finding>* findings) {
+void CheckPane::SetFindings(const std::vector<Finding>* findings, const QString& source) {
   list_->clear();
   list_->setEnabled(findings != nullptr);
   if (findings == nullptr) {
     setWindowTitle(QStringLiteral("Verifica"));
     return;
   }
-  setWindowTitle(QStringLiteral("Verifica (%1)").arg(findings->size()));
+  const QString from = source.isEmpty() ? QString() : QStringLiteral(" - ") + source;
+  setWindowTitle(QStringLiteral("Verifica%1 (%2)").arg(from).arg(findings->size()));
   if (findings->empty()) list_->addItem(QStringLiteral("Nessun rilievo: il disegno rispetta le regole."));
   for (const Finding& finding : *findings) list_->addItem(QString::fromStdString(FindingText(finding)));
 }

@@ -18,8 +18,9 @@ class CheckPane : public QDockWidget {
 public:
   explicit CheckPane(QWidget* parent);
 
-  // The findings of the stack drawn whole; nullptr when no whole stack is on show.
-  void SetFindings(const std::vector<tessaro::Finding>* findings);
+  // The findings of the stack drawn whole; nullptr when no whole stack is on show. With
+  // `source` ("Genera dxf"), the findings of a whole run, named so in the title.
+  void SetFindings(const std::vector<tessaro::Finding>* findings, const QString& source = {});
 
   QListWidget* List() const { return list_; }
   // "Posizioni nel disegno": checkable, off at start.

@@ -126,8 +126,11 @@ void MainWindow::CreateMenus() {
   QMenu* outputs = file->addMenu(QStringLiteral("Opzioni di generazione"));
   outputs->setObjectName(QStringLiteral("BatchOutputsMenu"));
   outputs->setToolTipsVisible(true);
-  for (int id : {kCmdBatchSchedule, kCmdBatchBvbs, kCmdBatchPdf}) outputs->addAction(Action(id));
+  for (int id : {kCmdBatchSchedule, kCmdBatchBvbs, kCmdBatchPdf, kCmdBatchXlsx, kCmdBatchMarks, kCmdSheetColour}) {
+    outputs->addAction(Action(id));
+  }
   file->addSeparator();
+  file->addAction(Action(kCmdSheetColour));  // the same choice for the export and the print
   file->addAction(Action(kCmdPrint));
   file->addAction(Action(kCmdPrintPreview));
   file->addSeparator();

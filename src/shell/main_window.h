@@ -89,6 +89,10 @@ enum CommandId : int {
   kCmdReload = 1081,
   kCmdMeasure = 1082,
   kCmdDarkBackground = 1083,
+  // More of what "Genera dxf" writes, and the sheets' colours (export and print too).
+  kCmdBatchXlsx = 1084,
+  kCmdBatchMarks = 1085,
+  kCmdSheetColour = 1086,
 };
 
 enum class CommandKind { Button, Checkable, ComboBox, Menu, ToolBar, Resource };
@@ -239,6 +243,9 @@ private:
   void FlipBatchSchedule();
   void FlipBatchBvbs();
   void FlipBatchPdf();
+  void FlipBatchXlsx();
+  void FlipBatchMarks();
+  void FlipSheetColour();
 
   // Shared steps.
   void LoadCurrentStack(bool& drawn);

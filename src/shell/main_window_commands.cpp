@@ -15,6 +15,7 @@
 #include "batch/batch_pdf.h"
 #include "column_stack/stack_files.h"
 #include "view/drawing_view.h"
+#include "shell/check_pane.h"
 #include "shell/problem_words.h"
 #include "shell/main_window.h"
 #include "shell/settings_store.h"
@@ -94,6 +95,9 @@ std::span<const Command> MainWindow::CommandTable() {
       Command{kCmdBatchSchedule, "", "Distinta ferri (CSV)", K::Checkable, &M::FlipBatchSchedule},
       Command{kCmdBatchBvbs, "", "File BVBS", K::Checkable, &M::FlipBatchBvbs},
       Command{kCmdBatchPdf, "", "Tavola PDF", K::Checkable, &M::FlipBatchPdf},
+      Command{kCmdBatchXlsx, "", "Distinta di progetto (XLSX)", K::Checkable, &M::FlipBatchXlsx},
+      Command{kCmdBatchMarks, "", "Posizioni nel DXF (layer Posizioni)", K::Checkable, &M::FlipBatchMarks},
+      Command{kCmdSheetColour, "", "Tavole a colori", K::Checkable, &M::FlipSheetColour},
       Command{kCmdProjectData, "", "Dati progetto...", K::Button, &M::ProjectDataCommand},
       Command{kCmdOpenProject, "", "Apri progetto...", K::Button, &M::OpenProjectCommand},
       Command{kCmdReload, "", "Ricarica", K::Button, &M::ReloadCommand},
@@ -220,6 +224,21 @@ void MainWindow::FlipBatchPdf() {
   KeepBatchOutputs();
 }
 
+void MainWindow::FlipBatchXlsx() {
+  batchOutputs_.xlsx = !batchOutputs_.xlsx;
+  KeepBatchOutputs();
+}
+
+void MainWindow::FlipBatchMarks() {
+  batchOutputs_.marks = !batchOutputs_.marks;
+  KeepBatchOutputs();
+}
+
+void MainWindow::FlipSheetColour() {
+  batchOutputs_.colour = !batchOutputs_.colour;
+  KeepBatchOutputs();
+}
+
 void MainWindow::KeepBatchOutputs() {
   ShowBatchOutputChecks();
   auto settings = OpenSettings();
@@ -227,13 +246,24 @@ void MainWindow::KeepBatchOutputs() {
 }
 
 void MainWindow::ShowBatchOutputChecks() {
-  Action(kCmdBatchSchedule)->setChecked(batchOutputs_.schedule);
-  Action(kCmdBatchBvbs)->setChecked(batchOutputs_.bvbs);
-  Action(kCmdBatchPdf)->setChecked(batchOutputs_.pdf);
+  const std::pair<int, bool> checks[] = {
+      {kCmdBatchSchedule, batchOutputs_.schedule}, {kCmdBatchBvbs, batchOutputs_.bvbs},
+      {kCmdBatchPdf, batchOutputs_.pdf},           {kCmdBatchXlsx, batchOutputs_.xlsx},
+      {kCmdBatchMarks, batchOutputs_.marks},       {kCmdSheetColour, batchOutputs_.colour},
+  };
+  for (const auto& [id, on] : checks) Action(id)->setChecked(on);
   Action(kCmdBatchSchedule)
       ->setToolTip(QStringLiteral("Genera dxf scrive anche Distinta_<id>.csv e Distinta_progetto.csv"));
   Action(kCmdBatchBvbs)->setToolTip(QStringLiteral("Genera dxf scrive anche Pilastrata_<id>.abs"));
   Action(kCmdBatchPdf)->setToolTip(QStringLiteral("Genera dxf scrive anche Pilastrata_<id>.pdf"));
+  Action(kCmdBatchXlsx)->setToolTip(QStringLiteral("Genera dxf scrive anche Distinta_progetto.xlsx"));
+  Action(kCmdBatchMarks)
+      ->setToolTip(QStringLiteral("Genera dxf scrive i numeri di posizione della distinta nel DXF, layer Posizioni"));
+  Action(kCmdSheetColour)
+      ->setToolTip(QStringLiteral("Tavole PDF e stampa nei colori del disegno invece che in bianco e nero"));
+  // Without the library the workbook cannot be written, nor the sheets without Qt Gui.
+  Action(kCmdBatchXlsx)->setEnabled(XlsxAvailable());
+  Action(kCmdBatchPdf)->setEnabled(PdfAvailable());
 }
 
 namespace {
@@ -254,6 +284,8 @@ QString BatchProblemText(const BatchProblem& problem) {
       return name + QStringLiteral("tavola PDF non salvata (") + reason + QLatin1Char(')');
     case BatchProblem::Step::WriteSchedule:
       return name + QStringLiteral("distinta ferri non salvata (") + reason + QLatin1Char(')');
+    case BatchProblem::Step::WriteCheck:
+      return name + QStringLiteral("verifica non salvata (") + reason + QLatin1Char(')');
     case BatchProblem::Step::WriteProjectSchedule:
       return QStringLiteral("Distinta_progetto.csv non salvata (") + reason + QLatin1Char(')');
   }
@@ -264,7 +296,8 @@ QString BatchProblemText(const BatchProblem& problem) {
 
 // The batch of the command line, run on the window: each stack is chosen in the list and
 // shown as it is drawn, and every whole drawing is written into the project's drawings
-// folder (made when missing) with the files the generation options ask for.
+// folder (made when missing) with the files the generation options ask for and its check
+// report; the "Verifica" pane then lists the findings of every stack of the run.
 void MainWindow::GenerateAll() {
   if (messages_->Ask(kApplicationTitle, kBatchQuestion, false) != Answer::Yes) {
     messages_->Tell(kApplicationTitle, kBatchCancelledByUser, MessageIcon::None);
@@ -277,7 +310,11 @@ void MainWindow::GenerateAll() {
   options.schedule = batchOutputs_.schedule;
   options.bvbs = batchOutputs_.bvbs;
   options.pdf = batchOutputs_.pdf && PdfAvailable();
+  options.pdfColour = batchOutputs_.colour;
+  options.xlsx = batchOutputs_.xlsx && XlsxAvailable();
+  options.marks = batchOutputs_.marks;
   BatchSummary summary;
+  std::vector<Finding> findings;  // of every stack of the run, in stack order
   if (!options.stacks.empty()) {
     // Its own scope: the progress dialog is gone before the final message shows.
     QProgressDialog progress(QStringLiteral("Generazione dei disegni delle pilastrate..."),
@@ -305,6 +342,7 @@ void MainWindow::GenerateAll() {
       Drawing shown = stack.drawing;  // the batch writes its own; swapped in, so the view sees a new one
       drawing_.Swap(shown);
       ShowStackLoad(stack.load, stack.id, stack.schedule);
+      if (stack.findings != nullptr) findings.insert(findings.end(), stack.findings->begin(), stack.findings->end());
       lastLoadDrew_ = stack.load.drawingName.has_value();
       view_->Redraw();
     };
@@ -316,6 +354,8 @@ void MainWindow::GenerateAll() {
                       MessageIcon::Critical);
       return;
     }
+    checkPane_->SetFindings(&findings, QStringLiteral("Genera dxf"));
+    if (!findings.empty()) checkPane_->raise();
   }
   QStringList problems;
   for (const BatchProblem& problem : summary.stackProblems) problems << BatchProblemText(problem);

@@ -148,9 +148,10 @@ void MainWindow::ExportBvbsCommand() {
 
 namespace {
 
-render::SheetPlan PlanOf(const Drawing& drawing, const StackSchedule& schedule, const QString& projectFolder) {
+render::SheetPlan PlanOf(const Drawing& drawing, const StackSchedule& schedule, const QString& projectFolder,
+                         bool colour) {
   return render::StackSheetPlan(drawing, schedule, QDir(projectFolder).dirName(), NumberFormat::UserLocale(),
-                                QDate::currentDate(), ReadProjectData(ToPath(projectFolder)).data);
+                                QDate::currentDate(), ReadProjectData(ToPath(projectFolder)).data, {colour});
 }
 
 }  // namespace
@@ -173,7 +174,7 @@ void MainWindow::ExportPdfCommand() {
   const QString path = AskExportPath(kPdfTitle, name + QStringLiteral(".pdf"), QStringLiteral("pdf"), kPdfFilter);
   if (path.isEmpty()) return;
   try {
-    render::WriteSheetPdf(ToPath(path), PlanOf(drawing_, *schedule_, state_.projectFolder), name);
+    render::WriteSheetPdf(ToPath(path), PlanOf(drawing_, *schedule_, state_.projectFolder, batchOutputs_.colour), name);
     NoteWritten(path);
   } catch (const std::exception& error) {
     ReportWriteError(path, error);
@@ -182,7 +183,7 @@ void MainWindow::ExportPdfCommand() {
 
 void MainWindow::PrintSheet(QPrinter& printer) {
   if (!schedule_) return;
-  const render::SheetPlan plan = PlanOf(drawing_, *schedule_, state_.projectFolder);
+  const render::SheetPlan plan = PlanOf(drawing_, *schedule_, state_.projectFolder, batchOutputs_.colour);
   QPainter painter;
   if (!painter.begin(&printer)) return;
   // Each sheet page on one printer page, scaled to the paper the user chose.
@@ -207,7 +208,7 @@ void SetUpForSheet(QPrinter& printer, const render::SheetFormat& format, const Q
 void MainWindow::PrintCommand() {
   if (!schedule_) return;
   QPrinter printer(QPrinter::HighResolution);
-  SetUpForSheet(printer, PlanOf(drawing_, *schedule_, state_.projectFolder).Format(),
+  SetUpForSheet(printer, PlanOf(drawing_, *schedule_, state_.projectFolder, batchOutputs_.colour).Format(),
                 render::StackSheetName(schedule_->stackId));
   if (!printing_->SetUpPrinter(printer)) return;
   PrintSheet(printer);
@@ -216,7 +217,7 @@ void MainWindow::PrintCommand() {
 void MainWindow::PrintPreviewCommand() {
   if (!schedule_) return;
   QPrinter printer(QPrinter::HighResolution);
-  SetUpForSheet(printer, PlanOf(drawing_, *schedule_, state_.projectFolder).Format(),
+  SetUpForSheet(printer, PlanOf(drawing_, *schedule_, state_.projectFolder, batchOutputs_.colour).Format(),
                 render::StackSheetName(schedule_->stackId));
   printing_->Preview(printer, [this](QPrinter& target) { PrintSheet(target); });
 }

@@ -65,18 +65,32 @@ void WriteLayout(QSettings& settings, const QString& key, const QString& section
   settings.setValue(LayoutPath(key, section), state);
 }
 
+namespace {
+
+struct OutputKey {
+  const char* key;
+  bool BatchOutputs::*flag;
+};
+
+constexpr std::array<OutputKey, 6> kOutputKeys = {{
+    {"Generazione/DistintaFerri", &BatchOutputs::schedule},
+    {"Generazione/Bvbs", &BatchOutputs::bvbs},
+    {"Generazione/Pdf", &BatchOutputs::pdf},
+    {"Generazione/Xlsx", &BatchOutputs::xlsx},
+    {"Generazione/Posizioni", &BatchOutputs::marks},
+    {"Generazione/TavoleAColori", &BatchOutputs::colour},
+}};
+
+}  // namespace
+
 BatchOutputs ReadBatchOutputs(QSettings& settings) {
   BatchOutputs outputs;
-  outputs.schedule = settings.value(QStringLiteral("Generazione/DistintaFerri"), false).toBool();
-  outputs.bvbs = settings.value(QStringLiteral("Generazione/Bvbs"), false).toBool();
-  outputs.pdf = settings.value(QStringLiteral("Generazione/Pdf"), false).toBool();
+  for (const OutputKey& k : kOutputKeys) outputs.*k.flag = settings.value(QLatin1String(k.key), false).toBool();
   return outputs;
 }
 
 void WriteBatchOutputs(QSettings& settings, const BatchOutputs& outputs) {
-  settings.setValue(QStringLiteral("Generazione/DistintaFerri"), outputs.schedule);
-  settings.setValue(QStringLiteral("Generazione/Bvbs"), outputs.bvbs);
-  settings.setValue(QStringLiteral("Generazione/Pdf"), outputs.pdf);
+  for (const OutputKey& k : kOutputKeys) settings.setValue(QLatin1String(k.key), outputs.*k.flag);
 }
 
 }  // namespace tessaro::shell

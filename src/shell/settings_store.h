@@ -30,12 +30,17 @@ QRect KeepOnScreen(const QRect& placement, const QRect& available);
 QByteArray ReadLayout(QSettings& settings, const QString& key, const QString& section);
 void WriteLayout(QSettings& settings, const QString& key, const QString& section, const QByteArray& state);
 
-// What "Genera dxf" writes beside each drawing, besides the drawing itself: group
-// "Generazione", keys "DistintaFerri", "Bvbs", "Pdf"; all off until chosen.
+// What "Genera dxf" writes beside each drawing, besides the drawing and its check report
+// (always written): group "Generazione", keys "DistintaFerri", "Bvbs", "Pdf", "Xlsx",
+// "Posizioni" (the position marks in the DXF) and "TavoleAColori" (the sheets in colour,
+// for "Genera dxf" and for the window's PDF export and print alike); all off until chosen.
 struct BatchOutputs {
   bool schedule = false;
   bool bvbs = false;
   bool pdf = false;
+  bool xlsx = false;
+  bool marks = false;
+  bool colour = false;
 };
 BatchOutputs ReadBatchOutputs(QSettings& settings);
 void WriteBatchOutputs(QSettings& settings, const BatchOutputs& outputs);

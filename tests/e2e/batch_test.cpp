@@ -32,6 +32,8 @@ TEST(ParseCommandLine, ReadsEveryOptionAndStackIdsUpToTheNextOption) {
   EXPECT_TRUE(defaults.stacks.empty());
   EXPECT_FALSE(defaults.outDir);
   EXPECT_FALSE(defaults.draw.option1 || defaults.draw.option2 || defaults.schedule || defaults.bvbs);
+  EXPECT_TRUE(defaults.check && !defaults.strict);  // the check on every run; its findings fail only --strict
+  EXPECT_TRUE(ParseCommandLine({"proj", "--strict", "--check"}).strict);
   EXPECT_THROW(ParseCommandLine({"proj", "--steel-grade"}), UsageError);
   EXPECT_TRUE(ParseCommandLine({"p", "--help"}).help);
 }

@@ -205,7 +205,7 @@ class MalformedProjects(unittest.TestCase):
         result = subprocess.run(["bash", "-c", '"$0" "$1" 2>&1 >/dev/null | head -c 0; echo "${PIPESTATUS[0]}"',
                                  str(BATCH), str(project)], capture_output=True, text=True, timeout=600)
         self.assertEqual(result.stdout.strip(), "0")
-        self.assertEqual(sorted(p.name for p in (project / "Disegni").iterdir()),
+        self.assertEqual(sorted(p.name for p in (project / "Disegni").glob("*.dxf")),
                          ["Pilastrata_1.dxf", "Pilastrata_2.dxf", "Pilastrata_3.dxf"])
 
 

@@ -4,6 +4,7 @@
 #include <QAction>
 #include <QComboBox>
 #include <QLabel>
+#include <QListWidget>
 #include <QMenuBar>
 #include <QTranslator>
 #include <QTreeWidget>
@@ -15,6 +16,7 @@
 #include "dxf/file.h"
 #include "dxf_write/writer.h"
 #include "view/drawing_view.h"
+#include "shell/check_pane.h"
 #include "shell/problem_words.h"
 #include "shell/property_grid.h"
 #include "shell_test_support.h"
@@ -321,7 +323,7 @@ private slots:
     // Stack 4 names a piece file that is missing.
     std::ofstream(ToPath(project_->Folder() + "/Pilastri/P4.pst"), std::ios::binary) << "Manca_1\r\n";
     Harness& h = Window();
-    auto written = [&] { return QDir(project_->DrawingsFolder()).entryList(QDir::Files); };
+    auto written = [&] { return QDir(project_->DrawingsFolder()).entryList({"*.dxf"}, QDir::Files); };
     h.messages.answers = {Answer::No};
     h.w().RunCommand(kCmdGenerateAll);
     QCOMPARE(h.messages.log.last(), QStringLiteral("Tell Tessaro: Azione annullata."));
@@ -366,7 +368,7 @@ private slots:
                                     "disegno precedente):\nPilastrata_3: " + problem);
     QVERIFY(previous.open(QIODevice::ReadOnly));
     QCOMPARE(previous.readAll(), QByteArray("the drawing of an earlier run\n"));
-    QCOMPARE(QDir(project_->DrawingsFolder()).entryList(QDir::Files),
+    QCOMPARE(QDir(project_->DrawingsFolder()).entryList({"*.dxf"}, QDir::Files),
              (QStringList{"Pilastrata_1.dxf", "Pilastrata_2.dxf", "Pilastrata_3.dxf"}));
     // The window shows what was drawn (two pieces) and the problem until the next stack.
     QVERIFY(h.w().CurrentDrawing().EntityCount() > 0);
@@ -383,24 +385,42 @@ private slots:
     h.w().RunCommand(kCmdGenerateAll);
     QCOMPARE(h.messages.log.last(), QStringLiteral("Info Dxf pilastri: Salvataggio correttamente effettuato."));
     QCOMPARE(QDir(project_->DrawingsFolder()).entryList(QDir::Files),
-             (QStringList{"Pilastrata_1.dxf", "Pilastrata_2.dxf", "Pilastrata_3.dxf"}));
+             (QStringList{"Pilastrata_1.dxf", "Pilastrata_2.dxf", "Pilastrata_3.dxf", "Verifica_1.txt",
+                          "Verifica_2.txt", "Verifica_3.txt"}));
   }
 
   // The generation options ask the batch for the command line's files too, and are kept;
+  // the check report is written always and the "Verifica" pane lists the run's findings;
   // the window ends on the last stack with its schedule.
   void batch_writes_the_files_the_generation_options_ask_for() {
     project_ = std::make_unique<ExampleProject>(true);
     Harness& h = Window();
-    h.w().RunCommand(kCmdBatchSchedule);
-    h.w().RunCommand(kCmdBatchBvbs);
+    for (int id : {kCmdBatchSchedule, kCmdBatchBvbs, kCmdBatchXlsx, kCmdBatchMarks}) h.w().RunCommand(id);
     QVERIFY(h.w().Action(kCmdBatchSchedule)->isChecked() && !h.w().Action(kCmdBatchPdf)->isChecked());
     QCOMPARE(settings_->Value("Generazione/DistintaFerri"), QStringLiteral("true"));
+    QCOMPARE(settings_->Value("Generazione/Posizioni"), QStringLiteral("true"));
     h.w().RunCommand(kCmdGenerateAll);
     QCOMPARE(h.messages.log.last(), QStringLiteral("Info Dxf pilastri: Salvataggio correttamente effettuato."));
-    QCOMPARE(QDir(project_->DrawingsFolder()).entryList(QDir::Files),
-             (QStringList{"Distinta_1.csv", "Distinta_2.csv", "Distinta_3.csv", "Distinta_progetto.csv",
-                          "Pilastrata_1.abs", "Pilastrata_1.dxf", "Pilastrata_2.abs", "Pilastrata_2.dxf",
-                          "Pilastrata_3.abs", "Pilastrata_3.dxf"}));
+    QStringList expected{"Distinta_1.csv", "Distinta_2.csv", "Distinta_3.csv", "Distinta_progetto.csv",
+                         "Distinta_progetto.xlsx", "Pilastrata_1.abs", "Pilastrata_1.dxf", "Pilastrata_2.abs",
+                         "Pilastrata_2.dxf", "Pilastrata_3.abs", "Pilastrata_3.dxf", "Verifica_1.txt",
+                         "Verifica_2.txt", "Verifica_3.txt"};
+    if (!XlsxAvailable()) expected.removeAll("Distinta_progetto.xlsx");
+    QCOMPARE(QDir(project_->DrawingsFolder()).entryList(QDir::Files), expected);
+    Drawing marked;
+    ReadDxfFile(marked, ToPath(project_->DrawingsFolder() + "/Pilastrata_2.dxf"));
+    QVERIFY(marked.FindLayer("Posizioni"));
+    // Every stack's findings, as the command line prints them, in stack order.
+    QStringList lines;
+    for (const QString id : {"1", "2", "3"}) {
+      QFile report(project_->DrawingsFolder() + "/Verifica_" + id + ".txt");
+      QVERIFY(report.open(QIODevice::ReadOnly));
+      lines << QString::fromUtf8(report.readAll()).split("\r\n", Qt::SkipEmptyParts).mid(1);
+    }
+    const QListWidget& list = *h.w().Checks()->List();
+    QCOMPARE(h.w().Checks()->windowTitle(), QStringLiteral("Verifica - Genera dxf (%1)").arg(lines.size()));
+    QCOMPARE(list.count(), lines.size());
+    for (int i = 0; i < list.count(); ++i) QCOMPARE(list.item(i)->text(), lines[i]);
     QCOMPARE(h.w().StackList()->currentText(), QStringLiteral("3"));
     QVERIFY(h.w().Schedule().has_value() && h.w().Schedule()->stackId == "3");
   }

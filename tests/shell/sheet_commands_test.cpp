@@ -4,6 +4,7 @@
 #include <QComboBox>
 #include <QDockWidget>
 #include <QFile>
+#include <QImage>
 #include <QListWidget>
 #include <QProcess>
 #include <QTableWidget>
@@ -128,7 +129,7 @@ private slots:
     const int findings = pane.List()->count();
     QVERIFY(findings > 0);
     QCOMPARE(pane.windowTitle(), QStringLiteral("Verifica (%1)").arg(findings));
-    QVERIFY(pane.List()->item(0)->text().startsWith("Pilastrata 3, pilastro "));
+    QVERIFY(pane.List()->item(0)->text().startsWith("Pilastrata 3, pilastr"));
     QVERIFY(!h.w().CurrentDrawing().FindLayer("Posizioni"));
     std::size_t labelled = 0;
     for (const ScheduleRow& row : h.w().Schedule()->rows) labelled += row.hasLabel ? 1 : 0;
@@ -194,6 +195,33 @@ private slots:
     QVERIFY2(h.messages.log[0].startsWith("Critical Tessaro: Impossibile scrivere il file\n") &&
                  h.messages.log[0].contains(QDir::toNativeSeparators(out_->filePath("missing/folder." + suffix))),
              qPrintable(h.messages.log[0]));
+  }
+
+  // The sheets are black and white unless "Tavole a colori" asks for the drawing's colours;
+  // the choice is kept, and the export follows it (the print paints the same plan).
+  void sheet_colours_on_request() {
+    Harness& h = Window("3");
+    const auto colouredPixels = [&](const QString& pdf) {
+      Poppler("pdftoppm", {"-r", "50", "-png", "-singlefile", pdf, out_->filePath("page")});
+      const QImage image(out_->filePath("page.png"));
+      int coloured = 0;
+      for (int y = 0; y < image.height(); ++y) {
+        for (int x = 0; x < image.width(); ++x) {
+          const QColor c = image.pixelColor(x, y);
+          coloured += std::max({c.red(), c.green(), c.blue()}) - std::min({c.red(), c.green(), c.blue()}) > 60;
+        }
+      }
+      return coloured;
+    };
+    for (const bool colour : {false, true}) {
+      if (colour) h.w().RunCommand(kCmdSheetColour);
+      const QString pdf = out_->filePath(colour ? "colour.pdf" : "plain.pdf");
+      h.files.answers << pdf;
+      h.w().RunCommand(kCmdExportPdf);
+      QVERIFY(QFile::exists(pdf));
+      QCOMPARE(colouredPixels(pdf) > 100, colour);
+    }
+    QCOMPARE(settings_->Value("Generazione/TavoleAColori"), QStringLiteral("true"));
   }
 
   // The printer starts on the sheet the drawing goes on; what prints is the sheet's pages.
