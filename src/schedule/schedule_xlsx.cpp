@@ -2,6 +2,7 @@
 // stored as numbers, so that no spreadsheet reads a decimal separator wrongly. A build
 // without the library says so and writes nothing.
 #include <algorithm>
+#include <cmath>
 #include <fstream>
 #include <iterator>
 #include <map>
@@ -66,6 +67,10 @@ private:
   lxw_row_t row_ = 0;
 };
 
+// A length in cm that is whole millimetres, as the decimal number it stands for: the float
+// 176.4f widened to double would store 176.39999389648438 in the cell.
+double Centimetres(Single cm) { return std::round(static_cast<double>(cm) * 10.0) / 10.0; }
+
 void DiameterRows(Sheet& sheet, std::string_view first, const std::vector<DiameterTotal>& totals) {
   for (const DiameterTotal& total : totals) {
     sheet.Text(0, first);
@@ -93,8 +98,8 @@ void StackSheet(Sheet& sheet, const StackSchedule& schedule) {
     sheet.Text(2, row.shape);
     sheet.Number(3, row.diameterMm);
     sheet.Number(4, static_cast<double>(row.count));
-    sheet.Number(5, row.cutLength, sheet.F().cm);
-    if (row.LengthDiffers()) sheet.Number(6, row.drawingLength, sheet.F().cm);
+    sheet.Number(5, Centimetres(row.cutLength), sheet.F().cm);
+    if (row.LengthDiffers()) sheet.Number(6, Centimetres(row.drawingLength), sheet.F().cm);
     sheet.Number(7, row.mandrelMm);
     sheet.Number(8, row.unitWeight, sheet.F().kg);
     sheet.Number(9, row.totalWeight, sheet.F().kg);
