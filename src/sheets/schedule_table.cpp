@@ -54,9 +54,9 @@ SheetTable ScheduleTable(const StackSchedule& schedule, const NumberFormat& numb
   table.title = QStringLiteral("Distinta ferri - Pilastrata ") + Text(schedule.stackId);
   table.header = {QStringLiteral("Elemento"), QStringLiteral("Pos."),    QStringLiteral("Forma"),
                   QStringLiteral("Schizzo"),  QStringLiteral("Lati mm"), QStringLiteral("Ø mm"),
-                  QStringLiteral("N."),       QStringLiteral("L cm"),    QStringLiteral("kg/m"),
-                  QStringLiteral("Peso kg")};
-  table.rightAligned = {true, true, false, false, false, true, true, true, true, true};
+                  QStringLiteral("N."),       QStringLiteral("L cm"),    QStringLiteral("L disegno (cm)"),
+                  QStringLiteral("kg/m"),     QStringLiteral("Peso kg")};
+  table.rightAligned = {true, true, false, false, false, true, true, true, true, true, true};
   table.sketchColumn = 3;
   const auto add = [&](QStringList cells, bool emphasis, std::vector<BendLeg> sketch) {
     table.rows.push_back(std::move(cells));
@@ -66,20 +66,21 @@ SheetTable ScheduleTable(const StackSchedule& schedule, const NumberFormat& numb
   for (const ScheduleRow& row : schedule.rows) {
     add({Text(FormatInteger(row.pieceNumber)), Text(row.mark), Text(row.shape), QString(),
          LegsText(row.legs, numbers), Text(FormatSingle(row.diameterMm, numbers)), Text(FormatInteger(row.count)),
-         Text(FormatSingle(row.cutLength, numbers)), Text(FormatFixed(row.unitWeight, 3, numbers)),
-         Text(FormatFixed2(row.totalWeight, numbers))},
+         Text(FormatSingle(row.cutLength, numbers)),
+         row.LengthDiffers() ? Text(FormatSingle(row.drawingLength, numbers)) : QString(),
+         Text(FormatFixed(row.unitWeight, 3, numbers)), Text(FormatFixed2(row.totalWeight, numbers))},
         false, row.legs.size() >= 2 ? row.legs : std::vector<BendLeg>{});
   }
   for (const DiameterTotal& total : schedule.diameters) {
     const QString diameter = Text(FormatSingle(total.diameterMm, numbers));
     add({QString(), QString(),
          QStringLiteral("Totale Ø%1 (%2 m)").arg(diameter, Text(FormatFixed2(total.length, numbers))), QString(),
-         QString(), diameter, Text(FormatInteger(total.count)), QString(), QString(),
+         QString(), diameter, Text(FormatInteger(total.count)), QString(), QString(), QString(),
          Text(FormatFixed2(total.weight, numbers))},
         true, {});
   }
   add({QString(), QString(), QStringLiteral("Totale pilastrata"), QString(), QString(), QString(), QString(),
-       QString(), QString(), Text(FormatFixed2(schedule.totalWeight, numbers))},
+       QString(), QString(), QString(), Text(FormatFixed2(schedule.totalWeight, numbers))},
       true, {});
   return table;
 }

@@ -13,8 +13,9 @@
 namespace tessaro::render {
 
 // One row per bar mark (piece, mark, shape, sketch, legs mm, diameter mm, count, cut
-// length cm, kg/m to the gram, kg), then one total row per diameter and the stack's total,
-// both marked as emphasis. Every bent mark has its sketch and its outside legs in bending
+// length cm, the drawing's L in cm where it is more than 1 cm off the cut length (empty
+// elsewhere), kg/m to the gram, kg), then one total row per diameter and the stack's
+// total, both marked as emphasis. Every bent mark has its sketch and its outside legs in bending
 // order ("104 · 402 · 402 · ..."), the first leg at the sketch's dot.
 SheetTable ScheduleTable(const StackSchedule& schedule, const NumberFormat& numbers);
 

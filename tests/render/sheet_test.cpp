@@ -1,7 +1,8 @@
 // Paper sheets read back with poppler (pdfinfo, pdftotext -bbox): every sheet of the
 // example projects and of a generated one on ISO pages, no text under 2.5 mm, no two
-// texts over each other, every position mark circled beside its label, views at their
-// scales; the title block's project data; black and white unless colour is asked for.
+// texts over each other, the drawing's L beside a cut length more than 1 cm off it, every
+// position mark circled beside its label, views at their scales; the title block's project
+// data; black and white unless colour is asked for.
 #include <gtest/gtest.h>
 
 #include <QFontMetricsF>
@@ -106,6 +107,28 @@ void CheckSheets(const SheetPlan& plan, const StackSchedule& schedule, const QSt
           << what << ": \"" << words[a].text.toStdString() << "\" and \"" << words[b].text.toStdString()
           << "\" overlap on page " << words[a].page + 1;
     }
+  }
+
+  // A row whose drawing's L is more than 1 cm off its cut length shows both, the drawing's
+  // right after the cut length on the same line of the table.
+  for (const ScheduleRow& row : schedule.rows) {
+    if (!row.LengthDiffers()) continue;
+    const QString cut = QString::fromStdString(FormatSingle(row.cutLength, NumberFormat{','}));
+    const QString drawn = QString::fromStdString(FormatSingle(row.drawingLength, NumberFormat{','}));
+    const auto onLine = [](const Word& a, const Word& b) {
+      return a.page == b.page && std::fabs(a.box.center().y() - b.box.center().y()) < 0.5;
+    };
+    const bool both = std::any_of(words.begin(), words.end(), [&](const Word& c) {
+      return c.text == cut && std::any_of(words.begin(), words.end(), [&](const Word& d) {
+               return d.text == drawn && onLine(c, d) && d.box.left() > c.box.right() &&
+                      std::none_of(words.begin(), words.end(), [&](const Word& between) {
+                        return onLine(c, between) && between.box.left() > c.box.right() &&
+                               between.box.right() < d.box.left();
+                      });
+             });
+    });
+    EXPECT_TRUE(both) << what << ": position " << row.mark << " does not show L " << cut.toStdString() << " and "
+                      << drawn.toStdString();
   }
 
   // Every mark of the schedule circled on a view, its number read back inside the circle.

@@ -92,6 +92,11 @@ private slots:
       // Marks, then one total per diameter, then the stack's total.
       QCOMPARE(table.rowCount(), int(schedule.rows.size() + schedule.diameters.size() + 1));
       QCOMPARE(table.item(table.rowCount() - 1, 2)->text(), "Totale pilastrata");
+      // The drawing's L beside the cut length, only where it is more than 1 cm off.
+      QCOMPARE(table.horizontalHeaderItem(8)->text(), "L disegno (cm)");
+      for (std::size_t r = 0; r < schedule.rows.size(); ++r) {
+        QCOMPARE(table.item(int(r), 8)->text().isEmpty(), !schedule.rows[r].LengthDiffers());
+      }
       QCOMPARE(table.editTriggers(), QAbstractItemView::NoEditTriggers);
     }
 
