@@ -186,9 +186,11 @@ struct SheetPlan::Impl {
   }
 
   // Views (at the scales chosen) then the table, in columns top to bottom, columns left to
-  // right, a new page when the next column does not fit.
+  // right, a new page when the next column does not fit. Before a new page the table tries
+  // the page's right edge, under what the page holds there.
   std::vector<Page> Pack(const std::vector<const SheetView*>& chosen, const QRectF& area) const {
     std::vector<Page> out(1);
+    std::vector<QRectF> taken;  // on the last page
     double x = area.left(), y = area.top(), columnWidth = 0;
     const auto room = [&](double w, double h) {
       if (y + h <= area.bottom() + 1e-9 && x + w <= area.right() + 1e-9) return;
@@ -197,6 +199,7 @@ struct SheetPlan::Impl {
       columnWidth = 0;
       if (x + w > area.right() + 1e-9 && !(out.back().views.empty() && out.back().tables.empty())) {
         out.emplace_back();
+        taken.clear();
         x = area.left();
       }
     };
@@ -204,20 +207,35 @@ struct SheetPlan::Impl {
       const QSizeF size = ViewSize(*chosen[v]);
       room(size.width(), size.height());
       out.back().views.push_back({v, QPointF(x, y)});
+      taken.emplace_back(QPointF(x, y), size);
       y += size.height() + kViewGap;
       columnWidth = std::max(columnWidth, size.width());
     }
+    const auto fitting = [&](double top) {
+      return static_cast<std::size_t>(std::max(0.0, std::floor((area.bottom() - top - table.HeightOf(0)) / table.rowHeight)));
+    };
     std::size_t first = 0;
     while (first < tableRows) {
-      const auto fitting = [&] {
-        return static_cast<std::size_t>(std::max(0.0, std::floor((area.bottom() - y - table.HeightOf(0)) / table.rowHeight)));
-      };
-      std::size_t n = std::min(fitting(), tableRows - first);
-      if (n < std::min<std::size_t>(3, tableRows - first) || x + table.width > area.right() + 1e-9) {
-        room(table.width, area.height() + 1);  // a column of its own
-        n = std::max<std::size_t>(1, std::min(fitting(), tableRows - first));
+      const std::size_t least = std::min<std::size_t>(3, tableRows - first);
+      std::size_t n = std::min(fitting(y), tableRows - first);
+      if (n < least || x + table.width > area.right() + 1e-9) {
+        const double flush = area.right() - table.width;
+        double top = area.top();
+        for (const QRectF& r : taken) {
+          if (r.right() + kViewGap > flush) top = std::max(top, r.bottom() + kViewGap);
+        }
+        if (x + columnWidth + kViewGap + table.width > area.right() + 1e-9 && !taken.empty() &&
+            std::min(fitting(top), tableRows - first) >= least) {
+          x = flush;
+          y = top;
+          columnWidth = table.width;
+        } else {
+          room(table.width, area.height() + 1);  // a column of its own
+        }
+        n = std::max<std::size_t>(1, std::min(fitting(y), tableRows - first));
       }
       out.back().tables.push_back({QPointF(x, y), first, n});
+      taken.emplace_back(QPointF(x, y), QSizeF(table.width, table.HeightOf(n)));
       y += table.HeightOf(n) + kViewGap;
       columnWidth = std::max(columnWidth, table.width);
       first += n;
