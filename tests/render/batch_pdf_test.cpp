@@ -40,6 +40,7 @@ protected:
 };
 
 TEST_F(BatchPdfTest, SheetBesideEveryWrittenDrawing) {
+  if (*TESSARO_PDFTOTEXT == '\0') GTEST_SKIP() << "poppler's tools do not run here (a Windows build)";
   ASSERT_TRUE(PdfAvailable());
   const BatchSummary summary = Run({"--pdf", "--stack", "3", "1", "9"});
   EXPECT_EQ(summary.written, 2);

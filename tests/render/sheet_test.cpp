@@ -229,16 +229,19 @@ protected:
 };
 
 TEST_F(SheetPdfTest, ExampleProjectSheetsAreReadable) {
+  if (*TESSARO_PDFTOTEXT == '\0') GTEST_SKIP() << "poppler's tools do not run here (a Windows build)";
   for (const char* example : {"Magazzino", "Polo_Logistico"}) CheckProject(fs::path(TESSARO_SOURCE_DIR) / "examples" / example);
 }
 
 TEST_F(SheetPdfTest, GeneratedProjectSheetsAreReadable) {
+  if (*TESSARO_PDFTOTEXT == '\0') GTEST_SKIP() << "poppler's tools do not run here (a Windows build)";
   GenerateProject(Folder() / "Generato");
   CheckProject(Folder() / "Generato");
 }
 
 // A drawing of one stack with its title block's data, painted black and white and in colour.
 TEST_F(SheetPdfTest, TitleBlockDataAndPlotStyles) {
+  if (*TESSARO_PDFTOTEXT == '\0') GTEST_SKIP() << "poppler's tools do not run here (a Windows build)";
   const fs::path project = Folder() / "Titolo";
   GenerateProject(project);
   Drawing drawing;
