@@ -10,7 +10,6 @@
 #include <QTreeWidgetItemIterator>
 #include <QWindow>
 #include <QtTest>
-#include <fstream>
 
 #include "dxf/file.h"
 #include "dxf_write/writer.h"
@@ -72,31 +71,22 @@ private slots:
     settings_ = std::make_unique<TemporarySettings>();
   }
 
-  void start_up_data() {
-    QTest::addColumn<bool>("example");
-    QTest::addColumn<QStringList>("stacks");
-    QTest::addColumn<QStringList>("messages");
-    QTest::newRow("example project") << true << QStringList{"Scegli pilastrata...", "1", "2", "3"} << QStringList{};
-    QTest::newRow("empty command line: the program's folder, without stacks")
-        << false << QStringList{"Scegli pilastrata..."}
-        << QStringList{"Tell Tessaro: Errore caricamento visualizzatore pilastri!"};
-  }
-
+  // The example project, and an empty command line: the program's folder, without stacks.
   void start_up() {
-    QFETCH(bool, example);
-    QFETCH(QStringList, stacks);
-    QFETCH(QStringList, messages);
-    Harness& h = example ? Window() : *(h_ = std::make_unique<Harness>(QString()));
-    QCOMPARE(h.started, example);
-    QCOMPARE(h.w().State().projectFolder, example ? project_->Folder() : h.programFolder.path());
-    QCOMPARE(h.messages.log, messages);
-    QCOMPARE(ComboEntries(*h.w().StackList()), stacks);
-    QCOMPARE(ComboEntries(*h.w().LayerList()), QStringList{"Layer Dxf"});
-    QCOMPARE(h.w().windowTitle() + " " + h.w().StatusText()->text(), "Visualizzatore DXF Pilastri Vers. 2.0.0");
-    // The view takes the wheel until a menu opens.
-    QVERIFY(h.w().State().viewEnabled);
-    QVERIFY(QMetaObject::invokeMethod(h.w().menuBar()->actions().first()->menu(), "aboutToShow"));
-    QVERIFY(!h.w().State().viewEnabled);
+    for (const bool example : {true, false}) {
+      Harness& h = example ? Window() : *(h_ = std::make_unique<Harness>(QString()));
+      QCOMPARE(h.started, example);
+      QCOMPARE(h.w().State().projectFolder, example ? project_->Folder() : h.programFolder.path());
+      QCOMPARE(h.messages.log, example ? QStringList{} : QStringList{"Tell Tessaro: Errore caricamento visualizzatore pilastri!"});
+      QCOMPARE(ComboEntries(*h.w().StackList()),
+               (example ? QStringList{"Scegli pilastrata...", "1", "2", "3"} : QStringList{"Scegli pilastrata..."}));
+      QCOMPARE(ComboEntries(*h.w().LayerList()), QStringList{"Layer Dxf"});
+      QCOMPARE(h.w().windowTitle() + " " + h.w().StatusText()->text(), "Visualizzatore DXF Pilastri Vers. 2.0.0");
+      // The view takes the wheel until a menu opens.
+      QVERIFY(h.w().State().viewEnabled);
+      QVERIFY(QMetaObject::invokeMethod(h.w().menuBar()->actions().first()->menu(), "aboutToShow"));
+      QVERIFY(!h.w().State().viewEnabled);
+    }
   }
 
   // Caption, stack, sides, levels and first bars of each stack's first piece file.
@@ -143,26 +133,19 @@ private slots:
 
   // Single stirrups and ties on the axis are the starting choice; either button of a
   // pair flips it and the same stack is drawn again.
-  void option_buttons_flip_and_redraw_data() {
-    QTest::addColumn<int>("flip");
-    QTest::addColumn<int>("back");
-    QTest::newRow("ties tangent, back on the axis") << int(kCmdTiesTangent) << int(kCmdTiesOnAxis);
-    QTest::newRow("split stirrups, back to single") << int(kCmdSplitStirrups) << int(kCmdSingleStirrups);
-  }
-
   void option_buttons_flip_and_redraw() {
-    QFETCH(int, flip);
-    QFETCH(int, back);
-    Harness& h = Window(QStringLiteral("3"));
-    QVERIFY(!h.w().Action(flip)->isChecked() && h.w().Action(back)->isChecked());
-    h.w().ChooseStack(QStringLiteral("3"));  // the second draw starts from the state the first left
-    const std::string before = DxfText(h.w().CurrentDrawing());
-    h.w().RunCommand(flip);
-    QVERIFY(h.w().Action(flip)->isChecked() && !h.w().Action(back)->isChecked());
-    QVERIFY(DxfText(h.w().CurrentDrawing()) != before);
-    h.w().RunCommand(back);
-    QVERIFY(!h.w().Action(flip)->isChecked() && h.w().Action(back)->isChecked());
-    QVERIFY(DxfText(h.w().CurrentDrawing()) == before);
+    for (const auto& [flip, back] : {std::pair{kCmdTiesTangent, kCmdTiesOnAxis}, {kCmdSplitStirrups, kCmdSingleStirrups}}) {
+      Harness& h = Window(QStringLiteral("3"));
+      QVERIFY(!h.w().Action(flip)->isChecked() && h.w().Action(back)->isChecked());
+      h.w().ChooseStack(QStringLiteral("3"));  // the second draw starts from the state the first left
+      const std::string before = DxfText(h.w().CurrentDrawing());
+      h.w().RunCommand(flip);
+      QVERIFY(h.w().Action(flip)->isChecked() && !h.w().Action(back)->isChecked());
+      QVERIFY(DxfText(h.w().CurrentDrawing()) != before);
+      h.w().RunCommand(back);
+      QVERIFY(!h.w().Action(flip)->isChecked() && h.w().Action(back)->isChecked());
+      QVERIFY(DxfText(h.w().CurrentDrawing()) == before);
+    }
   }
 
   // Wheel events of the window over the view (taking them only while enabled) or a control:
@@ -266,27 +249,20 @@ private slots:
     QCOMPARE(h.files.requests.back().fileName, QString());
   }
 
-  void close_question_answers_data() {
-    QTest::addColumn<Answer>("answer");
-    QTest::addColumn<bool>("byExit");
-    QTest::newRow("Yes saves and closes") << Answer::Yes << false;
-    QTest::newRow("No closes") << Answer::No << false;
-    QTest::newRow("Cancel keeps the window and the drawing") << Answer::Cancel << false;
-    QTest::newRow("Esci asks the same") << Answer::No << true;
-  }
-
+  // Yes saves and closes, No closes, Cancel keeps the window and the drawing; "Esci" asks the same.
   void close_question_answers() {
-    QFETCH(Answer, answer);
-    QFETCH(bool, byExit);
-    Harness& h = Window(QStringLiteral("1"));
-    const std::size_t drawn = h.w().CurrentDrawing().EntityCount();
-    h.messages.answers = {answer};
-    if (byExit) h.w().RunCommand(kCmdExit);
-    if (!byExit) h.w().close();
-    QCOMPARE(h.messages.log, QStringList{"Ask+Cancel Tessaro: Vuoi salvare il disegno corrente?"});
-    QCOMPARE(h.files.requests.size(), std::size_t{answer == Answer::Yes});
-    QCOMPARE(h.w().isVisible(), answer == Answer::Cancel);
-    QCOMPARE(h.w().CurrentDrawing().EntityCount(), drawn);
+    for (const auto& [answer, byExit] : {std::pair{Answer::Yes, false}, {Answer::No, false}, {Answer::Cancel, false},
+                                         {Answer::No, true}}) {
+      Harness& h = Window(QStringLiteral("1"));
+      const std::size_t drawn = h.w().CurrentDrawing().EntityCount();
+      h.messages.answers = {answer};
+      if (byExit) h.w().RunCommand(kCmdExit);
+      if (!byExit) h.w().close();
+      QCOMPARE(h.messages.log, QStringList{"Ask+Cancel Tessaro: Vuoi salvare il disegno corrente?"});
+      QCOMPARE(h.files.requests.size(), std::size_t{answer == Answer::Yes});
+      QCOMPARE(h.w().isVisible(), answer == Answer::Cancel);
+      QCOMPARE(h.w().CurrentDrawing().EntityCount(), drawn);
+    }
   }
 
   void placement_is_written_at_close_and_read_at_start() {
@@ -315,33 +291,10 @@ private slots:
                                           "Info Dxf pilastri: Salvataggio correttamente effettuato."}));
   }
 
-  // A stack that draws nothing is not written, neither under its name nor the previous one's.
-  void batch_writes_each_stack_that_draws_under_its_own_name() {
-    project_ = std::make_unique<ExampleProject>(true);
-    // Stack 4 names a piece file that is missing.
-    std::ofstream(ToPath(project_->Folder() + "/Pilastri/P4.pst"), std::ios::binary) << "Manca_1\r\n";
-    Harness& h = Window();
-    auto written = [&] { return QDir(project_->DrawingsFolder()).entryList(QDir::Files); };
-    h.messages.answers = {Answer::No};
-    h.w().RunCommand(kCmdGenerateAll);
-    QCOMPARE(h.messages.log.last(), QStringLiteral("Tell Tessaro: Azione annullata."));
-    QVERIFY(written().isEmpty());
-
-    h.w().RunCommand(kCmdGenerateAll);
-    QCOMPARE(written(), (QStringList{"Pilastrata_1.dxf", "Pilastrata_2.dxf", "Pilastrata_3.dxf"}));
-    QCOMPARE(h.messages.log.last(),
-             "Warning Dxf pilastri: Attenzione: disegni salvati 3 su 4.\nNon salvate (resta il disegno precedente):\n"
-             "Pilastrata_4: " + project_->Folder() + "/Pilastri/Dis/Manca_1.pxf: file non trovato");
-    // The file before the broken stack holds its own stack's drawing, not the broken one's.
-    Drawing reread;
-    ReadDxfFile(reread, ToPath(project_->DrawingsFolder() + "/Pilastrata_3.dxf"));
-    h.w().ChooseStack(QStringLiteral("3"));
-    QCOMPARE(reread.EntityCount(), h.w().CurrentDrawing().EntityCount());
-  }
-
-  // A stack whose last piece has a bad bar field is drawn as far as it goes and shown with
-  // its problem, but not written: its earlier file stays byte for byte, the warning lists it.
-  void batch_keeps_the_earlier_file_of_a_broken_stack_and_names_the_problem() {
+  // The batch through the window: No cancels; the generation options, kept in the settings,
+  // ask for schedules and BVBS files too; a stack whose last piece has a bad bar field is
+  // drawn as far as it goes and shown with its problem, in Italian, but not written.
+  void batch_from_the_window() {
     project_ = std::make_unique<ExampleProject>(true);
     const QString piece = project_->Folder() + "/Pilastri/Dis/Pil3_3.pxf";
     QFile file(piece);
@@ -352,57 +305,31 @@ private slots:
     QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
     file.write(lines.join('\n'));
     file.close();
-    const QString earlier = project_->DrawingsFolder() + "/Pilastrata_3.dxf";
-    QFile previous(earlier);
-    QVERIFY(previous.open(QIODevice::WriteOnly));
-    previous.write("the drawing of an earlier run\n");
-    previous.close();
-
     Harness& h = Window();
+    const auto written = [&] { return QDir(project_->DrawingsFolder()).entryList(QDir::Files); };
+    h.messages.answers = {Answer::No};
     h.w().RunCommand(kCmdGenerateAll);
-    const QString problem = piece + ", riga 7, campo 1: \"4\u00C3\u02DC16x\": non \u00E8 un campo numero\u00D8diametro "
-                                    "come 4\u00D816";
-    QCOMPARE(h.messages.log.last(), "Warning Dxf pilastri: Attenzione: disegni salvati 2 su 3.\nNon salvate (resta il "
-                                    "disegno precedente):\nPilastrata_3: " + problem);
-    QVERIFY(previous.open(QIODevice::ReadOnly));
-    QCOMPARE(previous.readAll(), QByteArray("the drawing of an earlier run\n"));
-    QCOMPARE(QDir(project_->DrawingsFolder()).entryList(QDir::Files),
-             (QStringList{"Pilastrata_1.dxf", "Pilastrata_2.dxf", "Pilastrata_3.dxf"}));
-    // The window shows what was drawn (two pieces) and the problem until the next stack.
-    QVERIFY(h.w().CurrentDrawing().EntityCount() > 0);
-    QCOMPARE(h.w().ProblemText()->text(), "Pilastrata 3 incompleta: " + problem);
-    h.w().ChooseStack(QStringLiteral("2"));
-    QCOMPARE(h.w().ProblemText()->text(), QString());
-  }
-
-  // Without a "Disegni" folder the batch makes it and writes every stack into it.
-  void batch_makes_a_missing_drawings_folder() {
-    project_ = std::make_unique<ExampleProject>(false);
-    QVERIFY(!QDir(project_->DrawingsFolder()).exists());
-    Harness& h = Window();
-    h.w().RunCommand(kCmdGenerateAll);
-    QCOMPARE(h.messages.log.last(), QStringLiteral("Info Dxf pilastri: Salvataggio correttamente effettuato."));
-    QCOMPARE(QDir(project_->DrawingsFolder()).entryList(QDir::Files),
-             (QStringList{"Pilastrata_1.dxf", "Pilastrata_2.dxf", "Pilastrata_3.dxf"}));
-  }
-
-  // The generation options ask the batch for the command line's files too, and are kept;
-  // the window ends on the last stack with its schedule.
-  void batch_writes_the_files_the_generation_options_ask_for() {
-    project_ = std::make_unique<ExampleProject>(true);
-    Harness& h = Window();
+    QCOMPARE(h.messages.log.last(), QStringLiteral("Tell Tessaro: Azione annullata."));
+    QVERIFY(written().isEmpty());
     h.w().RunCommand(kCmdBatchSchedule);
     h.w().RunCommand(kCmdBatchBvbs);
     QVERIFY(h.w().Action(kCmdBatchSchedule)->isChecked() && !h.w().Action(kCmdBatchPdf)->isChecked());
     QCOMPARE(settings_->Value("Generazione/DistintaFerri"), QStringLiteral("true"));
     h.w().RunCommand(kCmdGenerateAll);
-    QCOMPARE(h.messages.log.last(), QStringLiteral("Info Dxf pilastri: Salvataggio correttamente effettuato."));
-    QCOMPARE(QDir(project_->DrawingsFolder()).entryList(QDir::Files),
-             (QStringList{"Distinta_1.csv", "Distinta_2.csv", "Distinta_3.csv", "Distinta_progetto.csv",
-                          "Pilastrata_1.abs", "Pilastrata_1.dxf", "Pilastrata_2.abs", "Pilastrata_2.dxf",
-                          "Pilastrata_3.abs", "Pilastrata_3.dxf"}));
-    QCOMPARE(h.w().StackList()->currentText(), QStringLiteral("3"));
-    QVERIFY(h.w().Schedule().has_value() && h.w().Schedule()->stackId == "3");
+    const QString problem = piece + ", riga 7, campo 1: \"4\u00C3\u02DC16x\": non \u00E8 un campo numero\u00D8diametro "
+                                    "come 4\u00D816";
+    QCOMPARE(h.messages.log.last(), "Warning Dxf pilastri: Attenzione: disegni salvati 2 su 3.\nNon salvate (resta il "
+                                    "disegno precedente):\nPilastrata_3: " + problem);
+    QCOMPARE(written(), (QStringList{"Distinta_1.csv", "Distinta_2.csv", "Distinta_progetto.csv", "Pilastrata_1.abs",
+                                     "Pilastrata_1.dxf", "Pilastrata_2.abs", "Pilastrata_2.dxf"}));
+    QVERIFY(h.w().CurrentDrawing().EntityCount() > 0);
+    QCOMPARE(h.w().ProblemText()->text(), "Pilastrata 3 incompleta: " + problem);
+    // Each file holds its own stack's drawing; the problem shows until another stack is drawn.
+    Drawing reread;
+    ReadDxfFile(reread, ToPath(project_->DrawingsFolder() + "/Pilastrata_2.dxf"));
+    h.w().ChooseStack(QStringLiteral("2"));
+    QCOMPARE(reread.EntityCount(), h.w().CurrentDrawing().EntityCount());
+    QCOMPARE(h.w().ProblemText()->text(), QString());
   }
 
   // The window's words for the engine's problems: Italian, lines and fields from 1, and the
@@ -444,16 +371,6 @@ private slots:
     QCoreApplication::removeTranslator(&translator);
   }
 
-  // Escape returns an armed zoom window and an active pan to rest.
-  void escape_puts_the_view_tools_back_to_rest() {
-    Harness& h = Window(QStringLiteral("1"));
-    h.w().RunCommand(kCmdZoomWindow);
-    h.w().RunCommand(kCmdPan);
-    h.w().State().pick.panPickActive = true;
-    QTest::keyClick(&h.w(), Qt::Key_Escape);
-    const view::PickState& pick = h.w().State().pick;
-    QVERIFY(!pick.windowPickPending && !pick.windowPickActive && !pick.panPickPending && !pick.panPickActive);
-  }
 };
 
 QTEST_MAIN(MainWindowTest)
