@@ -52,31 +52,6 @@ QStringList Problems(const QString& title, const QString& text, MessageIcon icon
   return problems;
 }
 
-// A stack made to stop at its last piece (a bar field no number can be read from).
-QString BreakLastPiece(const ExampleProject& project) {
-  const QString piece = project.Folder() + "/Pilastri/Dis/Pil3_3.pxf";
-  QFile file(piece);
-  file.open(QIODevice::ReadOnly);
-  QList<QByteArray> lines = file.readAll().split('\n');
-  file.close();
-  lines[6] = "4x|2x16\r";
-  file.open(QIODevice::WriteOnly | QIODevice::Truncate);
-  file.write(lines.join('\n'));
-  return piece;
-}
-
-QByteArray ReadAll(const QString& path) {
-  QFile file(path);
-  file.open(QIODevice::ReadOnly);
-  return file.readAll();
-}
-
-void WriteAll(const QString& path, const QByteArray& bytes) {
-  QFile file(path);
-  file.open(QIODevice::WriteOnly | QIODevice::Truncate);
-  file.write(bytes);
-}
-
 }  // namespace
 
 class DesktopUseTest : public QObject {
@@ -123,25 +98,37 @@ private slots:
     }
   }
 
-  // Where the dialogs start and what they propose, and the menus that remember.
+  // Where the dialogs start and what they propose, what an open replaces, and the menus
+  // that remember.
   void dialogs_start_where_the_user_was() {
-    ExampleProject project(true);
+    ExampleProject project(false);
     Harness h(project.Folder());
     QVERIFY(h.w().ChooseStack("2"));
-    h.files.answers = {QString()};
-    h.w().RunCommand(kCmdSaveDxf);
-    QCOMPARE(h.files.requests.back().initialFolder, project.DrawingsFolder());
-    QCOMPARE(h.files.requests.back().fileName, QString("Pilastrata_2"));
-    h.w().RunCommand(kCmdOpenDxf);  // nothing opened yet: the drawings folder
-    QCOMPARE(h.files.requests.back().initialFolder, project.DrawingsFolder());
-
-    // A file opened elsewhere: the next open starts there, and both lists remember.
+    const std::size_t drawn = h.w().CurrentDrawing().EntityCount();
     QTemporaryDir other;
     const QString file = other.path() + "/pianta.dxf";
-    WriteDxfFile(h.w().CurrentDrawing(), ToPath(file));
+    h.w().RunCommand(kCmdOpenDxf);  // nothing opened yet, no "Disegni" folder: the project folder
+    QCOMPARE(h.files.requests.back().initialFolder, project.Folder());
+    QVERIFY(QDir().mkpath(project.DrawingsFolder()));
+    h.files.answers = {file};
+    h.w().RunCommand(kCmdSaveDxf);
+    const FileDialogRequest save = h.files.requests.back();
+    QCOMPARE(QStringList({save.title, save.fileName, save.initialFolder, save.filter, save.defaultSuffix}),
+             QStringList({"Salva File DXF", "Pilastrata_2", project.DrawingsFolder(), "DXF File (*.DXF *.dxf);;All (*.*)",
+                          "dxf"}));
+
+    // A file opened elsewhere replaces the drawing, the stack list has no choice, the caption
+    // names the file, the save proposes no name, the next open starts there, both lists remember.
+    h.w().CurrentDrawing().Clear();
     h.files.answers = {file};
     h.w().RunCommand(kCmdOpenDxf);
-    h.files.answers = {QString()};
+    QCOMPARE(h.files.requests.back().title + h.files.requests.back().fileName, QStringLiteral("Apri File DXF"));
+    QCOMPARE(h.w().CurrentDrawing().EntityCount(), drawn);
+    QCOMPARE(h.w().StackList()->currentIndex(), -1);
+    QCOMPARE(h.w().LayerList()->itemText(1), QStringLiteral("Sezioni  (ON)"));
+    QCOMPARE(h.w().windowTitle(), QStringLiteral("Visualizzatore DXF -  pianta.dxf"));
+    h.w().RunCommand(kCmdSaveDxf);
+    QCOMPARE(h.files.requests.back().fileName, QString());
     h.w().RunCommand(kCmdOpenDxf);
     QCOMPARE(h.files.requests.back().initialFolder, other.path());
     QCOMPARE(h.w().RecentDxfMenu()->actions().value(0)->text(), QDir::toNativeSeparators(file));
@@ -161,9 +148,7 @@ private slots:
 
   void dropping_a_folder_or_a_dxf_file_opens_it() {
     ExampleProject project(false);
-    Harness h(QString{});
-    h.w().show();
-    QVERIFY(QTest::qWaitForWindowExposed(&h.w()));
+    Harness h(QString{}, true);
     const QString file = project.Folder() + "/pianta.dxf";
     QVERIFY(h.w().ChooseStack("1") == false);
     for (const QString& path : {project.Folder(), file}) {
@@ -213,12 +198,12 @@ private slots:
 
     // A piece rewritten in two steps, the first leaving it half written.
     const QString piece = stacks + "/Dis/Pil3_2.pxf";
-    const QByteArray bytes = ReadAll(piece);
+    const QByteArray bytes = ReadFile(piece);
     reports.clear();
     w.CurrentDrawing().Clear();
-    WriteAll(piece, bytes.left(bytes.size() / 2));
+    WriteFile(piece, bytes.left(bytes.size() / 2));
     QTest::qWait(80);
-    WriteAll(piece, bytes);
+    WriteFile(piece, bytes);
     QTRY_COMPARE(reports.size(), 1);
     QCOMPARE(w.CurrentDrawing().EntityCount(), whole);
     QCOMPARE(w.ProblemText()->text(), QString());
@@ -236,7 +221,7 @@ private slots:
   // written file; the problem, cut short in the status bar, opens whole on a click.
   void saving_a_partial_stack_asks_first() {
     ExampleProject project(true);
-    const QString piece = BreakLastPiece(project);
+    const QString piece = BreakLastPiece(project.Folder(), "4x|2x16");
     Harness h(project.Folder());
     h.w().resize(500, 600);
     h.w().show();
@@ -285,9 +270,7 @@ private slots:
   // chosen; Escape puts it to rest.
   void two_click_tools_prompt_each_step() {
     ExampleProject project(false);
-    Harness h(project.Folder());
-    h.w().show();
-    QVERIFY(QTest::qWaitForWindowExposed(&h.w()));
+    Harness h(project.Folder(), true);
     h.w().ChooseStack("1");
     QTest::keySequence(&h.w(), QKeySequence(Qt::CTRL | Qt::Key_W));
     QCOMPARE(h.w().statusBar()->currentMessage(), QString("Zoom finestra: clicca il primo angolo (Esc annulla)"));
@@ -336,9 +319,7 @@ private slots:
       drawing.AddText(TextGeometry{{0, 40}, 8, "P1"}, 2);
       WriteDxfFile(drawing, ToPath(file));
     }
-    Harness h(QString{});
-    h.w().show();
-    QVERIFY(QTest::qWaitForWindowExposed(&h.w()));
+    Harness h(QString{}, true);
     h.w().OpenDxfFile(file);
     DrawingView& view = *h.w().View();
     auto click = [&view](QPointF at) { QTest::mouseClick(&view, Qt::LeftButton, {}, view.ToPixel(at).toPoint()); };

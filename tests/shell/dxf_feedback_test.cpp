@@ -100,11 +100,7 @@ private slots:
     const QString caption = h.w().windowTitle();
     const std::size_t entities = h.w().CurrentDrawing().EntityCount();
     if (name == QStringLiteral("cartella.dxf")) QVERIFY(QDir().mkpath(Path(name)));
-    if (!content.isEmpty()) {
-      QFile file(Path(name));
-      QVERIFY(file.open(QIODevice::WriteOnly));
-      file.write(content);
-    }
+    if (!content.isEmpty()) WriteFile(Path(name), content);
     h.files.answers = {Path(name)};
     h.w().RunCommand(kCmdOpenDxf);
     QVERIFY2(h.w().DxfStatusText()->text().startsWith(expected), qPrintable(h.w().DxfStatusText()->text()));

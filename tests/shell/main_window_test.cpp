@@ -56,9 +56,7 @@ class MainWindowTest : public QObject {
   // test made one), with a stack chosen when one is named.
   Harness& Window(const QString& stack = {}) {
     if (!project_) project_ = std::make_unique<ExampleProject>(false);
-    h_ = std::make_unique<Harness>(project_->Folder());
-    h_->w().show();
-    if (!QTest::qWaitForWindowExposed(&h_->w())) qFatal("the window never showed");
+    h_ = std::make_unique<Harness>(project_->Folder(), true);
     if (!stack.isEmpty()) h_->w().ChooseStack(stack);
     return *h_;
   }
@@ -223,32 +221,6 @@ private slots:
     QVERIFY(high.x() - low.x() > 0.9 * view.width() || low.y() - high.y() > 0.9 * view.height());
   }
 
-  void open_and_save_go_through_the_dialogs() {
-    Harness& h = Window(QStringLiteral("2"));
-    // Save proposes the stack's drawing name where the project's drawings go (this project
-    // has no "Disegni" folder: the project folder).
-    const QString saved = h.programFolder.path() + "/uscita.dxf";
-    h.files.answers = {saved};
-    h.w().RunCommand(kCmdSaveDxf);
-    const FileDialogRequest& save = h.files.requests.at(0);
-    QCOMPARE(QStringList({save.title, save.fileName, save.initialFolder, save.filter, save.defaultSuffix}),
-             QStringList({"Salva File DXF", "Pilastrata_2", project_->Folder(),
-                          "DXF File (*.DXF *.dxf);;All (*.*)", "dxf"}));
-    const std::size_t drawn = h.w().CurrentDrawing().EntityCount();
-
-    // Open replaces the drawing; the caption names the file; the stack list has no choice.
-    h.w().CurrentDrawing().Clear();
-    h.files.answers = {saved};
-    h.w().RunCommand(kCmdOpenDxf);
-    QCOMPARE(h.files.requests.back().title + h.files.requests.back().fileName, QStringLiteral("Apri File DXF"));
-    QCOMPARE(h.w().CurrentDrawing().EntityCount(), drawn);
-    QCOMPARE(h.w().StackList()->currentIndex(), -1);
-    QVERIFY(ComboEntries(*h.w().LayerList()).contains(QStringLiteral("Sezioni  (ON)")));
-    QCOMPARE(h.w().windowTitle(), QStringLiteral("Visualizzatore DXF -  uscita.dxf"));
-    h.w().RunCommand(kCmdSaveDxf);  // after an open the save proposes no name
-    QCOMPARE(h.files.requests.back().fileName, QString());
-  }
-
   // Yes saves and closes, No closes, Cancel keeps the window and the drawing; "Esci" asks the same.
   void close_question_answers() {
     for (const auto& [answer, byExit] : {std::pair{Answer::Yes, false}, {Answer::No, false}, {Answer::Cancel, false},
@@ -296,15 +268,8 @@ private slots:
   // drawn as far as it goes and shown with its problem, in Italian, but not written.
   void batch_from_the_window() {
     project_ = std::make_unique<ExampleProject>(true);
-    const QString piece = project_->Folder() + "/Pilastri/Dis/Pil3_3.pxf";
-    QFile file(piece);
-    QVERIFY(file.open(QIODevice::ReadOnly));
-    QList<QByteArray> lines = file.readAll().split('\n');
-    file.close();
-    lines[6] = QByteArray("4\xC3\x98" "16x|2\xD8" "16\r");  // the UTF-8 sign read as Windows-1252, then garbage
-    QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    file.write(lines.join('\n'));
-    file.close();
+    // The UTF-8 sign read as Windows-1252, then garbage.
+    const QString piece = BreakLastPiece(project_->Folder(), "4\xC3\x98" "16x|2\xD8" "16");
     Harness& h = Window();
     const auto written = [&] { return QDir(project_->DrawingsFolder()).entryList(QDir::Files); };
     h.messages.answers = {Answer::No};

@@ -33,11 +33,6 @@ QString Poppler(const char* tool, const QStringList& args) {
   return QString::fromUtf8(p.readAllStandardOutput());
 }
 
-QByteArray ReadAll(const QString& path) {
-  QFile file(path);
-  return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
 QStringList Enabled(MainWindow& w) {
   QStringList enabled;
   for (int id : kSheetCommands) {
@@ -171,7 +166,7 @@ private slots:
     QCOMPARE(request.initialFolder, project_->DrawingsFolder());
     QCOMPARE(request.defaultSuffix, suffix);
 
-    const QByteArray written = ReadAll(path);
+    const QByteArray written = ReadFile(path);
     const StackSchedule& schedule = *h.w().Schedule();
     if (command == kCmdExportSchedule) {
       QCOMPARE(written, QByteArray::fromStdString(ScheduleCsv(schedule, NumberFormat::WithSeparator(','))));
