@@ -10,7 +10,7 @@
 #include <QRegularExpression>
 #include <cmath>
 #include <filesystem>
-#include <fstream>
+#include <array>
 #include <set>
 
 #include "base/errors.h"
@@ -19,6 +19,7 @@
 #include "render/scene.h"
 #include "sheets/sheet.h"
 #include "sheets/stack_sheet.h"
+#include "support/piece_files.h"
 #include "support/temp_folder.h"
 
 using namespace tessaro;
@@ -139,43 +140,26 @@ void CheckSheets(const SheetPlan& plan, const StackSchedule& schedule, const QSt
   EXPECT_TRUE(plan.DroppedTexts().isEmpty()) << what << ": " << plan.DroppedTexts().join(" | ").toStdString();
 }
 
-void WriteFile(const fs::path& path, const std::string& bytes) { std::ofstream(path, std::ios::binary) << bytes; }
-
-// A piece file in the design program's layout (Windows-1252, D8 the diameter sign).
-std::string PieceText(int number, int code, int bottom, int top, int side1, int side2, int bars1, int bars2,
-                      int inset) {
-  std::ostringstream out;
-  out << 1 << '|' << number << '|' << code << "\r\n" << inset << "|0|" << inset << "|0\r\n0|0|0|0|0\r\n"
-      << side1 << '|' << side2 << "|4|" << bottom << '|' << top << "\r\n0|0\r\n0|0\r\n"
-      << bars1 << "\xD8" << "20|" << bars2 << "\xD8" << "16\r\n30.5|1.2\r\n60|10|20\r\n"
-      << "3\xD8" << "8|2\xD8" << "8\r\n0|0|0|80|0|0|0\r\n";
-  return out.str();
-}
-
 // Stacks a plant meets: one storey, tall ones of 6 and 9 storeys, square and deep
-// sections, a circular one, sections that shrink upward.
+// sections, a circular one, sections that shrink upward; bars of 20 and 16 mm.
 void GenerateProject(const fs::path& project) {
   const fs::path stacks = project / "Pilastri";
-  fs::create_directories(stacks / "Dis");
-  struct Stack {
-    int pieces, side1, side2, bars1, bars2;
-  };
-  const Stack kStacks[] = {{1, 40, 40, 3, 2}, {6, 60, 45, 4, 3}, {9, 50, 50, 5, 4}, {3, 50, 0, 8, 0}, {2, 90, 30, 5, 2}};
+  const std::array<int, 5> kStacks[] = {{1, 40, 40, 3, 2}, {6, 60, 45, 4, 3}, {9, 50, 50, 5, 4}, {3, 50, 0, 8, 0}, {2, 90, 30, 5, 2}};
+  const auto n = [](int value) { return std::to_string(value); };
   int id = 0;
-  for (const Stack& s : kStacks) {
-    ++id;
-    std::string index;
-    int side1 = s.side1, side2 = s.side2;
-    for (int p = 0; p < s.pieces; ++p) {
-      const int code = s.pieces == 1 ? 0 : p == 0 ? 1 : p == s.pieces - 1 ? 3 : 2;
-      const std::string name = "G" + std::to_string(id) + "_" + std::to_string(p + 1);
-      WriteFile(stacks / "Dis" / (name + ".pxf"),
-                PieceText(p + 1, code, p * 320, (p + 1) * 320, side1, side2, s.bars1, s.bars2,
-                          code == 0 || code == 3 ? 0 : 30));
-      index += name + "\r\n";
+  for (auto [pieces, side1, side2, bars1, bars2] : kStacks) {
+    std::vector<std::string> names;
+    for (int p = 0; p < pieces; ++p) {
+      const int code = pieces == 1 ? 0 : p == 0 ? 1 : p == pieces - 1 ? 3 : 2, inset = code == 0 || code == 3 ? 0 : 30;
+      names.push_back("G" + n(id + 1) + "_" + n(p + 1));
+      test::WritePiece(stacks, names.back(),
+                       {{0, "1|" + n(p + 1) + "|" + n(code)}, {1, n(inset) + "|0|" + n(inset) + "|0"},
+                        {3, n(side1) + "|" + n(side2) + "|4|" + n(p * 320) + "|" + n((p + 1) * 320)},
+                        {6, n(bars1) + "Ø20|" + n(bars2) + "Ø16"}, {7, "30.5|1.2"}, {8, "60|10|20"}, {9, "3Ø8|2Ø8"},
+                        {10, "0|0|0|80|0|0|0"}});
       if (p % 2 == 1 && side1 > 35) side1 -= 5;
     }
-    WriteFile(stacks / ("P" + std::to_string(id) + ".pst"), index);
+    test::WriteIndex(stacks, n(++id), names);
   }
 }
 
@@ -274,12 +258,9 @@ TEST_F(SheetPdfTest, FailedWriteKeepsTheEarlierFile) {
   const SheetPlan plan(drawing, {QStringLiteral("P"), QStringLiteral("1"), {}}, SheetTable{});
   EXPECT_THROW(WriteSheetPdf((Folder() / "missing" / "sheet.pdf"), plan, {}), RuntimeError);
   const fs::path path = Folder() / "old.pdf";
-  WriteFile(path, "earlier");
+  test::WriteBytes(path, "earlier");
   WriteSheetPdf(path, plan, {});
-  std::ifstream in(path, std::ios::binary);
-  std::string head(5, '\0');
-  in.read(head.data(), 5);
-  EXPECT_EQ(head, "%PDF-");
+  EXPECT_EQ(test::ReadBytes(path).substr(0, 5), "%PDF-");
   EXPECT_EQ(std::distance(fs::directory_iterator(Folder()), fs::directory_iterator()), 1);  // no leftovers
 }
 
