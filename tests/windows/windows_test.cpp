@@ -6,7 +6,6 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <fstream>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -19,6 +18,7 @@
 #include "os/utf8_path.h"
 #include "os/windows_console.h"
 #include "os/windows_files.h"
+#include "support/temp_folder.h"
 
 namespace tessaro {
 namespace {
@@ -27,16 +27,8 @@ namespace fs = std::filesystem;
 
 const std::string kCitta = "Progetto Citt\xC3\xA0";  // "Progetto Città"
 
-std::string ReadBytes(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::ostringstream out;
-  out << in.rdbuf();
-  return out.str();
-}
-
-void WriteBytes(const fs::path& path, const std::string& bytes) {
-  std::ofstream(path, std::ios::binary) << bytes;
-}
+using test::ReadBytes;
+using test::WriteBytes;
 
 std::vector<std::string> NamesIn(const fs::path& folder) {
   std::vector<std::string> names;
