@@ -14,7 +14,6 @@
 namespace tessaro {
 namespace {
 
-
 // The test piece with one field replaced.
 std::string PieceWith(int line, int field, const std::string& value) {
   return test::WithField(test::PieceText(), line, field, value);
@@ -31,35 +30,21 @@ std::optional<StackFileError> ErrorOf(const std::string& text) {
 }
 
 TEST(ParseBarField, ReadsCountAndDiameterWithEverySpellingOfTheSign) {
-  struct Case {
-    const char* text;
-    bool diameterNeeded;
-    Integer count;
-    Single diameter;
-  };
-  for (const Case& c : {Case{"4Ø16", true, 4, 1.6f}, Case{"4\xC3\x83\xCB\x9C" "16", true, 4, 1.6f},
-                        Case{" 12 Ø 20 ", true, 12, 2.0f}, Case{"2Ø7,5", true, 2, 0.75f}, Case{"0Ø8", true, 0, 0.8f},
-                        Case{"3", false, 3, 0.0f}, Case{"3Ø8", false, 3, 0.8f}}) {
-    SCOPED_TRACE(c.text);
-    const BarField bar = ParseBarField(c.text, c.diameterNeeded);
-    EXPECT_EQ(bar.count, c.count);
-    EXPECT_EQ(bar.diameter, c.diameter);
+  // Text, whether the diameter is needed, count and diameter read.
+  for (const auto& [text, needed, count, diameter] :
+       {std::tuple{"4Ø16", true, 4, 1.6f}, {"4\xC3\x83\xCB\x9C" "16", true, 4, 1.6f}, {" 12 Ø 20 ", true, 12, 2.0f},
+        {"2Ø7,5", true, 2, 0.75f}, {"0Ø8", true, 0, 0.8f}, {"3", false, 3, 0.0f}, {"3Ø8", false, 3, 0.8f}}) {
+    const BarField bar = ParseBarField(text, needed);
+    EXPECT_EQ(std::pair(bar.count, bar.diameter), std::pair(Integer(count), Single(diameter))) << text;
   }
-  struct Bad {
-    const char* text;
-    ErrorKind kind;
-  };
-  for (const Bad& b : {Bad{"4", ErrorKind::MissingData}, Bad{"", ErrorKind::BadNumber},
-                       Bad{"xØ16", ErrorKind::BadNumber}, Bad{"4Øa", ErrorKind::BadNumber},
-                       Bad{"4.5Ø16", ErrorKind::BadNumber}, Bad{"4Ø16Ø8", ErrorKind::BadNumber},
-                       Bad{"4Ø16x", ErrorKind::BadNumber}, Bad{"40000Ø16", ErrorKind::Overflow},
-                       Bad{"4\xD8" "16", ErrorKind::BadNumber}}) {  // a raw byte: the file decoder's business
-    SCOPED_TRACE(b.text);
+  // The others are the malformed-project table's; a raw byte is the file decoder's business.
+  for (const auto& [text, kind] : {std::pair{"4", ErrorKind::MissingData}, {"4.5Ø16", ErrorKind::BadNumber},
+                                   {"4\xD8" "16", ErrorKind::BadNumber}, {"40000Ø16", ErrorKind::Overflow}}) {
     try {
-      ParseBarField(b.text);
-      ADD_FAILURE() << "accepted";
+      ParseBarField(text);
+      ADD_FAILURE() << text << " accepted";
     } catch (const RuntimeError& error) {
-      EXPECT_EQ(error.kind(), b.kind) << error.what();
+      EXPECT_EQ(error.kind(), kind) << error.what();
     }
   }
 }

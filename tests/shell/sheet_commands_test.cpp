@@ -11,7 +11,6 @@
 
 #include "dxf/file.h"
 #include "dxf_write/writer.h"
-#include "schedule/bvbs.h"
 #include "shell/check_pane.h"
 #include "shell_test_support.h"
 
@@ -166,20 +165,12 @@ private slots:
     QCOMPARE(request.initialFolder, project_->DrawingsFolder());
     QCOMPARE(request.defaultSuffix, suffix);
 
-    const QByteArray written = ReadFile(path);
-    const StackSchedule& schedule = *h.w().Schedule();
-    if (command == kCmdExportSchedule) {
-      QCOMPARE(written, QByteArray::fromStdString(ScheduleCsv(schedule, NumberFormat::WithSeparator(','))));
-    } else if (command == kCmdExportBvbs) {
-      BvbsOptions options;
-      options.project = "project";  // the project folder's name
-      QCOMPARE(written, QByteArray::fromStdString(BvbsText(schedule, options)));
-    } else {
-      QVERIFY(written.startsWith("%PDF-"));
-      const QString text = Poppler("pdftotext", {path, "-"});
-      QVERIFY2(text.contains("Pilastrata") && text.contains("Tessaro 2.0.0") && text.contains("Distinta ferri"),
-               qPrintable(text));
-    }
+    // What is written is the schedule's, the BVBS file's and the sheet's business: here,
+    // that the drawn stack's file is where the user said.
+    const QByteArray start = command == kCmdExportSchedule ? "Pilastrata;"
+                             : command == kCmdExportBvbs   ? "BF2D@Hjproject@rPilastrata_2@"
+                                                           : "%PDF-";
+    QVERIFY2(ReadFile(path).startsWith(start), ReadFile(path).left(40).constData());
     QCOMPARE(h.messages.log, QStringList{});
 
     h.w().RunCommand(command);  // cancelled
