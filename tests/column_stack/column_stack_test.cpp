@@ -72,22 +72,12 @@ protected:
 
 // ------------------------------------------------------------------ stack files
 
+// UTF-8, with or without its mark, and UTF-16 are the malformed-project table's.
 TEST_F(StackTest, ReadTextFileEndsEveryLineInCrLfAndReadsTheDiameterSignInBothEncodings) {
-  const struct {
-    const char* name;
-    std::string bytes, text;
-  } rows[] = {
-      {"CR LF", "A\r\nB\r\n", "A\r\nB\r\n"},
-      {"LF, no final end", "A\nB", "A\r\nB\r\n"},
-      {"empty lines kept", "A\n\nB\n", "A\r\n\r\nB\r\n"},
-      {"empty file", "", ""},
-      {"Windows-1252", "4\xD8" "16|Passo estremit\xE0 \x80\r\n", "4Ø16|Passo estremità €\r\n"},
-      {"UTF-8", "4\xC3\x98" "16\r\n", "4Ø16\r\n"},
-      {"UTF-8 with BOM", "\xEF\xBB\xBF" "4\xC3\x98" "16\r\n", "4Ø16\r\n"},
-  };
-  for (const auto& row : rows) {
-    SCOPED_TRACE(row.name);
-    EXPECT_EQ(ReadTextFile(Write("f.pxf", row.bytes)), row.text);
+  for (const auto& [bytes, text] : {std::pair<std::string, std::string>{"A\r\nB\r\n", "A\r\nB\r\n"},
+                                    {"A\nB", "A\r\nB\r\n"}, {"A\n\nB\n", "A\r\n\r\nB\r\n"}, {"", ""},
+                                    {"4\xD8" "16|Passo estremit\xE0 \x80\r\n", "4Ø16|Passo estremità €\r\n"}}) {
+    EXPECT_EQ(ReadTextFile(Write("f.pxf", bytes)), text) << bytes;
   }
 }
 
@@ -106,23 +96,13 @@ TEST(ReadPieceRecord, ReadsTheFieldsTheRowsDoNotShow) {
 }
 
 TEST(ReadPieceRecord, MissingOrShortLineTenLeavesItsValuesAtZero) {
-  const struct {
-    const char* name;
-    std::string text;
-    Single offset1, offset2;
-    std::array<Single, 4> endLengths;
-  } rows[] = {
-      {"missing line 10", PieceText({}, 10), 0, 0, {0, 0, 0, 0}},
-      {"short line 10", PieceText({{10, "5|-3"}}), 5, -3, {0, 0, 0, 0}},
-      {"bad fields", PieceText({{10, "x|7||60|1e99|abc|50"}}), 0, 7, {60, 0, 0, 50}},
-  };
-  for (const auto& row : rows) {
-    SCOPED_TRACE(row.name);
-    ColumnPiece piece;
-    ASSERT_NO_THROW(piece = ReadPieceRecord(row.text));
-    EXPECT_EQ(piece.offset1, row.offset1);
-    EXPECT_EQ(piece.offset2, row.offset2);
-    EXPECT_EQ(piece.endLengths, row.endLengths);
+  // Piece text; offset 1, offset 2 and the end lengths read.
+  for (const auto& [text, offset1, offset2, endLengths] :
+       {std::tuple{PieceText({}, 10), 0.0f, 0.0f, std::array<Single, 4>{0, 0, 0, 0}},
+        {PieceText({{10, "5|-3"}}), 5.0f, -3.0f, {0, 0, 0, 0}},
+        {PieceText({{10, "x|7||60|1e99|abc|50"}}), 0.0f, 7.0f, {60, 0, 0, 50}}}) {
+    const ColumnPiece piece = ReadPieceRecord(text);
+    EXPECT_EQ(std::tuple(piece.offset1, piece.offset2, piece.endLengths), std::tuple(offset1, offset2, endLengths));
   }
 }
 

@@ -300,29 +300,20 @@ private slots:
   // The window's words for the engine's problems: Italian, lines and fields from 1, and the
   // input echoed at most 80 characters long.
   void problems_are_worded_in_italian() {
-    const auto make = [](ProblemKind kind, int line, int field, std::string text) {
-      Problem p;
-      p.kind = kind;
-      p.line = line;
-      p.field = field;
-      p.text = std::move(text);
-      return p;
-    };
-    Problem bound = make(ProblemKind::OutOfBounds, 3, 0, "0");
-    bound.subject = "Lato 1";
-    bound.lowOpen = true;
-    bound.high = 1000;
-    Problem incomplete = make(ProblemKind::DrawingIncomplete, -1, -1, "");
-    incomplete.error = ErrorKind::DivisionByZero;
+    Problem empty, number, bound, incomplete, noPieces;
+    empty.kind = ProblemKind::EmptyLine, empty.line = 6, empty.field = 1;
+    number.kind = ProblemKind::BadNumber, number.line = 8, number.field = 2, number.text = std::string(5000, '9');
+    bound.kind = ProblemKind::OutOfBounds, bound.line = 3, bound.field = 0, bound.text = "0", bound.subject = "Lato 1";
+    bound.lowOpen = true, bound.high = 1000;
+    incomplete.kind = ProblemKind::DrawingIncomplete, incomplete.error = ErrorKind::DivisionByZero;
     incomplete.detail = "division by zero";
-    const QString cut = QString(80, QLatin1Char('9')) + QChar(0x2026);
+    noPieces.kind = ProblemKind::NoPieces;
     const std::pair<Problem, QString> cases[] = {
-        {make(ProblemKind::EmptyLine, 6, 1, ""), "riga 7, campo 2: la riga \u00E8 vuota"},
-        {make(ProblemKind::BadNumber, 8, 2, std::string(5000, '9')),
-         "riga 9, campo 3: \"" + cut + "\" non \u00E8 un numero"},
+        {empty, "riga 7, campo 2: la riga \u00E8 vuota"},
+        {number, "riga 9, campo 3: \"" + QString(80, QLatin1Char('9')) + QChar(0x2026) + "\" non \u00E8 un numero"},
         {bound, "riga 4, campo 1: Lato 1 \"0\" \u00E8 fuori dai limiti da 0 (escluso) a 1000"},
         {incomplete, "il disegno di questo pilastro \u00E8 incompleto: divisione per zero"},
-        {make(ProblemKind::NoPieces, -1, -1, ""), "il file della pilastrata non elenca pilastri"},
+        {noPieces, "il file della pilastrata non elenca pilastri"},
     };
     for (const auto& [problem, expected] : cases) QCOMPARE(ItalianProblem(problem), expected);
   }
