@@ -208,14 +208,9 @@ TEST_F(SheetPdfTest, TitleBlockDataAndPlotStyles) {
   StackSession session;
   ASSERT_TRUE(IsWhole(LoadStack(canvas, session, project / "Pilastri", "2")));
   const StackSchedule schedule = BuildStackSchedule("2", bars);
-  ProjectData data;
-  data.Set(ProjectField::DrawingNumber, "T-017");
-  data.Set(ProjectField::Revision, "B");
-  data.Set(ProjectField::Concrete, "C35/45");
-  data.Set(ProjectField::Steel, "B450C");
-  data.Set(ProjectField::Cover, "35 mm");
-  data.Set(ProjectField::Designer, "Ing. Rossi");
-  data.Set(ProjectField::Client, "Logistica Nord");
+  const ProjectData data = ParseProjectData("Numero disegno = T-017\nRevisione = B\nCalcestruzzo = C35/45\n"
+                                            "Acciaio = B450C\nCopriferro = 35 mm\nProgettista = Ing. Rossi\n"
+                                            "Committente = Logistica Nord\n", "Dati_progetto.ini").data;
   const QDate date(2026, 12, 6);
   const SheetPlan plan = StackSheetPlan(drawing, schedule, QStringLiteral("Titolo"), NumberFormat{','}, date, data);
   ASSERT_GE(plan.PageCount(), 2);  // six storeys at 1:50 and six sections at 1:20
