@@ -88,45 +88,34 @@ private slots:
   }
 
   // Caption, stack, sides, levels and first bars of each stack's first piece file.
-  void choosing_a_stack_data() {
-    QTest::addColumn<QString>("stack");
-    QTest::addColumn<QStringList>("firstRows");
-    const QString rows = "Pilastro %1=|  ID pilastrata=%2|  Lato 1=%3 cm|  Lato 2=%3 cm|  Quota iniziale=0 cm|"
-                         "  Quota finale=%4 cm|  Ferri longitudinali=|    Ferri lato 1=%5";
-    QTest::newRow("one piece") << "1" << rows.arg("1", "1", "40", "600", "4Ø16").split('|');
-    QTest::newRow("two pieces") << "2" << rows.arg("2", "2", "50", "450", "4Ø18").split('|');
-    QTest::newRow("three pieces") << "3" << rows.arg("4", "3", "45", "420", "3Ø16").split('|');
-  }
-
-  // Each row starts from stack 3 already drawn, so choosing replaces grid and drawing.
+  // Each stack chosen after stack 3 is drawn, so choosing replaces grid and drawing.
   void choosing_a_stack() {
-    QFETCH(QString, stack);
-    QFETCH(QStringList, firstRows);
-    Harness& h = Window(QStringLiteral("3"));
-    QVERIFY(h.w().ChooseStack(stack));
-    QCOMPARE(h.w().windowTitle(), "Visualizzatore DXF -  Pilastrata_" + stack);
-    QCOMPARE(ComboEntries(*h.w().LayerList()),
-             (QStringList{"Sezioni  (ON)", "ContornoCLS  (ON)", "Ferri  (ON)", "Testo  (ON)", "Quote  (ON)"}));
-    QCOMPARE(h.w().LayerList()->currentIndex(), 0);
-    // The layer switch turns the chosen layer off and on again; the entry stays chosen.
-    const auto ferri = h.w().CurrentDrawing().FindLayer("Ferri").value();
-    h.w().LayerList()->setCurrentIndex(2);
-    for (const QString& shown : {QStringLiteral("Ferri (OFF)"), QStringLiteral("Ferri  (ON)")}) {
-      h.w().RunCommand(kCmdLayerSwitch);
-      QCOMPARE(h.w().LayerList()->currentText(), shown);
-      QCOMPARE(h.w().CurrentDrawing().Layers()[ferri].on, shown.endsWith(QStringLiteral("(ON)")));
+    for (const int pieces : {1, 2, 3}) {  // stack n has n pieces
+      const QString stack = QString::number(pieces);
+      Harness& h = Window(QStringLiteral("3"));
+      QVERIFY(h.w().ChooseStack(stack));
+      QCOMPARE(h.w().windowTitle(), "Visualizzatore DXF -  Pilastrata_" + stack);
+      QCOMPARE(ComboEntries(*h.w().LayerList()),
+               (QStringList{"Sezioni  (ON)", "ContornoCLS  (ON)", "Ferri  (ON)", "Testo  (ON)", "Quote  (ON)"}));
+      QCOMPARE(h.w().LayerList()->currentIndex(), 0);
+      // The layer switch turns the chosen layer off and on again; the entry stays chosen.
+      const auto ferri = h.w().CurrentDrawing().FindLayer("Ferri").value();
+      h.w().LayerList()->setCurrentIndex(2);
+      for (const QString& shown : {QStringLiteral("Ferri (OFF)"), QStringLiteral("Ferri  (ON)")}) {
+        h.w().RunCommand(kCmdLayerSwitch);
+        QCOMPARE(h.w().LayerList()->currentText(), shown);
+        QCOMPARE(h.w().CurrentDrawing().Layers()[ferri].on, shown.endsWith(QStringLiteral("(ON)")));
+      }
+      // Per piece its category and rows, then three sub-categories with theirs (the rows'
+      // values are the stack load's business).
+      const QStringList grid = GridLines(*h.w().Grid());
+      QCOMPARE(grid.size(), pieces * 20);
+      QVERIFY(grid[0].startsWith("Pilastro ") && grid[1] == "  ID pilastrata=" + stack);
+      // The same drawing as a window that drew only this stack.
+      Harness alone(project_->Folder());
+      alone.w().ChooseStack(stack);
+      QCOMPARE(DxfText(h.w().CurrentDrawing()), DxfText(alone.w().CurrentDrawing()));
     }
-
-    // Per piece: its category and rows, then three sub-categories with theirs.
-    const int pieces = stack.toInt();
-    const QStringList grid = GridLines(*h.w().Grid());
-    QCOMPARE(grid.size(), pieces * 20);
-    QCOMPARE(grid.mid(0, 8), firstRows);
-
-    // The same drawing as a window that drew only this stack.
-    Harness alone(project_->Folder());
-    alone.w().ChooseStack(stack);
-    QCOMPARE(DxfText(h.w().CurrentDrawing()), DxfText(alone.w().CurrentDrawing()));
   }
 
   // Single stirrups and ties on the axis are the starting choice; either button of a
@@ -148,48 +137,36 @@ private slots:
 
   // Wheel events of the window over the view (taking them only while enabled) or a control:
   // a wheel step on the view is 6%, one step per event; a turn that finds no target sets 12.
-  void wheel_data() {
-    QTest::addColumn<QString>("over");  // "view", "view off", its "corner", a control
-    QTest::addColumn<int>("rotation");
-    QTest::addColumn<double>("zoom");
-    QTest::addColumn<float>("percent");  // the step was 8 before
-    QTest::newRow("view off: nothing takes the wheel") << "view off" << 120 << 1.0 << 12.0f;
-    QTest::newRow("away from the user zooms in") << "view" << 120 << 1.06 << 6.0f;
-    QTest::newRow("towards the user one step out") << "view" << -240 << 1 / 1.06 << 6.0f;
-    QTest::newRow("bottom-right edge is inside") << "corner" << 120 << 1.06 << 6.0f;
-    QTest::newRow("a list takes the focus") << "layers" << 120 << 1.0 << 8.0f;
-    QTest::newRow("the stack list takes the focus, not a turn") << "stacks" << -120 << 1.0 << 8.0f;
-    QTest::newRow("the menu bar stops the search") << "menu" << 120 << 1.0 << 8.0f;
-    QTest::newRow("the grid is no target") << "grid" << 120 << 1.0 << 12.0f;
-  }
-
+  // Wheel events of the window over the view (taking them only while enabled), its
+  // bottom-right corner, or a control: a wheel step on the view is 6% (it was 8 before), one
+  // step per event; a turn that finds no target sets 12; the point under the pointer stays.
   void wheel() {
-    QFETCH(QString, over);
-    QFETCH(int, rotation);
-    QFETCH(double, zoom);
-    QFETCH(float, percent);
-    Harness& h = Window(QStringLiteral("1"));
-    DrawingView& view = *h.w().View();
-    view.SetZoomInOutPercent(8);
-    h.w().State().viewEnabled = over != "view off";
-    const std::map<QString, QWidget*> controls = {
-        {"layers", h.w().LayerList()}, {"stacks", h.w().StackList()}, {"menu", h.w().menuBar()},
-        {"grid", h.w().Grid()}};
-    const QString stack = h.w().State().currentStackId;
-    QWidget* target = controls.count(over) ? controls.at(over) : &view;
-    const QPoint local = over == "corner" ? QPoint(view.width(), view.height()) : target->rect().center() / 2;
-    const QPoint global = target->mapToGlobal(local);
-    const QPointF anchor = view.ToDrawing(local);
-    const double scale = view.State().scale;
-    QWheelEvent wheel(QPointF(h.w().mapFromGlobal(global)), QPointF(global), QPoint(), QPoint(0, rotation),
-                      Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
-    QCoreApplication::sendEvent(h.w().windowHandle(), &wheel);
-    QVERIFY(qAbs(view.State().scale / scale - zoom) < 1e-9);
-    QCOMPARE(view.ZoomInOutPercent(), percent);
-    QVERIFY(Near(view.ToDrawing(local), anchor));  // the drawing point under the pointer stays
-    QCOMPARE(h.w().LayerList()->hasFocus(), over == "layers");
-    QCOMPARE(h.w().StackList()->hasFocus(), over == "stacks");
-    QCOMPARE(h.w().State().currentStackId, stack);  // no other stack was chosen by the wheel
+    const std::tuple<QString, int, double, float> cases[] = {  // over, rotation, zoom, percent after
+        {"view off", 120, 1.0, 12.0f}, {"view", 120, 1.06, 6.0f}, {"view", -240, 1 / 1.06, 6.0f},
+        {"corner", 120, 1.06, 6.0f},   {"layers", 120, 1.0, 8.0f}, {"stacks", -120, 1.0, 8.0f},  // focus, not a turn
+        {"menu", 120, 1.0, 8.0f},      {"grid", 120, 1.0, 12.0f}};  // the menu bar stops the search; the grid is no target
+    for (const auto& [over, rotation, zoom, percent] : cases) {
+      Harness& h = Window(QStringLiteral("1"));
+      DrawingView& view = *h.w().View();
+      view.SetZoomInOutPercent(8);
+      h.w().State().viewEnabled = over != "view off";
+      const std::map<QString, QWidget*> controls = {
+          {"layers", h.w().LayerList()}, {"stacks", h.w().StackList()}, {"menu", h.w().menuBar()}, {"grid", h.w().Grid()}};
+      QWidget* target = controls.count(over) ? controls.at(over) : &view;
+      const QPoint local = over == "corner" ? QPoint(view.width(), view.height()) : target->rect().center() / 2;
+      const QPoint global = target->mapToGlobal(local);
+      const QPointF anchor = view.ToDrawing(local);
+      const double scale = view.State().scale;
+      QWheelEvent wheel(QPointF(h.w().mapFromGlobal(global)), QPointF(global), QPoint(), QPoint(0, rotation),
+                        Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
+      QCoreApplication::sendEvent(h.w().windowHandle(), &wheel);
+      QVERIFY2(qAbs(view.State().scale / scale - zoom) < 1e-9, qPrintable(over));
+      QCOMPARE(view.ZoomInOutPercent(), percent);
+      QVERIFY(Near(view.ToDrawing(local), anchor));
+      QCOMPARE(h.w().LayerList()->hasFocus(), over == "layers");
+      QCOMPARE(h.w().StackList()->hasFocus(), over == "stacks");
+      QCOMPARE(h.w().State().currentStackId, QStringLiteral("1"));  // no other stack was chosen by the wheel
+    }
   }
 
   // Middle button pressed and released, mouse moved, a click: the view zooms to the
