@@ -1,19 +1,23 @@
 // Paper sheets read back with poppler (pdfinfo, pdftotext -bbox): every sheet of the
 // example projects and of a generated one on ISO pages, no text under 2.5 mm, no two
 // texts over each other, every position mark circled beside its label, views at their
-// scales; the title block's project data; black and white unless colour is asked for.
+// scales; the title block's project data; black and white unless colour is asked for; and
+// the sheets tessaro-batch --pdf writes.
 #include <gtest/gtest.h>
 
 #include <QFontMetricsF>
 #include <QImage>
 #include <QProcess>
 #include <QRegularExpression>
+#include <array>
 #include <cmath>
 #include <filesystem>
-#include <array>
 #include <set>
+#include <sstream>
 
 #include "base/errors.h"
+#include "batch/batch.h"
+#include "batch/batch_pdf.h"
 #include "column_stack/stack_files.h"
 #include "column_stack/stack_load.h"
 #include "render/scene.h"
@@ -257,6 +261,53 @@ TEST_F(SheetPdfTest, FailedWriteKeepsTheEarlierFile) {
   WriteSheetPdf(path, plan, {});
   EXPECT_EQ(test::ReadBytes(path).substr(0, 5), "%PDF-");
   EXPECT_EQ(std::distance(fs::directory_iterator(Folder()), fs::directory_iterator()), 1);  // no leftovers
+}
+
+// tessaro-batch --pdf in-process: a sheet beside every written drawing, none for a stack
+// that is not written, and a sheet that cannot be written reported without losing the rest.
+class BatchPdfTest : public ::testing::Test {
+protected:
+  test::TempFolder dir_;
+  fs::path project_ = dir_ / "Magazzino";
+  fs::path out_ = project_ / "Disegni";
+
+  void SetUp() override {
+    fs::copy(fs::path(TESSARO_SOURCE_DIR) / "examples" / "Magazzino", project_, fs::copy_options::recursive);
+  }
+  BatchSummary Run(std::vector<std::string> args) {
+    args.insert(args.begin(), project_.string());
+    std::ostringstream log;
+    return RunBatch(ParseCommandLine(args), log);
+  }
+};
+
+TEST_F(BatchPdfTest, SheetBesideEveryWrittenDrawing) {
+  ASSERT_TRUE(PdfAvailable());
+  const BatchSummary summary = Run({"--pdf", "--stack", "3", "1", "9"});
+  EXPECT_EQ(summary.written, 2);
+  EXPECT_EQ(summary.skipped, 1);  // stack 9 has no files
+  for (const char* id : {"1", "3"}) {
+    const fs::path pdf = out_ / PdfFileName(id);
+    ASSERT_TRUE(fs::exists(pdf)) << pdf;
+    const QString text = RunTool(TESSARO_PDFTOTEXT, {QString::fromStdString(pdf.string()), QStringLiteral("-")});
+    const QString title = QStringLiteral("Distinta ferri - Pilastrata %1").arg(id);
+    for (const QString& expected : {QStringLiteral("Magazzino"), title, QStringLiteral("Totale pilastrata"),
+                                    QStringLiteral("Tessaro 2.0.0")}) {
+      EXPECT_TRUE(text.contains(expected)) << id << ": " << expected.toStdString();
+    }
+  }
+  EXPECT_FALSE(fs::exists(out_ / PdfFileName("2")));  // not asked for
+  EXPECT_FALSE(fs::exists(out_ / PdfFileName("9")));  // not written
+}
+
+TEST_F(BatchPdfTest, SheetThatCannotBeWrittenIsReported) {
+  fs::create_directories(out_ / PdfFileName("2"));  // a folder where the sheet should go
+  const BatchSummary summary = Run({"--pdf"});
+  EXPECT_EQ(summary.written, 3);  // the drawings still
+  ASSERT_EQ(summary.problems.size(), 1u);
+  EXPECT_NE(summary.problems[0].find("stack 2: sheet not written"), std::string::npos) << summary.problems[0];
+  EXPECT_TRUE(fs::exists(out_ / PdfFileName("1")));
+  EXPECT_TRUE(fs::exists(out_ / PdfFileName("3")));
 }
 
 }  // namespace

@@ -5,6 +5,7 @@ angles, and the length the legs develop).
 Usage: schedule_e2e.py TESSARO_BATCH EXAMPLES_DIR"""
 import csv
 import math
+import re
 import shutil
 import subprocess
 import sys
@@ -45,26 +46,13 @@ class Schedules(unittest.TestCase):
         the header's length developed by the legs measured outside."""
         body, check = record.rsplit("@C", 1)
         self.assertEqual(96 - sum((body + "@C").encode("ascii")) % 32, int(check.rstrip("@")), record)
-        kind, rest = body.split("@", 1)
-        self.assertEqual(kind, "BF2D")
-        head, geometry = rest.split("@G")
-        self.assertTrue(head.startswith("H"))
-        fields = dict((f[0], f[1:]) for f in head[1:].split("@") if f)
-        legs, leg = [], None
-        for f in geometry.split("@"):
-            if not f:
-                continue
-            key, value = f[0], float(f[1:])
-            if key == "l":
-                self.assertIsNone(leg, record)
-                leg = {"l": value, "r": 0}
-            elif key == "r":
-                leg["r"] = value
-            elif key == "w":
-                leg["w"] = value
-                legs.append(leg)
-                leg = None
-        self.assertIsNone(leg, record)
+        head, geometry = body.split("@G")
+        self.assertTrue(head.startswith("BF2D@H"), record)
+        fields = dict((f[0], f[1:]) for f in head[6:].split("@") if f)
+        # Each leg: its length, a radius when it is curved, then its bend; the last bends 0.
+        self.assertRegex(geometry + "@", r"^(l[\d.]+@(r[\d.]+@)?w-?[\d.]+@)+$")
+        legs = [{"l": float(l), "r": float(r or 0), "w": float(w)}
+                for l, r, w in re.findall(r"l([\d.]+)@(?:r([\d.]+)@)?w(-?[\d.]+)", geometry)]
         self.assertEqual(legs[-1]["w"], 0, record)
         d, ri = float(fields["d"]), float(fields["s"]) / 2
         developed = 0
