@@ -15,7 +15,6 @@
 #include <set>
 #include <sstream>
 
-#include "base/errors.h"
 #include "batch/batch.h"
 #include "batch/batch_pdf.h"
 #include "column_stack/stack_files.h"
@@ -249,18 +248,6 @@ TEST_F(SheetPdfTest, TitleBlockDataAndPlotStyles) {
   EXPECT_GT(colouredPixels(StackSheetPlan(drawing, schedule, QStringLiteral("Titolo"), NumberFormat{','}, date, data,
                                           {.colour = true})),
             100);
-}
-
-TEST_F(SheetPdfTest, FailedWriteKeepsTheEarlierFile) {
-  Drawing drawing;
-  drawing.AddLine({{0, 0}, {100, 100}}, 5);
-  const SheetPlan plan(drawing, {QStringLiteral("P"), QStringLiteral("1"), {}}, SheetTable{});
-  EXPECT_THROW(WriteSheetPdf((Folder() / "missing" / "sheet.pdf"), plan, {}), RuntimeError);
-  const fs::path path = Folder() / "old.pdf";
-  test::WriteBytes(path, "earlier");
-  WriteSheetPdf(path, plan, {});
-  EXPECT_EQ(test::ReadBytes(path).substr(0, 5), "%PDF-");
-  EXPECT_EQ(std::distance(fs::directory_iterator(Folder()), fs::directory_iterator()), 1);  // no leftovers
 }
 
 // tessaro-batch --pdf in-process: a sheet beside every written drawing, none for a stack
