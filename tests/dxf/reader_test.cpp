@@ -3,16 +3,17 @@
 // nesting, many layers, bad values) that must end in a drawing or a clear error, quickly.
 #include <gtest/gtest.h>
 
-#include <cstring>
 #include <string>
 #include <tuple>
 #include <vector>
 
+#include "dxf/file.h"
 #include "dxf/reader.h"
 #include "dxf/text.h"
 #include "dxf/tokenizer.h"
 #include "base/errors.h"
 #include "support/entity_list.h"
+#include "support/temp_folder.h"
 
 namespace tessaro {
 namespace {
@@ -241,48 +242,17 @@ TEST(DxfReader, ReadsEveryLineEndLongLinesAndTheHeader) {
   EXPECT_EQ(Describe(Read(Ascii(utf8)).drawing), "TEXT 0 256 0 0 1 0 1 0 0 0 0 0 0 [\xE2\x88\x85 \xC3\x98] Arial\n");
 }
 
-// Binary DXF: two-byte group codes (R13 and later) or one-byte ones (R12), values by code.
-std::string Binary(const Groups& groups, bool twoByteCodes) {
-  std::string out(kBinaryDxfSentinel);
-  const auto put = [&out](const void* p, std::size_t n) { out.append(static_cast<const char*>(p), n); };
-  for (const auto& [code, value] : groups) {
-    if (twoByteCodes) {
-      const std::uint16_t c = static_cast<std::uint16_t>(code);
-      put(&c, 2);
-    } else if (code < 255) {
-      out += static_cast<char>(code);
-    } else {
-      out += '\xFF';
-      const std::uint16_t c = static_cast<std::uint16_t>(code);
-      put(&c, 2);
-    }
-    if ((code >= 10 && code <= 59) || (code >= 210 && code <= 239)) {
-      const double v = std::stod(value);
-      put(&v, 8);
-    } else if ((code >= 60 && code <= 79) || (code >= 270 && code <= 289)) {
-      const std::int16_t v = static_cast<std::int16_t>(std::stoi(value));
-      put(&v, 2);
-    } else if ((code >= 90 && code <= 99) || (code >= 420 && code <= 429)) {
-      const std::int32_t v = std::stoi(value);
-      put(&v, 4);
-    } else {
-      out += value;
-      out += '\0';
-    }
-  }
-  return out;
-}
-
+// Binary DXF, with two-byte group codes (R2018) and one-byte ones (R12), reads as the same
+// drawing written as text; a binary file cut short says so.
 TEST(DxfReader, ReadsBinaryDxf) {
-  const Groups file = File({{0, "LWPOLYLINE"}, {8, "Muri"}, {90, "2"}, {70, "1"}, {10, "1.5"}, {20, "2"}, {42, "0.5"},
-                            {10, "-3"}, {20, "4"}, {0, "TEXT"}, {62, "-4"}, {40, "2"}, {1, "P%%c"}, {420, "255"}});
-  const std::string expected = "LWPOLYLINE Muri 256 1 0 1.5 2 0.5 -3 4 0\nTEXT 0 4 #0000FF 0 0 2 0 1 0 0 0 0 0 0 [P\xC3\x98] Arial\n";
-  for (const bool two : {true, false}) {
-    const ReadResult r = Read(Binary(file, two));
-    EXPECT_EQ(Describe(r.drawing), expected) << two;
-    EXPECT_TRUE(r.report.binary);
+  const std::string corpus = TESSARO_SOURCE_DIR "/tests/dxf_corpus/generated_";
+  for (const char* release : {"r12", "r2018"}) {
+    Drawing text, binary;
+    ReadDxfFile(text, corpus + release + ".dxf");
+    EXPECT_TRUE(ReadDxfFile(binary, corpus + release + "_binary.dxf").binary);
+    EXPECT_EQ(test::ListDrawing(binary, {.layers = true}), test::ListDrawing(text, {.layers = true})) << release;
   }
-  const std::string whole = Binary(file, true);
+  const std::string whole = test::ReadBytes(corpus + "r2018_binary.dxf");
   for (const std::size_t cut : {std::size_t{23}, whole.size() / 2, whole.size() - 3}) {
     EXPECT_NE(ErrorOf(whole.substr(0, cut)).find("cut short"), std::string::npos) << cut;
   }

@@ -23,13 +23,6 @@ struct PrimitivesTest : ::testing::Test {
   std::vector<Seen> Texts() const { return Read(drawing, "Quote", EntityType::Text); }
 };
 
-TEST_F(PrimitivesTest, TextIsArialUnlessStyled) {
-  AddText(canvas, 1, 2, 8, "a", 6);
-  AddText(canvas, 1, 2, 8, "b", 6, "Standard");
-  EXPECT_EQ(drawing.Text(drawing.Entities().at(0)).style, "Arial");
-  EXPECT_EQ(drawing.Text(drawing.Entities().at(1)).style, "Standard");
-}
-
 // Standing on (100, 350) with height 8: a vertical and a slanted stroke of L = 7, the top
 // line from x - L to x + 5 x 8, the text at y + L + 3.5 as "#0.00 m" with the canvas's
 // decimal separator.

@@ -67,7 +67,6 @@ TextShape Text(TextHAlign h, TextVAlign v, double rotation = 0, double widthFact
 
 }  // namespace
 
-Q_DECLARE_METATYPE(tessaro::TextShape)
 
 namespace {
 
@@ -79,132 +78,101 @@ class RenderTest : public QObject {
   Q_OBJECT
 
 private slots:
-  void index_finds_exactly_the_boxes_that_meet_data() {
-    QTest::addColumn<int>("count");
-    for (int n : {0, 1, 15, 16, 17, 257, 5000, 40000}) QTest::newRow(qPrintable(QString::number(n))) << n;
-  }
   void index_finds_exactly_the_boxes_that_meet() {
-    QFETCH(int, count);
-    const DisplayList list = RandomLines(count, 7u + static_cast<unsigned>(count));
-    const ShapeIndex index(list.Shapes());
-    std::mt19937 random(42);
-    std::uniform_real_distribution<double> at(-100, 1100);
-    std::uniform_real_distribution<double> size(0, 1);
-    std::vector<std::uint32_t> found;
-    for (int q = 0; q < 200; ++q) {
-      const double x = at(random), y = at(random);
-      const double s = std::pow(size(random), 3) * 1200;
-      const Extents area{{x, y}, {x + s, y + s * (q % 3 == 0 ? 0 : 1)}};  // some areas are lines
-      index.Query(area, found);
-      QCOMPARE(found, BruteForce(list, area));
+    for (const int count : {0, 1, 15, 16, 17, 257, 5000, 40000}) {
+      const DisplayList list = RandomLines(count, 7u + static_cast<unsigned>(count));
+      const ShapeIndex index(list.Shapes());
+      std::mt19937 random(42);
+      std::uniform_real_distribution<double> at(-100, 1100);
+      std::uniform_real_distribution<double> size(0, 1);
+      std::vector<std::uint32_t> found;
+      for (int q = 0; q < 200; ++q) {
+        const double x = at(random), y = at(random);
+        const double s = std::pow(size(random), 3) * 1200;
+        const Extents area{{x, y}, {x + s, y + s * (q % 3 == 0 ? 0 : 1)}};  // some areas are lines
+        index.Query(area, found);
+        QCOMPARE(found, BruteForce(list, area));
+      }
+      index.Query(Extents{{-1e9, -1e9}, {1e9, 1e9}}, found);  // everything, in draw order
+      QCOMPARE(found.size(), list.Shapes().size());
+      QVERIFY(std::is_sorted(found.begin(), found.end()));
     }
-    index.Query(Extents{{-1e9, -1e9}, {1e9, 1e9}}, found);  // everything, in draw order
-    QCOMPARE(found.size(), list.Shapes().size());
-    QVERIFY(std::is_sorted(found.begin(), found.end()));
   }
 
-  void level_of_detail_data() {
-    QTest::addColumn<int>("kind");
-    QTest::addColumn<double>("width");
-    QTest::addColumn<double>("height");
-    QTest::addColumn<double>("capHeight");
-    QTest::addColumn<double>("pixelsPerUnit");
-    QTest::addColumn<int>("detail");
-    const int line = int(ShapeKind::Segment), text = int(ShapeKind::Text);
-    QTest::newRow("line under a pixel: a dot") << line << 0.9 << 0.5 << 0.0 << 1.0 << int(Detail::Dot);
-    QTest::newRow("long flat line: drawn") << line << 30.0 << 0.0 << 0.0 << 1.0 << int(Detail::Full);
-    QTest::newRow("one pixel tall: drawn") << line << 0.0 << 1.0 << 0.0 << 1.0 << int(Detail::Full);
-    QTest::newRow("zoomed out below a pixel") << line << 10.0 << 10.0 << 0.0 << 0.05 << int(Detail::Dot);
-    QTest::newRow("text 0.8 px high: a line") << text << 40.0 << 10.0 << 10.0 << 0.08 << int(Detail::TextLine);
-    QTest::newRow("text 1.5 px high: a box") << text << 40.0 << 10.0 << 10.0 << 0.15 << int(Detail::TextBox);
-    QTest::newRow("text 2 px high: drawn") << text << 40.0 << 10.0 << 10.0 << 0.2 << int(Detail::Full);
-    QTest::newRow("text smaller than a pixel: a dot") << text << 4.0 << 1.0 << 1.0 << 0.2 << int(Detail::Dot);
-  }
+  // By size on the device: a line under a pixel is a dot, a long flat or one pixel tall one
+  // drawn, any shape zoomed out below a pixel a dot; a text 0.8 px high a line, 1.5 px a box,
+  // 2 px drawn, smaller than a pixel a dot; crowded texts are boxes sooner.
   void level_of_detail() {
     QVERIFY(ShapeDetail(BoxShape(ShapeKind::Text, 40, 10), 10, 0.4, kCrowdedTextPixels) == Detail::TextBox);
-    QFETCH(int, kind);
-    QFETCH(double, width);
-    QFETCH(double, height);
-    QFETCH(double, capHeight);
-    QFETCH(double, pixelsPerUnit);
-    QFETCH(int, detail);
-    QCOMPARE(int(ShapeDetail(BoxShape(ShapeKind(kind), width, height), capHeight, pixelsPerUnit)), detail);
+    const ShapeKind line = ShapeKind::Segment, text = ShapeKind::Text;
+    const std::tuple<ShapeKind, double, double, double, double, Detail> cases[] = {  // w, h, cap height, px/unit
+        {line, 0.9, 0.5, 0, 1, Detail::Dot},         {line, 30, 0, 0, 1, Detail::Full},
+        {line, 0, 1, 0, 1, Detail::Full},            {line, 10, 10, 0, 0.05, Detail::Dot},
+        {text, 40, 10, 10, 0.08, Detail::TextLine},  {text, 40, 10, 10, 0.15, Detail::TextBox},
+        {text, 40, 10, 10, 0.2, Detail::Full},       {text, 4, 1, 1, 0.2, Detail::Dot}};
+    for (const auto& [kind, width, height, capHeight, pixelsPerUnit, detail] : cases) {
+      QCOMPARE(int(ShapeDetail(BoxShape(kind, width, height), capHeight, pixelsPerUnit)), int(detail));
+    }
   }
 
   // Which point of the text (font units: x along the baseline, y down) lands on the
   // text's position, for each alignment; and how turning, stretching and slanting move it.
-  void text_placement_data() {
-    QTest::addColumn<TextShape>("text");
-    QTest::addColumn<QString>("fontPoint");  // "advance fraction, what height"
-    QTest::addColumn<QPointF>("expected");   // drawing units, relative to the position
-    const QPointF here(0, 0);
+  void text_placement() {
     using H = TextHAlign;
     using V = TextVAlign;
-    QTest::newRow("left baseline: the start of the baseline") << Text(H::Left, V::Baseline) << "0 base" << here;
-    QTest::newRow("center: the middle of the baseline") << Text(H::Center, V::Baseline) << "0.5 base" << here;
-    QTest::newRow("right: the end of the baseline") << Text(H::Right, V::Baseline) << "1 base" << here;
-    QTest::newRow("top: the cap height") << Text(H::Left, V::Top) << "0 cap" << here;
-    QTest::newRow("middle: half the cap height") << Text(H::Center, V::Middle) << "0.5 halfcap" << here;
-    QTest::newRow("bottom: the descent") << Text(H::Right, V::Bottom) << "1 descent" << here;
-    QTest::newRow("cap height is the text height") << Text(H::Left, V::Baseline) << "0 cap" << QPointF(0, 10);
-    QTest::newRow("turned 90: the baseline runs up")
-        << Text(H::Left, V::Baseline, 90) << "1 base" << QPointF(0, -1);  // -1: the advance, filled in
-    QTest::newRow("oblique 45: the top leans right by its height")
-        << Text(H::Left, V::Baseline, 0, 1, 45) << "0 cap" << QPointF(10, 10);
-    QTest::newRow("fit width 80: the baseline is 80 long")
-        << Text(H::Left, V::Baseline, 0, 1, 0, 80) << "1 base" << QPointF(80, 0);
-    QTest::newRow("fit and centred: 40 each side")
-        << Text(H::Center, V::Baseline, 0, 1, 0, 80) << "1 base" << QPointF(40, 0);
-    QTest::newRow("width factor 2: twice the advance")
-        << Text(H::Left, V::Baseline, 0, 2) << "1 base" << QPointF(-2, 0);  // -2: twice the advance
-  }
-  void text_placement() {
-    QFETCH(TextShape, text);
-    QFETCH(QString, fontPoint);
-    QFETCH(QPointF, expected);
-    const TextFont font;
-    const double advance = 250;
-    const QStringList f = fontPoint.split(' ');
-    const double y = f[1] == "base" ? 0 : f[1] == "cap" ? -font.CapHeight() : f[1] == "halfcap" ? -font.CapHeight() / 2
-                                                                                               : font.Descent();
-    const QPointF at = TextToDrawing(text, advance, font).map(QPointF(f[0].toDouble() * advance, y));
-    // Rows that measure along the text give a negative factor of its advance in drawing units.
-    const double advanceUnits = advance * text.height / font.CapHeight();
-    QPointF want = expected;
-    if (want.x() < 0) want.setX(-want.x() * advanceUnits);
-    if (want.y() < 0) want.setY(-want.y() * advanceUnits);
-    QVERIFY2(Near(at - QPointF(text.position.x, text.position.y), want),
-             qPrintable(QStringLiteral("got %1,%2").arg(at.x()).arg(at.y())));
+    // The text; the point of the text in font units ("advance fraction, what height"); where
+    // it lands in drawing units, relative to the position (a negative number: that many of
+    // the text's advance).
+    const std::tuple<TextShape, QString, QPointF> cases[] = {
+        {Text(H::Left, V::Baseline), "0 base", {0, 0}},     // the start of the baseline
+        {Text(H::Center, V::Baseline), "0.5 base", {0, 0}}, {Text(H::Right, V::Baseline), "1 base", {0, 0}},
+        {Text(H::Left, V::Top), "0 cap", {0, 0}},           {Text(H::Center, V::Middle), "0.5 halfcap", {0, 0}},
+        {Text(H::Right, V::Bottom), "1 descent", {0, 0}},
+        {Text(H::Left, V::Baseline), "0 cap", {0, 10}},      // the cap height is the text height
+        {Text(H::Left, V::Baseline, 90), "1 base", {0, -1}},  // turned 90: the baseline runs up
+        {Text(H::Left, V::Baseline, 0, 1, 45), "0 cap", {10, 10}},  // oblique 45: the top leans by its height
+        {Text(H::Left, V::Baseline, 0, 1, 0, 80), "1 base", {80, 0}},    // fit width 80
+        {Text(H::Center, V::Baseline, 0, 1, 0, 80), "1 base", {40, 0}},  // fit and centred: 40 each side
+        {Text(H::Left, V::Baseline, 0, 2), "1 base", {-2, 0}}};          // width factor 2
+    for (const auto& [text, fontPoint, expected] : cases) {
+      const TextFont font;
+      const double advance = 250;
+      const QStringList f = fontPoint.split(' ');
+      const double y = f[1] == "base" ? 0 : f[1] == "cap" ? -font.CapHeight() : f[1] == "halfcap" ? -font.CapHeight() / 2
+                                                                                                 : font.Descent();
+      const QPointF at = TextToDrawing(text, advance, font).map(QPointF(f[0].toDouble() * advance, y));
+      const double advanceUnits = advance * text.height / font.CapHeight();
+      QPointF want = expected;
+      if (want.x() < 0) want.setX(-want.x() * advanceUnits);
+      if (want.y() < 0) want.setY(-want.y() * advanceUnits);
+      QVERIFY2(Near(at - QPointF(text.position.x, text.position.y), want),
+               qPrintable(QStringLiteral("%1: got %2,%3").arg(fontPoint).arg(at.x()).arg(at.y())));
+    }
   }
 
   // A line drawn into a small image is exactly the part of the same line drawn into a big
   // one that the small image covers, wherever the small one sits: no rounding depends on
   // where a frame is cut or moved. Lines far longer than the image stay cheap and exact.
-  void pixel_lines_are_cut_exactly_data() {
-    QTest::addColumn<QLineF>("line");
-    QTest::newRow("shallow") << QLineF(3.2, 7.9, 390.4, 151.3);
-    QTest::newRow("steep, backwards") << QLineF(201.7, 398.2, 180.1, 0.6);
-    QTest::newRow("diagonal") << QLineF(0.5, 0.5, 399.5, 399.5);
-    QTest::newRow("horizontal") << QLineF(-50, 100.5, 450, 100.5);
-    QTest::newRow("one pixel") << QLineF(99.2, 99.9, 99.7, 99.1);
-    QTest::newRow("a million pixels long") << QLineF(-1e6, -999800.3, 1e6, 1000200.6);
-  }
   void pixel_lines_are_cut_exactly() {
-    QFETCH(QLineF, line);
-    QImage big(400, 400, QImage::Format_RGB32);
-    big.fill(Qt::white);
-    PixelTarget whole(big);
-    whole.Line(line.p1(), line.p2());
-    QImage blank(400, 400, QImage::Format_RGB32);
-    blank.fill(Qt::white);
-    QVERIFY(big != blank);
-    for (const QPoint corner : {QPoint(0, 0), QPoint(37, 91), QPoint(150, 150), QPoint(333, 13)}) {
-      QImage small(67, 53, QImage::Format_RGB32);
-      small.fill(Qt::white);
-      PixelTarget part(small);
-      part.SetOrigin(-corner.x(), -corner.y());
-      part.Line(line.p1(), line.p2());
-      QCOMPARE(small, big.copy(QRect(corner, small.size())));
+    // Shallow, steep and backwards, diagonal, horizontal, one pixel, a million pixels long.
+    for (const QLineF& line : {QLineF(3.2, 7.9, 390.4, 151.3), QLineF(201.7, 398.2, 180.1, 0.6), QLineF(0.5, 0.5, 399.5, 399.5),
+                               QLineF(-50, 100.5, 450, 100.5), QLineF(99.2, 99.9, 99.7, 99.1),
+                               QLineF(-1e6, -999800.3, 1e6, 1000200.6)}) {
+      QImage big(400, 400, QImage::Format_RGB32);
+      big.fill(Qt::white);
+      PixelTarget whole(big);
+      whole.Line(line.p1(), line.p2());
+      QImage blank(400, 400, QImage::Format_RGB32);
+      blank.fill(Qt::white);
+      QVERIFY(big != blank);
+      for (const QPoint corner : {QPoint(0, 0), QPoint(37, 91), QPoint(150, 150), QPoint(333, 13)}) {
+        QImage small(67, 53, QImage::Format_RGB32);
+        small.fill(Qt::white);
+        PixelTarget part(small);
+        part.SetOrigin(-corner.x(), -corner.y());
+        part.Line(line.p1(), line.p2());
+        QCOMPARE(small, big.copy(QRect(corner, small.size())));
+      }
     }
   }
 
@@ -222,12 +190,6 @@ private slots:
       if (closed) b.Line(points.back(), points.front());
       QCOMPARE(joined, apart);
     }
-  }
-
-  void true_colours_and_aci() {
-    QCOMPARE(ShapeRgb(ShapeColor{0, 0x123456}), qRgb(0x12, 0x34, 0x56));
-    QCOMPARE(ShapeRgb(ShapeColor{7, 0x123456}), qRgb(0, 0, 0));
-    QCOMPARE(ShapeRgb(ShapeColor{1, 0}), qRgb(255, 0, 0));
   }
 
   // A right-aligned red text ends at its point: its pixels lie left of it, none right.
@@ -271,26 +233,22 @@ private slots:
 
   // Bands painted by two threads give the pixels one thread paints; a layer switched off
   // leaves out its shapes with the same scene.
-  void threads_and_layers_data() {
-    QTest::addColumn<double>("scale");
-    QTest::newRow("extents") << 0.4;
-    QTest::newRow("zoomed in") << 4.0;
-  }
   void threads_and_layers() {
-    QFETCH(double, scale);
-    const Scene scene(RandomLines(30000, 3));
-    const QTransform t(scale, 0, 0, -scale, -10, 420);
-    QImage one(400, 400, QImage::Format_RGB32), two(400, 400, QImage::Format_RGB32);
-    std::vector<Layer> layers{{"a", true}, {"b", true}, {"c", true}};
-    scene.Render(one, layers, t, one.rect(), 1);
-    scene.Render(two, layers, t, two.rect(), 2);
-    QCOMPARE(one, two);
-    layers[1].on = false;
-    scene.Render(two, layers, t, two.rect(), 2);
-    QVERIFY(one != two);
-    layers[1].on = true;
-    scene.Render(two, layers, t, two.rect(), 2);
-    QCOMPARE(one, two);
+    for (const double scale : {0.4, 4.0}) {  // extents, zoomed in
+      const Scene scene(RandomLines(30000, 3));
+      const QTransform t(scale, 0, 0, -scale, -10, 420);
+      QImage one(400, 400, QImage::Format_RGB32), two(400, 400, QImage::Format_RGB32);
+      std::vector<Layer> layers{{"a", true}, {"b", true}, {"c", true}};
+      scene.Render(one, layers, t, one.rect(), 1);
+      scene.Render(two, layers, t, two.rect(), 2);
+      QCOMPARE(one, two);
+      layers[1].on = false;
+      scene.Render(two, layers, t, two.rect(), 2);
+      QVERIFY(one != two);
+      layers[1].on = true;
+      scene.Render(two, layers, t, two.rect(), 2);
+      QCOMPARE(one, two);
+    }
   }
 };
 

@@ -2,24 +2,27 @@
 // example projects and of a generated one on ISO pages, no text under 2.5 mm, no two
 // texts over each other, the drawing's L beside a cut length more than 1 cm off it, every
 // position mark circled beside its label, views at their scales; the title block's project
-// data; black and white unless colour is asked for.
+// data; black and white unless colour is asked for; and the sheets tessaro-batch --pdf writes.
 #include <gtest/gtest.h>
 
 #include <QFontMetricsF>
 #include <QImage>
 #include <QProcess>
 #include <QRegularExpression>
+#include <array>
 #include <cmath>
 #include <filesystem>
-#include <fstream>
 #include <set>
+#include <sstream>
 
-#include "base/errors.h"
+#include "batch/batch.h"
+#include "batch/batch_pdf.h"
 #include "column_stack/stack_files.h"
 #include "column_stack/stack_load.h"
 #include "render/scene.h"
 #include "sheets/sheet.h"
 #include "sheets/stack_sheet.h"
+#include "support/piece_files.h"
 #include "support/temp_folder.h"
 
 using namespace tessaro;
@@ -162,43 +165,26 @@ void CheckSheets(const SheetPlan& plan, const StackSchedule& schedule, const QSt
   EXPECT_TRUE(plan.DroppedTexts().isEmpty()) << what << ": " << plan.DroppedTexts().join(" | ").toStdString();
 }
 
-void WriteFile(const fs::path& path, const std::string& bytes) { std::ofstream(path, std::ios::binary) << bytes; }
-
-// A piece file in the design program's layout (Windows-1252, D8 the diameter sign).
-std::string PieceText(int number, int code, int bottom, int top, int side1, int side2, int bars1, int bars2,
-                      int inset) {
-  std::ostringstream out;
-  out << 1 << '|' << number << '|' << code << "\r\n" << inset << "|0|" << inset << "|0\r\n0|0|0|0|0\r\n"
-      << side1 << '|' << side2 << "|4|" << bottom << '|' << top << "\r\n0|0\r\n0|0\r\n"
-      << bars1 << "\xD8" << "20|" << bars2 << "\xD8" << "16\r\n30.5|1.2\r\n60|10|20\r\n"
-      << "3\xD8" << "8|2\xD8" << "8\r\n0|0|0|80|0|0|0\r\n";
-  return out.str();
-}
-
 // Stacks a plant meets: one storey, tall ones of 6 and 9 storeys, square and deep
-// sections, a circular one, sections that shrink upward.
+// sections, a circular one, sections that shrink upward; bars of 20 and 16 mm.
 void GenerateProject(const fs::path& project) {
   const fs::path stacks = project / "Pilastri";
-  fs::create_directories(stacks / "Dis");
-  struct Stack {
-    int pieces, side1, side2, bars1, bars2;
-  };
-  const Stack kStacks[] = {{1, 40, 40, 3, 2}, {6, 60, 45, 4, 3}, {9, 50, 50, 5, 4}, {3, 50, 0, 8, 0}, {2, 90, 30, 5, 2}};
+  const std::array<int, 5> kStacks[] = {{1, 40, 40, 3, 2}, {6, 60, 45, 4, 3}, {9, 50, 50, 5, 4}, {3, 50, 0, 8, 0}, {2, 90, 30, 5, 2}};
+  const auto n = [](int value) { return std::to_string(value); };
   int id = 0;
-  for (const Stack& s : kStacks) {
-    ++id;
-    std::string index;
-    int side1 = s.side1, side2 = s.side2;
-    for (int p = 0; p < s.pieces; ++p) {
-      const int code = s.pieces == 1 ? 0 : p == 0 ? 1 : p == s.pieces - 1 ? 3 : 2;
-      const std::string name = "G" + std::to_string(id) + "_" + std::to_string(p + 1);
-      WriteFile(stacks / "Dis" / (name + ".pxf"),
-                PieceText(p + 1, code, p * 320, (p + 1) * 320, side1, side2, s.bars1, s.bars2,
-                          code == 0 || code == 3 ? 0 : 30));
-      index += name + "\r\n";
+  for (auto [pieces, side1, side2, bars1, bars2] : kStacks) {
+    std::vector<std::string> names;
+    for (int p = 0; p < pieces; ++p) {
+      const int code = pieces == 1 ? 0 : p == 0 ? 1 : p == pieces - 1 ? 3 : 2, inset = code == 0 || code == 3 ? 0 : 30;
+      names.push_back("G" + n(id + 1) + "_" + n(p + 1));
+      test::WritePiece(stacks, names.back(),
+                       {{0, "1|" + n(p + 1) + "|" + n(code)}, {1, n(inset) + "|0|" + n(inset) + "|0"},
+                        {3, n(side1) + "|" + n(side2) + "|4|" + n(p * 320) + "|" + n((p + 1) * 320)},
+                        {6, n(bars1) + "Ø20|" + n(bars2) + "Ø16"}, {7, "30.5|1.2"}, {8, "60|10|20"}, {9, "3Ø8|2Ø8"},
+                        {10, "0|0|0|80|0|0|0"}});
       if (p % 2 == 1 && side1 > 35) side1 -= 5;
     }
-    WriteFile(stacks / ("P" + std::to_string(id) + ".pst"), index);
+    test::WriteIndex(stacks, n(++id), names);
   }
 }
 
@@ -250,14 +236,9 @@ TEST_F(SheetPdfTest, TitleBlockDataAndPlotStyles) {
   StackSession session;
   ASSERT_TRUE(IsWhole(LoadStack(canvas, session, project / "Pilastri", "2")));
   const StackSchedule schedule = BuildStackSchedule("2", bars);
-  ProjectData data;
-  data.Set(ProjectField::DrawingNumber, "T-017");
-  data.Set(ProjectField::Revision, "B");
-  data.Set(ProjectField::Concrete, "C35/45");
-  data.Set(ProjectField::Steel, "B450C");
-  data.Set(ProjectField::Cover, "35 mm");
-  data.Set(ProjectField::Designer, "Ing. Rossi");
-  data.Set(ProjectField::Client, "Logistica Nord");
+  const ProjectData data = ParseProjectData("Numero disegno = T-017\nRevisione = B\nCalcestruzzo = C35/45\n"
+                                            "Acciaio = B450C\nCopriferro = 35 mm\nProgettista = Ing. Rossi\n"
+                                            "Committente = Logistica Nord\n", "Dati_progetto.ini").data;
   const QDate date(2026, 12, 6);
   const SheetPlan plan = StackSheetPlan(drawing, schedule, QStringLiteral("Titolo"), NumberFormat{','}, date, data);
   ASSERT_GE(plan.PageCount(), 2);  // six storeys at 1:50 and six sections at 1:20
@@ -294,19 +275,52 @@ TEST_F(SheetPdfTest, TitleBlockDataAndPlotStyles) {
             100);
 }
 
-TEST_F(SheetPdfTest, FailedWriteKeepsTheEarlierFile) {
-  Drawing drawing;
-  drawing.AddLine({{0, 0}, {100, 100}}, 5);
-  const SheetPlan plan(drawing, {QStringLiteral("P"), QStringLiteral("1"), {}}, SheetTable{});
-  EXPECT_THROW(WriteSheetPdf((Folder() / "missing" / "sheet.pdf"), plan, {}), RuntimeError);
-  const fs::path path = Folder() / "old.pdf";
-  WriteFile(path, "earlier");
-  WriteSheetPdf(path, plan, {});
-  std::ifstream in(path, std::ios::binary);
-  std::string head(5, '\0');
-  in.read(head.data(), 5);
-  EXPECT_EQ(head, "%PDF-");
-  EXPECT_EQ(std::distance(fs::directory_iterator(Folder()), fs::directory_iterator()), 1);  // no leftovers
+// tessaro-batch --pdf in-process: a sheet beside every written drawing, none for a stack
+// that is not written, and a sheet that cannot be written reported without losing the rest.
+class BatchPdfTest : public ::testing::Test {
+protected:
+  test::TempFolder dir_;
+  fs::path project_ = dir_ / "Magazzino";
+  fs::path out_ = project_ / "Disegni";
+
+  void SetUp() override {
+    fs::copy(fs::path(TESSARO_SOURCE_DIR) / "examples" / "Magazzino", project_, fs::copy_options::recursive);
+  }
+  BatchSummary Run(std::vector<std::string> args) {
+    args.insert(args.begin(), project_.string());
+    std::ostringstream log;
+    return RunBatch(ParseCommandLine(args), log);
+  }
+};
+
+TEST_F(BatchPdfTest, SheetBesideEveryWrittenDrawing) {
+  if (*TESSARO_PDFTOTEXT == '\0') GTEST_SKIP() << "poppler's tools do not run here (a Windows build)";
+  ASSERT_TRUE(PdfAvailable());
+  const BatchSummary summary = Run({"--pdf", "--stack", "3", "1", "9"});
+  EXPECT_EQ(summary.written, 2);
+  EXPECT_EQ(summary.skipped, 1);  // stack 9 has no files
+  for (const char* id : {"1", "3"}) {
+    const fs::path pdf = out_ / PdfFileName(id);
+    ASSERT_TRUE(fs::exists(pdf)) << pdf;
+    const QString text = RunTool(TESSARO_PDFTOTEXT, {QString::fromStdString(pdf.string()), QStringLiteral("-")});
+    const QString title = QStringLiteral("Distinta ferri - Pilastrata %1").arg(id);
+    for (const QString& expected : {QStringLiteral("Magazzino"), title, QStringLiteral("Totale pilastrata"),
+                                    QStringLiteral("Tessaro 2.0.0")}) {
+      EXPECT_TRUE(text.contains(expected)) << id << ": " << expected.toStdString();
+    }
+  }
+  EXPECT_FALSE(fs::exists(out_ / PdfFileName("2")));  // not asked for
+  EXPECT_FALSE(fs::exists(out_ / PdfFileName("9")));  // not written
+}
+
+TEST_F(BatchPdfTest, SheetThatCannotBeWrittenIsReported) {
+  fs::create_directories(out_ / PdfFileName("2"));  // a folder where the sheet should go
+  const BatchSummary summary = Run({"--pdf"});
+  EXPECT_EQ(summary.written, 3);  // the drawings still
+  ASSERT_EQ(summary.problems.size(), 1u);
+  EXPECT_NE(summary.problems[0].find("stack 2: sheet not written"), std::string::npos) << summary.problems[0];
+  EXPECT_TRUE(fs::exists(out_ / PdfFileName("1")));
+  EXPECT_TRUE(fs::exists(out_ / PdfFileName("3")));
 }
 
 }  // namespace

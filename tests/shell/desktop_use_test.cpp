@@ -1,14 +1,12 @@
-// The desktop program in daily use: whole messages, projects and files opened from the
+// The desktop program in daily use: messages split between label and details, projects and files opened from the
 // window and remembered, the stack folder followed while it is rewritten, the question
 // before saving a partial stack, the command keys, picking and measuring, the placement
 // kept on the screen and colours that read on either background.
 #include <QAction>
 #include <QComboBox>
-#include <QDockWidget>
 #include <QLabel>
 #include <QMenu>
 #include <QPlainTextEdit>
-#include <QScreen>
 #include <QSignalSpy>
 #include <QStatusBar>
 #include <QtTest>
@@ -29,93 +27,6 @@ using namespace tessaro::shell::testing;
 
 namespace {
 
-// Every label of a shown dialog shows its whole text: a wrapping label is as high as its
-// text needs at its width, any other as wide as its text.
-QStringList CutLabels(const QWidget& dialog) {
-  QStringList cut;
-  for (const QLabel* label : dialog.findChildren<QLabel*>()) {
-    if (label->text().isEmpty() || !label->isVisible()) continue;
-    const bool whole = label->wordWrap() ? label->heightForWidth(label->width()) <= label->height()
-                                         : label->sizeHint().width() <= label->width();
-    if (!whole) cut << label->text().left(40);
-  }
-  return cut;
-}
-
-// Shows each message in a real dialog, checks it and answers Yes (OK).
-class CheckedMessages final : public MessageBoxes {
-public:
-  QStringList problems;  // "<text start>: <what is wrong>"
-  QStringList log;
-
-  Answer Ask(const QString& title, const QString& text, bool withCancel) override {
-    Check(title, text, MessageIcon::Question,
-          withCancel ? MessageDialog::Buttons::YesNoCancel : MessageDialog::Buttons::YesNo);
-    return Answer::Yes;
-  }
-  void Tell(const QString& title, const QString& text, MessageIcon icon) override {
-    Check(title, text, icon, MessageDialog::Buttons::Ok);
-  }
-
-private:
-  void Check(const QString& title, const QString& text, MessageIcon icon, MessageDialog::Buttons buttons) {
-    log << text;
-    MessageDialog dialog(nullptr, title, text, icon, buttons);
-    dialog.show();
-    if (!QTest::qWaitForWindowExposed(&dialog)) problems << text.left(30) + ": never shown";
-    const QString start = text.left(30) + QStringLiteral(": ");
-    for (const QString& label : CutLabels(dialog)) problems << start + "label cut: " + label;
-    const QRect screen = dialog.screen()->availableGeometry();
-    if (dialog.width() > screen.width() || dialog.height() > screen.height()) problems << start + "beyond the screen";
-    if (dialog.width() < dialog.fontMetrics().horizontalAdvance(title) + 100) problems << start + "title cut";
-    // Nothing of the text is lost between the label and the details.
-    QString shown = dialog.TextLabel()->text();
-    if (dialog.Details() != nullptr) shown += '\n' + dialog.Details()->toPlainText();
-    for (const QString& line : QString(text).replace("\r\n", "\n").split('\n', Qt::SkipEmptyParts)) {
-      if (!shown.contains(line.trimmed())) problems << start + "line lost: " + line.left(40);
-    }
-  }
-};
-
-// A stack made to stop at its last piece (a bar field no number can be read from).
-QString BreakLastPiece(const ExampleProject& project) {
-  const QString piece = project.Folder() + "/Pilastri/Dis/Pil3_3.pxf";
-  QFile file(piece);
-  file.open(QIODevice::ReadOnly);
-  QList<QByteArray> lines = file.readAll().split('\n');
-  file.close();
-  lines[6] = "4x|2x16\r";
-  file.open(QIODevice::WriteOnly | QIODevice::Truncate);
-  file.write(lines.join('\n'));
-  return piece;
-}
-
-QByteArray ReadAll(const QString& path) {
-  QFile file(path);
-  file.open(QIODevice::ReadOnly);
-  return file.readAll();
-}
-
-void WriteAll(const QString& path, const QByteArray& bytes) {
-  QFile file(path);
-  file.open(QIODevice::WriteOnly | QIODevice::Truncate);
-  file.write(bytes);
-}
-
-// A drawing of known geometry: a red line (0,0)-(100,0) on "MURI", a circle of radius 10
-// about (50,50) and the text "P1" at (200,0).
-DisplayList KnownList() {
-  DisplayList list;
-  list.AddSegment(1, ShapeColor{1, 0}, {0, 0}, {100, 0});
-  list.AddArc(0, ShapeColor{3, 0}, ArcShape{{50, 50}, 10, 0, 360});
-  TextShape text;
-  text.position = {200, 0};
-  text.height = 5;
-  text.value = "P1";
-  list.AddText(0, ShapeColor{7, 0}, text, Extents{{200, 0}, {210, 5}});
-  return list;
-}
-
 }  // namespace
 
 class DesktopUseTest : public QObject {
@@ -126,104 +37,77 @@ class DesktopUseTest : public QObject {
 private slots:
   void init() { settings_ = std::make_unique<TemporarySettings>(); }
 
-  void messages_show_their_whole_text_and_title_data() {
-    QTest::addColumn<QString>("title");
-    QTest::addColumn<QString>("text");
-    QTest::addColumn<bool>("details");
-    const QString deep = QDir::tempPath() + QString("/cartella_di_un_progetto_con_un_nome_lungo").repeated(4);
+  // Short texts stay whole in the label; a long list keeps its lines up to the first one
+  // ending in ':' there and gives the rest to a read-only details area; a first line too
+  // wide to wrap goes to the details whole, its first word above. One pixel per letter here.
+  void messages_split_between_label_and_details() {
     QString list = "Attenzione: disegni salvati 2 su 40.\nNon salvate (resta il disegno precedente):";
-    for (int i = 0; i < 38; ++i) list += QString("\nPilastrata_%1: %2/Pilastri/Dis/Pil%1_1.pxf, riga 7, campo 1: non è un numero").arg(i).arg(deep);
-    QTest::newRow("batch question") << "Tessaro"
-        << "Attenzione : \r\nil salvataggio in automatico sovrascriverà  i disegni esistenti.\r\nprocedere comunque?"
-        << false;
-    QTest::newRow("batch done, short text, long title") << "Dxf pilastri - generazione dei disegni di tutte le pilastrate"
-                                                        << "Salvataggio correttamente effettuato." << false;
-    QTest::newRow("stacks not written") << "Dxf pilastri" << list << true;
-    QTest::newRow("start-up error") << "Tessaro" << "Errore caricamento visualizzatore pilastri!" << false;
-    QTest::newRow("write error with an unbroken path") << "Tessaro"
-        << "Impossibile scrivere il file\n" + deep + "/Disegni/Pilastrata_12.dxf\n\nPermission denied" << true;
-    QTest::newRow("help, two long paragraphs") << "Motore DXF - Tessaro"
-        << QString("La lettura e la scrittura dei file DXF si basano sul motore DXF di Tessaro. ").repeated(8) +
-               "\n\nMaggiori informazioni: il file README.md." << false;
-  }
-
-  void messages_show_their_whole_text_and_title() {
-    QFETCH(QString, title);
-    QFETCH(QString, text);
-    QFETCH(bool, details);
-    CheckedMessages messages;
-    messages.Tell(title, text, MessageIcon::Warning);
-    messages.Ask(title, text, true);
-    QCOMPARE(messages.problems, QStringList());
-    MessageDialog dialog(nullptr, title, text, MessageIcon::Information, MessageDialog::Buttons::Ok);
-    QCOMPARE(dialog.Details() != nullptr, details);
-    if (details) QVERIFY(dialog.Details()->isReadOnly());
-  }
-
-  // The program's own messages, shown for real: start-up without a project, Help, the
-  // batch with a long list of stacks it did not write, the partial save, the close.
-  void every_message_of_the_program_is_whole() {
-    ExampleProject project(true);
-    BreakLastPiece(project);
-    CheckedMessages messages;
-    FakeFileDialogs files;
-    FakePrintDialogs printing;
-    QTemporaryDir program;
-    {
-      MainWindow alone(ShellSetup{QString(), program.path(), &messages, &files, &printing});
-      QVERIFY(!alone.Start());
-      alone.RunCommand(kCmdHelp);
-      alone.OpenProject(project.Folder());  // usable after the start-up error
-      QCOMPARE(alone.StackList()->count(), 4);
-      alone.RunCommand(kCmdGenerateAll);
-      alone.ChooseStack("3");
-      alone.RunCommand(kCmdSaveDxf);
-      alone.close();
+    for (int i = 0; i < 38; ++i) list += QString("\nPilastrata_%1: riga 7, campo 1: non è un numero").arg(i);
+    const QString path = "/cartella" + QString("_lunga").repeated(20) + "/Pilastrata_12.dxf";
+    const std::tuple<QString, QString, QString> cases[] = {  // text, label, details
+        {"Attenzione : \r\nil salvataggio in automatico sovrascriverà  i disegni esistenti.\r\nprocedere comunque?",
+         "Attenzione : \nil salvataggio in automatico sovrascriverà  i disegni esistenti.\nprocedere comunque?", ""},
+        {list, list.section('\n', 0, 1), list.section('\n', 2)},
+        {"Impossibile scrivere il file\n" + path + "\n\nPermission denied", "Impossibile scrivere il file",
+         path + "\n\nPermission denied"},
+        {"Apri " + path, "Apri", "Apri " + path}};
+    for (const auto& [text, label, details] : cases) {
+      const MessageParts parts = SplitMessage(text, 80, [](const QString& s) { return int(s.size()); });
+      QCOMPARE(parts.summary, label);
+      QCOMPARE(parts.details, details);
     }
-    QCOMPARE(messages.problems, QStringList());
-    QVERIFY2(messages.log.size() >= 6, qPrintable(messages.log.join("\n--\n")));
-  }
-
-  void recent_lists_data() {
-    QTest::addColumn<QStringList>("opened");
-    QTest::addColumn<QStringList>("expected");
-    QTest::newRow("newest first") << QStringList{"/a", "/b", "/c"} << QStringList{"/c", "/b", "/a"};
-    QTest::newRow("an entry opened again moves up") << QStringList{"/a", "/b", "/a/"} << QStringList{"/a", "/b"};
-    QTest::newRow("same file by another spelling") << QStringList{"/p/x.dxf", "/q", "/p/./y/../x.dxf"}
-                                                   << QStringList{"/p/x.dxf", "/q"};
-    QStringList many, last;
-    for (int i = 0; i < 12; ++i) many << QString("/f%1").arg(i);
-    for (int i = 11; i >= 4; --i) last << QString("/f%1").arg(i);
-    QTest::newRow("at most eight") << many << last;
+    MessageDialog dialog(nullptr, "Dxf pilastri", list, MessageIcon::Warning, MessageDialog::Buttons::Ok);
+    QVERIFY(dialog.Details() != nullptr && dialog.Details()->isReadOnly());
+    QCOMPARE(dialog.TextLabel()->text() + '\n' + dialog.Details()->toPlainText(), list);
   }
 
   void recent_lists() {
-    QFETCH(QStringList, opened);
-    QFETCH(QStringList, expected);
-    RecentList list(kRecentDxfKey);
-    for (const QString& path : opened) list.Add(path);
-    QCOMPARE(list.Entries(), expected);
+    QStringList many, last;
+    for (int i = 0; i < 12; ++i) many << QString("/f%1").arg(i);
+    for (int i = 11; i >= 4; --i) last << QString("/f%1").arg(i);
+    const std::pair<QStringList, QStringList> cases[] = {  // opened, listed
+        {many, last},                                     // newest first, at most eight
+        {{"/a", "/b", "/a/"}, {"/a", "/b"}},              // an entry opened again moves up
+        {{"/p/x.dxf", "/q", "/p/./y/../x.dxf"}, {"/p/x.dxf", "/q"}}};  // the same file by another spelling
+    for (const auto& [opened, expected] : cases) {
+      settings_ = std::make_unique<TemporarySettings>();
+      RecentList list(kRecentDxfKey);
+      for (const QString& path : opened) list.Add(path);
+      QCOMPARE(list.Entries(), expected);
+    }
   }
 
-  // Where the dialogs start and what they propose, and the menus that remember.
+  // Where the dialogs start and what they propose, what an open replaces, and the menus
+  // that remember.
   void dialogs_start_where_the_user_was() {
-    ExampleProject project(true);
+    ExampleProject project(false);
     Harness h(project.Folder());
     QVERIFY(h.w().ChooseStack("2"));
-    h.files.answers = {QString()};
-    h.w().RunCommand(kCmdSaveDxf);
-    QCOMPARE(h.files.requests.back().initialFolder, project.DrawingsFolder());
-    QCOMPARE(h.files.requests.back().fileName, QString("Pilastrata_2"));
-    h.w().RunCommand(kCmdOpenDxf);  // nothing opened yet: the drawings folder
-    QCOMPARE(h.files.requests.back().initialFolder, project.DrawingsFolder());
-
-    // A file opened elsewhere: the next open starts there, and both lists remember.
+    const std::size_t drawn = h.w().CurrentDrawing().EntityCount();
     QTemporaryDir other;
     const QString file = other.path() + "/pianta.dxf";
-    WriteDxfFile(h.w().CurrentDrawing(), ToPath(file));
+    h.w().RunCommand(kCmdOpenDxf);  // nothing opened yet, no "Disegni" folder: the project folder
+    QCOMPARE(h.files.requests.back().initialFolder, project.Folder());
+    QVERIFY(QDir().mkpath(project.DrawingsFolder()));
+    h.files.answers = {file};
+    h.w().RunCommand(kCmdSaveDxf);
+    const FileDialogRequest save = h.files.requests.back();
+    QCOMPARE(QStringList({save.title, save.fileName, save.initialFolder, save.filter, save.defaultSuffix}),
+             QStringList({"Salva File DXF", "Pilastrata_2", project.DrawingsFolder(), "DXF File (*.DXF *.dxf);;All (*.*)",
+                          "dxf"}));
+
+    // A file opened elsewhere replaces the drawing, the stack list has no choice, the caption
+    // names the file, the save proposes no name, the next open starts there, both lists remember.
+    h.w().CurrentDrawing().Clear();
     h.files.answers = {file};
     h.w().RunCommand(kCmdOpenDxf);
-    h.files.answers = {QString()};
+    QCOMPARE(h.files.requests.back().title + h.files.requests.back().fileName, QStringLiteral("Apri File DXF"));
+    QCOMPARE(h.w().CurrentDrawing().EntityCount(), drawn);
+    QCOMPARE(h.w().StackList()->currentIndex(), -1);
+    QCOMPARE(h.w().LayerList()->itemText(1), QStringLiteral("Sezioni  (ON)"));
+    QCOMPARE(h.w().windowTitle(), QStringLiteral("Visualizzatore DXF -  pianta.dxf"));
+    h.w().RunCommand(kCmdSaveDxf);
+    QCOMPARE(h.files.requests.back().fileName, QString());
     h.w().RunCommand(kCmdOpenDxf);
     QCOMPARE(h.files.requests.back().initialFolder, other.path());
     QCOMPARE(h.w().RecentDxfMenu()->actions().value(0)->text(), QDir::toNativeSeparators(file));
@@ -243,9 +127,7 @@ private slots:
 
   void dropping_a_folder_or_a_dxf_file_opens_it() {
     ExampleProject project(false);
-    Harness h(QString{});
-    h.w().show();
-    QVERIFY(QTest::qWaitForWindowExposed(&h.w()));
+    Harness h(QString{}, true);
     const QString file = project.Folder() + "/pianta.dxf";
     QVERIFY(h.w().ChooseStack("1") == false);
     for (const QString& path : {project.Folder(), file}) {
@@ -295,12 +177,12 @@ private slots:
 
     // A piece rewritten in two steps, the first leaving it half written.
     const QString piece = stacks + "/Dis/Pil3_2.pxf";
-    const QByteArray bytes = ReadAll(piece);
+    const QByteArray bytes = ReadFile(piece);
     reports.clear();
     w.CurrentDrawing().Clear();
-    WriteAll(piece, bytes.left(bytes.size() / 2));
+    WriteFile(piece, bytes.left(bytes.size() / 2));
     QTest::qWait(80);
-    WriteAll(piece, bytes);
+    WriteFile(piece, bytes);
     QTRY_COMPARE(reports.size(), 1);
     QCOMPARE(w.CurrentDrawing().EntityCount(), whole);
     QCOMPARE(w.ProblemText()->text(), QString());
@@ -318,7 +200,7 @@ private slots:
   // written file; the problem, cut short in the status bar, opens whole on a click.
   void saving_a_partial_stack_asks_first() {
     ExampleProject project(true);
-    const QString piece = BreakLastPiece(project);
+    const QString piece = BreakLastPiece(project.Folder(), "4x|2x16");
     Harness h(project.Folder());
     h.w().resize(500, 600);
     h.w().show();
@@ -346,45 +228,28 @@ private slots:
     QCOMPARE(h.messages.log.last(), "Warning Tessaro: " + problem);
   }
 
-  void command_keys_data() {
-    QTest::addColumn<int>("command");
-    QTest::addColumn<QKeySequence>("keys");
-    QTest::newRow("zoom extents") << int(kCmdZoomExtents) << QKeySequence(Qt::Key_Home);
-    QTest::newRow("zoom window") << int(kCmdZoomWindow) << QKeySequence(Qt::CTRL | Qt::Key_W);
-    QTest::newRow("zoom previous") << int(kCmdZoomPrevious) << QKeySequence(Qt::CTRL | Qt::Key_Z);
-    QTest::newRow("zoom in") << int(kCmdZoomIn) << QKeySequence(Qt::CTRL | Qt::Key_Plus);
-    QTest::newRow("zoom out") << int(kCmdZoomOut) << QKeySequence(Qt::CTRL | Qt::Key_Minus);
-    QTest::newRow("pan") << int(kCmdPan) << QKeySequence(Qt::CTRL | Qt::Key_G);
-    QTest::newRow("print") << int(kCmdPrint) << QKeySequence(QKeySequence::Print);
-    QTest::newRow("export PDF") << int(kCmdExportPdf) << QKeySequence(Qt::CTRL | Qt::Key_E);
-    QTest::newRow("reload") << int(kCmdReload) << QKeySequence(Qt::Key_F5);
-    QTest::newRow("exit") << int(kCmdExit) << QKeySequence(Qt::CTRL | Qt::Key_Q);
-    QTest::newRow("open project") << int(kCmdOpenProject) << QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_O);
-    QTest::newRow("measure") << int(kCmdMeasure) << QKeySequence(Qt::CTRL | Qt::Key_M);
-  }
-
-  // Each key is bound to its command alone, and the command is in a menu that shows it.
+  // No key is bound to two commands, and a command with a key is in a menu that shows it.
   void command_keys() {
-    QFETCH(int, command);
-    QFETCH(QKeySequence, keys);
     ExampleProject project(false);
     Harness h(project.Folder());
-    QStringList bound;
+    QMap<QString, QString> bound;
     for (QAction* action : h.w().findChildren<QAction*>()) {
-      if (action->shortcuts().contains(keys)) bound << action->text();
+      for (const QKeySequence& keys : action->shortcuts()) {
+        QVERIFY2(!bound.contains(keys.toString()), qPrintable(keys.toString() + ": " + bound[keys.toString()]));
+        bound[keys.toString()] = action->text();
+        const auto menus = action->associatedObjects();
+        QVERIFY2(std::any_of(menus.begin(), menus.end(), [](QObject* o) { return qobject_cast<QMenu*>(o); }),
+                 qPrintable(action->text()));
+      }
     }
-    QCOMPARE(bound, QStringList{h.w().Action(command)->text()});
-    const auto menus = h.w().Action(command)->associatedObjects();
-    QVERIFY(std::any_of(menus.begin(), menus.end(), [](QObject* o) { return qobject_cast<QMenu*>(o) != nullptr; }));
+    QVERIFY(bound.size() >= 12);
   }
 
   // The zoom window by its key: a prompt for each corner and a band while the second is
   // chosen; Escape puts it to rest.
   void two_click_tools_prompt_each_step() {
     ExampleProject project(false);
-    Harness h(project.Folder());
-    h.w().show();
-    QVERIFY(QTest::qWaitForWindowExposed(&h.w()));
+    Harness h(project.Folder(), true);
     h.w().ChooseStack("1");
     QTest::keySequence(&h.w(), QKeySequence(Qt::CTRL | Qt::Key_W));
     QCOMPARE(h.w().statusBar()->currentMessage(), QString("Zoom finestra: clicca il primo angolo (Esc annulla)"));
@@ -398,45 +263,28 @@ private slots:
     QCOMPARE(h.w().statusBar()->currentMessage(), QString());
   }
 
-  void pick_and_snap_on_known_geometry_data() {
-    QTest::addColumn<double>("x");
-    QTest::addColumn<double>("y");
-    QTest::addColumn<int>("picked");  // shape number, -1 none
-    QTest::addColumn<QString>("snap");  // "kind x y", "" none
-    QTest::newRow("on the line, near its middle") << 49.0 << 1.0 << 0 << "1 50 0";
-    QTest::newRow("near the line's end") << 1.5 << -1.0 << 0 << "0 0 0";
-    QTest::newRow("on the circle") << 60.5 << 50.0 << 1 << "";
-    QTest::newRow("circle centre: snaps, picks nothing") << 51.0 << 49.0 << -1 << "2 50 50";
-    QTest::newRow("inside the text's box") << 205.0 << 2.0 << 2 << "";
-    QTest::newRow("at the text's insertion") << 199.0 << 0.5 << 2 << "3 200 0";
-    QTest::newRow("far from all") << 150.0 << 150.0 << -1 << "";
-  }
-
+  // A red line (0,0)-(100,0), a circle of radius 10 about (50,50) and the text "P1" at (200,0).
   void pick_and_snap_on_known_geometry() {
-    QFETCH(double, x);
-    QFETCH(double, y);
-    QFETCH(int, picked);
-    QFETCH(QString, snap);
-    const DisplayList list = KnownList();
+    DisplayList list;
+    list.AddSegment(1, ShapeColor{1, 0}, {0, 0}, {100, 0});
+    list.AddArc(0, ShapeColor{3, 0}, ArcShape{{50, 50}, 10, 0, 360});
+    TextShape text;
+    text.position = {200, 0};
+    text.height = 5;
+    text.value = "P1";
+    list.AddText(0, ShapeColor{7, 0}, text, Extents{{200, 0}, {210, 5}});
     const render::ShapeIndex index(list.Shapes());
-    const auto shape = render::PickShape(list, index, {}, {x, y}, 2.0);
-    QCOMPARE(shape ? int(*shape) : -1, picked);
-    const auto point = render::Snap(list, index, {}, {x, y}, 2.0);
-    QCOMPARE(point ? QString("%1 %2 %3").arg(int(point->kind)).arg(point->at.x).arg(point->at.y) : QString(), snap);
-  }
-
-  void measure_data() {
-    QTest::addColumn<QPointF>("to");
-    QTest::addColumn<QString>("expected");
-    QTest::newRow("diagonal") << QPointF(100, 100) << "Distanza 141.42   dx 100.00   dy 100.00   angolo 45.00°";
-    QTest::newRow("backwards") << QPointF(-30, 0) << "Distanza 30.00   dx -30.00   dy 0.00   angolo 180.00°";
-    QTest::newRow("down") << QPointF(0, -5) << "Distanza 5.00   dx 0.00   dy -5.00   angolo 270.00°";
-  }
-
-  void measure() {
-    QFETCH(QPointF, to);
-    QFETCH(QString, expected);
-    QCOMPARE(view::DescribeMeasurement(render::Measure({0, 0}, {to.x(), to.y()})), expected);
+    const std::tuple<double, double, int, QString> cases[] = {  // x, y, shape picked (-1 none), snap "kind x y"
+        {49, 1, 0, "1 50 0"},   {1.5, -1, 0, "0 0 0"},  // on the line near its middle, near its end
+        {60.5, 50, 1, ""},      {51, 49, -1, "2 50 50"},  // on the circle; its centre snaps, picks nothing
+        {205, 2, 2, ""},        {199, 0.5, 2, "3 200 0"},  // inside the text's box, at its insertion
+        {150, 150, -1, ""}};
+    for (const auto& [x, y, picked, snap] : cases) {
+      const auto shape = render::PickShape(list, index, {}, {x, y}, 2.0);
+      QCOMPARE(shape ? int(*shape) : -1, picked);
+      const auto point = render::Snap(list, index, {}, {x, y}, 2.0);
+      QCOMPARE(point ? QString("%1 %2 %3").arg(int(point->kind)).arg(point->at.x).arg(point->at.y) : QString(), snap);
+    }
   }
 
   // In the window: a click picks and describes; "Misura" snaps to the line's ends.
@@ -450,9 +298,7 @@ private slots:
       drawing.AddText(TextGeometry{{0, 40}, 8, "P1"}, 2);
       WriteDxfFile(drawing, ToPath(file));
     }
-    Harness h(QString{});
-    h.w().show();
-    QVERIFY(QTest::qWaitForWindowExposed(&h.w()));
+    Harness h(QString{}, true);
     h.w().OpenDxfFile(file);
     DrawingView& view = *h.w().View();
     auto click = [&view](QPointF at) { QTest::mouseClick(&view, Qt::LeftButton, {}, view.ToPixel(at).toPoint()); };
@@ -468,42 +314,27 @@ private slots:
     click(view.ToDrawing(view.ToPixel({0, 0}) + QPointF(2, -2)));
     click(view.ToDrawing(view.ToPixel({100, 0}) + QPointF(-2, 2)));
     QCOMPARE(h.w().statusBar()->currentMessage(), QString("Distanza 100.00   dx 100.00   dy 0.00   angolo 0.00°"));
-  }
-
-  void placement_kept_on_the_screen_data() {
-    QTest::addColumn<QRect>("saved");
-    QTest::addColumn<QRect>("expected");
-    const QRect screen(0, 0, 720, 450);  // 1440x900 at scale factor 2
-    QTest::newRow("twice the screen") << QRect(40, 30, 1280, 800) << screen;
-    QTest::newRow("fits: unchanged") << QRect(10, 20, 600, 400) << QRect(10, 20, 600, 400);
-    QTest::newRow("off the right edge") << QRect(600, 20, 400, 300) << QRect(320, 20, 400, 300);
-    QTest::newRow("above and left") << QRect(-50, -80, 300, 200) << QRect(0, 0, 300, 200);
+    QCOMPARE(view::DescribeMeasurement(render::Measure({0, 0}, {-30, 0})), "Distanza 30.00   dx -30.00   dy 0.00   angolo 180.00°");
+    QCOMPARE(view::DescribeMeasurement(render::Measure({0, 0}, {0, -5})), "Distanza 5.00   dx 0.00   dy -5.00   angolo 270.00°");
   }
 
   void placement_kept_on_the_screen() {
-    QFETCH(QRect, saved);
-    QFETCH(QRect, expected);
-    QCOMPARE(KeepOnScreen(saved, QRect(0, 0, 720, 450)), expected);
+    const QRect screen(0, 0, 720, 450);  // 1440x900 at scale factor 2
+    const std::pair<QRect, QRect> cases[] = {  // saved, shown
+        {QRect(40, 30, 1280, 800), screen}, {QRect(10, 20, 600, 400), QRect(10, 20, 600, 400)},
+        {QRect(600, 20, 400, 300), QRect(320, 20, 400, 300)}, {QRect(-50, -80, 300, 200), QRect(0, 0, 300, 200)}};
+    for (const auto& [saved, expected] : cases) QCOMPARE(KeepOnScreen(saved, screen), expected);
   }
 
-  void colours_read_on_either_background_data() {
-    QTest::addColumn<int>("aci");
-    QTest::addColumn<bool>("dark");
-    QTest::addColumn<QColor>("expected");
-    QTest::newRow("7 black on white") << 7 << false << QColor(0, 0, 0);
-    QTest::newRow("7 white on dark") << 7 << true << QColor(255, 255, 255);
-    QTest::newRow("yellow darkened on white") << 2 << false << QColor(169, 169, 0);
-    QTest::newRow("yellow as it is on dark") << 2 << true << QColor(255, 255, 0);
-    QTest::newRow("red as it is") << 1 << false << QColor(255, 0, 0);
-    QTest::newRow("light grey darkened") << 9 << false << QColor(150, 150, 150);
-  }
-
+  // 7 black on white and white on dark, yellow and light grey darkened on white only.
   void colours_read_on_either_background() {
-    QFETCH(int, aci);
-    QFETCH(bool, dark);
-    QFETCH(QColor, expected);
-    const auto bg = dark ? render::Background::Dark : render::Background::White;
-    QCOMPARE(QColor(render::ScreenRgb(render::AciColor(aci).rgb(), bg)), expected);
+    const std::tuple<int, render::Background, QColor> cases[] = {
+        {7, render::Background::White, QColor(0, 0, 0)},     {7, render::Background::Dark, QColor(255, 255, 255)},
+        {2, render::Background::White, QColor(169, 169, 0)}, {2, render::Background::Dark, QColor(255, 255, 0)},
+        {1, render::Background::White, QColor(255, 0, 0)},   {9, render::Background::White, QColor(150, 150, 150)}};
+    for (const auto& [aci, background, expected] : cases) {
+      QCOMPARE(QColor(render::ScreenRgb(render::AciColor(aci).rgb(), background)), expected);
+    }
   }
 };
 

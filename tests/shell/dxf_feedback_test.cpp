@@ -74,77 +74,55 @@ private slots:
     QCOMPARE(h.w().windowTitle(), QStringLiteral("Visualizzatore DXF -  misto.dxf"));
     QVERIFY(h.messages.log.isEmpty());  // a line in the status bar, no message box
 
-    // Drawing a stack replaces the drawing: the line goes.
+    // Drawing a stack replaces the drawing: the line goes, and a drawing that loses nothing
+    // is saved without a question.
     QVERIFY(h.w().ChooseStack(QStringLiteral("2")));
     QCOMPARE(h.w().DxfStatusText()->text(), QString());
-  }
-
-  void a_file_that_cannot_be_read_says_why_and_changes_nothing_data() {
-    QTest::addColumn<QString>("name");
-    QTest::addColumn<QByteArray>("content");  // none: the file does not exist
-    QTest::addColumn<QString>("expected");
-    QTest::newRow("missing") << "manca.dxf" << QByteArray() << "Impossibile aprire manca.dxf: il file non esiste";
-    QTest::newRow("not DXF") << "testo.dxf" << QByteArray("questo non è un disegno\r\n")
-                             << "Impossibile aprire testo.dxf: non è un file DXF leggibile (line 1 ";
-    QTest::newRow("cut short") << "tronco.dxf" << QByteArray("0\r\nSECTION\r\n2\r\nENTITIES\r\n0\r\nLINE\r\n8\r\n")
-                               << "Impossibile aprire tronco.dxf: non è un file DXF leggibile (it is cut short";
-    QTest::newRow("a folder") << "cartella.dxf" << QByteArray() << "Impossibile aprire cartella.dxf: è una cartella";
+    h.files.answers = {Path("pilastrata.dxf")};
+    h.w().RunCommand(kCmdSaveDxf);
+    QVERIFY(h.messages.log.isEmpty() && QFileInfo::exists(Path("pilastrata.dxf")));
   }
 
   void a_file_that_cannot_be_read_says_why_and_changes_nothing() {
-    QFETCH(QString, name);
-    QFETCH(QByteArray, content);
-    QFETCH(QString, expected);
-    Harness& h = Fresh();
-    QVERIFY(h.w().ChooseStack(QStringLiteral("2")));
-    const QString caption = h.w().windowTitle();
-    const std::size_t entities = h.w().CurrentDrawing().EntityCount();
-    if (name == QStringLiteral("cartella.dxf")) QVERIFY(QDir().mkpath(Path(name)));
-    if (!content.isEmpty()) {
-      QFile file(Path(name));
-      QVERIFY(file.open(QIODevice::WriteOnly));
-      file.write(content);
+    const std::tuple<QString, QByteArray, QString> cases[] = {  // file, its bytes (none: missing), the status line
+        {"manca.dxf", "", "Impossibile aprire manca.dxf: il file non esiste"},
+        {"testo.dxf", "questo non è un disegno\r\n", "Impossibile aprire testo.dxf: non è un file DXF leggibile (line 1 "},
+        {"tronco.dxf", "0\r\nSECTION\r\n2\r\nENTITIES\r\n0\r\nLINE\r\n8\r\n",
+         "Impossibile aprire tronco.dxf: non è un file DXF leggibile (it is cut short"},
+        {"cartella.dxf", "", "Impossibile aprire cartella.dxf: è una cartella"}};
+    QVERIFY(QDir().mkpath(Path("cartella.dxf")));
+    for (const auto& [name, content, expected] : cases) {
+      Harness& h = Fresh();
+      QVERIFY(h.w().ChooseStack(QStringLiteral("2")));
+      const QString caption = h.w().windowTitle();
+      const std::size_t entities = h.w().CurrentDrawing().EntityCount();
+      if (!content.isEmpty()) WriteFile(Path(name), content);
+      h.files.answers = {Path(name)};
+      h.w().RunCommand(kCmdOpenDxf);
+      QVERIFY2(h.w().DxfStatusText()->text().startsWith(expected), qPrintable(h.w().DxfStatusText()->text()));
+      QCOMPARE(h.w().windowTitle(), caption);
+      QCOMPARE(h.w().CurrentDrawing().EntityCount(), entities);
     }
-    h.files.answers = {Path(name)};
-    h.w().RunCommand(kCmdOpenDxf);
-    QVERIFY2(h.w().DxfStatusText()->text().startsWith(expected), qPrintable(h.w().DxfStatusText()->text()));
-    QCOMPARE(h.w().windowTitle(), caption);
-    QCOMPARE(h.w().CurrentDrawing().EntityCount(), entities);
   }
 
-  void save_asks_before_losing_what_was_read_data() {
-    QTest::addColumn<Answer>("answer");
-    QTest::newRow("No writes nothing") << Answer::No;
-    QTest::newRow("Yes writes the rest") << Answer::Yes;
-  }
-
+  // No writes nothing, Yes writes the rest.
   void save_asks_before_losing_what_was_read() {
-    QFETCH(Answer, answer);
-    Harness& h = Fresh();
-    WriteMixedFile(Path("misto.dxf"));
-    const QString target = Path(QStringLiteral("salvato_%1.dxf").arg(int(answer)));
-    h.files.answers = {Path("misto.dxf"), target};
-    h.w().RunCommand(kCmdOpenDxf);
-    h.messages.answers = {answer};
-    h.w().RunCommand(kCmdSaveDxf);
-    QCOMPARE(h.messages.log, QStringList{QStringLiteral(
-                                 "Ask Salva File DXF: Il file DXF non potrà contenere 4 entità del disegno letto, che "
-                                 "andranno perse:\r\n3DSOLID 2, REGION 1, spazio carta 1.\r\nContinuare?")});
-    QCOMPARE(QFileInfo::exists(target), answer == Answer::Yes);
-    if (answer == Answer::Yes) {
+    for (const Answer answer : {Answer::No, Answer::Yes}) {
+      Harness& h = Fresh();
+      WriteMixedFile(Path("misto.dxf"));
+      const QString target = Path(QStringLiteral("salvato_%1.dxf").arg(int(answer)));
+      h.files.answers = {Path("misto.dxf"), target};
+      h.w().RunCommand(kCmdOpenDxf);
+      h.messages.answers = {answer};
+      h.w().RunCommand(kCmdSaveDxf);
+      QCOMPARE(h.messages.log, QStringList{QStringLiteral(
+                                   "Ask Salva File DXF: Il file DXF non potrà contenere 4 entità del disegno letto, che "
+                                   "andranno perse:\r\n3DSOLID 2, REGION 1, spazio carta 1.\r\nContinuare?")});
+      QCOMPARE(QFileInfo::exists(target), answer == Answer::Yes);
       Drawing reread;
-      ReadDxfFile(reread, ToPath(target));
-      QCOMPARE(reread.EntityCount(), std::size_t{3});
+      if (answer == Answer::Yes) ReadDxfFile(reread, ToPath(target));
+      QCOMPARE(reread.EntityCount(), std::size_t{answer == Answer::Yes ? 3u : 0u});
     }
-  }
-
-  void a_drawing_that_loses_nothing_is_saved_without_a_question() {
-    Harness& h = Fresh();
-    QVERIFY(h.w().ChooseStack(QStringLiteral("2")));
-    h.files.answers = {Path("pilastrata.dxf")};
-    h.w().RunCommand(kCmdSaveDxf);
-    QVERIFY(h.messages.log.isEmpty());
-    QVERIFY(QFileInfo::exists(Path("pilastrata.dxf")));
   }
 
   // What the writer leaves out counts too, with what the reader skipped, by type.

@@ -11,7 +11,6 @@
 #include <QTreeWidgetItemIterator>
 #include <QWindow>
 #include <QtTest>
-#include <fstream>
 
 #include "dxf/file.h"
 #include "dxf_write/writer.h"
@@ -59,9 +58,7 @@ class MainWindowTest : public QObject {
   // test made one), with a stack chosen when one is named.
   Harness& Window(const QString& stack = {}) {
     if (!project_) project_ = std::make_unique<ExampleProject>(false);
-    h_ = std::make_unique<Harness>(project_->Folder());
-    h_->w().show();
-    if (!QTest::qWaitForWindowExposed(&h_->w())) qFatal("the window never showed");
+    h_ = std::make_unique<Harness>(project_->Folder(), true);
     if (!stack.isEmpty()) h_->w().ChooseStack(stack);
     return *h_;
   }
@@ -74,143 +71,104 @@ private slots:
     settings_ = std::make_unique<TemporarySettings>();
   }
 
-  void start_up_data() {
-    QTest::addColumn<bool>("example");
-    QTest::addColumn<QStringList>("stacks");
-    QTest::addColumn<QStringList>("messages");
-    QTest::newRow("example project") << true << QStringList{"Scegli pilastrata...", "1", "2", "3"} << QStringList{};
-    QTest::newRow("empty command line: the program's folder, without stacks")
-        << false << QStringList{"Scegli pilastrata..."}
-        << QStringList{"Tell Tessaro: Errore caricamento visualizzatore pilastri!"};
-  }
-
+  // The example project, and an empty command line: the program's folder, without stacks.
   void start_up() {
-    QFETCH(bool, example);
-    QFETCH(QStringList, stacks);
-    QFETCH(QStringList, messages);
-    Harness& h = example ? Window() : *(h_ = std::make_unique<Harness>(QString()));
-    QCOMPARE(h.started, example);
-    QCOMPARE(h.w().State().projectFolder, example ? project_->Folder() : h.programFolder.path());
-    QCOMPARE(h.messages.log, messages);
-    QCOMPARE(ComboEntries(*h.w().StackList()), stacks);
-    QCOMPARE(ComboEntries(*h.w().LayerList()), QStringList{"Layer Dxf"});
-    QCOMPARE(h.w().windowTitle() + " " + h.w().StatusText()->text(), "Visualizzatore DXF Pilastri Vers. 2.0.0");
-    // The view takes the wheel until a menu opens.
-    QVERIFY(h.w().State().viewEnabled);
-    QVERIFY(QMetaObject::invokeMethod(h.w().menuBar()->actions().first()->menu(), "aboutToShow"));
-    QVERIFY(!h.w().State().viewEnabled);
+    for (const bool example : {true, false}) {
+      Harness& h = example ? Window() : *(h_ = std::make_unique<Harness>(QString()));
+      QCOMPARE(h.started, example);
+      QCOMPARE(h.w().State().projectFolder, example ? project_->Folder() : h.programFolder.path());
+      QCOMPARE(h.messages.log, example ? QStringList{} : QStringList{"Tell Tessaro: Errore caricamento visualizzatore pilastri!"});
+      QCOMPARE(ComboEntries(*h.w().StackList()),
+               (example ? QStringList{"Scegli pilastrata...", "1", "2", "3"} : QStringList{"Scegli pilastrata..."}));
+      QCOMPARE(ComboEntries(*h.w().LayerList()), QStringList{"Layer Dxf"});
+      QCOMPARE(h.w().windowTitle() + " " + h.w().StatusText()->text(), "Visualizzatore DXF Pilastri Vers. 2.0.0");
+      // The view takes the wheel until a menu opens.
+      QVERIFY(h.w().State().viewEnabled);
+      QVERIFY(QMetaObject::invokeMethod(h.w().menuBar()->actions().first()->menu(), "aboutToShow"));
+      QVERIFY(!h.w().State().viewEnabled);
+    }
   }
 
   // Caption, stack, sides, levels and first bars of each stack's first piece file.
-  void choosing_a_stack_data() {
-    QTest::addColumn<QString>("stack");
-    QTest::addColumn<QStringList>("firstRows");
-    const QString rows = "Pilastro %1=|  ID pilastrata=%2|  Lato 1=%3 cm|  Lato 2=%3 cm|  Quota iniziale=0 cm|"
-                         "  Quota finale=%4 cm|  Ferri longitudinali=|    Ferri lato 1=%5";
-    QTest::newRow("one piece") << "1" << rows.arg("1", "1", "40", "600", "4Ø16").split('|');
-    QTest::newRow("two pieces") << "2" << rows.arg("2", "2", "50", "450", "4Ø18").split('|');
-    QTest::newRow("three pieces") << "3" << rows.arg("4", "3", "45", "420", "3Ø16").split('|');
-  }
-
-  // Each row starts from stack 3 already drawn, so choosing replaces grid and drawing.
+  // Each stack chosen after stack 3 is drawn, so choosing replaces grid and drawing.
   void choosing_a_stack() {
-    QFETCH(QString, stack);
-    QFETCH(QStringList, firstRows);
-    Harness& h = Window(QStringLiteral("3"));
-    QVERIFY(h.w().ChooseStack(stack));
-    QCOMPARE(h.w().windowTitle(), "Visualizzatore DXF -  Pilastrata_" + stack);
-    QCOMPARE(ComboEntries(*h.w().LayerList()),
-             (QStringList{"Sezioni  (ON)", "ContornoCLS  (ON)", "Ferri  (ON)", "Testo  (ON)", "Quote  (ON)"}));
-    QCOMPARE(h.w().LayerList()->currentIndex(), 0);
-    // The layer switch turns the chosen layer off and on again; the entry stays chosen.
-    const auto ferri = h.w().CurrentDrawing().FindLayer("Ferri").value();
-    h.w().LayerList()->setCurrentIndex(2);
-    for (const QString& shown : {QStringLiteral("Ferri (OFF)"), QStringLiteral("Ferri  (ON)")}) {
-      h.w().RunCommand(kCmdLayerSwitch);
-      QCOMPARE(h.w().LayerList()->currentText(), shown);
-      QCOMPARE(h.w().CurrentDrawing().Layers()[ferri].on, shown.endsWith(QStringLiteral("(ON)")));
+    for (const int pieces : {1, 2, 3}) {  // stack n has n pieces
+      const QString stack = QString::number(pieces);
+      Harness& h = Window(QStringLiteral("3"));
+      QVERIFY(h.w().ChooseStack(stack));
+      QCOMPARE(h.w().windowTitle(), "Visualizzatore DXF -  Pilastrata_" + stack);
+      QCOMPARE(ComboEntries(*h.w().LayerList()),
+               (QStringList{"Sezioni  (ON)", "ContornoCLS  (ON)", "Ferri  (ON)", "Testo  (ON)", "Quote  (ON)"}));
+      QCOMPARE(h.w().LayerList()->currentIndex(), 0);
+      // The layer switch turns the chosen layer off and on again; the entry stays chosen.
+      const auto ferri = h.w().CurrentDrawing().FindLayer("Ferri").value();
+      h.w().LayerList()->setCurrentIndex(2);
+      for (const QString& shown : {QStringLiteral("Ferri (OFF)"), QStringLiteral("Ferri  (ON)")}) {
+        h.w().RunCommand(kCmdLayerSwitch);
+        QCOMPARE(h.w().LayerList()->currentText(), shown);
+        QCOMPARE(h.w().CurrentDrawing().Layers()[ferri].on, shown.endsWith(QStringLiteral("(ON)")));
+      }
+      // Per piece its category and rows, then three sub-categories with theirs (the rows'
+      // values are the stack load's business).
+      const QStringList grid = GridLines(*h.w().Grid());
+      QCOMPARE(grid.size(), pieces * 20);
+      QVERIFY(grid[0].startsWith("Pilastro ") && grid[1] == "  ID pilastrata=" + stack);
+      // The same drawing as a window that drew only this stack.
+      Harness alone(project_->Folder());
+      alone.w().ChooseStack(stack);
+      QCOMPARE(DxfText(h.w().CurrentDrawing()), DxfText(alone.w().CurrentDrawing()));
     }
-
-    // Per piece: its category and rows, then three sub-categories with theirs.
-    const int pieces = stack.toInt();
-    const QStringList grid = GridLines(*h.w().Grid());
-    QCOMPARE(grid.size(), pieces * 20);
-    QCOMPARE(grid.mid(0, 8), firstRows);
-
-    // The same drawing as a window that drew only this stack.
-    Harness alone(project_->Folder());
-    alone.w().ChooseStack(stack);
-    QCOMPARE(DxfText(h.w().CurrentDrawing()), DxfText(alone.w().CurrentDrawing()));
   }
 
   // Single stirrups and ties on the axis are the starting choice; either button of a
   // pair flips it and the same stack is drawn again.
-  void option_buttons_flip_and_redraw_data() {
-    QTest::addColumn<int>("flip");
-    QTest::addColumn<int>("back");
-    QTest::newRow("ties tangent, back on the axis") << int(kCmdTiesTangent) << int(kCmdTiesOnAxis);
-    QTest::newRow("split stirrups, back to single") << int(kCmdSplitStirrups) << int(kCmdSingleStirrups);
-  }
-
   void option_buttons_flip_and_redraw() {
-    QFETCH(int, flip);
-    QFETCH(int, back);
-    Harness& h = Window(QStringLiteral("3"));
-    QVERIFY(!h.w().Action(flip)->isChecked() && h.w().Action(back)->isChecked());
-    h.w().ChooseStack(QStringLiteral("3"));  // the second draw starts from the state the first left
-    const std::string before = DxfText(h.w().CurrentDrawing());
-    h.w().RunCommand(flip);
-    QVERIFY(h.w().Action(flip)->isChecked() && !h.w().Action(back)->isChecked());
-    QVERIFY(DxfText(h.w().CurrentDrawing()) != before);
-    h.w().RunCommand(back);
-    QVERIFY(!h.w().Action(flip)->isChecked() && h.w().Action(back)->isChecked());
-    QVERIFY(DxfText(h.w().CurrentDrawing()) == before);
+    for (const auto& [flip, back] : {std::pair{kCmdTiesTangent, kCmdTiesOnAxis}, {kCmdSplitStirrups, kCmdSingleStirrups}}) {
+      Harness& h = Window(QStringLiteral("3"));
+      QVERIFY(!h.w().Action(flip)->isChecked() && h.w().Action(back)->isChecked());
+      h.w().ChooseStack(QStringLiteral("3"));  // the second draw starts from the state the first left
+      const std::string before = DxfText(h.w().CurrentDrawing());
+      h.w().RunCommand(flip);
+      QVERIFY(h.w().Action(flip)->isChecked() && !h.w().Action(back)->isChecked());
+      QVERIFY(DxfText(h.w().CurrentDrawing()) != before);
+      h.w().RunCommand(back);
+      QVERIFY(!h.w().Action(flip)->isChecked() && h.w().Action(back)->isChecked());
+      QVERIFY(DxfText(h.w().CurrentDrawing()) == before);
+    }
   }
 
   // Wheel events of the window over the view (taking them only while enabled) or a control:
   // a wheel step on the view is 6%, one step per event; a turn that finds no target sets 12.
-  void wheel_data() {
-    QTest::addColumn<QString>("over");  // "view", "view off", its "corner", a control
-    QTest::addColumn<int>("rotation");
-    QTest::addColumn<double>("zoom");
-    QTest::addColumn<float>("percent");  // the step was 8 before
-    QTest::newRow("view off: nothing takes the wheel") << "view off" << 120 << 1.0 << 12.0f;
-    QTest::newRow("away from the user zooms in") << "view" << 120 << 1.06 << 6.0f;
-    QTest::newRow("towards the user one step out") << "view" << -240 << 1 / 1.06 << 6.0f;
-    QTest::newRow("bottom-right edge is inside") << "corner" << 120 << 1.06 << 6.0f;
-    QTest::newRow("a list takes the focus") << "layers" << 120 << 1.0 << 8.0f;
-    QTest::newRow("the stack list takes the focus, not a turn") << "stacks" << -120 << 1.0 << 8.0f;
-    QTest::newRow("the menu bar stops the search") << "menu" << 120 << 1.0 << 8.0f;
-    QTest::newRow("the grid is no target") << "grid" << 120 << 1.0 << 12.0f;
-  }
-
+  // Wheel events of the window over the view (taking them only while enabled), its
+  // bottom-right corner, or a control: a wheel step on the view is 6% (it was 8 before), one
+  // step per event; a turn that finds no target sets 12; the point under the pointer stays.
   void wheel() {
-    QFETCH(QString, over);
-    QFETCH(int, rotation);
-    QFETCH(double, zoom);
-    QFETCH(float, percent);
-    Harness& h = Window(QStringLiteral("1"));
-    DrawingView& view = *h.w().View();
-    view.SetZoomInOutPercent(8);
-    h.w().State().viewEnabled = over != "view off";
-    const std::map<QString, QWidget*> controls = {
-        {"layers", h.w().LayerList()}, {"stacks", h.w().StackList()}, {"menu", h.w().menuBar()},
-        {"grid", h.w().Grid()}};
-    const QString stack = h.w().State().currentStackId;
-    QWidget* target = controls.count(over) ? controls.at(over) : &view;
-    const QPoint local = over == "corner" ? QPoint(view.width(), view.height()) : target->rect().center() / 2;
-    const QPoint global = target->mapToGlobal(local);
-    const QPointF anchor = view.ToDrawing(local);
-    const double scale = view.State().scale;
-    QWheelEvent wheel(QPointF(h.w().mapFromGlobal(global)), QPointF(global), QPoint(), QPoint(0, rotation),
-                      Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
-    QCoreApplication::sendEvent(h.w().windowHandle(), &wheel);
-    QVERIFY(qAbs(view.State().scale / scale - zoom) < 1e-9);
-    QCOMPARE(view.ZoomInOutPercent(), percent);
-    QVERIFY(Near(view.ToDrawing(local), anchor));  // the drawing point under the pointer stays
-    QCOMPARE(h.w().LayerList()->hasFocus(), over == "layers");
-    QCOMPARE(h.w().StackList()->hasFocus(), over == "stacks");
-    QCOMPARE(h.w().State().currentStackId, stack);  // no other stack was chosen by the wheel
+    const std::tuple<QString, int, double, float> cases[] = {  // over, rotation, zoom, percent after
+        {"view off", 120, 1.0, 12.0f}, {"view", 120, 1.06, 6.0f}, {"view", -240, 1 / 1.06, 6.0f},
+        {"corner", 120, 1.06, 6.0f},   {"layers", 120, 1.0, 8.0f}, {"stacks", -120, 1.0, 8.0f},  // focus, not a turn
+        {"menu", 120, 1.0, 8.0f},      {"grid", 120, 1.0, 12.0f}};  // the menu bar stops the search; the grid is no target
+    for (const auto& [over, rotation, zoom, percent] : cases) {
+      Harness& h = Window(QStringLiteral("1"));
+      DrawingView& view = *h.w().View();
+      view.SetZoomInOutPercent(8);
+      h.w().State().viewEnabled = over != "view off";
+      const std::map<QString, QWidget*> controls = {
+          {"layers", h.w().LayerList()}, {"stacks", h.w().StackList()}, {"menu", h.w().menuBar()}, {"grid", h.w().Grid()}};
+      QWidget* target = controls.count(over) ? controls.at(over) : &view;
+      const QPoint local = over == "corner" ? QPoint(view.width(), view.height()) : target->rect().center() / 2;
+      const QPoint global = target->mapToGlobal(local);
+      const QPointF anchor = view.ToDrawing(local);
+      const double scale = view.State().scale;
+      QWheelEvent wheel(QPointF(h.w().mapFromGlobal(global)), QPointF(global), QPoint(), QPoint(0, rotation),
+                        Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
+      QCoreApplication::sendEvent(h.w().windowHandle(), &wheel);
+      QVERIFY2(qAbs(view.State().scale / scale - zoom) < 1e-9, qPrintable(over));
+      QCOMPARE(view.ZoomInOutPercent(), percent);
+      QVERIFY(Near(view.ToDrawing(local), anchor));
+      QCOMPARE(h.w().LayerList()->hasFocus(), over == "layers");
+      QCOMPARE(h.w().StackList()->hasFocus(), over == "stacks");
+      QCOMPARE(h.w().State().currentStackId, QStringLiteral("1"));  // no other stack was chosen by the wheel
+    }
   }
 
   // Middle button pressed and released, mouse moved, a click: the view zooms to the
@@ -242,53 +200,20 @@ private slots:
     QVERIFY(high.x() - low.x() > 0.9 * view.width() || low.y() - high.y() > 0.9 * view.height());
   }
 
-  void open_and_save_go_through_the_dialogs() {
-    Harness& h = Window(QStringLiteral("2"));
-    // Save proposes the stack's drawing name where the project's drawings go (this project
-    // has no "Disegni" folder: the project folder).
-    const QString saved = h.programFolder.path() + "/uscita.dxf";
-    h.files.answers = {saved};
-    h.w().RunCommand(kCmdSaveDxf);
-    const FileDialogRequest& save = h.files.requests.at(0);
-    QCOMPARE(QStringList({save.title, save.fileName, save.initialFolder, save.filter, save.defaultSuffix}),
-             QStringList({"Salva File DXF", "Pilastrata_2", project_->Folder(),
-                          "DXF File (*.DXF *.dxf);;All (*.*)", "dxf"}));
-    const std::size_t drawn = h.w().CurrentDrawing().EntityCount();
-
-    // Open replaces the drawing; the caption names the file; the stack list has no choice.
-    h.w().CurrentDrawing().Clear();
-    h.files.answers = {saved};
-    h.w().RunCommand(kCmdOpenDxf);
-    QCOMPARE(h.files.requests.back().title + h.files.requests.back().fileName, QStringLiteral("Apri File DXF"));
-    QCOMPARE(h.w().CurrentDrawing().EntityCount(), drawn);
-    QCOMPARE(h.w().StackList()->currentIndex(), -1);
-    QVERIFY(ComboEntries(*h.w().LayerList()).contains(QStringLiteral("Sezioni  (ON)")));
-    QCOMPARE(h.w().windowTitle(), QStringLiteral("Visualizzatore DXF -  uscita.dxf"));
-    h.w().RunCommand(kCmdSaveDxf);  // after an open the save proposes no name
-    QCOMPARE(h.files.requests.back().fileName, QString());
-  }
-
-  void close_question_answers_data() {
-    QTest::addColumn<Answer>("answer");
-    QTest::addColumn<bool>("byExit");
-    QTest::newRow("Yes saves and closes") << Answer::Yes << false;
-    QTest::newRow("No closes") << Answer::No << false;
-    QTest::newRow("Cancel keeps the window and the drawing") << Answer::Cancel << false;
-    QTest::newRow("Esci asks the same") << Answer::No << true;
-  }
-
+  // Yes saves and closes, No closes, Cancel keeps the window and the drawing; "Esci" asks the same.
   void close_question_answers() {
-    QFETCH(Answer, answer);
-    QFETCH(bool, byExit);
-    Harness& h = Window(QStringLiteral("1"));
-    const std::size_t drawn = h.w().CurrentDrawing().EntityCount();
-    h.messages.answers = {answer};
-    if (byExit) h.w().RunCommand(kCmdExit);
-    if (!byExit) h.w().close();
-    QCOMPARE(h.messages.log, QStringList{"Ask+Cancel Tessaro: Vuoi salvare il disegno corrente?"});
-    QCOMPARE(h.files.requests.size(), std::size_t{answer == Answer::Yes});
-    QCOMPARE(h.w().isVisible(), answer == Answer::Cancel);
-    QCOMPARE(h.w().CurrentDrawing().EntityCount(), drawn);
+    for (const auto& [answer, byExit] : {std::pair{Answer::Yes, false}, {Answer::No, false}, {Answer::Cancel, false},
+                                         {Answer::No, true}}) {
+      Harness& h = Window(QStringLiteral("1"));
+      const std::size_t drawn = h.w().CurrentDrawing().EntityCount();
+      h.messages.answers = {answer};
+      if (byExit) h.w().RunCommand(kCmdExit);
+      if (!byExit) h.w().close();
+      QCOMPARE(h.messages.log, QStringList{"Ask+Cancel Tessaro: Vuoi salvare il disegno corrente?"});
+      QCOMPARE(h.files.requests.size(), std::size_t{answer == Answer::Yes});
+      QCOMPARE(h.w().isVisible(), answer == Answer::Cancel);
+      QCOMPARE(h.w().CurrentDrawing().EntityCount(), drawn);
+    }
   }
 
   void placement_is_written_at_close_and_read_at_start() {
@@ -317,140 +242,70 @@ private slots:
                                           "Info Dxf pilastri: Salvataggio correttamente effettuato."}));
   }
 
-  // A stack that draws nothing is not written, neither under its name nor the previous one's.
-  void batch_writes_each_stack_that_draws_under_its_own_name() {
+  // The batch through the window: No cancels; the generation options, kept in the settings,
+  // ask for schedules and BVBS files too; a stack whose last piece has a bad bar field is
+  // drawn as far as it goes and shown with its problem, in Italian, but not written.
+  void batch_from_the_window() {
     project_ = std::make_unique<ExampleProject>(true);
-    // Stack 4 names a piece file that is missing.
-    std::ofstream(ToPath(project_->Folder() + "/Pilastri/P4.pst"), std::ios::binary) << "Manca_1\r\n";
+    // The UTF-8 sign read as Windows-1252, then garbage.
+    const QString piece = BreakLastPiece(project_->Folder(), "4\xC3\x98" "16x|2\xD8" "16");
     Harness& h = Window();
-    auto written = [&] { return QDir(project_->DrawingsFolder()).entryList({"*.dxf"}, QDir::Files); };
+    const auto written = [&] { return QDir(project_->DrawingsFolder()).entryList(QDir::Files); };
     h.messages.answers = {Answer::No};
     h.w().RunCommand(kCmdGenerateAll);
     QCOMPARE(h.messages.log.last(), QStringLiteral("Tell Tessaro: Azione annullata."));
     QVERIFY(written().isEmpty());
-
-    h.w().RunCommand(kCmdGenerateAll);
-    QCOMPARE(written(), (QStringList{"Pilastrata_1.dxf", "Pilastrata_2.dxf", "Pilastrata_3.dxf"}));
-    QCOMPARE(h.messages.log.last(),
-             "Warning Dxf pilastri: Attenzione: disegni salvati 3 su 4.\nNon salvate (resta il disegno precedente):\n"
-             "Pilastrata_4: " + project_->Folder() + "/Pilastri/Dis/Manca_1.pxf: file non trovato");
-    // The file before the broken stack holds its own stack's drawing, not the broken one's.
-    Drawing reread;
-    ReadDxfFile(reread, ToPath(project_->DrawingsFolder() + "/Pilastrata_3.dxf"));
-    h.w().ChooseStack(QStringLiteral("3"));
-    QCOMPARE(reread.EntityCount(), h.w().CurrentDrawing().EntityCount());
-  }
-
-  // A stack whose last piece has a bad bar field is drawn as far as it goes and shown with
-  // its problem, but not written: its earlier file stays byte for byte, the warning lists it.
-  void batch_keeps_the_earlier_file_of_a_broken_stack_and_names_the_problem() {
-    project_ = std::make_unique<ExampleProject>(true);
-    const QString piece = project_->Folder() + "/Pilastri/Dis/Pil3_3.pxf";
-    QFile file(piece);
-    QVERIFY(file.open(QIODevice::ReadOnly));
-    QList<QByteArray> lines = file.readAll().split('\n');
-    file.close();
-    lines[6] = QByteArray("4\xC3\x98" "16x|2\xD8" "16\r");  // the UTF-8 sign read as Windows-1252, then garbage
-    QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    file.write(lines.join('\n'));
-    file.close();
-    const QString earlier = project_->DrawingsFolder() + "/Pilastrata_3.dxf";
-    QFile previous(earlier);
-    QVERIFY(previous.open(QIODevice::WriteOnly));
-    previous.write("the drawing of an earlier run\n");
-    previous.close();
-
-    Harness& h = Window();
+    for (int id : {kCmdBatchSchedule, kCmdBatchBvbs, kCmdBatchXlsx, kCmdBatchMarks}) h.w().RunCommand(id);
+    QVERIFY(h.w().Action(kCmdBatchSchedule)->isChecked() && !h.w().Action(kCmdBatchPdf)->isChecked());
+    QCOMPARE(settings_->Value("Generazione/DistintaFerri"), QStringLiteral("true"));
+    QCOMPARE(settings_->Value("Generazione/Posizioni"), QStringLiteral("true"));
     h.w().RunCommand(kCmdGenerateAll);
     const QString problem = piece + ", riga 7, campo 1: \"4\u00C3\u02DC16x\": non \u00E8 un campo numero\u00D8diametro "
                                     "come 4\u00D816";
     QCOMPARE(h.messages.log.last(), "Warning Dxf pilastri: Attenzione: disegni salvati 2 su 3.\nNon salvate (resta il "
                                     "disegno precedente):\nPilastrata_3: " + problem);
-    QVERIFY(previous.open(QIODevice::ReadOnly));
-    QCOMPARE(previous.readAll(), QByteArray("the drawing of an earlier run\n"));
-    QCOMPARE(QDir(project_->DrawingsFolder()).entryList({"*.dxf"}, QDir::Files),
-             (QStringList{"Pilastrata_1.dxf", "Pilastrata_2.dxf", "Pilastrata_3.dxf"}));
-    // The window shows what was drawn (two pieces) and the problem until the next stack.
+    QStringList expected{"Distinta_1.csv", "Distinta_2.csv", "Distinta_progetto.csv", "Distinta_progetto.xlsx",
+                         "Pilastrata_1.abs", "Pilastrata_1.dxf", "Pilastrata_2.abs", "Pilastrata_2.dxf",
+                         "Verifica_1.txt", "Verifica_2.txt"};
+    if (!XlsxAvailable()) expected.removeAll("Distinta_progetto.xlsx");
+    QCOMPARE(written(), expected);
+    Drawing marked;
+    ReadDxfFile(marked, ToPath(project_->DrawingsFolder() + "/Pilastrata_2.dxf"));
+    QVERIFY(marked.FindLayer("Posizioni"));
+    // Every written stack's findings, as the command line prints them, in stack order.
+    QStringList lines;
+    for (const QString id : {"1", "2"}) {
+      QFile report(project_->DrawingsFolder() + "/Verifica_" + id + ".txt");
+      QVERIFY(report.open(QIODevice::ReadOnly));
+      lines << QString::fromUtf8(report.readAll()).split("\r\n", Qt::SkipEmptyParts).mid(1);
+    }
+    const QListWidget& list = *h.w().Checks()->List();
+    QCOMPARE(list.count(), lines.size());
+    for (int i = 0; i < list.count(); ++i) QCOMPARE(list.item(i)->text(), lines[i]);
+    // The window ends on the broken stack, shown with its problem until another stack is drawn.
     QVERIFY(h.w().CurrentDrawing().EntityCount() > 0);
     QCOMPARE(h.w().ProblemText()->text(), "Pilastrata 3 incompleta: " + problem);
     h.w().ChooseStack(QStringLiteral("2"));
     QCOMPARE(h.w().ProblemText()->text(), QString());
   }
 
-  // Without a "Disegni" folder the batch makes it and writes every stack into it.
-  void batch_makes_a_missing_drawings_folder() {
-    project_ = std::make_unique<ExampleProject>(false);
-    QVERIFY(!QDir(project_->DrawingsFolder()).exists());
-    Harness& h = Window();
-    h.w().RunCommand(kCmdGenerateAll);
-    QCOMPARE(h.messages.log.last(), QStringLiteral("Info Dxf pilastri: Salvataggio correttamente effettuato."));
-    QCOMPARE(QDir(project_->DrawingsFolder()).entryList(QDir::Files),
-             (QStringList{"Pilastrata_1.dxf", "Pilastrata_2.dxf", "Pilastrata_3.dxf", "Verifica_1.txt",
-                          "Verifica_2.txt", "Verifica_3.txt"}));
-  }
-
-  // The generation options ask the batch for the command line's files too, and are kept;
-  // the check report is written always and the "Verifica" pane lists the run's findings;
-  // the window ends on the last stack with its schedule.
-  void batch_writes_the_files_the_generation_options_ask_for() {
-    project_ = std::make_unique<ExampleProject>(true);
-    Harness& h = Window();
-    for (int id : {kCmdBatchSchedule, kCmdBatchBvbs, kCmdBatchXlsx, kCmdBatchMarks}) h.w().RunCommand(id);
-    QVERIFY(h.w().Action(kCmdBatchSchedule)->isChecked() && !h.w().Action(kCmdBatchPdf)->isChecked());
-    QCOMPARE(settings_->Value("Generazione/DistintaFerri"), QStringLiteral("true"));
-    QCOMPARE(settings_->Value("Generazione/Posizioni"), QStringLiteral("true"));
-    h.w().RunCommand(kCmdGenerateAll);
-    QCOMPARE(h.messages.log.last(), QStringLiteral("Info Dxf pilastri: Salvataggio correttamente effettuato."));
-    QStringList expected{"Distinta_1.csv", "Distinta_2.csv", "Distinta_3.csv", "Distinta_progetto.csv",
-                         "Distinta_progetto.xlsx", "Pilastrata_1.abs", "Pilastrata_1.dxf", "Pilastrata_2.abs",
-                         "Pilastrata_2.dxf", "Pilastrata_3.abs", "Pilastrata_3.dxf", "Verifica_1.txt",
-                         "Verifica_2.txt", "Verifica_3.txt"};
-    if (!XlsxAvailable()) expected.removeAll("Distinta_progetto.xlsx");
-    QCOMPARE(QDir(project_->DrawingsFolder()).entryList(QDir::Files), expected);
-    Drawing marked;
-    ReadDxfFile(marked, ToPath(project_->DrawingsFolder() + "/Pilastrata_2.dxf"));
-    QVERIFY(marked.FindLayer("Posizioni"));
-    // Every stack's findings, as the command line prints them, in stack order.
-    QStringList lines;
-    for (const QString id : {"1", "2", "3"}) {
-      QFile report(project_->DrawingsFolder() + "/Verifica_" + id + ".txt");
-      QVERIFY(report.open(QIODevice::ReadOnly));
-      lines << QString::fromUtf8(report.readAll()).split("\r\n", Qt::SkipEmptyParts).mid(1);
-    }
-    const QListWidget& list = *h.w().Checks()->List();
-    QCOMPARE(h.w().Checks()->windowTitle(), QStringLiteral("Verifica - Genera dxf (%1)").arg(lines.size()));
-    QCOMPARE(list.count(), lines.size());
-    for (int i = 0; i < list.count(); ++i) QCOMPARE(list.item(i)->text(), lines[i]);
-    QCOMPARE(h.w().StackList()->currentText(), QStringLiteral("3"));
-    QVERIFY(h.w().Schedule().has_value() && h.w().Schedule()->stackId == "3");
-  }
-
   // The window's words for the engine's problems: Italian, lines and fields from 1, and the
   // input echoed at most 80 characters long.
   void problems_are_worded_in_italian() {
-    const auto make = [](ProblemKind kind, int line, int field, std::string text) {
-      Problem p;
-      p.kind = kind;
-      p.line = line;
-      p.field = field;
-      p.text = std::move(text);
-      return p;
-    };
-    Problem bound = make(ProblemKind::OutOfBounds, 3, 0, "0");
-    bound.subject = "Lato 1";
-    bound.lowOpen = true;
-    bound.high = 1000;
-    Problem incomplete = make(ProblemKind::DrawingIncomplete, -1, -1, "");
-    incomplete.error = ErrorKind::DivisionByZero;
+    Problem empty, number, bound, incomplete, noPieces;
+    empty.kind = ProblemKind::EmptyLine, empty.line = 6, empty.field = 1;
+    number.kind = ProblemKind::BadNumber, number.line = 8, number.field = 2, number.text = std::string(5000, '9');
+    bound.kind = ProblemKind::OutOfBounds, bound.line = 3, bound.field = 0, bound.text = "0", bound.subject = "Lato 1";
+    bound.lowOpen = true, bound.high = 1000;
+    incomplete.kind = ProblemKind::DrawingIncomplete, incomplete.error = ErrorKind::DivisionByZero;
     incomplete.detail = "division by zero";
-    const QString cut = QString(80, QLatin1Char('9')) + QChar(0x2026);
+    noPieces.kind = ProblemKind::NoPieces;
     const std::pair<Problem, QString> cases[] = {
-        {make(ProblemKind::EmptyLine, 6, 1, ""), "riga 7, campo 2: la riga \u00E8 vuota"},
-        {make(ProblemKind::BadNumber, 8, 2, std::string(5000, '9')),
-         "riga 9, campo 3: \"" + cut + "\" non \u00E8 un numero"},
+        {empty, "riga 7, campo 2: la riga \u00E8 vuota"},
+        {number, "riga 9, campo 3: \"" + QString(80, QLatin1Char('9')) + QChar(0x2026) + "\" non \u00E8 un numero"},
         {bound, "riga 4, campo 1: Lato 1 \"0\" \u00E8 fuori dai limiti da 0 (escluso) a 1000"},
         {incomplete, "il disegno di questo pilastro \u00E8 incompleto: divisione per zero"},
-        {make(ProblemKind::NoPieces, -1, -1, ""), "il file della pilastrata non elenca pilastri"},
+        {noPieces, "il file della pilastrata non elenca pilastri"},
     };
     for (const auto& [problem, expected] : cases) QCOMPARE(ItalianProblem(problem), expected);
   }
@@ -464,16 +319,6 @@ private slots:
     QCoreApplication::removeTranslator(&translator);
   }
 
-  // Escape returns an armed zoom window and an active pan to rest.
-  void escape_puts_the_view_tools_back_to_rest() {
-    Harness& h = Window(QStringLiteral("1"));
-    h.w().RunCommand(kCmdZoomWindow);
-    h.w().RunCommand(kCmdPan);
-    h.w().State().pick.panPickActive = true;
-    QTest::keyClick(&h.w(), Qt::Key_Escape);
-    const view::PickState& pick = h.w().State().pick;
-    QVERIFY(!pick.windowPickPending && !pick.windowPickActive && !pick.panPickPending && !pick.panPickActive);
-  }
 };
 
 QTEST_MAIN(MainWindowTest)

@@ -4,11 +4,13 @@
 
 #include <QCoreApplication>
 #include <QDirIterator>
+#include <QFile>
 #include <QPrinter>
 #include <QSettings>
 #include <QStandardPaths>
 #include <QStringList>
 #include <QTemporaryDir>
+#include <QTest>
 #include <memory>
 #include <vector>
 
@@ -114,6 +116,24 @@ private:
   QTemporaryDir dir_;
 };
 
+inline QByteArray ReadFile(const QString& path) {
+  QFile file(path);
+  return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+inline void WriteFile(const QString& path, const QByteArray& bytes) {
+  QFile file(path);
+  if (file.open(QIODevice::WriteOnly | QIODevice::Truncate)) file.write(bytes);
+}
+// Stack 3 of the example project made to stop at its last piece: its line 7 (bar fields)
+// replaced by `bars`. Gives the piece file's path.
+inline QString BreakLastPiece(const QString& projectFolder, const QByteArray& bars) {
+  const QString piece = projectFolder + QStringLiteral("/Pilastri/Dis/Pil3_3.pxf");
+  QList<QByteArray> lines = ReadFile(piece).split('\n');
+  lines[6] = bars + '\r';
+  WriteFile(piece, lines.join('\n'));
+  return piece;
+}
+
 // A started window on a project folder, with its dialogs answered by the test.
 struct Harness {
   FakeMessages messages;
@@ -123,9 +143,13 @@ struct Harness {
   std::unique_ptr<MainWindow> window;
   bool started = false;
 
-  explicit Harness(const QString& projectFolder)
+  // Shown on the screen when asked.
+  explicit Harness(const QString& projectFolder, bool show = false)
       : window(std::make_unique<MainWindow>(ShellSetup{projectFolder, programFolder.path(), &messages, &files, &printing})) {
     started = window->Start();
+    if (!show) return;
+    window->show();
+    if (!QTest::qWaitForWindowExposed(window.get())) qFatal("the window never showed");
   }
   MainWindow& w() { return *window; }
 };

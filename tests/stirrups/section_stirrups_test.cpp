@@ -1,22 +1,17 @@
 // The stirrup dispatcher: for sections narrower than deep, square and wider than deep, with
 // the split option off and on and either tie style, which closed stirrups and tie rows are
-// drawn with which inputs, how many entities that makes and where the details land; and a
-// drawn section written to DXF passes ezdxf's audit.
+// drawn with which inputs, how many entities that makes and where the details land.
 #include <string>
 #include <tuple>
 #include <vector>
 
 #include <gtest/gtest.h>
 
-#include "dxf/file.h"
-#include "dxf_write/writer.h"
 #include "base/errors.h"
 #include "stirrups/closed_stirrups.h"
 #include "stirrups/section_stirrups.h"
 #include "stirrups/tie_rows.h"
 #include "entity_text.h"
-#include "support/ezdxf.h"
-#include "support/temp_folder.h"
 
 namespace tessaro {
 namespace {
@@ -120,17 +115,6 @@ TEST(SectionStirrups, OverflowStopsTheSectionAndKeepsWhatWasDrawn) {
   test::Sheet s;
   EXPECT_THROW(DrawSectionStirrups(s.canvas, DrawOptions{}, in), RuntimeError);
   EXPECT_EQ(s.drawing.EntityCount(), 22u);  // the hoop in place and the strokes of its detail
-}
-
-TEST(SectionDxf, SectionsWithStirrupsPassTheEzdxfAudit) {
-  if (!test::HaveEzdxf()) GTEST_SKIP() << "no python3 to run ezdxf";
-  // Both split layouts: four closed-stirrup members and both tie styles.
-  test::Sheet s;
-  DrawSectionStirrups(s.canvas, DrawOptions{true, true}, Section(Shape::Tall, 3, 5));
-  DrawSectionStirrups(s.canvas, DrawOptions{true, false}, Section(Shape::Wide, 5, 3));
-  const test::TempFolder folder;
-  WriteDxfFile(s.drawing, folder / "section.dxf");
-  test::EzdxfAuditClean(folder / "section.dxf");
 }
 
 }  // namespace

@@ -56,42 +56,33 @@ class DrawingViewTest : public QObject {
   Q_OBJECT
 
 private slots:
-  void pick_sequences_data() {
-    QTest::addColumn<QString>("script");
-    QTest::addColumn<QString>("calls");
-    QTest::addColumn<int>("pointer");
-    const int idle = kPointerIdle;
-    QTest::newRow("middle button: release takes the first point, next click zooms")
-        << "D4; U 10 20; M 30 40; D1; U 50 60" << "Rect 10,20 30,40|ZoomWindow 10,20 50,60" << idle;
-    QTest::newRow("right button: release takes the first point, next release pans")
-        << "D2; U 1 2; M 3 4; U 5 6" << "Line 1,2 3,4|PanView 1,2 5,6" << idle;
-    QTest::newRow("left button alone does nothing") << "D1; U 1 1; M 2 2" << "" << idle;
-    // The middle release first takes the window's point, then the armed pan acts from that
-    // same point to itself: the view does not move; the window goes on.
-    QTest::newRow("pan armed, then a zoom window by the middle button")
-        << "D2; U 5 5; D4; U 8 9; M 12 13; U 20 30" << "PanView 8,9 8,9|Rect 8,9 12,13|ZoomWindow 8,9 20,30" << idle;
-    QTest::newRow("both commands: one release takes both points, the next acts")
-        << "W; P; U 1 1; M 2 2; U 3 3" << "Rect 1,1 2,2|Line 1,1 2,2|ZoomWindow 1,1 3,3|PanView 1,1 3,3" << idle;
-    QTest::newRow("a waiting pick keeps its cross-hair on a move") << "D2; M 1 1" << "" << int(kPointerPicking);
-    QTest::newRow("pan's first point shows the cross-hair") << "P; U 1 1" << "" << int(kPointerPicking);
-    QTest::newRow("both button tools act and end idle")
-        << "D4; U 1 1; U 2 2; D2; U 3 3; U 4 4" << "ZoomWindow 1,1 2,2|PanView 3,3 4,4" << idle;
-    QTest::newRow("moving over a disabled view shows the default pointer")
-        << "D2; U 1 1; U 2 2; m 3 3" << "PanView 1,1 2,2" << int(kPointerDefault);
-  }
-
   void pick_sequences() {
-    QFETCH(QString, script);
-    QFETCH(QString, calls);
-    QFETCH(int, pointer);
-    PickState pick;
-    RecordingView view;
-    Play(script, pick, view);
-    QCOMPARE(view.calls.join('|'), calls);
-    QCOMPARE(view.pointer, pointer);
-    // A tool still armed is exactly when the cross-hair shows.
-    const bool armed = pick.windowPickPending || pick.windowPickActive || pick.panPickPending || pick.panPickActive;
-    QCOMPARE(armed, pointer == kPointerPicking);
+    const int idle = kPointerIdle, picking = kPointerPicking, plain = kPointerDefault;
+    const std::tuple<QString, QString, int> cases[] = {  // script, calls, pointer after
+        // Middle button: the release takes the first point, the next click zooms.
+        {"D4; U 10 20; M 30 40; D1; U 50 60", "Rect 10,20 30,40|ZoomWindow 10,20 50,60", idle},
+        // Right button: the release takes the first point, the next release pans.
+        {"D2; U 1 2; M 3 4; U 5 6", "Line 1,2 3,4|PanView 1,2 5,6", idle},
+        {"D1; U 1 1; M 2 2", "", idle},  // the left button alone does nothing
+        // Pan armed, then a zoom window by the middle button: its release first takes the
+        // window's point, then the armed pan acts from that point to itself; the window goes on.
+        {"D2; U 5 5; D4; U 8 9; M 12 13; U 20 30", "PanView 8,9 8,9|Rect 8,9 12,13|ZoomWindow 8,9 20,30", idle},
+        // Both commands: one release takes both points, the next acts.
+        {"W; P; U 1 1; M 2 2; U 3 3", "Rect 1,1 2,2|Line 1,1 2,2|ZoomWindow 1,1 3,3|PanView 1,1 3,3", idle},
+        {"D2; M 1 1", "", picking},  // a waiting pick keeps its cross-hair on a move
+        {"P; U 1 1", "", picking},   // pan's first point shows the cross-hair
+        {"D4; U 1 1; U 2 2; D2; U 3 3; U 4 4", "ZoomWindow 1,1 2,2|PanView 3,3 4,4", idle},
+        {"D2; U 1 1; U 2 2; m 3 3", "PanView 1,1 2,2", plain}};  // over a disabled view: the default pointer
+    for (const auto& [script, calls, pointer] : cases) {
+      PickState pick;
+      RecordingView view;
+      Play(script, pick, view);
+      QCOMPARE(view.calls.join('|'), calls);
+      QCOMPARE(view.pointer, pointer);
+      // A tool still armed is exactly when the cross-hair shows.
+      const bool armed = pick.windowPickPending || pick.windowPickActive || pick.panPickPending || pick.panPickActive;
+      QCOMPARE(armed, pointer == kPointerPicking);
+    }
   }
   // 7 is black on our white background; 21 (ties) is a pale orange of the computed hue wheel.
   void aci_colours() {
@@ -124,17 +115,10 @@ private slots:
   }
 
   // A pan moves the last frame's pixels and paints only the strips it uncovers: the same
-  // pixels as a frame painted afresh, whichever way and however far the view moves.
-  void pan_reuses_the_frame_data() {
-    QTest::addColumn<QPointF>("move");  // drawing units; the view shows about 300 x 225
-    QTest::newRow("right") << QPointF(37, 0);
-    QTest::newRow("left and up") << QPointF(-23.3, 11.7);
-    QTest::newRow("down, a fraction of a pixel") << QPointF(0, -0.4);
-    QTest::newRow("diagonal") << QPointF(101.5, -64.25);
-    QTest::newRow("most of the view") << QPointF(280, 10);
-  }
+  // pixels as a frame painted afresh, whichever way and however far the view moves (the
+  // view shows about 300 x 225 drawing units: right, left and up, down a fraction of a
+  // pixel, diagonally, most of the view).
   void pan_reuses_the_frame() {
-    QFETCH(QPointF, move);
     Drawing d;
     for (int i = 0; i < 3000; ++i) {
       const double x = (i * 37) % 1000, y = (i * 91) % 700;
@@ -148,14 +132,17 @@ private slots:
     }
     DrawingView view(d);
     view.resize(320, 240);
-    view.ZoomWindow(100, 100, 400, 325);
-    view.grab();
-    view.PanView(0, 0, static_cast<float>(move.x()), static_cast<float>(move.y()));
-    const QImage moved = view.grab().toImage();
-    view.DiscardFrame();
-    const QImage whole = view.grab().toImage();
-    QCOMPARE(moved.size(), QSize(320, 240));
-    QCOMPARE(moved, whole);
+    QImage whole;
+    for (const QPointF move : {QPointF(37, 0), QPointF(-23.3, 11.7), QPointF(0, -0.4), QPointF(101.5, -64.25), QPointF(280, 10)}) {
+      view.ZoomWindow(100, 100, 400, 325);
+      view.grab();
+      view.PanView(0, 0, static_cast<float>(move.x()), static_cast<float>(move.y()));
+      const QImage moved = view.grab().toImage();
+      view.DiscardFrame();
+      whole = view.grab().toImage();
+      QCOMPARE(moved.size(), QSize(320, 240));
+      QCOMPARE(moved, whole);
+    }
     // Switching a layer off repaints without it from the same display list.
     const auto* list = &view.Scene().List();
     d.SetLayerOn("Testi", false);

@@ -6,7 +6,6 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <fstream>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -19,6 +18,7 @@
 #include "os/utf8_path.h"
 #include "os/windows_console.h"
 #include "os/windows_files.h"
+#include "support/temp_folder.h"
 
 namespace tessaro {
 namespace {
@@ -27,16 +27,8 @@ namespace fs = std::filesystem;
 
 const std::string kCitta = "Progetto Citt\xC3\xA0";  // "Progetto Città"
 
-std::string ReadBytes(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::ostringstream out;
-  out << in.rdbuf();
-  return out.str();
-}
-
-void WriteBytes(const fs::path& path, const std::string& bytes) {
-  std::ofstream(path, std::ios::binary) << bytes;
-}
+using test::ReadBytes;
+using test::WriteBytes;
 
 std::vector<std::string> NamesIn(const fs::path& folder) {
   std::vector<std::string> names;
@@ -97,18 +89,13 @@ protected:
 };
 
 TEST(SplitCommandLine, FollowsWindowsQuotingAndKeepsEveryLetter) {
-  const struct {
-    std::wstring line;
-    std::vector<std::string> args;
-  } rows[] = {
-      {L"", {}},
-      {L"C:\\Progetti\\Magazzino", {"C:\\Progetti\\Magazzino"}},
-      {L"\"Z:\\tmp\\Progetto Citt\u00E0\" --out D:\\Disegni", {"Z:\\tmp\\" + kCitta, "--out", "D:\\Disegni"}},
-      {L"\"C:\\Fine con barra\\\\\" --stack 3", {"C:\\Fine con barra\\", "--stack", "3"}},
-      {L"a\\\\\\\"b \"\" \u00D8\u0141", {"a\\\"b", "", "\xC3\x98\xC5\x81"}},
-  };
-  for (const auto& row : rows) {
-    EXPECT_EQ(SplitCommandLine(row.line), row.args) << Utf8FromWide(row.line);
+  for (const auto& [line, args] : std::initializer_list<std::pair<std::wstring, std::vector<std::string>>>{
+           {L"", {}},
+           {L"C:\\Progetti\\Magazzino", {"C:\\Progetti\\Magazzino"}},
+           {L"\"Z:\\tmp\\Progetto Citt\u00E0\" --out D:\\Disegni", {"Z:\\tmp\\" + kCitta, "--out", "D:\\Disegni"}},
+           {L"\"C:\\Fine con barra\\\\\" --stack 3", {"C:\\Fine con barra\\", "--stack", "3"}},
+           {L"a\\\\\\\"b \"\" \u00D8\u0141", {"a\\\"b", "", "\xC3\x98\xC5\x81"}}}) {
+    EXPECT_EQ(SplitCommandLine(line), args) << Utf8FromWide(line);
   }
 }
 
@@ -124,33 +111,23 @@ TEST(Utf8Path, NamesTheSameFileAsTheWideName) {
 // Console output: UTF-8 handed on as UTF-16 at line ends and flushes, never a character cut
 // in two, however the writes split it.
 TEST(Utf16LineBuffer, HandsOnWholeCharactersAtLineEndsAndFlushes) {
-  const struct {
-    const char* name;
-    std::vector<std::string> writes;  // "|" flushes
-    std::vector<std::wstring> handed;
-  } rows[] = {
-      {"a line", {"stack 2 of 3: 2\n"}, {L"stack 2 of 3: 2\n"}},
-      {"pieces up to the line end", {"Progetto ", "Citt\xC3\xA0", "\n"}, {L"Progetto Citt\u00E0\n"}},
-      {"a flush inside a character", {"4\xC3", "|", "\x98" "16\n"}, {L"4", L"\u00D816\n"}},
-      {"three-byte character cut twice", {"\xE2", "|", "\x82", "|", "\xAC\n"}, {L"\u20AC\n"}},
-      {"two lines in one write", {"a\nb\n"}, {L"a\nb\n"}},
-      {"flush without anything", {"|"}, {}},
-  };
-  for (const auto& row : rows) {
-    SCOPED_TRACE(row.name);
+  // The writes ("|" flushes) and what is handed on: a line, pieces up to the line end, a
+  // flush inside a character, a three-byte character cut twice, two lines in one write, a
+  // flush without anything.
+  for (const auto& [writes, expected] : std::initializer_list<std::pair<std::vector<std::string>, std::vector<std::wstring>>>{
+           {{"stack 2 of 3: 2\n"}, {L"stack 2 of 3: 2\n"}},
+           {{"Progetto ", "Citt\xC3\xA0", "\n"}, {L"Progetto Citt\u00E0\n"}},
+           {{"4\xC3", "|", "\x98" "16\n"}, {L"4", L"\u00D816\n"}},
+           {{"\xE2", "|", "\x82", "|", "\xAC\n"}, {L"\u20AC\n"}},
+           {{"a\nb\n"}, {L"a\nb\n"}},
+           {{"|"}, {}}}) {
     std::vector<std::wstring> handed;
     {
       Utf16LineBuffer buffer([&](std::wstring_view text) { handed.emplace_back(text); });
       std::ostream out(&buffer);
-      for (const std::string& write : row.writes) {
-        if (write == "|") {
-          out.flush();
-        } else {
-          out << write;
-        }
-      }
+      for (const std::string& write : writes) write == "|" ? out.flush() : out << write;
     }
-    EXPECT_EQ(handed, row.handed);
+    EXPECT_EQ(handed, expected) << writes.front();
   }
 }
 
