@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "cad/drawing.h"
+#include "cad/text_layout.h"
 
 namespace tessaro {
 
@@ -47,25 +48,6 @@ struct ArcShape {
   double radius = 0.0;
   double startAngle = 0.0;
   double endAngle = 360.0;
-};
-
-enum class TextHAlign : std::uint8_t { Left, Center, Right };
-enum class TextVAlign : std::uint8_t { Baseline, Bottom, Middle, Top };
-
-// One line of text standing at `position` as its alignment says: the painter, which knows
-// the font, places the text around that point. `height` is the cap height in drawing
-// units; `fitWidth` > 0 stretches or squeezes the text to that width (DXF "aligned" and
-// "fit" texts). `oblique` slants it, degrees from upright.
-struct TextShape {
-  Point2d position;
-  double height = 0.0;
-  double rotation = 0.0;
-  double widthFactor = 1.0;
-  double oblique = 0.0;
-  double fitWidth = 0.0;
-  TextHAlign hAlign = TextHAlign::Left;
-  TextVAlign vAlign = TextVAlign::Baseline;
-  std::string value;  // UTF-8, control codes already resolved
 };
 
 class DisplayList {

@@ -9,7 +9,7 @@
 
 #include "display/display_list.h"
 #include "dxf/reader.h"
-#include "display/mtext.h"
+#include "cad/mtext.h"
 
 namespace tessaro {
 namespace {
