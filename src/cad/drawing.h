@@ -387,11 +387,6 @@ public:
   // that keeps a flattened copy rebuilds it only when this moves.
   std::uint64_t Revision() const { return revision_; }
 
-  // Bounding box of the model-space entities, inserts through their blocks (texts by their
-  // insertion point and height, rays and xlines by their base point); nothing when the
-  // drawing is empty.
-  std::optional<Extents> ComputeExtents() const;
-
   // Room for this many entities (and as many lines) without moving them as they come.
   void Reserve(std::size_t entities);
   void Swap(Drawing& other) noexcept;

@@ -96,18 +96,6 @@ void DisplayList::AddDot(LayerIndex layer, ShapeColor color, Point2d at) {
   Push(ShapeKind::Dot, false, layer, color, first, 1, Extents{at, at});
 }
 
-std::optional<Extents> DisplayList::Bounds() const {
-  if (shapes_.empty()) return std::nullopt;
-  Extents all = shapes_.front().box;
-  for (const Shape& s : shapes_) {
-    all.min.x = std::min(all.min.x, s.box.min.x);
-    all.min.y = std::min(all.min.y, s.box.min.y);
-    all.max.x = std::max(all.max.x, s.box.max.x);
-    all.max.y = std::max(all.max.y, s.box.max.y);
-  }
-  return all;
-}
-
 void DisplayList::Clear() {
   shapes_.clear();
   points_.clear();

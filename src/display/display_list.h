@@ -65,9 +65,6 @@ public:
   const ArcShape& Arc(const Shape& s) const { return arcs_[s.index]; }
   const TextShape& Text(const Shape& s) const { return texts_[s.index]; }
 
-  // Bounding box of every shape; nothing when the list is empty.
-  std::optional<Extents> Bounds() const;
-
   void Clear();
   void Reserve(std::size_t shapes, std::size_t points);
 

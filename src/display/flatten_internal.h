@@ -11,6 +11,7 @@
 #include "cad/block_references.h"
 #include "cad/curves.h"
 #include "cad/drawing.h"
+#include "cad/extents.h"
 #include "display/display_list.h"
 
 namespace tessaro::flatten {
@@ -79,7 +80,7 @@ public:
   Flattener(const Drawing& drawing, std::size_t maxShapes)
       : drawing_(drawing), layers_(drawing.Layers()), path_(drawing), maxShapes_(maxShapes) {
     layerZero_ = drawing.FindLayer("0");
-    if (const auto box = drawing.ComputeExtents()) {
+    if (const auto box = DrawnExtents(drawing)) {
       center_ = {(box->min.x + box->max.x) / 2, (box->min.y + box->max.y) / 2};
       radius_ = std::hypot(box->max.x - box->min.x, box->max.y - box->min.y) / 2;
       if (!std::isfinite(radius_)) radius_ = 0;

@@ -393,7 +393,7 @@ QPainterPath TextPaths::Get(std::uint32_t text, const QString& value, const QFon
   return path;
 }
 
-Scene::Scene(DisplayList list) : list_(std::move(list)), index_(list_.Shapes()), bounds_(list_.Bounds()) {
+Scene::Scene(DisplayList list) : list_(std::move(list)), index_(list_.Shapes()), bounds_(index_.Bounds()) {
   for (const Shape& s : list_.Shapes()) {
     if (s.kind != ShapeKind::Text) continue;
     if (texts_.size() <= s.index) texts_.resize(s.index + 1);

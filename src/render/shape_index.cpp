@@ -102,6 +102,11 @@ ShapeIndex::ShapeIndex(std::span<const Shape> shapes) : shapes_(shapes), count_(
   }
 }
 
+std::optional<Extents> ShapeIndex::Bounds() const {
+  if (count_ == 0) return std::nullopt;
+  return nodes_.back().box;
+}
+
 void ShapeIndex::Query(const Extents& area, std::vector<std::uint32_t>& out) const {
   out.clear();
   if (count_ == 0) return;
