@@ -96,6 +96,26 @@ void DisplayList::AddDot(LayerIndex layer, ShapeColor color, Point2d at) {
   Push(ShapeKind::Dot, false, layer, color, first, 1, Extents{at, at});
 }
 
+void DisplayList::AddRay(LayerIndex layer, ShapeColor color, Point2d base, Point2d direction, bool bothWays) {
+  const double length = std::hypot(direction.x, direction.y);
+  if (!std::isfinite(base.x) || !std::isfinite(base.y) || !(length > 0) || !std::isfinite(length)) return;
+  const Point2d unit{direction.x / length, direction.y / length};
+  // Along each axis the ray reaches from its base to infinity the way it runs (both ways
+  // for a line), or stays at the base's coordinate when it runs across it.
+  const auto reach = [bothWays](double at, double step, double& lo, double& hi) {
+    lo = hi = at;
+    if (step > 0 || (bothWays && step != 0)) hi = INFINITY;
+    if (step < 0 || (bothWays && step != 0)) lo = -INFINITY;
+  };
+  Extents box;
+  reach(base.x, unit.x, box.min.x, box.max.x);
+  reach(base.y, unit.y, box.min.y, box.max.y);
+  const std::size_t first = points_.size();
+  points_.push_back(base);
+  points_.push_back(unit);
+  Push(ShapeKind::Ray, bothWays, layer, color, first, 2, box);
+}
+
 void DisplayList::Clear() {
   shapes_.clear();
   points_.clear();

@@ -22,6 +22,8 @@ enum class ShapeKind : std::uint8_t {
   Text,      // one line of text
   Fill,      // a closed polygon, filled
   Dot,       // a point entity
+  Ray,       // a RAY from its first point along its second (a unit direction), without end;
+             // both ways (`closed`) an XLINE. Its box runs to infinity the ways it goes.
 };
 
 // An AutoCAD Color Index (1..255), or a true colour when `aci` is 0.
@@ -36,8 +38,8 @@ struct Shape {
   bool closed;       // Polyline: the last point joins the first; Fill: always
   LayerIndex layer;  // the layer whose on/off state shows or hides the shape
   ShapeColor color;
-  std::uint32_t index;  // Segment, Polyline, Fill, Dot: first point; Arc, Text: pool index
-  std::uint32_t count;  // Polyline, Fill: number of points; others 2 (Segment) or 1
+  std::uint32_t index;  // Segment, Polyline, Fill, Dot, Ray: first point; Arc, Text: pool index
+  std::uint32_t count;  // Polyline, Fill: number of points; others 2 (Segment, Ray) or 1
   Extents box;          // bounding box in drawing units
 };
 
@@ -59,6 +61,8 @@ public:
   void AddText(LayerIndex layer, ShapeColor color, TextShape text, const Extents& box);
   void AddFill(LayerIndex layer, ShapeColor color, std::span<const Point2d> polygon);
   void AddDot(LayerIndex layer, ShapeColor color, Point2d at);
+  // A ray from `base` along `direction` (of any length but 0), both ways when `bothWays`.
+  void AddRay(LayerIndex layer, ShapeColor color, Point2d base, Point2d direction, bool bothWays);
 
   const std::vector<Shape>& Shapes() const { return shapes_; }
   std::span<const Point2d> PointsOf(const Shape& s) const { return {points_.data() + s.index, s.count}; }

@@ -242,16 +242,7 @@ void Flattener::Flatten(const EntityHeader& e, const Context& ctx) {
     case EntityType::Point: list_.AddDot(layer, color, m(d.Point(e).position)); break;
     case EntityType::Ray: {
       const RayGeometry& r = d.Ray(e);
-      const Point2d base = m(r.base);
-      Point2d dir = m.Linear(r.direction);
-      const double length = std::hypot(dir.x, dir.y);
-      if (!(length > 0) || !std::isfinite(length)) break;
-      dir = {dir.x / length, dir.y / length};
-      // Far enough past the drawing's extents to leave the view at any zoom that shows it.
-      const double reach = std::hypot(base.x - center_.x, base.y - center_.y) + 10 * radius_ + 1;
-      const Point2d end{base.x + dir.x * reach, base.y + dir.y * reach};
-      const Point2d start = r.infinite ? Point2d{base.x - dir.x * reach, base.y - dir.y * reach} : base;
-      list_.AddSegment(layer, color, start, end);
+      list_.AddRay(layer, color, m(r.base), m.Linear(r.direction), r.infinite);
       break;
     }
     case EntityType::Wipeout: {

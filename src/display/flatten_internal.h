@@ -11,7 +11,6 @@
 #include "cad/block_references.h"
 #include "cad/curves.h"
 #include "cad/drawing.h"
-#include "cad/extents.h"
 #include "display/display_list.h"
 
 namespace tessaro::flatten {
@@ -80,11 +79,6 @@ public:
   Flattener(const Drawing& drawing, std::size_t maxShapes)
       : drawing_(drawing), layers_(drawing.Layers()), path_(drawing), maxShapes_(maxShapes) {
     layerZero_ = drawing.FindLayer("0");
-    if (const auto box = DrawnExtents(drawing)) {
-      center_ = {(box->min.x + box->max.x) / 2, (box->min.y + box->max.y) / 2};
-      radius_ = std::hypot(box->max.x - box->min.x, box->max.y - box->min.y) / 2;
-      if (!std::isfinite(radius_)) radius_ = 0;
-    }
   }
 
   DisplayList Run();
@@ -126,8 +120,6 @@ private:
   std::vector<Point2d> points_;
   std::size_t visits_ = 0;
   bool stopped_ = false;
-  Point2d center_;
-  double radius_ = 0;
 };
 
 }  // namespace tessaro::flatten

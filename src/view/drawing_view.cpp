@@ -286,7 +286,8 @@ void DrawingView::PaintMarks(QPainter& painter) const {
   if (highlight_ && *highlight_ < scene_->List().Shapes().size()) {
     painter.setPen(QPen(QColor(255, 120, 0), 3));
     painter.setBrush(Qt::NoBrush);
-    painter.drawPath(toView.map(ShapeOutline(scene_->List(), scene_->List().Shapes()[*highlight_])));
+    const QRectF area = toView.inverted().mapRect(QRectF(rect()));
+    painter.drawPath(toView.map(ShapeOutline(scene_->List(), scene_->List().Shapes()[*highlight_], area)));
   }
   // The zoom window's band: an outline with a light fill, so it shows on any drawing.
   if (rubberRect_) {
