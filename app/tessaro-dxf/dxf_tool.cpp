@@ -17,6 +17,7 @@
 
 #include "display/display_list.h"
 #include "cad/drawing.h"
+#include "cad/extents.h"
 #include "dxf/file.h"
 #include "render/scene.h"
 
@@ -114,7 +115,7 @@ int Info(const std::string& file, std::ostream& out) {
   if (report.insertCycles > 0) out << "blocks inserting themselves, not drawn: " << report.insertCycles << '\n';
   out << "layers: " << drawing.Layers().size() << '\n';
   out << "shapes: " << list.Shapes().size() << (list.Truncated() ? " (cut short at the limit)" : "") << '\n';
-  if (const auto box = list.Bounds()) {
+  if (const auto box = DrawnExtents(drawing)) {
     out << "extents: " << Number(box->min.x) << ',' << Number(box->min.y) << " - " << Number(box->max.x) << ','
         << Number(box->max.y) << '\n';
   } else {
@@ -146,7 +147,7 @@ int Render(const RenderArgs& args, std::ostream& err) {
   ReadDxfFile(drawing, ToPath(args.input));
   const render::Scene scene(FlattenDrawing(drawing));
   const QSize size(args.width, args.height);
-  const QTransform toPicture = FitTransform(scene.List().Bounds(), QSizeF(size));
+  const QTransform toPicture = FitTransform(DrawnExtents(drawing), QSizeF(size));
   const QString outName = QString::fromStdString(args.output);
   // Written beside the target and renamed over it: a failure leaves an earlier file intact.
   QSaveFile file(outName);

@@ -1,10 +1,6 @@
 #include "cad/drawing.h"
 
-#include "cad/block_references.h"
-
 #include <algorithm>
-#include <cmath>
-#include <numbers>
 #include <stdexcept>
 
 namespace tessaro {
@@ -14,176 +10,6 @@ namespace {
 constexpr const char* kTypeNames[kEntityTypeCount] = {
     "LINE",   "CIRCLE",    "ARC",       "TEXT",   "LWPOLYLINE", "ELLIPSE", "SPLINE", "MTEXT",  "ATTRIB",
     "INSERT", "DIMENSION", "LEADER",    "HATCH",  "SOLID",      "POINT",   "RAY",    "WIPEOUT",
-};
-
-struct Box {
-  double minX = INFINITY, minY = INFINITY, maxX = -INFINITY, maxY = -INFINITY;
-  bool Empty() const { return !(minX <= maxX); }
-  void Take(double x, double y) {
-    if (!std::isfinite(x) || !std::isfinite(y)) return;
-    minX = std::min(minX, x);
-    minY = std::min(minY, y);
-    maxX = std::max(maxX, x);
-    maxY = std::max(maxY, y);
-  }
-  void Take(Point2d p) { Take(p.x, p.y); }
-  void Take(const Box& b) {
-    if (b.Empty()) return;
-    Take(b.minX, b.minY);
-    Take(b.maxX, b.maxY);
-  }
-};
-
-// Extents of entities, blocks through their (memoised) boxes.
-class ExtentsWalker {
-public:
-  explicit ExtentsWalker(const Drawing& drawing)
-      : drawing_(drawing), blockBoxes_(drawing.Blocks().size()), measured_(drawing.Blocks().size(), false), path_(drawing) {}
-
-  Box Of(const std::vector<EntityHeader>& entities, int depth) {
-    Box box;
-    for (const EntityHeader& e : entities) Add(box, e, depth);
-    return box;
-  }
-
-private:
-  // The box of a block drawn at `depth`, measured when first met; a block the walk does not
-  // go into (too deep, or drawing itself) contributes nothing.
-  const Box& BlockBox(BlockIndex block, int depth) {
-    static const Box kEmpty;
-    if (!path_.Enter(block, depth)) return kEmpty;
-    if (!measured_[block]) {
-      blockBoxes_[block] = Of(drawing_.Blocks()[block].entities, depth + 1);
-      measured_[block] = true;
-    }
-    path_.Leave(block);
-    return blockBoxes_[block];
-  }
-
-  void AddPlaced(Box& box, const Box& inner, Point2d base, Point2d at, double sx, double sy, double rotation,
-                 Point2d shift) {
-    if (inner.Empty()) return;
-    const double radians = rotation * std::numbers::pi / 180.0;
-    const double c = std::cos(radians), s = std::sin(radians);
-    const double xs[2] = {inner.minX, inner.maxX}, ys[2] = {inner.minY, inner.maxY};
-    for (double x : xs) {
-      for (double y : ys) {
-        const double lx = (x - base.x) * sx + shift.x, ly = (y - base.y) * sy + shift.y;
-        box.Take(at.x + c * lx - s * ly, at.y + s * lx + c * ly);
-      }
-    }
-  }
-
-  void Add(Box& box, const EntityHeader& e, int depth) {
-    const Drawing& d = drawing_;
-    switch (e.type) {
-      case EntityType::Line:
-        box.Take(d.Line(e).start);
-        box.Take(d.Line(e).end);
-        break;
-      case EntityType::Circle: {
-        const auto& c = d.Circle(e);
-        box.Take(c.center.x - c.radius, c.center.y - c.radius);
-        box.Take(c.center.x + c.radius, c.center.y + c.radius);
-        break;
-      }
-      case EntityType::Arc: {
-        const auto& a = d.Arc(e);
-        box.Take(a.center.x - a.radius, a.center.y - a.radius);
-        box.Take(a.center.x + a.radius, a.center.y + a.radius);
-        break;
-      }
-      case EntityType::Text: {
-        const auto& t = d.Text(e);
-        box.Take(t.position.x, t.position.y);
-        box.Take(t.position.x, t.position.y + t.height);
-        break;
-      }
-      case EntityType::Polyline:
-        for (const PolylineVertex& v : d.Vertices(d.Polyline(e))) box.Take(v.point);
-        break;
-      case EntityType::Ellipse: {
-        const auto& el = d.Ellipse(e);
-        const double major = std::hypot(el.majorAxis.x, el.majorAxis.y);
-        box.Take(el.center.x - major, el.center.y - major);
-        box.Take(el.center.x + major, el.center.y + major);
-        break;
-      }
-      case EntityType::Spline: {
-        const auto& sp = d.Spline(e);
-        for (Point2d p : sp.controlPoints) box.Take(p);
-        for (Point2d p : sp.fitPoints) box.Take(p);
-        break;
-      }
-      case EntityType::MText: {
-        const auto& m = d.MText(e);
-        box.Take(m.position);
-        break;
-      }
-      case EntityType::Attrib: {
-        const auto& t = d.Attrib(e).text;
-        if (!d.Attrib(e).invisible) box.Take(t.position);
-        break;
-      }
-      case EntityType::Insert: {
-        const auto& in = d.Insert(e);
-        if (in.block >= d.Blocks().size()) break;
-        const Box& inner = BlockBox(in.block, depth);
-        const Point2d base = d.Blocks()[in.block].base;
-        const double cols = std::max(0, in.columns - 1) * in.columnSpacing;
-        const double rows = std::max(0, in.rows - 1) * in.rowSpacing;
-        for (double cx : {0.0, cols}) {
-          for (double ry : {0.0, rows}) {
-            AddPlaced(box, inner, base, in.position, in.xScale, in.yScale, in.rotation, Point2d{cx, ry});
-          }
-        }
-        break;
-      }
-      case EntityType::Dimension: {
-        const auto& dim = d.Dimension(e);
-        if (dim.block >= d.Blocks().size()) break;
-        AddPlaced(box, BlockBox(dim.block, depth), d.Blocks()[dim.block].base, dim.blockOffset, 1, 1, 0, {});
-        break;
-      }
-      case EntityType::Leader:
-        for (Point2d p : d.Leader(e).vertices) box.Take(p);
-        break;
-      case EntityType::Hatch:
-        for (const HatchLoop& loop : d.Hatch(e).loops) {
-          for (const PolylineVertex& v : loop.polyline) box.Take(v.point);
-          for (const HatchEdge& edge : loop.edges) {
-            if (const auto* l = std::get_if<HatchLineEdge>(&edge)) {
-              box.Take(l->start);
-              box.Take(l->end);
-            } else if (const auto* a = std::get_if<HatchArcEdge>(&edge)) {
-              box.Take(a->center.x - a->radius, a->center.y - a->radius);
-              box.Take(a->center.x + a->radius, a->center.y + a->radius);
-            } else if (const auto* el = std::get_if<HatchEllipseEdge>(&edge)) {
-              const double major = std::hypot(el->majorAxis.x, el->majorAxis.y);
-              box.Take(el->center.x - major, el->center.y - major);
-              box.Take(el->center.x + major, el->center.y + major);
-            } else if (const auto* sp = std::get_if<SplineGeometry>(&edge)) {
-              for (Point2d p : sp->controlPoints) box.Take(p);
-              for (Point2d p : sp->fitPoints) box.Take(p);
-            }
-          }
-        }
-        break;
-      case EntityType::Solid:
-        for (Point2d p : d.Solid(e).corners) box.Take(p);
-        break;
-      case EntityType::Point: box.Take(d.Point(e).position); break;
-      case EntityType::Ray: box.Take(d.Ray(e).base); break;
-      case EntityType::Wipeout:
-        for (Point2d p : d.Wipeout(e).frame) box.Take(p);
-        break;
-    }
-  }
-
-  const Drawing& drawing_;
-  std::vector<Box> blockBoxes_;
-  std::vector<bool> measured_;
-  BlockPath path_;
 };
 
 }  // namespace
@@ -429,14 +255,6 @@ void Drawing::Swap(Drawing& other) noexcept {
   // The contents changed places; each drawing's revision stays its own and moves on.
   ++revision_;
   ++other.revision_;
-}
-
-std::optional<Extents> Drawing::ComputeExtents() const {
-  if (headers_.empty()) return std::nullopt;
-  ExtentsWalker walker(*this);
-  const Box box = walker.Of(headers_, 0);
-  if (box.Empty()) return Extents{};
-  return Extents{{box.minX, box.minY}, {box.maxX, box.maxY}};
 }
 
 }  // namespace tessaro

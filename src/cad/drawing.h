@@ -126,7 +126,7 @@ struct SplineGeometry {
 };
 
 // Multi-line text. `value` keeps the DXF inline formatting (\P paragraphs, \f, \H, {...});
-// PlainMTextLines (dxf_reader.h) turns it into plain lines. `attachment` is DXF code 71:
+// PlainMTextLines (cad/mtext.h) turns it into plain lines. `attachment` is DXF code 71:
 // 1 top left ... 9 bottom right. `width` is the reference column width (0 none).
 struct MTextGeometry {
   Point2d position;
@@ -386,11 +386,6 @@ public:
   // the drawing cleared or swapped), but not when a layer is switched on or off: a view
   // that keeps a flattened copy rebuilds it only when this moves.
   std::uint64_t Revision() const { return revision_; }
-
-  // Bounding box of the model-space entities, inserts through their blocks (texts by their
-  // insertion point and height, rays and xlines by their base point); nothing when the
-  // drawing is empty.
-  std::optional<Extents> ComputeExtents() const;
 
   // Room for this many entities (and as many lines) without moving them as they come.
   void Reserve(std::size_t entities);

@@ -96,16 +96,24 @@ void DisplayList::AddDot(LayerIndex layer, ShapeColor color, Point2d at) {
   Push(ShapeKind::Dot, false, layer, color, first, 1, Extents{at, at});
 }
 
-std::optional<Extents> DisplayList::Bounds() const {
-  if (shapes_.empty()) return std::nullopt;
-  Extents all = shapes_.front().box;
-  for (const Shape& s : shapes_) {
-    all.min.x = std::min(all.min.x, s.box.min.x);
-    all.min.y = std::min(all.min.y, s.box.min.y);
-    all.max.x = std::max(all.max.x, s.box.max.x);
-    all.max.y = std::max(all.max.y, s.box.max.y);
-  }
-  return all;
+void DisplayList::AddRay(LayerIndex layer, ShapeColor color, Point2d base, Point2d direction, bool bothWays) {
+  const double length = std::hypot(direction.x, direction.y);
+  if (!std::isfinite(base.x) || !std::isfinite(base.y) || !(length > 0) || !std::isfinite(length)) return;
+  const Point2d unit{direction.x / length, direction.y / length};
+  // Along each axis the ray reaches from its base to infinity the way it runs (both ways
+  // for a line), or stays at the base's coordinate when it runs across it.
+  const auto reach = [bothWays](double at, double step, double& lo, double& hi) {
+    lo = hi = at;
+    if (step > 0 || (bothWays && step != 0)) hi = INFINITY;
+    if (step < 0 || (bothWays && step != 0)) lo = -INFINITY;
+  };
+  Extents box;
+  reach(base.x, unit.x, box.min.x, box.max.x);
+  reach(base.y, unit.y, box.min.y, box.max.y);
+  const std::size_t first = points_.size();
+  points_.push_back(base);
+  points_.push_back(unit);
+  Push(ShapeKind::Ray, bothWays, layer, color, first, 2, box);
 }
 
 void DisplayList::Clear() {

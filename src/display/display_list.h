@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "cad/drawing.h"
+#include "cad/text_layout.h"
 
 namespace tessaro {
 
@@ -21,6 +22,8 @@ enum class ShapeKind : std::uint8_t {
   Text,      // one line of text
   Fill,      // a closed polygon, filled
   Dot,       // a point entity
+  Ray,       // a RAY from its first point along its second (a unit direction), without end;
+             // both ways (`closed`) an XLINE. Its box runs to infinity the ways it goes.
 };
 
 // An AutoCAD Color Index (1..255), or a true colour when `aci` is 0.
@@ -35,8 +38,8 @@ struct Shape {
   bool closed;       // Polyline: the last point joins the first; Fill: always
   LayerIndex layer;  // the layer whose on/off state shows or hides the shape
   ShapeColor color;
-  std::uint32_t index;  // Segment, Polyline, Fill, Dot: first point; Arc, Text: pool index
-  std::uint32_t count;  // Polyline, Fill: number of points; others 2 (Segment) or 1
+  std::uint32_t index;  // Segment, Polyline, Fill, Dot, Ray: first point; Arc, Text: pool index
+  std::uint32_t count;  // Polyline, Fill: number of points; others 2 (Segment, Ray) or 1
   Extents box;          // bounding box in drawing units
 };
 
@@ -49,25 +52,6 @@ struct ArcShape {
   double endAngle = 360.0;
 };
 
-enum class TextHAlign : std::uint8_t { Left, Center, Right };
-enum class TextVAlign : std::uint8_t { Baseline, Bottom, Middle, Top };
-
-// One line of text standing at `position` as its alignment says: the painter, which knows
-// the font, places the text around that point. `height` is the cap height in drawing
-// units; `fitWidth` > 0 stretches or squeezes the text to that width (DXF "aligned" and
-// "fit" texts). `oblique` slants it, degrees from upright.
-struct TextShape {
-  Point2d position;
-  double height = 0.0;
-  double rotation = 0.0;
-  double widthFactor = 1.0;
-  double oblique = 0.0;
-  double fitWidth = 0.0;
-  TextHAlign hAlign = TextHAlign::Left;
-  TextVAlign vAlign = TextVAlign::Baseline;
-  std::string value;  // UTF-8, control codes already resolved
-};
-
 class DisplayList {
 public:
   void AddSegment(LayerIndex layer, ShapeColor color, Point2d a, Point2d b);
@@ -77,14 +61,13 @@ public:
   void AddText(LayerIndex layer, ShapeColor color, TextShape text, const Extents& box);
   void AddFill(LayerIndex layer, ShapeColor color, std::span<const Point2d> polygon);
   void AddDot(LayerIndex layer, ShapeColor color, Point2d at);
+  // A ray from `base` along `direction` (of any length but 0), both ways when `bothWays`.
+  void AddRay(LayerIndex layer, ShapeColor color, Point2d base, Point2d direction, bool bothWays);
 
   const std::vector<Shape>& Shapes() const { return shapes_; }
   std::span<const Point2d> PointsOf(const Shape& s) const { return {points_.data() + s.index, s.count}; }
   const ArcShape& Arc(const Shape& s) const { return arcs_[s.index]; }
   const TextShape& Text(const Shape& s) const { return texts_[s.index]; }
-
-  // Bounding box of every shape; nothing when the list is empty.
-  std::optional<Extents> Bounds() const;
 
   void Clear();
   void Reserve(std::size_t shapes, std::size_t points);

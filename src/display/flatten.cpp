@@ -1,6 +1,6 @@
 // The walk over a drawing's entities and blocks, and the entities that flatten into a few
-// shapes directly: lines, circles and arcs, polylines, ellipses, splines, solids, points,
-// rays, wipeouts.
+// shapes directly: lines, circles and arcs, polylines, ellipses, splines, hatches, solids,
+// points, rays, wipeouts.
 #include "display/flatten_internal.h"
 
 #include <algorithm>
@@ -80,7 +80,7 @@ void Flattener::AddCircleOrArc(LayerIndex layer, ShapeColor color, const Context
     ArcShape arc{m(center), radius * scale, 0.0, 360.0};
     if (!whole) {
       const double s = AngleOf(m.Linear(Direction(start))), e = AngleOf(m.Linear(Direction(end)));
-      const double sweep = Wrap(end - start, 360.0);
+      const double sweep = WrapSpan(end - start, 360.0);
       if (m.Det() < 0) {
         arc.startAngle = e, arc.endAngle = e + sweep;
       } else {
@@ -112,6 +112,27 @@ void Flattener::Expand(BlockIndex index, const Affine& placement, LayerIndex lay
   path_.Leave(index);
 }
 
+void Flattener::AddHatch(LayerIndex layer, ShapeColor color, const Context& ctx, const HatchGeometry& h) {
+  // A solid fill is one polygon of all loops, each closed and joined back to the first point:
+  // with the even-odd rule the islands stay empty and the joins have no area.
+  std::vector<Point2d> all;
+  for (const HatchLoop& loop : h.loops) {
+    points_.clear();
+    AppendHatchLoop(points_, loop);
+    if (points_.empty()) continue;
+    MapPoints(ctx.m);
+    if (h.solid) {
+      const bool first = all.empty();
+      all.insert(all.end(), points_.begin(), points_.end());
+      if (!(points_.back() == points_.front())) all.push_back(points_.front());
+      if (!first) all.push_back(all.front());
+    } else {
+      AddPoints(layer, color, true, false);
+    }
+  }
+  if (h.solid && !all.empty()) list_.AddFill(layer, color, all);
+}
+
 void Flattener::Flatten(const EntityHeader& e, const Context& ctx) {
   const LayerIndex layer = EffectiveLayer(e, ctx);
   const ShapeColor color = ColorOf(e, layer, ctx);
@@ -139,19 +160,10 @@ void Flattener::Flatten(const EntityHeader& e, const Context& ctx) {
       break;
     case EntityType::Polyline: {
       const PolylineGeometry& p = d.Polyline(e);
-      const auto v = d.Vertices(p);
-      if (v.empty()) break;
       points_.clear();
-      points_.push_back(v[0].point);
-      for (std::size_t i = 1; i < v.size(); ++i) AppendBulge(points_, v[i - 1].point, v[i].point, v[i - 1].bulge);
-      bool closed = p.closed;
-      if (p.closed && v.back().bulge != 0) {
-        AppendBulge(points_, v.back().point, v[0].point, v.back().bulge);
-        points_.pop_back();
-      }
-      if (points_.size() == 1) closed = false;
+      AppendPolyline(points_, d.Vertices(p), p.closed);
       MapPoints(m);
-      AddPoints(layer, color, closed, false);
+      AddPoints(layer, color, p.closed && points_.size() > 1, false);
       break;
     }
     case EntityType::Ellipse: {
@@ -230,16 +242,7 @@ void Flattener::Flatten(const EntityHeader& e, const Context& ctx) {
     case EntityType::Point: list_.AddDot(layer, color, m(d.Point(e).position)); break;
     case EntityType::Ray: {
       const RayGeometry& r = d.Ray(e);
-      const Point2d base = m(r.base);
-      Point2d dir = m.Linear(r.direction);
-      const double length = std::hypot(dir.x, dir.y);
-      if (!(length > 0) || !std::isfinite(length)) break;
-      dir = {dir.x / length, dir.y / length};
-      // Far enough past the drawing's extents to leave the view at any zoom that shows it.
-      const double reach = std::hypot(base.x - center_.x, base.y - center_.y) + 10 * radius_ + 1;
-      const Point2d end{base.x + dir.x * reach, base.y + dir.y * reach};
-      const Point2d start = r.infinite ? Point2d{base.x - dir.x * reach, base.y - dir.y * reach} : base;
-      list_.AddSegment(layer, color, start, end);
+      list_.AddRay(layer, color, m(r.base), m.Linear(r.direction), r.infinite);
       break;
     }
     case EntityType::Wipeout: {

@@ -1,6 +1,5 @@
 // The flattening of a drawing into a display list, shared by the files that flatten the
-// entity families (flatten.cpp, flatten_curves.cpp, flatten_text.cpp): not for use outside
-// src/display.
+// entity families (flatten.cpp, flatten_text.cpp): not for use outside src/display.
 #pragma once
 
 #include <algorithm>
@@ -10,6 +9,7 @@
 #include <vector>
 
 #include "cad/block_references.h"
+#include "cad/curves.h"
 #include "cad/drawing.h"
 #include "display/display_list.h"
 
@@ -71,37 +71,14 @@ inline Point2d Direction(double degrees) {
   return {std::cos(r), std::sin(r)};
 }
 
-// An angle span brought into [0, period): no loop, whatever the values a file gave.
-inline double Wrap(double span, double period) {
-  if (!std::isfinite(span)) return 0.0;
-  const double wrapped = std::fmod(span, period);
-  return wrapped < 0 ? wrapped + period : wrapped;
-}
-
-inline int SegmentsFor(double sweepRadians, int perTurn) {
-  const double n = std::ceil(std::abs(sweepRadians) / (2 * kPi) * perTurn);
-  if (!std::isfinite(n)) return 1;
-  return static_cast<int>(std::clamp(n, 1.0, static_cast<double>(perTurn)));
-}
-
-// flatten_curves.cpp: curves as runs of points
-void AppendBulge(std::vector<Point2d>& out, Point2d from, Point2d to, double bulge);
-void AppendEllipse(std::vector<Point2d>& out, Point2d center, Point2d major, double ratio, double start, double end);
-void AppendSpline(std::vector<Point2d>& out, const SplineGeometry& s);
-
-// Flattens one drawing; its member functions live in flatten.cpp (the walk, blocks, lines,
-// circles, polylines and the other simple shapes), flatten_curves.cpp (hatches) and
-// flatten_text.cpp (texts).
+// Flattens one drawing; its member functions live in flatten.cpp (the walk, blocks and the
+// shapes of lines, curves, hatches and the other simple entities) and flatten_text.cpp
+// (texts). Curves are drawn through the points of cad/curves.h.
 class Flattener {
 public:
   Flattener(const Drawing& drawing, std::size_t maxShapes)
       : drawing_(drawing), layers_(drawing.Layers()), path_(drawing), maxShapes_(maxShapes) {
     layerZero_ = drawing.FindLayer("0");
-    if (const auto box = drawing.ComputeExtents()) {
-      center_ = {(box->min.x + box->max.x) / 2, (box->min.y + box->max.y) / 2};
-      radius_ = std::hypot(box->max.x - box->min.x, box->max.y - box->min.y) / 2;
-      if (!std::isfinite(radius_)) radius_ = 0;
-    }
   }
 
   DisplayList Run();
@@ -127,9 +104,7 @@ private:
   void Expand(BlockIndex index, const Affine& placement, LayerIndex layer, ShapeColor color, const Context& ctx);
   void Flatten(const EntityHeader& e, const Context& ctx);
 
-  // flatten_curves.cpp
   void AddHatch(LayerIndex layer, ShapeColor color, const Context& ctx, const HatchGeometry& h);
-  void AppendEdge(const HatchEdge& edge);
 
   // flatten_text.cpp
   void AddTextShape(LayerIndex layer, ShapeColor color, const Context& ctx, const TextGeometry& t);
@@ -145,8 +120,6 @@ private:
   std::vector<Point2d> points_;
   std::size_t visits_ = 0;
   bool stopped_ = false;
-  Point2d center_;
-  double radius_ = 0;
 };
 
 }  // namespace tessaro::flatten

@@ -17,6 +17,7 @@
 #include <vector>
 
 #include "cad/block_references.h"
+#include "cad/extents.h"
 #include "os/atomic_file.h"
 #include "dxf/text.h"
 #include "dxf_write/writer_internal.h"
@@ -143,7 +144,7 @@ private:
     out_.String(3, "ANSI_1252");
     out_.String(9, "$INSUNITS");
     out_.Int(70, kInsunitsCentimetres);
-    const Extents box = drawing_.ComputeExtents().value_or(Extents{});
+    const Extents box = DrawnExtents(drawing_).value_or(Extents{});
     out_.String(9, "$EXTMIN");
     out_.Point(10, box.min.x, box.min.y);
     out_.String(9, "$EXTMAX");

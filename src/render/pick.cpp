@@ -90,6 +90,12 @@ double DistanceToShape(const DisplayList& list, const Shape& shape, Point2d at) 
       const Point2d p = list.PointsOf(shape)[0];
       return Length(at.x - p.x, at.y - p.y);
     }
+    case ShapeKind::Ray: {
+      const auto p = list.PointsOf(shape);  // the base and the unit direction
+      double t = (at.x - p[0].x) * p[1].x + (at.y - p[0].y) * p[1].y;
+      if (!shape.closed) t = std::max(t, 0.0);
+      return Length(at.x - (p[0].x + t * p[1].x), at.y - (p[0].y + t * p[1].y));
+    }
   }
   return std::numeric_limits<double>::infinity();
 }
@@ -140,6 +146,7 @@ void SnapPointsOf(const DisplayList& list, const Shape& shape, std::vector<SnapP
     }
     case ShapeKind::Text: out.push_back({list.Text(shape).position, SnapKind::Insertion}); break;
     case ShapeKind::Dot: out.push_back({list.PointsOf(shape)[0], SnapKind::End}); break;
+    case ShapeKind::Ray: out.push_back({list.PointsOf(shape)[0], SnapKind::End}); break;
   }
 }
 

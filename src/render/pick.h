@@ -29,7 +29,7 @@ struct SnapPoint {
 
 // The snap points of a shape: the ends and middles of segments and polyline sides, the
 // ends, middle and centre of an arc (the centre of a circle), a text's insertion point, a
-// dot's place.
+// dot's place, the base of a ray or an xline.
 void SnapPointsOf(const DisplayList& list, const Shape& shape, std::vector<SnapPoint>& out);
 
 // The snap point nearest to `at` within `tolerance`, over the shapes on layers that are on.

@@ -26,6 +26,11 @@ constexpr double kArcTolerancePixels = 0.25;
 constexpr double kCachedGlyphPixels = 60;  // Qt keeps glyphs under 64 pixels as images
 constexpr std::size_t kMaxTextPaths = 20'000;
 constexpr double kMaxArcPieces = 4096;  // a quarter pixel still up to a radius of a million
+// Rays and xlines are drawn this far past their base (device pixels): further than any view
+// reaches, short enough for the pixel writer's arithmetic. A base further than a quarter of
+// it from the view is moved along the line by whole quarters, toward the view.
+constexpr double kRayPixels = 67'108'864.0;  // 2^26
+constexpr double kRayStepPixels = kRayPixels / 4;
 
 // Whole pixels of a device offset; offsets no 64-bit number holds stay in the fraction.
 double WholePart(double v) { return std::abs(v) < 1e15 ? std::floor(v) : 0.0; }
@@ -41,6 +46,28 @@ bool Meets(const Extents& a, const Extents& b) {
 Extents ToExtents(const QRectF& r) { return Extents{{r.left(), r.top()}, {r.right(), r.bottom()}}; }
 
 QString ToQString(const std::string& s) { return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size())); }
+
+// Cuts the segment to `r` (Liang-Barsky); false when it misses it.
+bool CutTo(QPointF& a, QPointF& b, const QRectF& r) {
+  double t0 = 0, t1 = 1;
+  const double dx = b.x() - a.x(), dy = b.y() - a.y();
+  const double p[4] = {-dx, dx, -dy, dy};
+  const double q[4] = {a.x() - r.left(), r.right() - a.x(), a.y() - r.top(), r.bottom() - a.y()};
+  for (int i = 0; i < 4; ++i) {
+    if (p[i] == 0) {
+      if (q[i] < 0) return false;
+      continue;
+    }
+    const double t = q[i] / p[i];
+    if (p[i] < 0) t0 = std::max(t0, t);
+    else t1 = std::min(t1, t);
+  }
+  if (t0 > t1) return false;
+  const QPointF from = a;
+  a = from + (b - from) * t0;
+  b = from + (b - from) * t1;
+  return true;
+}
 
 // Paints shapes one at a time onto a painter whose transform it leaves alone between texts.
 class ShapePainter {
@@ -60,6 +87,11 @@ public:
     if (pixels != nullptr && PixelTarget::Supports(*pixels)) {
       pixels_.emplace(*pixels);
       pixels_->SetOrigin(static_cast<std::int64_t>(origin_.dx()), static_cast<std::int64_t>(origin_.dy()));
+    }
+    // What the device shows, in the coordinates shapes are mapped to (before the origin).
+    const QPaintDevice* device = pixels != nullptr ? pixels : painter.device();
+    if (device != nullptr) {
+      clip_ = QRectF(-2, -2, device->width() + 4, device->height() + 4).translated(-origin_.dx(), -origin_.dy());
     }
     painter_.save();
     painter_.setTransform(origin_);
@@ -100,6 +132,7 @@ private:
   bool UprightOnDevice(const TextShape& t) const;
   void DrawPlainText(const TextShape& t, const QString& value);
   void DrawPoints(std::span<const Point2d> points, bool closed, bool fill);
+  void DrawRay(const Shape& s);
   void Stroke(QPointF a, QPointF b) {
     if (pixels_) pixels_->Line(a, b);
     else lines_.emplace_back(a, b);
@@ -131,6 +164,7 @@ private:
   std::vector<QPointF> dots_;
   std::vector<QPointF> scratch_;
   std::optional<PixelTarget> pixels_;
+  QRectF clip_;  // the device, as Map gives its points
   std::array<QRgb, 257> aci_;  // the ACI palette, looked up once a frame
   std::optional<Background> background_;  // set: colours made readable on it
   QFont sizedFont_;             // the text font at the size of the last text drawn
@@ -196,6 +230,7 @@ void ShapePainter::Draw(const Shape& s) {
     case ShapeKind::Fill: DrawPoints(list_.PointsOf(s), true, true); break;
     case ShapeKind::Arc: DrawArc(list_.Arc(s)); break;
     case ShapeKind::Text: DrawText(s, detail); break;
+    case ShapeKind::Ray: DrawRay(s); break;
   }
 }
 
@@ -213,6 +248,32 @@ void ShapePainter::DrawPoints(std::span<const Point2d> points, bool closed, bool
     painter_.setPen(pen);
   }
   StrokeScratch(closed);
+}
+
+// A ray or an xline, to the edges of the device and past them. The ends depend on the scale
+// and on where the base lies, not on the part of the frame being painted, so strips and
+// bands of one view draw the same pixels.
+void ShapePainter::DrawRay(const Shape& s) {
+  const auto p = list_.PointsOf(s);
+  const QPointF base = Map(p[0]);
+  QPointF along(toDevice_.m11() * p[1].x + toDevice_.m21() * p[1].y, toDevice_.m12() * p[1].x + toDevice_.m22() * p[1].y);
+  const double length = std::hypot(along.x(), along.y());
+  if (!(length > 0) || !std::isfinite(length) || !std::isfinite(base.x() + base.y())) return;
+  along /= length;
+  // A base far from the device moves toward it in whole steps: an xline to the foot of the
+  // perpendicular from the device's middle, a ray only forward and no closer than a step.
+  const QPointF middle = clip_.center();
+  const double foot = (middle.x() - base.x()) * along.x() + (middle.y() - base.y()) * along.y();
+  double steps = std::round(foot / kRayStepPixels);
+  if (!s.closed) steps = std::max(0.0, std::floor(foot / kRayStepPixels) - 1);
+  const QPointF from = base + along * (steps * kRayStepPixels);
+  QPointF a = s.closed ? from - along * kRayPixels : from;
+  QPointF b = from + along * kRayPixels;
+  if (pixels_) {
+    pixels_->Line(a, b);
+  } else if (CutTo(a, b, clip_)) {
+    lines_.emplace_back(a, b);
+  }
 }
 
 // Arcs and circles as runs of short lines, no more than a quarter pixel off the curve. Unlike
@@ -393,7 +454,7 @@ QPainterPath TextPaths::Get(std::uint32_t text, const QString& value, const QFon
   return path;
 }
 
-Scene::Scene(DisplayList list) : list_(std::move(list)), index_(list_.Shapes()), bounds_(list_.Bounds()) {
+Scene::Scene(DisplayList list) : list_(std::move(list)), index_(list_.Shapes()), bounds_(index_.Bounds()) {
   for (const Shape& s : list_.Shapes()) {
     if (s.kind != ShapeKind::Text) continue;
     if (texts_.size() <= s.index) texts_.resize(s.index + 1);

@@ -65,8 +65,13 @@ void RadixSort(std::vector<std::uint32_t>& keys, std::vector<std::uint32_t>& val
 
 ShapeIndex::ShapeIndex(std::span<const Shape> shapes) : shapes_(shapes), count_(shapes.size()) {
   if (shapes.empty()) return;
-  Extents all = shapes.front().box;
-  for (const Shape& s : shapes) all = Union(all, s.box);
+  // The curve runs through the finite boxes: a ray's box reaches infinity, and its centre
+  // lands on the curve's edge.
+  Extents all{{INFINITY, INFINITY}, {-INFINITY, -INFINITY}};
+  for (const Shape& s : shapes) {
+    if (std::isfinite(s.box.min.x + s.box.min.y + s.box.max.x + s.box.max.y)) all = Union(all, s.box);
+  }
+  if (!(all.min.x <= all.max.x)) all = Extents{};
   const double spanX = all.max.x - all.min.x;
   const double spanY = all.max.y - all.min.y;
 
@@ -100,6 +105,11 @@ ShapeIndex::ShapeIndex(std::span<const Shape> shapes) : shapes_(shapes), count_(
     }
     below = end;
   }
+}
+
+std::optional<Extents> ShapeIndex::Bounds() const {
+  if (count_ == 0) return std::nullopt;
+  return nodes_.back().box;
 }
 
 void ShapeIndex::Query(const Extents& area, std::vector<std::uint32_t>& out) const {

@@ -6,6 +6,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <span>
 #include <vector>
 
@@ -24,6 +25,8 @@ public:
   void Query(const Extents& area, std::vector<std::uint32_t>& out) const;
 
   std::size_t Size() const { return count_; }
+  // The box of every shape's box; nothing without shapes.
+  std::optional<Extents> Bounds() const;
 
   // Calls `visit(index)` for every shape whose box meets `area`, in no particular order,
   // until it returns false.

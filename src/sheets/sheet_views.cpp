@@ -127,14 +127,22 @@ void CopyShape(const DisplayList& from, const Shape& s, DisplayList& to, std::op
     case ShapeKind::Fill: to.AddFill(s.layer, c, from.PointsOf(s)); break;
     case ShapeKind::Dot: to.AddDot(s.layer, c, from.PointsOf(s)[0]); break;
     case ShapeKind::Text: to.AddText(s.layer, c, from.Text(s), s.box); break;
+    case ShapeKind::Ray: {
+      const auto p = from.PointsOf(s);
+      to.AddRay(s.layer, c, p[0], p[1], s.closed);
+      break;
+    }
   }
 }
 
 std::vector<SheetView> FindViews(const DisplayList& list) {
   const auto& shapes = list.Shapes();
+  // Rays and xlines have no end to lay out on paper: they are left out.
   std::vector<Interval> xs;
   xs.reserve(shapes.size());
-  for (const Shape& s : shapes) xs.push_back({s.box.min.x, s.box.max.x});
+  for (const Shape& s : shapes) {
+    if (s.kind != ShapeKind::Ray) xs.push_back({s.box.min.x, s.box.max.x});
+  }
   const std::vector<Interval> runs = Runs(std::move(xs), 0.0);
   const double inf = std::numeric_limits<double>::infinity();
   const double firstCut = WidestGap(runs, kColumnFace, kSectionOrigin).value_or(-inf);
@@ -146,6 +154,7 @@ std::vector<SheetView> FindViews(const DisplayList& list) {
   view2.caption = QStringLiteral("Prospetto 2");
   std::vector<std::uint32_t> sections;
   for (std::uint32_t i = 0; i < shapes.size(); ++i) {
+    if (shapes[i].kind == ShapeKind::Ray) continue;
     const double x = CentreX(shapes[i]);
     if (x < firstCut) {
       view1.shapes.push_back(i);

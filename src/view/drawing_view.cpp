@@ -9,6 +9,7 @@
 #include <thread>
 #include <type_traits>
 
+#include "cad/extents.h"
 #include "display/display_list.h"
 #include "view/measure_tool.h"
 
@@ -82,8 +83,8 @@ DrawingView::DrawingView(const Drawing& drawing, QWidget* parent) : QWidget(pare
   setMouseTracking(true);
   setAttribute(Qt::WA_OpaquePaintEvent);
   setMinimumSize(50, 50);
-  state_ = ExtentsView();
   RebuildScene();
+  state_ = ExtentsView();
   deferredRender_.setSingleShot(true);
   deferredRender_.setInterval(kDeferredRenderMs);
   connect(&deferredRender_, &QTimer::timeout, this, &DrawingView::RenderDeferred);
@@ -91,6 +92,7 @@ DrawingView::DrawingView(const Drawing& drawing, QWidget* parent) : QWidget(pare
 
 void DrawingView::RebuildScene() {
   scene_ = std::make_unique<render::Scene>(FlattenDrawing(drawing_));
+  extents_ = DrawnExtents(drawing_);
   scene_->SetBackground(dark_ ? render::Background::Dark : render::Background::White);
   highlight_.reset();  // its shape number means nothing in the new list
   sceneRevision_ = drawing_.Revision();
@@ -115,7 +117,8 @@ void DrawingView::RenderDeferred() {
 
 ViewState DrawingView::ExtentsView() const {
   QRectF area = kDefaultLimits;
-  if (auto box = drawing_.ComputeExtents()) {
+  const auto box = drawing_.Revision() == sceneRevision_ ? extents_ : DrawnExtents(drawing_);
+  if (box) {
     area = QRectF(QPointF(box->min.x, box->min.y), QPointF(box->max.x, box->max.y));
   }
   return FitArea(area, size(), kExtentsMargin, state_.scale);
@@ -283,7 +286,8 @@ void DrawingView::PaintMarks(QPainter& painter) const {
   if (highlight_ && *highlight_ < scene_->List().Shapes().size()) {
     painter.setPen(QPen(QColor(255, 120, 0), 3));
     painter.setBrush(Qt::NoBrush);
-    painter.drawPath(toView.map(ShapeOutline(scene_->List(), scene_->List().Shapes()[*highlight_])));
+    const QRectF area = toView.inverted().mapRect(QRectF(rect()));
+    painter.drawPath(toView.map(ShapeOutline(scene_->List(), scene_->List().Shapes()[*highlight_], area)));
   }
   // The zoom window's band: an outline with a light fill, so it shows on any drawing.
   if (rubberRect_) {

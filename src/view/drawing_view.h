@@ -122,6 +122,7 @@ private:
 
   std::unique_ptr<render::Scene> scene_;
   std::optional<std::uint64_t> sceneRevision_;  // the drawing's revision that scene_ shows
+  std::optional<Extents> extents_;              // the drawing's (cad/extents.h) at that revision
   std::vector<bool> layerStates_;
   Frame frame_;
   double lastRenderMs_ = 0;   // how long the last whole frame took

@@ -91,6 +91,17 @@ QString DescribeShape(const DisplayList& list, const Shape& shape, std::span<con
       add("Colore", ColourText(shape.color));
       add("Posizione", PointText(list.PointsOf(shape)[0]));
       break;
+    case ShapeKind::Ray: {
+      const auto p = list.PointsOf(shape);
+      double angle = std::atan2(p[1].y, p[1].x) * 180.0 / std::numbers::pi;
+      if (angle < 0) angle += 360.0;
+      add("Tipo", shape.closed ? QStringLiteral("Retta") : QStringLiteral("Semiretta"));
+      add("Layer", layer);
+      add("Colore", ColourText(shape.color));
+      add("Punto base", PointText(p[0]));
+      add("Direzione", Number(angle) + QStringLiteral("°"));
+      break;
+    }
   }
   return lines.join(QLatin1Char('\n'));
 }
@@ -110,7 +121,7 @@ QString ToolPrompt(const PickState& pick, const MeasureState& measure) {
   return {};
 }
 
-QPainterPath ShapeOutline(const DisplayList& list, const Shape& shape) {
+QPainterPath ShapeOutline(const DisplayList& list, const Shape& shape, const QRectF& area) {
   QPainterPath path;
   switch (shape.kind) {
     case ShapeKind::Segment:
@@ -139,6 +150,18 @@ QPainterPath ShapeOutline(const DisplayList& list, const Shape& shape) {
     case ShapeKind::Dot:
       path.addRect(QRectF(QPointF(shape.box.min.x, shape.box.min.y), QPointF(shape.box.max.x, shape.box.max.y)));
       break;
+    case ShapeKind::Ray: {
+      // From the base (or, for an xline, from the foot of the perpendicular from the area's
+      // middle) as far as the area's diagonal, each way the shape runs.
+      const auto p = list.PointsOf(shape);
+      const QPointF base(p[0].x, p[0].y), along(p[1].x, p[1].y);
+      const double reach = std::hypot(area.width(), area.height()) + QLineF(base, area.center()).length();
+      const QPointF from =
+          shape.closed ? base + along * QPointF::dotProduct(area.center() - base, along) : base;
+      path.moveTo(shape.closed ? from - along * reach : from);
+      path.lineTo(from + along * reach);
+      break;
+    }
   }
   return path;
 }

@@ -32,7 +32,8 @@ QString DescribeMeasurement(const render::Measurement& m);
 // What the status bar asks for next; empty when no tool waits for a click.
 QString ToolPrompt(const PickState& pick, const MeasureState& measure);
 
-// The shape's outline in drawing units (a text: its box).
-QPainterPath ShapeOutline(const DisplayList& list, const Shape& shape);
+// The shape's outline in drawing units (a text: its box; a ray or an xline: across `area`,
+// the part of the drawing in view).
+QPainterPath ShapeOutline(const DisplayList& list, const Shape& shape, const QRectF& area);
 
 }  // namespace tessaro::view

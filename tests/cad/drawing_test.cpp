@@ -2,7 +2,10 @@
 // extents, clearing and the revision a view follows.
 #include <gtest/gtest.h>
 
+#include <functional>
+
 #include "cad/drawing.h"
+#include "cad/extents.h"
 
 namespace tessaro {
 namespace {
@@ -45,16 +48,51 @@ TEST(Drawing, EntitiesKeepDrawOrderLayerColourAndGeometryUntilCleared) {
   EXPECT_EQ(drawing.Layers()[0].name, "0");  // a fresh start, not the old current layer
 }
 
-TEST(Drawing, ExtentsCoverLinesCirclesAndTextHeights) {
-  Drawing drawing;
-  EXPECT_FALSE(drawing.ComputeExtents().has_value());
-  drawing.AddLine({{-5, 2}, {10, 3}}, 1);
-  drawing.AddCircle({{20, 0}, 4}, 1);
-  drawing.AddText({{0, 30}, 2.5, "x", "Arial"}, 1);
-  const auto box = drawing.ComputeExtents();
-  ASSERT_TRUE(box.has_value());
-  EXPECT_EQ(box->min, (Point2d{-5, -4}));
-  EXPECT_EQ(box->max, (Point2d{24, 32.5}));
+// The extents are what is drawn: an arc by its sweep, a text by its estimated box around
+// its alignment point, nothing for rays, xlines and empty blocks however far away.
+TEST(Drawing, ExtentsAreWhatIsDrawn) {
+  EXPECT_FALSE(DrawnExtents(Drawing()).has_value());
+  const EntityStyle style;
+  const struct {
+    const char* name;
+    std::function<void(Drawing&)> add;
+    Extents expected;
+  } cases[] = {
+      {"a quarter arc", [&](Drawing& d) { d.Add(style, ArcGeometry{{0, 0}, 10, 0, 90}); }, {{0, 0}, {10, 10}}},
+      {"an arc through 0 degrees", [&](Drawing& d) { d.Add(style, ArcGeometry{{0, 0}, 10, 270, 0}); },
+       {{0, -10}, {10, 0}}},
+      {"a centred text",
+       [&](Drawing& d) {
+         TextGeometry t{{0, 0}, 2, "AB"};
+         t.hAlign = 1;
+         t.alignPoint = {10, 0};
+         d.Add(style, t);
+       },
+       {{8, 0}, {12, 2}}},
+      {"a line, a ray, an xline and an empty block far off",
+       [&](Drawing& d) {
+         d.Add(style, LineGeometry{{1, 2}, {3, 4}});
+         d.Add(style, RayGeometry{{1e6, 0}, {1, 0}, false});
+         d.Add(style, RayGeometry{{0, -1e6}, {1, 1}, true});
+         const BlockIndex empty = d.AddBlock("E", {0, 0});
+         InsertGeometry far;
+         far.block = empty;
+         far.position = {-1e6, 0};
+         d.Add(style, far);
+       },
+       {{1, 2}, {3, 4}}},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    Drawing drawing;
+    c.add(drawing);
+    const auto box = DrawnExtents(drawing);
+    ASSERT_TRUE(box.has_value());
+    EXPECT_NEAR(box->min.x, c.expected.min.x, 1e-9);
+    EXPECT_NEAR(box->min.y, c.expected.min.y, 1e-9);
+    EXPECT_NEAR(box->max.x, c.expected.max.x, 1e-9);
+    EXPECT_NEAR(box->max.y, c.expected.max.y, 1e-9);
+  }
 }
 
 // A view keeps a flattened copy while the revision stands still: every change of what the

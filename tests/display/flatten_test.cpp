@@ -7,9 +7,10 @@
 #include <cstdio>
 #include <string>
 
+#include "cad/extents.h"
 #include "display/display_list.h"
 #include "dxf/reader.h"
-#include "display/mtext.h"
+#include "cad/mtext.h"
 
 namespace tessaro {
 namespace {
@@ -25,7 +26,7 @@ std::string Pt(Point2d p) { return Num(p.x) + "," + Num(p.y); }
 std::string Describe(const Drawing& d, const DisplayList& list) {
   std::string out;
   for (const Shape& s : list.Shapes()) {
-    static const char* kKinds[] = {"segment", "polyline", "arc", "text", "fill", "dot"};
+    static const char* kKinds[] = {"segment", "polyline", "arc", "text", "fill", "dot", "ray"};
     out += std::string(kKinds[static_cast<int>(s.kind)]) + " " + d.Layers()[s.layer].name + " " +
            (s.color.aci != 0 ? std::to_string(s.color.aci) : "#" + std::to_string(s.color.rgb)) + ":";
     if (s.kind == ShapeKind::Arc) {
@@ -39,7 +40,7 @@ std::string Describe(const Drawing& d, const DisplayList& list) {
       if (t.widthFactor != 1) out += " w" + Num(t.widthFactor);
     } else if (s.count <= 6) {
       for (const Point2d& p : list.PointsOf(s)) out += " " + Pt(p);
-      if (s.closed && s.kind == ShapeKind::Polyline) out += " closed";
+      if (s.closed && (s.kind == ShapeKind::Polyline || s.kind == ShapeKind::Ray)) out += " closed";
     } else {
       const auto points = list.PointsOf(s);
       out += " " + std::to_string(s.count) + " points " + Pt(points.front()) + " .. " + Pt(points.back());
@@ -157,8 +158,8 @@ TEST(Flatten, CurvesTextsAndFills) {
        "polyline 0 7: 0,0 4,0 4,0 0,0 closed\n"},
       {"solid corners in drawing order", "0\nSOLID\n10\n0\n20\n0\n11\n1\n21\n0\n12\n0\n22\n1\n13\n1\n23\n1\n",
        "fill 0 7: 0,0 1,0 1,1 0,1\n"},
-      {"ray beyond the extents", "0\nPOINT\n10\n10\n20\n0\n0\nRAY\n10\n0\n20\n0\n11\n1\n21\n0\n",
-       "dot 0 7: 10,0\nsegment 0 7: 0,0 56,0\n"},
+      {"ray and xline by base and direction", "0\nRAY\n10\n5\n20\n0\n11\n0\n21\n3\n0\nXLINE\n10\n0\n20\n0\n11\n-2\n21\n0\n",
+       "ray 0 7: 5,0 0,1\nray 0 7: 0,0 -1,0 closed\n"},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
@@ -179,9 +180,39 @@ TEST(Flatten, ExtremeValuesEndAtOnce) {
   ReadDxfText(Dxf(entities, blocks), d, "test.dxf");
   const DisplayList list = FlattenDrawing(d);
   EXPECT_GE(list.Shapes().size(), 3u) << Describe(d, list);
-  const auto box = list.Bounds();
+  const auto box = DrawnExtents(d);
   ASSERT_TRUE(box.has_value());
   EXPECT_TRUE(std::isfinite(box->min.x) && std::isfinite(box->max.y)) << Describe(d, list);
+}
+
+// One measure of what is drawn: the extents of a drawing are the boxes of the shapes it
+// flattens into (texts by the same estimated width), rays and xlines left out of both.
+TEST(Flatten, ShapeBoxesMakeTheDrawnExtents) {
+  const std::string blocks = "0\nBLOCK\n2\nB\n10\n1\n20\n1\n0\nTEXT\n10\n0\n20\n0\n40\n1\n1\nInside\n0\nENDBLK\n";
+  const std::string entities =
+      "0\nTEXT\n10\n0\n20\n0\n11\n40\n21\n0\n40\n2.5\n50\n30\n1\nRuotato\n72\n2\n"
+      "0\nMTEXT\n10\n-20\n20\n10\n40\n3\n71\n9\n1\nUno\\Pdue righe\n"
+      "0\nLWPOLYLINE\n10\n0\n20\n-5\n42\n1\n10\n10\n20\n-5\n"
+      "0\nELLIPSE\n10\n50\n20\n0\n11\n3\n21\n4\n40\n0.5\n41\n0.3\n42\n4\n"
+      "0\nSPLINE\n71\n3\n10\n0\n20\n20\n10\n5\n20\n30\n10\n10\n20\n10\n10\n15\n20\n25\n"
+      "0\nINSERT\n2\nB\n10\n60\n20\n40\n41\n2\n42\n3\n"
+      "0\nXLINE\n10\n0\n20\n0\n11\n1\n21\n1\n";
+  Drawing d;
+  ReadDxfText(Dxf(entities, blocks), d, "test.dxf");
+  const DisplayList list = FlattenDrawing(d);
+  std::optional<Extents> shapes;
+  for (const Shape& s : list.Shapes()) {
+    if (s.kind == ShapeKind::Ray) continue;
+    if (!shapes) shapes = s.box;
+    shapes->min = {std::min(shapes->min.x, s.box.min.x), std::min(shapes->min.y, s.box.min.y)};
+    shapes->max = {std::max(shapes->max.x, s.box.max.x), std::max(shapes->max.y, s.box.max.y)};
+  }
+  const auto drawn = DrawnExtents(d);
+  ASSERT_TRUE(shapes && drawn) << Describe(d, list);
+  EXPECT_NEAR(drawn->min.x, shapes->min.x, 1e-9);
+  EXPECT_NEAR(drawn->min.y, shapes->min.y, 1e-9);
+  EXPECT_NEAR(drawn->max.x, shapes->max.x, 1e-9);
+  EXPECT_NEAR(drawn->max.y, shapes->max.y, 1e-9);
 }
 
 TEST(Flatten, MTextCodesAreStripped) {

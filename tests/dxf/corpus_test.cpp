@@ -9,6 +9,7 @@
 #include <sstream>
 #include <string>
 
+#include "cad/extents.h"
 #include "display/display_list.h"
 #include "dxf/file.h"
 
@@ -47,7 +48,7 @@ TEST(DxfCorpus, EveryFileReadsWithTheCountsEzdxfFinds) {
     EXPECT_EQ(CountsOf(report), expected);
     const DisplayList list = FlattenDrawing(drawing);
     EXPECT_FALSE(list.Truncated());
-    if (const auto box = list.Bounds()) {
+    if (const auto box = DrawnExtents(drawing)) {
       EXPECT_TRUE(std::isfinite(box->min.x) && std::isfinite(box->min.y) && std::isfinite(box->max.x) &&
                   std::isfinite(box->max.y));
     }

@@ -18,7 +18,8 @@ using namespace tessaro::render;
 namespace {
 
 // Boxes of every size from points to a quarter of the area, some of them degenerate
-// (horizontal and vertical lines), over an area of 1000 x 1000.
+// (horizontal and vertical lines), over an area of 1000 x 1000; a few rays and xlines,
+// whose boxes run to infinity.
 DisplayList RandomLines(int count, unsigned seed) {
   std::mt19937 random(seed);
   std::uniform_real_distribution<double> at(0, 1000);
@@ -31,6 +32,10 @@ DisplayList RandomLines(int count, unsigned seed) {
     Point2d b{a.x + l * std::cos(angle), a.y + l * std::sin(angle)};
     if (i % 7 == 0) b.y = a.y;
     if (i % 11 == 0) b.x = a.x;
+    if (i % 1000 == 999) {
+      list.AddRay(0, ShapeColor{1, 0}, a, {b.x - a.x + 1e-3, b.y - a.y}, i % 2000 == 999);
+      continue;
+    }
     list.AddSegment(static_cast<LayerIndex>(i % 3), ShapeColor{static_cast<std::int16_t>(1 + i % 9), 0}, a, b);
   }
   return list;
@@ -228,6 +233,37 @@ private slots:
     scene.Render(whole, {}, t, whole.rect());
     scene.Render(parts, {}, t, QRect(0, 0, 400, 130), 1, kCrowdedTextPixels);
     scene.Render(parts, {}, t, QRect(0, 130, 400, 270), 2, kCrowdedTextPixels);
+    QCOMPARE(parts, whole);
+  }
+
+  // A ray runs from its base to the edge of any view, an xline from edge to edge, however
+  // far the view is zoomed in or out; strips painted apart match the whole frame.
+  void rays_reach_the_edges_data() {
+    QTest::addColumn<double>("scale");
+    QTest::newRow("far out") << 1e-4;
+    QTest::newRow("1:1") << 1.0;
+    QTest::newRow("far in") << 1e5;
+  }
+  void rays_reach_the_edges() {
+    QFETCH(double, scale);
+    DisplayList list;
+    list.AddRay(0, ShapeColor{1, 0}, {0, 0}, {1, 0.25}, false);  // red, to the right
+    list.AddRay(0, ShapeColor{5, 0}, {0, 0}, {0.25, 1}, true);   // blue, up and down
+    const Scene scene(std::move(list));
+    const QTransform t(scale, 0, 0, -scale, 100.5, 100.5);
+    QImage whole(201, 201, QImage::Format_RGB32), parts(201, 201, QImage::Format_RGB32);
+    scene.Render(whole, {}, t, whole.rect(), 1);
+    const auto has = [&](QRgb colour, QRect edge) {
+      for (int y = edge.top(); y <= edge.bottom(); ++y)
+        for (int x = edge.left(); x <= edge.right(); ++x)
+          if (whole.pixel(x, y) == colour) return true;
+      return false;
+    };
+    const QRgb red = qRgb(255, 0, 0), blue = qRgb(0, 0, 255);
+    QVERIFY(has(red, QRect(200, 0, 1, 201)) && !has(red, QRect(0, 0, 1, 201)));
+    QVERIFY(has(blue, QRect(0, 0, 201, 1)) && has(blue, QRect(0, 200, 201, 1)));
+    scene.Render(parts, {}, t, QRect(0, 0, 201, 70), 1);
+    scene.Render(parts, {}, t, QRect(0, 70, 201, 131), 1);
     QCOMPARE(parts, whole);
   }
 

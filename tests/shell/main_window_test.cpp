@@ -12,6 +12,7 @@
 #include <QWindow>
 #include <QtTest>
 
+#include "cad/extents.h"
 #include "dxf/file.h"
 #include "dxf_write/writer.h"
 #include "view/drawing_view.h"
@@ -192,7 +193,7 @@ private slots:
     QVERIFY(qAbs(qAbs(size.x()) - view.width()) < 1.0 || qAbs(qAbs(size.y()) - view.height()) < 1.0);
 
     h.w().resize(h.w().width() - 100, h.w().height() - 60);
-    const auto box = h.w().CurrentDrawing().ComputeExtents().value();
+    const auto box = DrawnExtents(h.w().CurrentDrawing()).value();
     // Both corners of the drawing are inside the view, and it touches one pair of margins.
     const QPointF low = view.ToPixel(QPointF(box.min.x, box.min.y));
     const QPointF high = view.ToPixel(QPointF(box.max.x, box.max.y));

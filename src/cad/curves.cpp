@@ -1,15 +1,25 @@
-// Curves as runs of points (bulged polyline segments, ellipses, splines) and hatches, whose
-// boundaries are made of them.
-#include "display/flatten_internal.h"
+// The points curves are drawn through.
+#include "cad/curves.h"
 
 #include <algorithm>
 #include <cmath>
 #include <variant>
 #include <vector>
 
-namespace tessaro::flatten {
+namespace tessaro {
 
-// Appends the points after `from` of the arc of a polyline segment with `bulge` to `to`.
+double WrapSpan(double span, double period) {
+  if (!std::isfinite(span)) return 0.0;
+  const double wrapped = std::fmod(span, period);
+  return wrapped < 0 ? wrapped + period : wrapped;
+}
+
+int CurvePieces(double sweepRadians, int perTurn) {
+  const double n = std::ceil(std::abs(sweepRadians) / (2 * kCurvePi) * perTurn);
+  if (!std::isfinite(n)) return 1;
+  return static_cast<int>(std::clamp(n, 1.0, static_cast<double>(perTurn)));
+}
+
 void AppendBulge(std::vector<Point2d>& out, Point2d from, Point2d to, double bulge) {
   if (bulge == 0.0 || !std::isfinite(bulge) || (from.x == to.x && from.y == to.y)) {
     out.push_back(to);
@@ -24,7 +34,7 @@ void AppendBulge(std::vector<Point2d>& out, Point2d from, Point2d to, double bul
   const double h = radius * std::cos(sweep / 2.0) * (sweep > 0 ? 1 : -1);
   const Point2d center{mx + nx * h, my + ny * h};
   const double start = std::atan2(from.y - center.y, from.x - center.x);
-  const int n = SegmentsFor(sweep, 64);
+  const int n = CurvePieces(sweep, 64);
   for (int k = 1; k < n; ++k) {
     const double t = start + sweep * k / n;
     out.push_back({center.x + radius * std::cos(t), center.y + radius * std::sin(t)});
@@ -32,15 +42,25 @@ void AppendBulge(std::vector<Point2d>& out, Point2d from, Point2d to, double bul
   out.push_back(to);
 }
 
+void AppendPolyline(std::vector<Point2d>& out, std::span<const PolylineVertex> v, bool closed) {
+  if (v.empty()) return;
+  out.push_back(v[0].point);
+  for (std::size_t i = 1; i < v.size(); ++i) AppendBulge(out, v[i - 1].point, v[i].point, v[i - 1].bulge);
+  if (closed && v.back().bulge != 0) {
+    AppendBulge(out, v.back().point, v[0].point, v.back().bulge);
+    out.pop_back();
+  }
+}
+
 void AppendEllipse(std::vector<Point2d>& out, Point2d center, Point2d major, double ratio, double start, double end) {
   const Point2d minor{-major.y * ratio, major.x * ratio};
   double sweep = end - start;
   if (!std::isfinite(sweep) || !std::isfinite(start)) return;
-  if (sweep <= 0 || sweep > 2 * kPi + 1e-9) {
-    sweep = Wrap(sweep, 2 * kPi);
-    if (sweep == 0) sweep = 2 * kPi;
+  if (sweep <= 0 || sweep > 2 * kCurvePi + 1e-9) {
+    sweep = WrapSpan(sweep, 2 * kCurvePi);
+    if (sweep == 0) sweep = 2 * kCurvePi;
   }
-  const int n = std::max(2, SegmentsFor(sweep, 96));
+  const int n = std::max(2, CurvePieces(sweep, 96));
   for (int k = 0; k <= n; ++k) {
     const double t = start + sweep * k / n;
     out.push_back({center.x + std::cos(t) * major.x + std::sin(t) * minor.x,
@@ -48,7 +68,6 @@ void AppendEllipse(std::vector<Point2d>& out, Point2d center, Point2d major, dou
   }
 }
 
-// Points along a B-spline (rational when weights are given), or through its fit points.
 void AppendSpline(std::vector<Point2d>& out, const SplineGeometry& s) {
   const auto& cps = s.controlPoints;
   const std::size_t n = cps.size();
@@ -127,62 +146,40 @@ void AppendSpline(std::vector<Point2d>& out, const SplineGeometry& s) {
   }
 }
 
-void Flattener::AddHatch(LayerIndex layer, ShapeColor color, const Context& ctx, const HatchGeometry& h) {
-  // A solid fill is one polygon of all loops, each closed and joined back to the first point:
-  // with the even-odd rule the islands stay empty and the joins have no area.
-  std::vector<Point2d> all;
-  for (const HatchLoop& loop : h.loops) {
-    points_.clear();
-    if (loop.isPolyline) {
-      const auto& v = loop.polyline;
-      if (v.empty()) continue;
-      points_.push_back(v[0].point);
-      for (std::size_t i = 1; i < v.size(); ++i) AppendBulge(points_, v[i - 1].point, v[i].point, v[i - 1].bulge);
-      if (v.size() > 2 || v.back().bulge != 0) AppendBulge(points_, v.back().point, v[0].point, v.back().bulge);
-    } else {
-      for (const HatchEdge& edge : loop.edges) AppendEdge(edge);
-    }
-    if (points_.empty()) continue;
-    MapPoints(ctx.m);
-    if (h.solid) {
-      const bool first = all.empty();
-      all.insert(all.end(), points_.begin(), points_.end());
-      if (!(points_.back() == points_.front())) all.push_back(points_.front());
-      if (!first) all.push_back(all.front());
-    } else {
-      AddPoints(layer, color, true, false);
-    }
-  }
-  if (h.solid && !all.empty()) list_.AddFill(layer, color, all);
-}
-
-void Flattener::AppendEdge(const HatchEdge& edge) {
+void AppendHatchEdge(std::vector<Point2d>& out, const HatchEdge& edge) {
   if (const auto* l = std::get_if<HatchLineEdge>(&edge)) {
-    points_.push_back(l->start);
-    points_.push_back(l->end);
+    out.push_back(l->start);
+    out.push_back(l->end);
   } else if (const auto* a = std::get_if<HatchArcEdge>(&edge)) {
     double s = a->startAngle, e = a->endAngle;
     if (!a->counterClockwise) s = -s, e = -e;  // clockwise edges give their angles mirrored
-    double sweep = Wrap(e - s, 360.0);
+    double sweep = WrapSpan(e - s, 360.0);
     if (std::abs(a->endAngle - a->startAngle) >= 360) sweep = 360;
-    const int n = std::max(2, SegmentsFor(sweep * kPi / 180, 72));
+    const int n = std::max(2, CurvePieces(sweep * kCurvePi / 180, 72));
     for (int k = 0; k <= n; ++k) {
-      double t = (s + sweep * k / n) * kPi / 180;
+      double t = (s + sweep * k / n) * kCurvePi / 180;
       if (!a->counterClockwise) t = -t;
-      points_.push_back({a->center.x + a->radius * std::cos(t), a->center.y + a->radius * std::sin(t)});
+      out.push_back({a->center.x + a->radius * std::cos(t), a->center.y + a->radius * std::sin(t)});
     }
   } else if (const auto* el = std::get_if<HatchEllipseEdge>(&edge)) {
-    double s = el->startAngle * kPi / 180, e = el->endAngle * kPi / 180;
-    if (el->counterClockwise) {
-      AppendEllipse(points_, el->center, el->majorAxis, el->ratio, s, e);
-    } else {
-      const std::size_t mark = points_.size();
-      AppendEllipse(points_, el->center, el->majorAxis, el->ratio, -s, -e);
-      (void)mark;
-    }
+    const double s = el->startAngle * kCurvePi / 180, e = el->endAngle * kCurvePi / 180;
+    const double sign = el->counterClockwise ? 1.0 : -1.0;
+    AppendEllipse(out, el->center, el->majorAxis, el->ratio, sign * s, sign * e);
   } else if (const auto* sp = std::get_if<SplineGeometry>(&edge)) {
-    AppendSpline(points_, *sp);
+    AppendSpline(out, *sp);
   }
 }
 
-}  // namespace tessaro::flatten
+void AppendHatchLoop(std::vector<Point2d>& out, const HatchLoop& loop) {
+  if (!loop.isPolyline) {
+    for (const HatchEdge& edge : loop.edges) AppendHatchEdge(out, edge);
+    return;
+  }
+  const auto& v = loop.polyline;
+  if (v.empty()) return;
+  out.push_back(v[0].point);
+  for (std::size_t i = 1; i < v.size(); ++i) AppendBulge(out, v[i - 1].point, v[i].point, v[i - 1].bulge);
+  if (v.size() > 2 || v.back().bulge != 0) AppendBulge(out, v.back().point, v[0].point, v.back().bulge);
+}
+
+}  // namespace tessaro

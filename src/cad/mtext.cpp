@@ -1,4 +1,4 @@
-#include "display/mtext.h"
+#include "cad/mtext.h"
 
 #include <algorithm>
 
