@@ -61,22 +61,6 @@ private slots:
     QCOMPARE(dialog.TextLabel()->text() + '\n' + dialog.Details()->toPlainText(), list);
   }
 
-  void recent_lists() {
-    QStringList many, last;
-    for (int i = 0; i < 12; ++i) many << QString("/f%1").arg(i);
-    for (int i = 11; i >= 4; --i) last << QString("/f%1").arg(i);
-    const std::pair<QStringList, QStringList> cases[] = {  // opened, listed
-        {many, last},                                     // newest first, at most eight
-        {{"/a", "/b", "/a/"}, {"/a", "/b"}},              // an entry opened again moves up
-        {{"/p/x.dxf", "/q", "/p/./y/../x.dxf"}, {"/p/x.dxf", "/q"}}};  // the same file by another spelling
-    for (const auto& [opened, expected] : cases) {
-      settings_ = std::make_unique<TemporarySettings>();
-      RecentList list(kRecentDxfKey);
-      for (const QString& path : opened) list.Add(path);
-      QCOMPARE(list.Entries(), expected);
-    }
-  }
-
   // Where the dialogs start and what they propose, what an open replaces, and the menus
   // that remember.
   void dialogs_start_where_the_user_was() {
@@ -123,29 +107,6 @@ private slots:
     QCOMPARE(h.w().RecentProjectsMenu()->actions().size(), 2);
     h.w().RecentProjectsMenu()->actions().value(1)->trigger();  // back to the first
     QCOMPARE(h.w().State().projectFolder, project.Folder());
-  }
-
-  void dropping_a_folder_or_a_dxf_file_opens_it() {
-    ExampleProject project(false);
-    Harness h(QString{}, true);
-    const QString file = project.Folder() + "/pianta.dxf";
-    QVERIFY(h.w().ChooseStack("1") == false);
-    for (const QString& path : {project.Folder(), file}) {
-      if (path == file) {
-        h.w().ChooseStack("1");
-        WriteDxfFile(h.w().CurrentDrawing(), ToPath(file));
-      }
-      QMimeData data;
-      data.setUrls({QUrl::fromLocalFile(path)});
-      // Qt hands a drop to the widget that accepted the drag's entry.
-      QDragEnterEvent enter(QPoint(10, 10), Qt::CopyAction, &data, Qt::LeftButton, {});
-      QCoreApplication::sendEvent(&h.w(), &enter);
-      QVERIFY(enter.isAccepted());
-      QDropEvent drop(QPointF(10, 10), Qt::CopyAction, &data, Qt::LeftButton, {});
-      QCoreApplication::sendEvent(&h.w(), &drop);
-    }
-    QCOMPARE(h.w().State().projectFolder, project.Folder());
-    QCOMPARE(h.w().windowTitle(), QString("Visualizzatore DXF -  pianta.dxf"));
   }
 
   // New and removed stacks show in the list; the stack on screen is drawn again when its
