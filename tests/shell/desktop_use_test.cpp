@@ -1,7 +1,7 @@
 // The desktop program in daily use: messages split between label and details, projects and files opened from the
 // window and remembered, the stack folder followed while it is rewritten, the question
-// before saving a partial stack, the command keys, picking and measuring, the placement
-// kept on the screen and colours that read on either background.
+// before saving a partial stack, the command keys, picking and measuring, and colours that
+// read on either background.
 #include <QAction>
 #include <QComboBox>
 #include <QLabel>
@@ -18,16 +18,11 @@
 #include "view/drawing_view.h"
 #include "shell/file_watch.h"
 #include "shell/message_box.h"
-#include "shell/recent_files.h"
 #include "shell_test_support.h"
 
 using namespace tessaro;
 using namespace tessaro::shell;
 using namespace tessaro::shell::testing;
-
-namespace {
-
-}  // namespace
 
 class DesktopUseTest : public QObject {
   Q_OBJECT
@@ -277,14 +272,6 @@ private slots:
     QCOMPARE(h.w().statusBar()->currentMessage(), QString("Distanza 100.00   dx 100.00   dy 0.00   angolo 0.00°"));
     QCOMPARE(view::DescribeMeasurement(render::Measure({0, 0}, {-30, 0})), "Distanza 30.00   dx -30.00   dy 0.00   angolo 180.00°");
     QCOMPARE(view::DescribeMeasurement(render::Measure({0, 0}, {0, -5})), "Distanza 5.00   dx 0.00   dy -5.00   angolo 270.00°");
-  }
-
-  void placement_kept_on_the_screen() {
-    const QRect screen(0, 0, 720, 450);  // 1440x900 at scale factor 2
-    const std::pair<QRect, QRect> cases[] = {  // saved, shown
-        {QRect(40, 30, 1280, 800), screen}, {QRect(10, 20, 600, 400), QRect(10, 20, 600, 400)},
-        {QRect(600, 20, 400, 300), QRect(320, 20, 400, 300)}, {QRect(-50, -80, 300, 200), QRect(0, 0, 300, 200)}};
-    for (const auto& [saved, expected] : cases) QCOMPARE(KeepOnScreen(saved, screen), expected);
   }
 
   // 7 black on white and white on dark, yellow and light grey darkened on white only.
