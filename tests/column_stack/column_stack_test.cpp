@@ -247,14 +247,6 @@ TEST_F(StackTest, ABadFieldStopsTheLoadNamingFileLineAndField) {
   }
 }
 
-TEST_F(StackTest, CircularPieceGivesBothViewsTheDiameterAsWidth) {
-  WritePiece("A", {{3, "50|0|4|0|300"}, {6, "8Ø16|2Ø16"}});
-  WriteIndex("1", "A\r\n");
-  Load("1");
-  // View 1 at 140, view 2 at 1350 + 140: each 50 wide.
-  for (const double x : {140.0, 190.0, 1490.0, 1540.0}) EXPECT_TRUE(HasFace(x)) << "face at " << x;
-}
-
 // The window draws stacks into one drawing with one session; the batch gives each stack
 // a fresh drawing but keeps the session. Stack 2 must come out the same both ways.
 TEST_F(StackTest, OneSessionAcrossTwoStacksEqualsDrawingThemOneAfterAnother) {

@@ -274,36 +274,6 @@ TEST(PieceView, JointWithThePieceBelow) {
   }
 }
 
-// Width 0 draws nothing; a bar spacing over no gaps (n - 1 = 0 in view 1, n2 - 1 = 0 in
-// view 2) raises before anything is drawn. (Bad field texts never get here: the piece
-// reader refuses them.)
-TEST(PieceView, WidthZeroAndBarSpacingOverNoGapsDrawNothing) {
-  PieceRun zero;
-  PieceViewArgs a = BaseView1();
-  a.width = 0;
-  a.barsWidth = {1, 1.6f};
-  zero.Draw(a);
-  EXPECT_EQ(zero.drawing.Layers().size() + zero.drawing.EntityCount(), 0u);
-  const std::tuple<PieceViewArgs (*)(Integer, Integer, Single, Single), BarField PieceViewArgs::*, ErrorKind>
-      cases[] = {
-          {[](Integer c, Integer i, Single b, Single t) { return BaseView1(c, i, b, t); }, &PieceViewArgs::barsWidth,
-           ErrorKind::DivisionByZero},
-          {BaseView2, &PieceViewArgs::barsDepth, ErrorKind::DivisionByZero},
-      };
-  for (const auto& [base, field, kind] : cases) {
-    PieceRun run;
-    a = base(0, 0, 0, 300);
-    a.*field = {1, 1.6f};
-    try {
-      run.Draw(a);
-      ADD_FAILURE() << "no error raised";
-    } catch (const RuntimeError& e) {
-      EXPECT_EQ(e.kind(), kind) << e.what();
-    }
-    EXPECT_EQ(run.drawing.Layers().size() + run.drawing.EntityCount(), 0u);
-  }
-}
-
 // From the stirrups on a failing statement is skipped and the view finished: missing
 // per-stack arrays fail the bar list column's look-ahead, the next piece is taken as
 // unchanged (the column runs up to T + 100) and the title, levels, zones and record still come.

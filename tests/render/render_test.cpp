@@ -70,11 +70,6 @@ TextShape Text(TextHAlign h, TextVAlign v, double rotation = 0, double widthFact
   return t;
 }
 
-}  // namespace
-
-
-namespace {
-
 bool Near(QPointF a, QPointF b) { return std::abs(a.x() - b.x()) < 1e-6 && std::abs(a.y() - b.y()) < 1e-6; }
 
 }  // namespace
@@ -179,40 +174,6 @@ private slots:
         QCOMPARE(small, big.copy(QRect(corner, small.size())));
       }
     }
-  }
-
-  // A polyline is its segments, however many of its points share a pixel, closed or not.
-  void pixel_polyline_is_its_segments() {
-    std::vector<QPointF> points{{10.2, 10.7}, {10.4, 10.1}, {10.9, 10.5}, {50.5, 12.2}, {50.7, 12.9},
-                                {30.1, 60.3}, {-20.5, 45.5}};
-    for (const bool closed : {false, true}) {
-      QImage joined(64, 64, QImage::Format_RGB32), apart(64, 64, QImage::Format_RGB32);
-      joined.fill(Qt::white);
-      apart.fill(Qt::white);
-      PixelTarget a(joined), b(apart);
-      a.Polyline(points.data(), static_cast<int>(points.size()), closed);
-      for (std::size_t i = 1; i < points.size(); ++i) b.Line(points[i - 1], points[i]);
-      if (closed) b.Line(points.back(), points.front());
-      QCOMPARE(joined, apart);
-    }
-  }
-
-  // A right-aligned red text ends at its point: its pixels lie left of it, none right.
-  void right_aligned_text_ends_at_its_point() {
-    DisplayList list;
-    TextShape t = Text(TextHAlign::Right, TextVAlign::Baseline);
-    t.position = {150, 50};
-    t.value = "MMMM";
-    list.AddText(0, ShapeColor{1, 0}, t, Extents{{50, 50}, {150, 60}});
-    const Scene scene(std::move(list));
-    QImage image(200, 100, QImage::Format_RGB32);
-    scene.Render(image, {}, QTransform(1, 0, 0, -1, 0, 100), image.rect(), 1);
-    int left = 0, right = 0;
-    for (int y = 0; y < 100; ++y)
-      for (int x = 0; x < 200; ++x)
-        if (qRed(image.pixel(x, y)) > 128 && qGreen(image.pixel(x, y)) < 128) (x < 151 ? left : right)++;
-    QVERIFY(left > 20);
-    QCOMPARE(right, 0);
   }
 
   // Thousands of small texts in view are boxes, in the whole frame and in every part of

@@ -1,7 +1,7 @@
 // The desktop program in daily use: messages split between label and details, projects and files opened from the
 // window and remembered, the stack folder followed while it is rewritten, the question
-// before saving a partial stack, the command keys, picking and measuring, the placement
-// kept on the screen and colours that read on either background.
+// before saving a partial stack, the command keys, picking and measuring, and colours that
+// read on either background.
 #include <QAction>
 #include <QComboBox>
 #include <QLabel>
@@ -18,16 +18,11 @@
 #include "view/drawing_view.h"
 #include "shell/file_watch.h"
 #include "shell/message_box.h"
-#include "shell/recent_files.h"
 #include "shell_test_support.h"
 
 using namespace tessaro;
 using namespace tessaro::shell;
 using namespace tessaro::shell::testing;
-
-namespace {
-
-}  // namespace
 
 class DesktopUseTest : public QObject {
   Q_OBJECT
@@ -59,22 +54,6 @@ private slots:
     MessageDialog dialog(nullptr, "Dxf pilastri", list, MessageIcon::Warning, MessageDialog::Buttons::Ok);
     QVERIFY(dialog.Details() != nullptr && dialog.Details()->isReadOnly());
     QCOMPARE(dialog.TextLabel()->text() + '\n' + dialog.Details()->toPlainText(), list);
-  }
-
-  void recent_lists() {
-    QStringList many, last;
-    for (int i = 0; i < 12; ++i) many << QString("/f%1").arg(i);
-    for (int i = 11; i >= 4; --i) last << QString("/f%1").arg(i);
-    const std::pair<QStringList, QStringList> cases[] = {  // opened, listed
-        {many, last},                                     // newest first, at most eight
-        {{"/a", "/b", "/a/"}, {"/a", "/b"}},              // an entry opened again moves up
-        {{"/p/x.dxf", "/q", "/p/./y/../x.dxf"}, {"/p/x.dxf", "/q"}}};  // the same file by another spelling
-    for (const auto& [opened, expected] : cases) {
-      settings_ = std::make_unique<TemporarySettings>();
-      RecentList list(kRecentDxfKey);
-      for (const QString& path : opened) list.Add(path);
-      QCOMPARE(list.Entries(), expected);
-    }
   }
 
   // Where the dialogs start and what they propose, what an open replaces, and the menus
@@ -123,29 +102,6 @@ private slots:
     QCOMPARE(h.w().RecentProjectsMenu()->actions().size(), 2);
     h.w().RecentProjectsMenu()->actions().value(1)->trigger();  // back to the first
     QCOMPARE(h.w().State().projectFolder, project.Folder());
-  }
-
-  void dropping_a_folder_or_a_dxf_file_opens_it() {
-    ExampleProject project(false);
-    Harness h(QString{}, true);
-    const QString file = project.Folder() + "/pianta.dxf";
-    QVERIFY(h.w().ChooseStack("1") == false);
-    for (const QString& path : {project.Folder(), file}) {
-      if (path == file) {
-        h.w().ChooseStack("1");
-        WriteDxfFile(h.w().CurrentDrawing(), ToPath(file));
-      }
-      QMimeData data;
-      data.setUrls({QUrl::fromLocalFile(path)});
-      // Qt hands a drop to the widget that accepted the drag's entry.
-      QDragEnterEvent enter(QPoint(10, 10), Qt::CopyAction, &data, Qt::LeftButton, {});
-      QCoreApplication::sendEvent(&h.w(), &enter);
-      QVERIFY(enter.isAccepted());
-      QDropEvent drop(QPointF(10, 10), Qt::CopyAction, &data, Qt::LeftButton, {});
-      QCoreApplication::sendEvent(&h.w(), &drop);
-    }
-    QCOMPARE(h.w().State().projectFolder, project.Folder());
-    QCOMPARE(h.w().windowTitle(), QString("Visualizzatore DXF -  pianta.dxf"));
   }
 
   // New and removed stacks show in the list; the stack on screen is drawn again when its
@@ -316,14 +272,6 @@ private slots:
     QCOMPARE(h.w().statusBar()->currentMessage(), QString("Distanza 100.00   dx 100.00   dy 0.00   angolo 0.00°"));
     QCOMPARE(view::DescribeMeasurement(render::Measure({0, 0}, {-30, 0})), "Distanza 30.00   dx -30.00   dy 0.00   angolo 180.00°");
     QCOMPARE(view::DescribeMeasurement(render::Measure({0, 0}, {0, -5})), "Distanza 5.00   dx 0.00   dy -5.00   angolo 270.00°");
-  }
-
-  void placement_kept_on_the_screen() {
-    const QRect screen(0, 0, 720, 450);  // 1440x900 at scale factor 2
-    const std::pair<QRect, QRect> cases[] = {  // saved, shown
-        {QRect(40, 30, 1280, 800), screen}, {QRect(10, 20, 600, 400), QRect(10, 20, 600, 400)},
-        {QRect(600, 20, 400, 300), QRect(320, 20, 400, 300)}, {QRect(-50, -80, 300, 200), QRect(0, 0, 300, 200)}};
-    for (const auto& [saved, expected] : cases) QCOMPARE(KeepOnScreen(saved, screen), expected);
   }
 
   // 7 black on white and white on dark, yellow and light grey darkened on white only.

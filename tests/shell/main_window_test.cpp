@@ -1,12 +1,11 @@
 // The main window end to end on copies of the example projects: start-up, choosing a
 // stack, the layer switch, the option buttons, the wheel and zoom steps, the mouse tools,
-// the file commands through the dialog seam, close, placement and the batch.
+// the file commands through the dialog seam, close and the batch.
 #include <QAction>
 #include <QComboBox>
 #include <QLabel>
 #include <QListWidget>
 #include <QMenuBar>
-#include <QTranslator>
 #include <QTreeWidget>
 #include <QTreeWidgetItemIterator>
 #include <QWindow>
@@ -138,8 +137,6 @@ private slots:
     }
   }
 
-  // Wheel events of the window over the view (taking them only while enabled) or a control:
-  // a wheel step on the view is 6%, one step per event; a turn that finds no target sets 12.
   // Wheel events of the window over the view (taking them only while enabled), its
   // bottom-right corner, or a control: a wheel step on the view is 6% (it was 8 before), one
   // step per event; a turn that finds no target sets 12; the point under the pointer stays.
@@ -172,35 +169,6 @@ private slots:
     }
   }
 
-  // Middle button pressed and released, mouse moved, a click: the view zooms to the
-  // rectangle between the release point and the click point. Resizing the window then
-  // shows the whole drawing again.
-  void middle_release_then_click_zooms_to_the_rectangle_and_a_resize_undoes_it() {
-    Harness& h = Window(QStringLiteral("1"));
-    DrawingView& view = *h.w().View();
-    const QPoint first(view.width() / 4, view.height() / 4);
-    const QPoint second(view.width() / 2, view.height() / 2);
-    const QPointF from = view.ToDrawing(first);
-    const QPointF to = view.ToDrawing(second);
-    QTest::mousePress(&view, Qt::MiddleButton, {}, first);
-    QCOMPARE(view.cursor().shape(), Qt::CrossCursor);
-    QTest::mouseRelease(&view, Qt::MiddleButton, {}, first);
-    QTest::mouseMove(&view, second);
-    QTest::mouseClick(&view, Qt::LeftButton, {}, second);
-    // The rectangle's centre is now the view's centre and it fills one direction.
-    QVERIFY(Near(view.ToDrawing(QPointF(view.width() / 2.0, view.height() / 2.0)), (from + to) / 2));
-    const QPointF size = view.ToPixel(to) - view.ToPixel(from);
-    QVERIFY(qAbs(qAbs(size.x()) - view.width()) < 1.0 || qAbs(qAbs(size.y()) - view.height()) < 1.0);
-
-    h.w().resize(h.w().width() - 100, h.w().height() - 60);
-    const auto box = DrawnExtents(h.w().CurrentDrawing()).value();
-    // Both corners of the drawing are inside the view, and it touches one pair of margins.
-    const QPointF low = view.ToPixel(QPointF(box.min.x, box.min.y));
-    const QPointF high = view.ToPixel(QPointF(box.max.x, box.max.y));
-    QVERIFY(QRectF(view.rect()).contains(low) && QRectF(view.rect()).contains(high));
-    QVERIFY(high.x() - low.x() > 0.9 * view.width() || low.y() - high.y() > 0.9 * view.height());
-  }
-
   // Yes saves and closes, No closes, Cancel keeps the window and the drawing; "Esci" asks the same.
   void close_question_answers() {
     for (const auto& [answer, byExit] : {std::pair{Answer::Yes, false}, {Answer::No, false}, {Answer::Cancel, false},
@@ -215,32 +183,6 @@ private slots:
       QCOMPARE(h.w().isVisible(), answer == Answer::Cancel);
       QCOMPARE(h.w().CurrentDrawing().EntityCount(), drawn);
     }
-  }
-
-  void placement_is_written_at_close_and_read_at_start() {
-    Harness& h = Window();
-    h.w().setGeometry(60, 40, 700, 500);  // within the offscreen screen of 800 x 600
-    const QRect placed(h.w().pos(), h.w().size());
-    h.messages.answers = {Answer::No};
-    QVERIFY(h.w().close());
-    const QStringList keys = {"MainLeft", "MainTop", "MainWidth", "MainHeight"};
-    const QList<int> values = {placed.x(), placed.y(), 700, 500};
-    for (int i = 0; i < keys.size(); ++i) QCOMPARE(settings_->Value("Settings/" + keys[i]), QString::number(values[i]));
-    QVERIFY(QFile::exists(settings_->Folder() + "/TessaroTest/Tessaro.ini"));
-
-    Harness& again = Window();
-    QCOMPARE(QRect(again.w().pos(), again.w().size()), placed);
-  }
-
-  void batch_with_no_stacks_reports_success() {
-    QTemporaryDir folder;
-    QVERIFY(QDir(folder.path()).mkpath("Pilastri"));
-    Harness h(folder.path());
-    QVERIFY(h.started);
-    h.w().RunCommand(kCmdGenerateAll);
-    QCOMPARE(h.messages.log, (QStringList{"Ask Tessaro: Attenzione : \r\nil salvataggio in automatico sovrascriverà  i "
-                                          "disegni esistenti.\r\nprocedere comunque?",
-                                          "Info Dxf pilastri: Salvataggio correttamente effettuato."}));
   }
 
   // The batch through the window: No cancels; the generation options, kept in the settings,
@@ -310,16 +252,6 @@ private slots:
     };
     for (const auto& [problem, expected] : cases) QCOMPARE(ItalianProblem(problem), expected);
   }
-
-  // Qt's own buttons and dialogs speak Italian once its translations are installed.
-  void qt_dialogs_speak_italian() {
-    QTranslator translator;
-    QVERIFY(InstallQtItalianTranslations(translator));
-    QCOMPARE(QCoreApplication::translate("QPlatformTheme", "Cancel"), QStringLiteral("Annulla"));
-    QCOMPARE(QCoreApplication::translate("QPlatformTheme", "&Yes"), QStringLiteral("&S\u00EC"));
-    QCoreApplication::removeTranslator(&translator);
-  }
-
 };
 
 QTEST_MAIN(MainWindowTest)

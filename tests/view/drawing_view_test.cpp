@@ -1,9 +1,8 @@
 // The drawing view: the two-point pick tools (every press, move and release sequence is run
-// on a recording view and compared with what the view was asked to do), the ACI colours, y up
-// on screen, pan, zoom window and history, and a pan that reuses the last frame's pixels.
+// on a recording view and compared with what the view was asked to do), the ACI colours,
+// pan, zoom window and history, and a pan that reuses the last frame's pixels.
 // Fitting, zoom steps and the wheel's anchor are checked through the main window.
 #include <QImage>
-#include <QPainter>
 #include <QtTest>
 
 #include "display/display_list.h"
@@ -89,29 +88,6 @@ private slots:
     QStringList names;
     for (int aci : {1, 7, 8, 21, 250, 256}) names << AciColor(aci).name();
     QCOMPARE(names, (QStringList{"#ff0000", "#000000", "#808080", "#ff9f7f", "#333333", "#000000"}));
-  }
-
-  // Y points up: an arc from 0 to 90 degrees runs counter-clockwise and on screen lies up
-  // and right of its centre, never below it.
-  void arcs_run_counter_clockwise_on_screen() {
-    Drawing d;
-    d.AddArc({{0, 0}, 40, 0, 90}, 7);
-    QImage image(200, 200, QImage::Format_RGB32);
-    image.fill(Qt::white);
-    {
-      QPainter painter(&image);
-      const Scene scene(FlattenDrawing(d));
-      scene.Paint(painter, d.Layers(), ViewTransform(ViewState{0, 0, 2}, image.size()));
-    }
-    auto darkIn = [&](int x0, int y0, int x1, int y1) {
-      for (int y = y0; y < y1; ++y)
-        for (int x = x0; x < x1; ++x)
-          if (qGray(image.pixel(x, y)) < 128) return true;
-      return false;
-    };
-    QVERIFY(darkIn(101, 0, 200, 99));    // upper right quadrant
-    QVERIFY(!darkIn(0, 102, 200, 200));  // nothing below the centre
-    QVERIFY(!darkIn(0, 0, 99, 99));      // nothing upper left
   }
 
   // A pan moves the last frame's pixels and paints only the strips it uncovers: the same
