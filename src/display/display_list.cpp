@@ -5,6 +5,7 @@
 #include <cmath>
 #include <limits>
 #include <stdexcept>
+#include <utility>
 #include <variant>
 
 namespace tessaro {
@@ -113,12 +114,29 @@ void DisplayList::Clear() {
   points_.clear();
   arcs_.clear();
   texts_.clear();
-  truncated_ = false;
+  truncated_ = cancelled_ = false;
+  leftOut_ = {};
 }
 
 void DisplayList::Reserve(std::size_t shapes, std::size_t points) {
   shapes_.reserve(shapes);
   points_.reserve(points);
+}
+
+std::vector<Problem> ExpansionProblems(const DisplayList& list) {
+  std::vector<Problem> problems;
+  const DisplayList::LeftOut& left = list.LeftOutReferences();
+  const auto add = [&](ProblemKind kind, std::size_t count, double high) {
+    if (count == 0) return;
+    Problem p;
+    p.kind = kind;
+    p.low = static_cast<double>(count);
+    p.high = high;
+    problems.push_back(std::move(p));
+  };
+  add(ProblemKind::DxfNestTooDeep, left.tooDeep, kMaxBlockDepth);
+  add(ProblemKind::DxfExpansionCapped, left.overBudget, static_cast<double>(kMaxExpandedShapes));
+  return problems;
 }
 
 }  // namespace tessaro

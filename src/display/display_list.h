@@ -4,13 +4,17 @@
 // "by block" left). Shapes keep the drawing's draw order.
 #pragma once
 
+#include <atomic>
 #include <cstdint>
 #include <optional>
 #include <span>
 #include <string>
 #include <vector>
 
+#include "base/problem.h"
+#include "cad/block_references.h"
 #include "cad/drawing.h"
+#include "display/text_metrics.h"
 
 namespace tessaro {
 
@@ -65,6 +69,10 @@ struct TextShape {
   double fitWidth = 0.0;
   TextHAlign hAlign = TextHAlign::Left;
   TextVAlign vAlign = TextVAlign::Baseline;
+  bool backward = false;    // mirrored along its baseline (DXF generation flag 2)
+  bool upsideDown = false;  // mirrored across its baseline (flag 4)
+  bool bold = false;
+  bool italic = false;
   std::string value;  // UTF-8, control codes already resolved
 };
 
@@ -93,6 +101,18 @@ public:
   // whole); the list then holds what came before the cap.
   bool Truncated() const { return truncated_; }
   void SetTruncated(bool truncated) { truncated_ = truncated; }
+  // What the expansion of blocks left out: references nested deeper than kMaxBlockDepth,
+  // references inside their own block, and references past kMaxExpandedShapes.
+  struct LeftOut {
+    std::size_t tooDeep = 0;
+    std::size_t cycles = 0;
+    std::size_t overBudget = 0;
+  };
+  const LeftOut& LeftOutReferences() const { return leftOut_; }
+  void SetLeftOut(const LeftOut& leftOut) { leftOut_ = leftOut; }
+  // Whether the flattening was cancelled part way.
+  bool Cancelled() const { return cancelled_; }
+  void SetCancelled(bool cancelled) { cancelled_ = cancelled; }
 
 private:
   void Push(ShapeKind kind, bool closed, LayerIndex layer, ShapeColor color, std::size_t index,
@@ -103,6 +123,8 @@ private:
   std::vector<ArcShape> arcs_;
   std::vector<TextShape> texts_;
   bool truncated_ = false;
+  bool cancelled_ = false;
+  LeftOut leftOut_;
 };
 
 // The display list of the drawing's model space: every entity, blocks expanded, curves that
@@ -115,5 +137,20 @@ private:
 // DisplayList::Truncated).
 inline constexpr std::size_t kMaxFlattenedShapes = 20'000'000;
 DisplayList FlattenDrawing(const Drawing& drawing, std::size_t maxShapes = kMaxFlattenedShapes);
+
+// How a flattening goes: its caps on shapes in all and on shapes of expanded blocks, the
+// text widths MTEXT is wrapped by (an estimate without them), and a flag that stops it part
+// way when set from another thread.
+struct FlattenOptions {
+  std::size_t maxShapes = kMaxFlattenedShapes;
+  std::size_t maxExpandedShapes = kMaxExpandedShapes;
+  const TextMetrics* metrics = nullptr;
+  const std::atomic<bool>* cancel = nullptr;
+};
+DisplayList FlattenDrawing(const Drawing& drawing, const FlattenOptions& options);
+
+// What the flattening left out of `list`, as problems to report (DxfNestTooDeep,
+// DxfExpansionCapped; references inside their own block are the reader's to report).
+std::vector<Problem> ExpansionProblems(const DisplayList& list);
 
 }  // namespace tessaro

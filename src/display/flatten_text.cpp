@@ -1,6 +1,7 @@
 // Texts and multi-line texts as text shapes, placed by their alignment and transformed with
 // the block they are in.
 #include "display/flatten_internal.h"
+#include "display/mtext_layout.h"
 
 #include <algorithm>
 #include <cmath>
@@ -8,7 +9,6 @@
 #include <utility>
 #include <vector>
 
-#include "display/mtext.h"
 
 namespace tessaro::flatten {
 
@@ -20,6 +20,8 @@ void Flattener::AddTextShape(LayerIndex layer, ShapeColor color, const Context& 
   shape.oblique = t.oblique;
   shape.value = t.value;
   shape.position = t.position;
+  shape.backward = (t.generation & 2) != 0;
+  shape.upsideDown = (t.generation & 4) != 0;
   const bool simple = t.hAlign == 0 && t.vAlign == 0;
   if (!simple) {
     switch (t.hAlign) {
@@ -78,27 +80,41 @@ void Flattener::AddTextShape(LayerIndex layer, ShapeColor color, const Context& 
   list_.AddText(layer, color, std::move(shape), box);
 }
 
+// MTEXT laid out by LayoutMText (wrapped to its width with the metrics given), each run of
+// one format a text of its own, placed from the attachment point.
 void Flattener::AddMText(LayerIndex layer, ShapeColor color, const Context& ctx, const MTextGeometry& m) {
-  const std::vector<std::string> lines = PlainMTextLines(m.value);
-  const double step = m.height * (5.0 / 3.0) * (m.lineSpacing > 0 ? m.lineSpacing : 1.0);
-  const double total = m.height + step * static_cast<double>(lines.size() - 1);
+  const MTextLayout layout = LayoutMText(m, FontFace{}, *metrics_);
   const int row = (m.attachment - 1) / 3, column = (m.attachment - 1) % 3;
-  // Baseline of the first line, below the attachment point.
-  double first = -m.height;
-  if (row == 1) first = total / 2 - m.height;
-  if (row == 2) first = total - m.height;
+  const double top = row == 0 ? 0.0 : row == 1 ? layout.height / 2 : layout.height;
   const Point2d u = Direction(m.rotation), v{-u.y, u.x};
-  for (std::size_t i = 0; i < lines.size(); ++i) {
-    if (lines[i].empty()) continue;
-    const double y = first - step * static_cast<double>(i);
-    TextShape shape;
-    shape.position = {m.position.x + v.x * y, m.position.y + v.y * y};
-    shape.height = m.height;
-    shape.rotation = m.rotation;
-    shape.hAlign = column == 0 ? TextHAlign::Left : column == 1 ? TextHAlign::Center : TextHAlign::Right;
-    shape.value = lines[i];
-    AddTextShape(layer, color, ctx, std::move(shape));
-    if (Full()) return;
+  const auto at = [&](double x, double y) { return Point2d{m.position.x + u.x * x + v.x * y, m.position.y + u.y * x + v.y * y}; };
+  for (const MTextLine& line : layout.lines) {
+    const double left = column == 0 ? 0.0 : column == 1 ? -line.width / 2 : -line.width;
+    const double baseline = top - line.baseline;
+    for (const MTextRun& run : line.runs) {
+      if (run.text.empty()) continue;
+      TextShape shape;
+      shape.position = at(left + run.x, baseline + run.rise);
+      shape.height = run.height;
+      shape.rotation = m.rotation;
+      shape.widthFactor = run.widthFactor;
+      shape.oblique = run.oblique;
+      shape.bold = run.face.bold;
+      shape.italic = run.face.italic;
+      shape.value = run.text;
+      ShapeColor own = color;
+      if (run.rgb) {
+        own = {0, *run.rgb};
+      } else if (run.aci) {
+        own = *run.aci == 0 ? ctx.blockColor : *run.aci == 256 ? LayerColor(layer) : ShapeColor{*run.aci, 0};
+      }
+      AddTextShape(layer, own, ctx, std::move(shape));
+      if (Full()) return;
+    }
+    for (const MTextRule& rule : line.rules) {
+      list_.AddSegment(layer, color, ctx.m(at(left + rule.x0, baseline + rule.rise)),
+                       ctx.m(at(left + rule.x1, baseline + rule.rise)));
+    }
   }
 }
 

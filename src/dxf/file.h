@@ -5,7 +5,9 @@
 #include <filesystem>
 #include <map>
 #include <string>
+#include <vector>
 
+#include "base/problem.h"
 #include "cad/drawing.h"
 
 namespace tessaro {
@@ -23,6 +25,11 @@ struct DxfReadReport {
   std::size_t insertCycles = 0;                     // blocks that insert themselves (not drawn)
   std::string version;                              // $ACADVER, e.g. "AC1015"; "" when absent
   bool binary = false;                              // binary DXF
+  // What the read worked around, where (the first kMaxProblems): a file cut short, a section
+  // without its end, entities left out for bad data.
+  std::vector<Problem> problems;
+  std::size_t entitiesLeftOut = 0;  // entities left out for bad data, in all
+  static constexpr std::size_t kMaxProblems = 50;
 
   // The release of `version`: "R12", "R2000", ... "R2018"; "" when unknown.
   std::string Release() const;
@@ -31,9 +38,9 @@ struct DxfReadReport {
   static std::string CountList(const std::map<std::string, std::size_t>& counts);
 };
 
-// Replaces `drawing` with the file's layers and entities. A file that is missing, not DXF
-// or cut short raises RuntimeError (FileNotFound, FileIo or BadFormat) and leaves
-// `drawing` as it was.
+// Replaces `drawing` with the file's layers and entities, as far as the file is whole (see
+// DxfReadReport::problems). A file that is missing, unreadable or not DXF raises ProblemError
+// (FileNotFound, FileUnreadable, DxfEmpty, DxfNotDxf, ...) and leaves `drawing` as it was.
 DxfReadReport ReadDxfFile(Drawing& drawing, const std::filesystem::path& path);
 
 }  // namespace tessaro

@@ -3,6 +3,7 @@
 #include "dxf/reader_internal.h"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <utility>
 #include <vector>
@@ -58,10 +59,18 @@ void Reader::AddArc(const Common& c) {
 void Reader::AddLwPolyline(const Common& c) {
   PolylineGeometry polyline;
   vertices_.clear();
+  lwWidths_.clear();
   for (const DxfGroup& g : groups_) {
     switch (g.code) {
       case 70: polyline.closed = (Int(g) & 1) != 0; break;
       case 43: polyline.width = Real(g); break;
+      case 40:
+      case 41:
+        if (!vertices_.empty()) {
+          if (lwWidths_.size() < vertices_.size()) lwWidths_.resize(vertices_.size());
+          (g.code == 40 ? lwWidths_[vertices_.size() - 1].start : lwWidths_[vertices_.size() - 1].end) = Real(g);
+        }
+        break;
       case 10: vertices_.push_back(PolylineVertex{{Real(g), 0.0}, 0.0}); break;
       case 20:
         if (!vertices_.empty()) vertices_.back().point.y = Real(g);
@@ -73,6 +82,11 @@ void Reader::AddLwPolyline(const Common& c) {
     }
   }
   MapVertices(Ocs::Of(c.nx, c.ny, c.nz));
+  if (!lwWidths_.empty()) {
+    lwWidths_.resize(vertices_.size());
+    drawing_.Add(StyleOf(c), polyline, vertices_, lwWidths_);
+    return;
+  }
   drawing_.Add(StyleOf(c), polyline, vertices_);
 }
 
@@ -84,43 +98,76 @@ void Reader::MapVertices(const Ocs& ocs) {
   }
 }
 
-// POLYLINE with its VERTEX entities up to SEQEND. 2-D and 3-D polylines are drawn (3-D ones
-// seen from above); polygon and polyface meshes are not.
+// POLYLINE with its VERTEX entities up to SEQEND. 2-D polylines are drawn with their widths,
+// 3-D ones and polygon and polyface meshes as wireframes seen from above.
 bool Reader::AddPolyline(const Common& c, DxfGroup& next) {
-  int flags = 0;
-  double width = 0.0;
+  int flags = 0, meshM = 0, meshN = 0;
+  double width = 0.0, endWidth = 0.0;
   bool haveWidth = false;
   for (const DxfGroup& g : groups_) {
     switch (g.code) {
       case 70: flags = Int(g); break;
       case 40: width = Real(g), haveWidth = true; break;
+      case 41: endWidth = Real(g), haveWidth = true; break;
+      case 71: meshM = Int(g); break;
+      case 72: meshN = Int(g); break;
       default: break;
     }
   }
   const Common head = c;
   vertices_.clear();
+  std::vector<VertexWidth> widths;
+  bool anyWidth = false;
+  // Meshes: their vertices in 3-D and a polyface's faces (1-based vertex numbers, negative
+  // for an invisible edge).
+  std::vector<std::array<double, 3>> points;
+  std::vector<std::array<int, 4>> faces;
   while (TrimValue(next.text) == "VERTEX") {
-    Collect(groups_, next);
+    if (!Collect(groups_, next)) break;
     PolylineVertex v;
+    double z = 0.0;
+    VertexWidth w{haveWidth ? width : 0.0, haveWidth ? endWidth : 0.0};
     int vertexFlags = 0;
+    std::array<int, 4> face{};
     for (const DxfGroup& g : groups_) {
       switch (g.code) {
         case 10: v.point.x = Real(g); break;
         case 20: v.point.y = Real(g); break;
+        case 30: z = Real(g); break;
+        case 40: w.start = Real(g), anyWidth = true; break;
+        case 41: w.end = Real(g), anyWidth = true; break;
         case 42: v.bulge = Real(g); break;
         case 70: vertexFlags = Int(g); break;
+        case 71: case 72: case 73: case 74: face[static_cast<std::size_t>(g.code - 71)] = Int(g); break;
         default: break;
       }
     }
     if ((vertexFlags & 16) != 0) continue;  // a spline frame's control point
+    if ((flags & (16 | 64)) != 0) {
+      if ((vertexFlags & 128) != 0 && (vertexFlags & 64) == 0) {
+        faces.push_back(face);
+      } else {
+        points.push_back({v.point.x, v.point.y, z});
+      }
+      continue;
+    }
     vertices_.push_back(v);
+    widths.push_back(w);
   }
   if (TrimValue(next.text) == "SEQEND") Collect(groups_, next);
-  if ((flags & (16 | 64)) != 0) return false;  // a mesh
   if (head.invisible) return false;
+  if ((flags & (16 | 64)) != 0) {  // a mesh: its wireframe seen from above
+    AddPolyfaceWires(head, flags, meshM, meshN, points, faces);
+    return true;
+  }
   PolylineGeometry polyline;
   polyline.closed = (flags & 1) != 0;
-  polyline.width = haveWidth ? width : 0.0;
+  polyline.width = haveWidth && width == endWidth ? width : 0.0;
+  if (anyWidth || (haveWidth && width != endWidth)) {
+    if ((flags & 8) == 0) MapVertices(Ocs::Of(head.nx, head.ny, head.nz));
+    drawing_.Add(StyleOf(head), polyline, vertices_, widths);
+    return true;
+  }
   if ((flags & 8) == 0) {
     MapVertices(Ocs::Of(head.nx, head.ny, head.nz));
   } else {

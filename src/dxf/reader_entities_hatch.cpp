@@ -84,6 +84,7 @@ void Reader::AddHatch(const Common& c) {
     }
     hatch.loops.push_back(std::move(loop));
   }
+  ReadPatternLines(hatch, i);
   const Ocs ocs = Ocs::Of(c.nx, c.ny, c.nz);
   if (ocs.kind != Ocs::Kind::Identity) MapHatch(hatch, ocs);
   drawing_.Add(StyleOf(c), std::move(hatch));
@@ -127,8 +128,46 @@ HatchEdge Reader::ReadEdge(int type, std::size_t first, std::size_t last) {
   }
 }
 
+// After the loops: the pattern's angle (52) and scale (41), its lines (78 of them: 53 angle,
+// 43/44 base, 45/46 offset, 79 dashes of 49), and a gradient (450).
+void Reader::ReadPatternLines(HatchGeometry& hatch, std::size_t i) {
+  const std::size_t n = groups_.size();
+  for (; i < n; ++i) {
+    const DxfGroup& g = groups_[i];
+    switch (g.code) {
+      case 52: hatch.patternAngle = Real(g); break;
+      case 41: hatch.patternScale = Real(g); break;
+      case 53: hatch.patternLines.emplace_back().angle = Real(g); break;
+      case 43:
+        if (!hatch.patternLines.empty()) hatch.patternLines.back().base.x = Real(g);
+        break;
+      case 44:
+        if (!hatch.patternLines.empty()) hatch.patternLines.back().base.y = Real(g);
+        break;
+      case 45:
+        if (!hatch.patternLines.empty()) hatch.patternLines.back().offset.x = Real(g);
+        break;
+      case 46:
+        if (!hatch.patternLines.empty()) hatch.patternLines.back().offset.y = Real(g);
+        break;
+      case 49:
+        if (!hatch.patternLines.empty()) hatch.patternLines.back().dashes.push_back(Real(g));
+        break;
+      case 450: hatch.gradient = Int(g) != 0; break;
+      default: break;
+    }
+  }
+  if (hatch.gradient) hatch.solid = true;  // drawn solid in its first colour
+  if (hatch.solid) hatch.patternLines.clear();
+}
+
 void Reader::MapHatch(HatchGeometry& hatch, const Ocs& ocs) {
   const bool mirrored = ocs.Mirrored();
+  for (HatchPatternLine& line : hatch.patternLines) {
+    line.base = ocs.Map(line.base);
+    line.offset = ocs.Map(line.offset);
+    line.angle = ocs.MapAngle(line.angle);
+  }
   for (HatchLoop& loop : hatch.loops) {
     for (PolylineVertex& v : loop.polyline) {
       v.point = ocs.Map(v.point);

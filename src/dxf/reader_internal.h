@@ -2,15 +2,18 @@
 // families (reader.cpp, reader_entities_*.cpp): not for use outside src/dxf.
 #pragma once
 
+#include <algorithm>
 #include <array>
 #include <cmath>
 #include <cstdint>
+#include <filesystem>
 #include <optional>
 #include <string>
 #include <string_view>
 #include <unordered_map>
 #include <vector>
 
+#include "base/problem.h"
 #include "cad/drawing.h"
 #include "dxf/reader.h"
 #include "dxf/text.h"
@@ -118,9 +121,17 @@ struct Common {
   bool paperSpace = false;
   bool invisible = false;
   double nx = 0, ny = 0, nz = 1;
+  std::string_view lineType{};  // code 6: empty for by layer
+  double lineTypeScale = 1.0;    // code 48
 };
 
 using Groups = std::vector<DxfGroup>;
+
+// A file with more layers or blocks than the drawing can number: not read at all (not a
+// ProblemError, which an entity's reading turns into a note).
+struct TooMany {
+  Problem problem;
+};
 
 // More blocks than a block index can number.
 constexpr std::size_t kMaxBlocks = 0xFFFFFFF0u;
@@ -129,7 +140,7 @@ constexpr std::size_t kMaxBlocks = 0xFFFFFFF0u;
 // blocks and the entity loop) and in reader_entities_*.cpp (one file per entity family).
 class Reader {
 public:
-  Reader(std::string_view data, Drawing& drawing, const std::string& source, DxfReadReport& report)
+  Reader(std::string_view data, Drawing& drawing, const std::filesystem::path& source, DxfReadReport& report)
       : tok_(data, source), drawing_(drawing), report_(report) {
     report_.binary = tok_.Binary();
     // Room for what the file can hold, so that the pools are not copied as they grow; pages
@@ -142,9 +153,47 @@ public:
 private:
   enum class Space { Model, Block, Paper, Skip };
 
-  // Reads the groups after `next` up to the following group 0, which becomes `next`.
-  void Collect(Groups& out, DxfGroup& next) {
-    if (!tok_.Collect(out, next)) tok_.Fail("it is cut short (no EOF at the end)");
+  // Reads the groups after `next` up to the following group 0, which becomes `next`. A file
+  // that ends before that is read as far as it is whole: `next` becomes EOF, the cut is
+  // noted, and false returned, with `out` emptied when the data ended inside a group. A line
+  // that is no group code is noted against the record (`next` before the call).
+  bool Collect(Groups& out, DxfGroup& next) {
+    const std::size_t badBefore = tok_.BadCodes();
+    const std::string_view record = TrimValue(next.text);
+    const bool whole = tok_.Collect(out, next);
+    if (tok_.BadCodes() != badBefore) {
+      Problem p = tok_.Whole(ProblemKind::DxfBadGroupCode);
+      p.line = static_cast<int>(std::min<std::size_t>(tok_.LastBadCodeLine(), 0x7FFFFFFF));
+      p.text = std::string(tok_.LastBadCode());
+      p.subject = std::string(record);
+      Note(std::move(p));
+    }
+    if (whole) return true;
+    if (!cutShort_) {
+      cutShort_ = true;
+      Problem p = tok_.Whole(ProblemKind::DxfCutShort);
+      p.line = static_cast<int>(std::min<std::size_t>(tok_.End(), 0x7FFFFFFF));
+      Note(std::move(p));
+    }
+    if (tok_.CutInsideGroup()) out.clear();  // else the groups so far are whole
+    next = DxfGroup{};
+    next.text = "EOF";
+    return false;
+  }
+  void Note(Problem problem) {
+    if (report_.problems.size() < DxfReadReport::kMaxProblems) report_.problems.push_back(std::move(problem));
+  }
+  // Runs `read` (a record of a table or a block's head); a value it cannot take is noted
+  // against `subject` and the record left out.
+  template <class F>
+  void Guarded(std::string_view subject, F&& read) {
+    try {
+      read();
+    } catch (const ProblemError& e) {
+      Problem p = e.problem();
+      p.subject = std::string(subject);
+      Note(std::move(p));
+    }
   }
 
   std::string Decode(std::string_view bytes) const { return DecodeDxfValue(bytes, utf8_, codePageTable_); }
@@ -156,12 +205,18 @@ private:
   void ReadHeader();
   void ReadTables(DxfGroup& next);
   void ReadLayer();
+  void ReadLineType();
+  void AddModelAttdef(const Common& c);
+  void AddMesh(const Common& c);
+  void AddPolyfaceWires(const Common& c, int flags, int m, int n, const std::vector<std::array<double, 3>>& points,
+                        const std::vector<std::array<int, 4>>& faces);
   LayerIndex LayerFor(std::string_view raw);
   void NameKey(std::string_view raw);
   BlockIndex BlockFor(std::string_view raw);
   void ReadBlocks(DxfGroup& next);
   void ReadEntityList(DxfGroup& next, bool inBlock);
   void ReadEntity(std::string_view name, DxfGroup& next);
+  void ReadEntityGroups(std::string_view name, DxfGroup& next);
   void TakeCommon(const DxfGroup& g, Common& c) const;
   EntityStyle StyleOf(const Common& c);
   void SkipFollowers(DxfGroup& next);
@@ -201,12 +256,14 @@ private:
   void AddHatch(const Common& c);
   HatchEdge ReadEdge(int type, std::size_t first, std::size_t last);
   static void MapHatch(HatchGeometry& hatch, const Ocs& ocs);
+  void ReadPatternLines(HatchGeometry& hatch, std::size_t i);
 
   DxfTokenizer tok_;
   Drawing& drawing_;
   DxfReadReport& report_;
   Groups groups_;
   std::vector<PolylineVertex> vertices_;
+  std::vector<VertexWidth> lwWidths_;
   std::string codePage_;
   bool utf8_ = false;
   const char16_t* codePageTable_ = nullptr;  // a code page other than Windows-1252
@@ -219,6 +276,9 @@ private:
   LayerIndex lastLayer_ = 0;
   std::array<std::size_t, kKindCount> drawn_{};
   std::unordered_map<std::string, std::size_t> skipped_;
+  std::unordered_map<std::string, std::size_t> otherDrawn_;  // MESH
+  bool cutShort_ = false;
+  std::unordered_map<std::string, LineTypeIndex> lineTypeByRaw_;
 };
 
 }  // namespace tessaro::dxf_reader

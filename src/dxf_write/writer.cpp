@@ -142,7 +142,8 @@ private:
     out_.String(9, "$DWGCODEPAGE");
     out_.String(3, "ANSI_1252");
     out_.String(9, "$INSUNITS");
-    out_.Int(70, kInsunitsCentimetres);
+    out_.Int(70, KeptInt("$INSUNITS", kInsunitsCentimetres));
+    WriteKeptHeader();
     const Extents box = drawing_.ComputeExtents().value_or(Extents{});
     out_.String(9, "$EXTMIN");
     out_.Point(10, box.min.x, box.min.y);
@@ -163,6 +164,41 @@ private:
       out_.Int(281, 1);
     }
     out_.EndSection();
+  }
+
+  // The header variables an opened file gave that say how its drawing reads (units, scales,
+  // angles, point style), written back as they were.
+  static constexpr std::string_view kKeptVariables[] = {
+      "$LTSCALE", "$CELTSCALE", "$MEASUREMENT", "$LUNITS", "$LUPREC", "$AUNITS", "$AUPREC", "$ANGBASE",
+      "$ANGDIR",  "$PDMODE",    "$PDSIZE",      "$TEXTSIZE", "$DIMSCALE", "$MIRRTEXT", "$FILLMODE",
+  };
+
+  int KeptInt(std::string_view name, int fallback) const {
+    const HeaderVariable* v = drawing_.Styles().FindHeaderVariable(name);
+    if (v == nullptr || v->groups.size() != 1) return fallback;
+    int value = 0;
+    const std::string& text = v->groups[0].second;
+    const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
+    return ec == std::errc() && end == text.data() + text.size() ? value : fallback;
+  }
+
+  void WriteKeptHeader() {
+    for (const std::string_view name : kKeptVariables) {
+      const HeaderVariable* v = drawing_.Styles().FindHeaderVariable(name);
+      if (v == nullptr || v->groups.size() != 1) continue;
+      const auto& [code, text] = v->groups[0];
+      double value = 0.0;
+      const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
+      if (ec != std::errc() || end != text.data() + text.size() || !std::isfinite(value)) continue;
+      out_.String(9, name);
+      if (code >= 40 && code <= 59) {
+        out_.Real(code, value);
+      } else if ((code >= 60 && code <= 99) || (code >= 270 && code <= 289)) {
+        out_.Int(code, static_cast<long long>(value));
+      } else {
+        out_.String(code, text);
+      }
+    }
   }
 
   void WriteTables() {

@@ -251,7 +251,8 @@ void ShapePainter::DrawArc(const ArcShape& arc) {
 // text of a size shares one set of cached glyphs (a scale or slant of its own would give
 // each text a glyph set of its own, pushing the others out of Qt's cache).
 bool ShapePainter::UprightOnDevice(const TextShape& t) const {
-  return t.widthFactor == 1.0 && t.oblique == 0.0 && t.fitWidth <= 0 && toDevice_.m12() == 0 &&
+  return t.widthFactor == 1.0 && t.oblique == 0.0 && t.fitWidth <= 0 && !t.backward && !t.upsideDown &&
+         toDevice_.m12() == 0 &&
          toDevice_.m21() == 0 && std::abs(toDevice_.m11()) == std::abs(toDevice_.m22()) && flipped_;
 }
 
@@ -300,7 +301,9 @@ void ShapePainter::DrawText(const Shape& s, Detail detail) {
       return;
     }
     const int size = static_cast<int>(std::clamp(std::round(onDevice), 1.0, static_cast<double>(kFontPixelSize)));
-    if (size != sizedFont_.pixelSize()) {
+    if (size != sizedFont_.pixelSize() || sizedFont_.bold() != t.bold || sizedFont_.italic() != t.italic) {
+      sizedFont_.setBold(t.bold);
+      sizedFont_.setItalic(t.italic);
       sizedFont_.setPixelSize(size);
       painter_.setFont(sizedFont_);
       const QFontMetricsF metrics(sizedFont_);
@@ -377,6 +380,8 @@ QTransform TextToDrawing(const TextShape& text, double advance, const TextFont& 
   const double slant = std::tan(std::clamp(text.oblique, -85.0, 85.0) * std::numbers::pi / 180.0);
   QTransform t = QTransform::fromTranslate(dx, dy);
   t *= QTransform(1, 0, -slant, 1, 0, 0);  // the top leans right for a positive angle
+  // Backward: mirrored about the anchor's upright; upside down: about the baseline.
+  if (text.backward || text.upsideDown) t *= QTransform::fromScale(text.backward ? -1 : 1, text.upsideDown ? -1 : 1);
   t *= QTransform::fromScale(stretch * unit, -unit);  // font y down, drawing y up
   t *= QTransform().rotate(text.rotation);
   t *= QTransform::fromTranslate(text.position.x, text.position.y);

@@ -146,8 +146,9 @@ TEST(Flatten, CurvesTextsAndFills) {
        "text 0 7: [AB] 0,0 h2 rot90 al00 fit8\n"},
       {"multi-line text, attached at the middle centre",
        "0\nMTEXT\n10\n0\n20\n0\n40\n3\n71\n5\n1\n{\\fArial|b1;Uno}\\PDue\\P\\H2x;Tre\n",
-       "text 0 7: [Uno] 0,3.5 h3 rot0 al10\ntext 0 7: [Due] 0,-1.5 h3 rot0 al10\n"
-       "text 0 7: [Tre] 0,-6.5 h3 rot0 al10\n"},
+       // Each line centred by its width; the line of twice the height steps 5/3 of its own height.
+       "text 0 7: [Uno] -4.131,6 h3 rot0 al00\ntext 0 7: [Due] -3.825,1 h3 rot0 al00\n"
+       "text 0 7: [Tre] -7.65,-9 h6 rot0 al00\n"},
       {"solid hatch with an island is one polygon",
        "0\nHATCH\n2\nSOLID\n70\n1\n91\n2\n92\n2\n72\n0\n73\n1\n93\n3\n10\n0\n20\n0\n10\n9\n20\n0\n10\n0\n20\n9\n97\n0\n"
        "92\n2\n72\n0\n73\n1\n93\n3\n10\n1\n20\n1\n10\n2\n20\n1\n10\n1\n20\n2\n97\n0\n",

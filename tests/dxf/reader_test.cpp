@@ -12,6 +12,7 @@
 #include "dxf/text.h"
 #include "dxf/tokenizer.h"
 #include "base/errors.h"
+#include "base/problem_words.h"
 #include "support/entity_list.h"
 
 namespace tessaro {
@@ -59,7 +60,7 @@ std::string ErrorOf(const std::string& text) {
   Drawing d;
   try {
     ReadDxfText(text, d, "test.dxf");
-  } catch (const RuntimeError& e) {
+  } catch (const ProblemError& e) {
     EXPECT_EQ(e.kind(), ErrorKind::BadFormat);
     return e.what();
   }
@@ -282,33 +283,69 @@ TEST(DxfReader, ReadsBinaryDxf) {
     EXPECT_EQ(Describe(r.drawing), expected) << two;
     EXPECT_TRUE(r.report.binary);
   }
+  // Cut short: read as far as whole, the cut noted at its byte; nothing whole at all raises.
   const std::string whole = Binary(file, true);
-  for (const std::size_t cut : {std::size_t{23}, whole.size() / 2, whole.size() - 3}) {
-    EXPECT_NE(ErrorOf(whole.substr(0, cut)).find("cut short"), std::string::npos) << cut;
+  for (const std::size_t cut : {whole.size() / 2, whole.size() - 3}) {
+    const ReadResult r = Read(whole.substr(0, cut));
+    ASSERT_FALSE(r.report.problems.empty()) << cut;
+    EXPECT_EQ(r.report.problems.back().kind, ProblemKind::DxfCutShort);
+    EXPECT_TRUE(r.report.problems.back().inBytes);
+    EXPECT_EQ(r.report.problems.back().line, static_cast<int>(cut));
   }
+  EXPECT_NE(ErrorOf(whole.substr(0, 23)).find("test.dxf, byte 23: the file ends before its EOF"), std::string::npos);
 }
 
 // ---- bad and hostile files --------------------------------------------------------------
 
-TEST(DxfReader, BadFilesRaiseWithWhereAndWhat) {
+TEST(DxfReader, NonDxfAndEmptyFilesRaise) {
+  EXPECT_EQ(ErrorOf(""), "test.dxf: the file is empty");
+  EXPECT_EQ(ErrorOf("Pilastrata P1\n"), "test.dxf, line 1: \"Pilastrata P1\" is no group code: not a DXF file");
+}
+
+// A damaged file is read as far as it is whole: an entity with a bad value or a line that is
+// no group code is left out with a problem naming its line, a file cut short or without EOF
+// keeps what came before the cut, a section without ENDSEC ends at the next one.
+TEST(DxfReader, DamagedFilesAreReadAsFarAsWhole) {
+  const Groups good = {{0, "LINE"}, {10, "1"}, {20, "2"}, {11, "3"}, {21, "4"}};
+  const auto with = [&](const Groups& bad) {
+    Groups all = bad;
+    all.insert(all.end(), good.begin(), good.end());
+    return Ascii(File(all));
+  };
+  const std::string whole = Ascii(File(good));
+  const std::string noEof = whole.substr(0, whole.rfind("0\nEOF"));
+  const Groups blocks = {{0, "SECTION"}, {2, "BLOCKS"}, {0, "BLOCK"}, {2, "B"}, {0, "LINE"}, {0, "ENDBLK"}};
   const struct {
+    const char* what;
     std::string text;
-    const char* message;
+    std::size_t lines;
+    const char* problem;  // DescribeProblem
+    std::size_t leftOut;
   } cases[] = {
-      {"", "is empty"},
-      {"Pilastrata P1\n", "line 1 should hold a group code, not 'Pilastrata P1'"},
-      {Ascii(File({{0, "LINE"}, {10, "1,5"}})), "line 8, group code 10: '1,5' is not a number"},
-      {Ascii(File({{0, "LINE"}, {10, "nan"}})), "'nan' is not a number"},
-      {Ascii(File({{0, "LINE"}, {10, "1e999"}})), "'1e999' is not a number"},
-      {Ascii(File({{0, "LINE"}, {62, "x"}})), "'x' is not a whole number"},
-      {Ascii(File({{0, "LINE"}})).substr(0, 30), "cut short"},
-      {"0\nSECTION\n2\nENTITIES\n0\nLINE\n10", "cut short (group code 10 has no value)"},
+      {"a decimal comma", with({{0, "LINE"}, {10, "1,5"}}), 1,
+       "test.dxf, line 8, group code 10: \"1,5\" is not a number: the LINE is left out", 1},
+      {"nan", with({{0, "LINE"}, {10, "nan"}}), 1, "line 8, group code 10: \"nan\" is not a number", 1},
+      {"infinite", with({{0, "LINE"}, {10, "1e999"}}), 1, "\"1e999\" is not a number", 1},
+      {"a colour that is no number", with({{0, "LINE"}, {62, "x"}}), 1, "\"x\" is not a whole number: the LINE", 1},
+      {"a group code of -1", with({{0, "LINE"}, {-1, "5"}}), 1,
+       "test.dxf, line 7: \"-1\" is no group code: the LINE is left out", 1},
+      {"a group code of 99999", with({{0, "LINE"}, {99999, "5"}}), 1, "\"99999\" is no group code", 1},
+      {"no EOF", noEof, 1, "test.dxf, line 16: the file ends before its EOF", 0},
+      {"cut inside a group", noEof.substr(0, noEof.rfind("4\n0")), 0, "line 13: the file ends before its EOF", 0},
+      {"a section without ENDSEC", Ascii(blocks) + whole, 1,
+       "test.dxf, line 14: a section has no ENDSEC: it ends where the next one starts", 0},
   };
   for (const auto& c : cases) {
-    SCOPED_TRACE(c.message);
-    const std::string message = ErrorOf(c.text);
-    EXPECT_NE(message.find("test.dxf is not a readable DXF file"), std::string::npos) << message;
-    EXPECT_NE(message.find(c.message), std::string::npos) << message;
+    SCOPED_TRACE(c.what);
+    const ReadResult r = Read(c.text);
+    EXPECT_EQ(r.drawing.Entities().size(), c.lines);
+    if (c.lines == 1) {
+      EXPECT_EQ(test::ListEntities(r.drawing), std::vector<std::string>{"LINE 0 256 1 2 3 4"});
+    }
+    EXPECT_EQ(r.report.entitiesLeftOut, c.leftOut);
+    ASSERT_EQ(r.report.problems.size(), 1u);
+    const std::string problem = DescribeProblem(r.report.problems[0]);
+    EXPECT_NE(problem.find(c.problem), std::string::npos) << problem;
   }
 }
 
@@ -342,7 +379,7 @@ TEST(DxfReader, SixtyThousandLayersAndNoMoreThanTheModelHolds) {
 
   Groups many;
   for (int i = 0; i < 70000; ++i) many.insert(many.end(), {{0, "POINT"}, {8, std::to_string(i)}});
-  EXPECT_NE(ErrorOf(Ascii(File(many))).find("more than 65535 layers"), std::string::npos);
+  EXPECT_EQ(ErrorOf(Ascii(File(many))), "test.dxf: the file has more than 65535 layers");
 }
 
 // Blocks that insert themselves are found and reported; reading them is no recursion at all.
