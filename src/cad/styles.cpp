@@ -2,6 +2,7 @@
 
 #include <cmath>
 #include <stdexcept>
+#include <utility>
 
 namespace tessaro {
 
@@ -62,6 +63,22 @@ EntityLineStyle DrawingStyles::EntityLine(std::uint8_t type, std::uint32_t index
   if (entityLines_.empty()) return {};
   const auto found = entityLines_.find((static_cast<std::uint64_t>(type) << 32) | index);
   return found == entityLines_.end() ? EntityLineStyle{} : found->second;
+}
+
+void DrawingStyles::AddTextStyle(TextStyle style) {
+  std::string key = Key(style.name);
+  if (const auto found = textStyleByName_.find(key); found != textStyleByName_.end()) {
+    textStyles_[found->second] = std::move(style);
+    return;
+  }
+  textStyleByName_.emplace(std::move(key), textStyles_.size());
+  textStyles_.push_back(std::move(style));
+}
+
+const TextStyle* DrawingStyles::FindTextStyle(std::string_view name) const {
+  if (textStyles_.empty()) return nullptr;
+  const auto found = textStyleByName_.find(Key(name));
+  return found == textStyleByName_.end() ? nullptr : &textStyles_[found->second];
 }
 
 void DrawingStyles::SetHeaderVariable(HeaderVariable variable) {

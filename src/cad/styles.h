@@ -1,6 +1,7 @@
 // What a drawing keeps besides its entities for drawing them as their authors saw them and
 // for writing them back: line types with their dash patterns, each entity's line type and
-// scale when it has its own, and the header variables as a file gave them.
+// scale when it has its own, text styles with their fonts, and the header variables as a
+// file gave them.
 #pragma once
 
 #include <cstdint>
@@ -43,8 +44,24 @@ struct HeaderVariable {
   std::vector<std::pair<int, std::string>> groups{};
 };
 
+// A text style (the STYLE table): its font as the file names it, a font file ("arial.ttf",
+// "romans.shx") or a family ("Times New Roman", from the style's extended data), and the
+// bold and italic the extended data asks for.
+struct TextStyle {
+  std::string name{};
+  std::string fontFile{};
+  std::string family{};
+  bool bold = false;
+  bool italic = false;
+};
+
 class DrawingStyles {
 public:
+  // Text styles by name (any letter case); adding a name the table holds replaces it.
+  void AddTextStyle(TextStyle style);
+  const TextStyle* FindTextStyle(std::string_view name) const;
+  const std::vector<TextStyle>& TextStyles() const { return textStyles_; }
+
   // Adding a name the table holds (any letter case) replaces its pattern and keeps its index.
   LineTypeIndex AddLineType(std::string_view name, std::vector<double> pattern);
   std::optional<LineTypeIndex> FindLineType(std::string_view name) const;
@@ -74,6 +91,8 @@ private:
   double globalScale_ = 1.0;
   std::unordered_map<std::uint64_t, EntityLineStyle> entityLines_;
   std::vector<HeaderVariable> header_;
+  std::vector<TextStyle> textStyles_;
+  std::unordered_map<std::string, std::size_t> textStyleByName_;
 };
 
 }  // namespace tessaro

@@ -109,6 +109,15 @@ std::optional<Extents> DisplayList::Bounds() const {
   return all;
 }
 
+std::uint16_t DisplayList::Face(const FontFace& face) {
+  for (std::size_t i = 0; i < faces_.size(); ++i) {
+    if (faces_[i] == face) return static_cast<std::uint16_t>(i);
+  }
+  if (faces_.size() > 0xFFFF) return 0xFFFF;
+  faces_.push_back(face);
+  return static_cast<std::uint16_t>(faces_.size() - 1);
+}
+
 void DisplayList::Clear() {
   shapes_.clear();
   points_.clear();
@@ -116,6 +125,7 @@ void DisplayList::Clear() {
   texts_.clear();
   truncated_ = cancelled_ = false;
   leftOut_ = {};
+  faces_.assign(1, FontFace{});
 }
 
 void DisplayList::Reserve(std::size_t shapes, std::size_t points) {

@@ -71,8 +71,7 @@ struct TextShape {
   TextVAlign vAlign = TextVAlign::Baseline;
   bool backward = false;    // mirrored along its baseline (DXF generation flag 2)
   bool upsideDown = false;  // mirrored across its baseline (flag 4)
-  bool bold = false;
-  bool italic = false;
+  std::uint16_t face = 0;   // DisplayList::Faces(): 0 the painter's default
   std::string value;  // UTF-8, control codes already resolved
 };
 
@@ -90,6 +89,10 @@ public:
   std::span<const Point2d> PointsOf(const Shape& s) const { return {points_.data() + s.index, s.count}; }
   const ArcShape& Arc(const Shape& s) const { return arcs_[s.index]; }
   const TextShape& Text(const Shape& s) const { return texts_[s.index]; }
+  // The fonts texts are drawn in, the first the painter's default ({}); Face gives the
+  // index of a font, adding it when new (the last index stands for any beyond it).
+  const std::vector<FontFace>& Faces() const { return faces_; }
+  std::uint16_t Face(const FontFace& face);
 
   // Bounding box of every shape; nothing when the list is empty.
   std::optional<Extents> Bounds() const;
@@ -122,6 +125,7 @@ private:
   std::vector<Point2d> points_;
   std::vector<ArcShape> arcs_;
   std::vector<TextShape> texts_;
+  std::vector<FontFace> faces_{FontFace{}};
   bool truncated_ = false;
   bool cancelled_ = false;
   LeftOut leftOut_;

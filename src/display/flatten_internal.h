@@ -7,6 +7,8 @@
 #include <cmath>
 #include <cstdint>
 #include <optional>
+#include <string>
+#include <unordered_map>
 #include <vector>
 
 #include "cad/block_references.h"
@@ -152,6 +154,7 @@ private:
   void AppendEdge(const HatchEdge& edge);
 
   // flatten_text.cpp
+  std::uint16_t StyleFace(const std::string& style);
   void AddTextShape(LayerIndex layer, ShapeColor color, const Context& ctx, const TextGeometry& t);
   void AddTextShape(LayerIndex layer, ShapeColor color, const Context& ctx, TextShape shape);
   void AddMText(LayerIndex layer, ShapeColor color, const Context& ctx, const MTextGeometry& m);
@@ -170,6 +173,7 @@ private:
   const std::atomic<bool>* cancel_;
   EstimatedTextMetrics estimated_;
   bool anyPattern_ = false;
+  std::unordered_map<std::string, std::uint16_t> styleFaces_;  // text style name -> face
   bool cancelled_ = false;
   // The expansion of blocks: shapes made by finished expansions from model space, where the
   // one under way began, visits made, and references left out once kMaxExpandedShapes or

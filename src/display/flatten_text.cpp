@@ -12,6 +12,21 @@
 
 namespace tessaro::flatten {
 
+// The font of a text style, by name (the painter's default for a style the drawing lacks).
+std::uint16_t Flattener::StyleFace(const std::string& style) {
+  if (drawing_.Styles().TextStyles().empty()) return 0;
+  if (const auto found = styleFaces_.find(style); found != styleFaces_.end()) return found->second;
+  std::uint16_t face = 0;
+  if (const TextStyle* s = drawing_.Styles().FindTextStyle(style)) {
+    FontFace font = FaceOfFont(s->family.empty() ? s->fontFile : s->family);
+    font.bold = font.bold || s->bold;
+    font.italic = font.italic || s->italic;
+    face = list_.Face(font);
+  }
+  styleFaces_.emplace(style, face);
+  return face;
+}
+
 void Flattener::AddTextShape(LayerIndex layer, ShapeColor color, const Context& ctx, const TextGeometry& t) {
   TextShape shape;
   shape.height = t.height;
@@ -22,6 +37,7 @@ void Flattener::AddTextShape(LayerIndex layer, ShapeColor color, const Context& 
   shape.position = t.position;
   shape.backward = (t.generation & 2) != 0;
   shape.upsideDown = (t.generation & 4) != 0;
+  shape.face = StyleFace(t.style);
   const bool simple = t.hAlign == 0 && t.vAlign == 0;
   if (!simple) {
     switch (t.hAlign) {
@@ -51,6 +67,9 @@ void Flattener::AddTextShape(LayerIndex layer, ShapeColor color, const Context& 
     const double acrossScale = alongScale > 0 ? std::abs(m.Det()) / alongScale : 0.0;
     shape.position = m(shape.position);
     if (alongScale > 0) shape.rotation = AngleOf(along);
+    // A mirrored block mirrors its texts: along their baseline the text still runs as the
+    // transform takes it, across it the other way.
+    if (m.Det() < 0) shape.upsideDown = !shape.upsideDown;
     shape.height *= acrossScale;
     if (acrossScale > 0) shape.widthFactor *= alongScale / acrossScale;
     shape.fitWidth *= alongScale;
@@ -83,7 +102,8 @@ void Flattener::AddTextShape(LayerIndex layer, ShapeColor color, const Context& 
 // MTEXT laid out by LayoutMText (wrapped to its width with the metrics given), each run of
 // one format a text of its own, placed from the attachment point.
 void Flattener::AddMText(LayerIndex layer, ShapeColor color, const Context& ctx, const MTextGeometry& m) {
-  const MTextLayout layout = LayoutMText(m, FontFace{}, *metrics_);
+  const std::uint16_t styleFace = StyleFace(m.style);
+  const MTextLayout layout = LayoutMText(m, list_.Faces()[styleFace], *metrics_);
   const int row = (m.attachment - 1) / 3, column = (m.attachment - 1) % 3;
   const double top = row == 0 ? 0.0 : row == 1 ? layout.height / 2 : layout.height;
   const Point2d u = Direction(m.rotation), v{-u.y, u.x};
@@ -99,8 +119,7 @@ void Flattener::AddMText(LayerIndex layer, ShapeColor color, const Context& ctx,
       shape.rotation = m.rotation;
       shape.widthFactor = run.widthFactor;
       shape.oblique = run.oblique;
-      shape.bold = run.face.bold;
-      shape.italic = run.face.italic;
+      shape.face = list_.Face(run.face);
       shape.value = run.text;
       ShapeColor own = color;
       if (run.rgb) {

@@ -108,9 +108,8 @@ private:
       case 'f': case 'F': {
         const auto [arg, next] = Argument(i + 2);
         std::size_t bar = arg.find('|');
-        f.face.family = std::string(arg.substr(0, bar));
-        if (code == 'F') f.face.family = FontFamilyOfStyle(f.face.family);
-        f.face.bold = f.face.italic = false;
+        // \F names a font file (a stroke font: the default face), \f a family.
+        f.face = code == 'F' ? FaceOfFont(arg.substr(0, bar)) : FontFace{std::string(arg.substr(0, bar)), false, false};
         while (bar != std::string_view::npos) {
           const std::size_t end = arg.find('|', bar + 1);
           const std::string_view part = arg.substr(bar + 1, end == std::string_view::npos ? std::string_view::npos : end - bar - 1);

@@ -15,36 +15,43 @@ double EstimatedTextMetrics::Advance(std::string_view text, const FontFace& face
   return units * (face.bold ? 1.08 : 1.0);
 }
 
-std::string FontFamilyOfStyle(std::string_view fontFile) {
+FontFace FaceOfFont(std::string_view fontFile) {
   std::string_view name = fontFile;
   if (const auto slash = name.find_last_of("/\\"); slash != std::string_view::npos) name.remove_prefix(slash + 1);
-  const auto dot = name.find_last_of('.');
-  std::string extension;
-  if (dot != std::string_view::npos) {
-    for (const char c : name.substr(dot + 1)) extension += static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    name = name.substr(0, dot);
-  }
-  if (extension == "shx" || name.empty()) return {};
-  if (extension != "ttf" && extension != "otf" && extension != "ttc") return std::string(name);
-  // A font file's name: its family in lower case, perhaps with a style suffix.
   std::string lower;
   for (const char c : name) lower += static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  const auto dot = lower.find_last_of('.');
+  const std::string extension = dot == std::string::npos ? "" : lower.substr(dot + 1);
+  if (dot != std::string::npos) lower.erase(dot);
+  // A stroke font (".shx", or a bare name like "txt" that CAD programs take as one).
+  if (extension == "shx" || lower.empty() || (extension.empty() && lower.size() <= 8 && name == lower)) return {};
+  if (extension != "ttf" && extension != "otf" && extension != "ttc") return {std::string(name), false, false};
+  // A font file: the families of the common ones, with their bold and italic cuts.
   struct Known {
     const char* file;
     const char* family;
+    bool bold, italic;
   };
   static constexpr Known kKnown[] = {
-      {"arial", "Arial"},       {"arialbd", "Arial"},          {"ariali", "Arial"},   {"arialn", "Arial Narrow"},
-      {"times", "Times New Roman"}, {"timesbd", "Times New Roman"}, {"cour", "Courier New"}, {"calibri", "Calibri"},
-      {"verdana", "Verdana"},   {"tahoma", "Tahoma"},          {"isocpeur", "ISOCPEUR"}, {"simplex", ""},
-      {"dejavusans", "DejaVu Sans"}, {"liberationsans-regular", "Liberation Sans"}, {"consola", "Consolas"},
+      {"arial", "Arial", false, false},          {"arialbd", "Arial", true, false},
+      {"ariali", "Arial", false, true},          {"arialbi", "Arial", true, true},
+      {"arialn", "Arial Narrow", false, false},  {"arialnb", "Arial Narrow", true, false},
+      {"times", "Times New Roman", false, false}, {"timesbd", "Times New Roman", true, false},
+      {"timesi", "Times New Roman", false, true}, {"timesbi", "Times New Roman", true, true},
+      {"cour", "Courier New", false, false},     {"courbd", "Courier New", true, false},
+      {"couri", "Courier New", false, true},     {"calibri", "Calibri", false, false},
+      {"calibrib", "Calibri", true, false},      {"calibrii", "Calibri", false, true},
+      {"verdana", "Verdana", false, false},      {"verdanab", "Verdana", true, false},
+      {"tahoma", "Tahoma", false, false},        {"tahomabd", "Tahoma", true, false},
+      {"consola", "Consolas", false, false},     {"isocpeur", "ISOCPEUR", false, false},
+      {"isocteur", "ISOCTEUR", false, false},    {"dejavusans", "DejaVu Sans", false, false},
   };
   for (const Known& k : kKnown) {
-    if (lower == k.file) return k.family;
+    if (lower == k.file) return {k.family, k.bold, k.italic};
   }
-  std::string family(name);
+  std::string family(name.substr(0, name.find_last_of('.')));
   if (!family.empty()) family[0] = static_cast<char>(std::toupper(static_cast<unsigned char>(family[0])));
-  return family;
+  return {family, false, false};
 }
 
 }  // namespace tessaro

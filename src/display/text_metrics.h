@@ -29,8 +29,9 @@ public:
   double Advance(std::string_view text, const FontFace& face) const override;
 };
 
-// The font family a text style's font file or name stands for: "arial.ttf" -> "Arial",
-// "romans.shx" -> "" (a stroke font: the painter's default), "Times New Roman" as it is.
-std::string FontFamilyOfStyle(std::string_view fontFile);
+// The font a text style's font file or family name stands for: "arial.ttf" -> Arial,
+// "timesbd.ttf" -> Times New Roman bold, "romans.shx" -> the painter's default (a stroke
+// font), "Times New Roman" as it is.
+FontFace FaceOfFont(std::string_view fontFile);
 
 }  // namespace tessaro

@@ -139,6 +139,8 @@ void Reader::ReadTables(DxfGroup& next) {
       Guarded("LAYER", [&] { ReadLayer(); });
     } else if (name == "LTYPE" && table == "LTYPE") {
       Guarded("LTYPE", [&] { ReadLineType(); });
+    } else if (name == "STYLE" && table == "STYLE") {
+      Guarded("STYLE", [&] { ReadTextStyle(); });
     } else if (name == "ENDTAB") {
       table.clear();
     }
@@ -158,6 +160,32 @@ void Reader::ReadLineType() {
   if (name.empty() || drawing_.Styles().LineTypes().size() + 1 >= kLineTypeContinuous) return;
   NameKey(name);
   lineTypeByRaw_[key_] = drawing_.MutableStyles().AddLineType(Decode(name), std::move(pattern));
+}
+
+// A text style: its name, font file (code 3) and, in the ACAD extended data, the family
+// (1000) and the bold and italic bits of the font flags (1071).
+void Reader::ReadTextStyle() {
+  TextStyle style;
+  bool acad = false;
+  for (const DxfGroup& g : groups_) {
+    switch (g.code) {
+      case 2: style.name = Decode(TrimValue(g.text)); break;
+      case 3: style.fontFile = Decode(TrimValue(g.text)); break;
+      case 1001: acad = TrimValue(g.text) == "ACAD"; break;
+      case 1000:
+        if (acad && style.family.empty()) style.family = Decode(TrimValue(g.text));
+        break;
+      case 1071:
+        if (acad) {
+          const int flags = Int(g);
+          style.italic = (flags & 0x1000000) != 0;
+          style.bold = (flags & 0x2000000) != 0;
+        }
+        break;
+      default: break;
+    }
+  }
+  if (!style.name.empty()) drawing_.MutableStyles().AddTextStyle(std::move(style));
 }
 
 void Reader::ReadLayer() {

@@ -206,6 +206,7 @@ private:
   void ReadTables(DxfGroup& next);
   void ReadLayer();
   void ReadLineType();
+  void ReadTextStyle();
   void AddModelAttdef(const Common& c);
   void AddMesh(const Common& c);
   void AddPolyfaceWires(const Common& c, int flags, int m, int n, const std::vector<std::array<double, 3>>& points,

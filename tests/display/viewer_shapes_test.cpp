@@ -175,8 +175,8 @@ TEST(MTextLayout, WrapsAtSpacesToItsWidthAndHonoursCodes) {
   const MTextLayout two = lay("a\\Pb", 0);
   EXPECT_DOUBLE_EQ(two.lines[0].baseline, 1.0);
   EXPECT_NEAR(two.lines[1].baseline - two.lines[0].baseline, 5.0 / 3.0, 1e-12);
-  EXPECT_EQ(FontFamilyOfStyle("arialbd.ttf"), "Arial");
-  EXPECT_EQ(FontFamilyOfStyle("romans.shx"), "");
+  EXPECT_EQ(FaceOfFont("arialbd.ttf"), (FontFace{"Arial", true, false}));
+  EXPECT_EQ(FaceOfFont("romans.shx"), FontFace{});
 }
 
 }  // namespace
