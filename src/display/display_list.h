@@ -34,6 +34,9 @@ struct ShapeColor {
   friend bool operator==(const ShapeColor&, const ShapeColor&) = default;
 };
 
+// The colour of the paper, whatever it is: a fill of it masks what was drawn before (WIPEOUT).
+inline constexpr ShapeColor kPaperColor{-1, 0};
+
 struct Shape {
   ShapeKind kind;
   bool closed;       // Polyline: the last point joins the first; Fill: always

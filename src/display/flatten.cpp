@@ -305,9 +305,10 @@ void Flattener::Flatten(const EntityHeader& e, const Context& ctx) {
       break;
     }
     case EntityType::Wipeout: {
+      // A fill of the paper's colour: it hides what was drawn before it.
       points_ = d.Wipeout(e).frame;
       MapPoints(m);
-      AddPoints(layer, color, true, false);
+      if (points_.size() >= 3) AddPoints(layer, kPaperColor, true, true);
       break;
     }
   }

@@ -24,26 +24,36 @@ void Reader::AddLine(const Common& c) {
   drawing_.Add(StyleOf(c), line);
 }
 
+// Circles and arcs in another plane are ellipses seen from above.
 void Reader::AddCircle(const Common& c) {
   CircleGeometry circle;
+  double z = 0.0;
   for (const DxfGroup& g : groups_) {
     switch (g.code) {
       case 10: circle.center.x = Real(g); break;
       case 20: circle.center.y = Real(g); break;
+      case 30: z = Real(g); break;
       case 40: circle.radius = Real(g); break;
       default: break;
     }
   }
-  circle.center = Ocs::Of(c.nx, c.ny, c.nz).Map(circle.center);
+  const Ocs ocs = Ocs::Of(c.nx, c.ny, c.nz);
+  if (!ocs.Similar()) {
+    if (const auto ellipse = ocs.MapCircle(circle.center, z, circle.radius, 0, 360)) drawing_.Add(StyleOf(c), *ellipse);
+    return;
+  }
+  circle.center = ocs.Map(circle.center);
   drawing_.Add(StyleOf(c), circle);
 }
 
 void Reader::AddArc(const Common& c) {
   ArcGeometry arc;
+  double z = 0.0;
   for (const DxfGroup& g : groups_) {
     switch (g.code) {
       case 10: arc.center.x = Real(g); break;
       case 20: arc.center.y = Real(g); break;
+      case 30: z = Real(g); break;
       case 40: arc.radius = Real(g); break;
       case 50: arc.startAngle = Real(g); break;
       case 51: arc.endAngle = Real(g); break;
@@ -51,6 +61,12 @@ void Reader::AddArc(const Common& c) {
     }
   }
   const Ocs ocs = Ocs::Of(c.nx, c.ny, c.nz);
+  if (!ocs.Similar()) {
+    if (const auto ellipse = ocs.MapCircle(arc.center, z, arc.radius, arc.startAngle, arc.endAngle)) {
+      drawing_.Add(StyleOf(c), *ellipse);
+    }
+    return;
+  }
   arc.center = ocs.Map(arc.center);
   ocs.MapArc(arc.startAngle, arc.endAngle);
   drawing_.Add(StyleOf(c), arc);
@@ -60,8 +76,10 @@ void Reader::AddLwPolyline(const Common& c) {
   PolylineGeometry polyline;
   vertices_.clear();
   lwWidths_.clear();
+  double elevation = 0.0;
   for (const DxfGroup& g : groups_) {
     switch (g.code) {
+      case 38: elevation = Real(g); break;
       case 70: polyline.closed = (Int(g) & 1) != 0; break;
       case 43: polyline.width = Real(g); break;
       case 40:
@@ -81,7 +99,7 @@ void Reader::AddLwPolyline(const Common& c) {
       default: break;
     }
   }
-  MapVertices(Ocs::Of(c.nx, c.ny, c.nz));
+  MapVertices(Ocs::Of(c.nx, c.ny, c.nz), elevation, polyline.closed, !lwWidths_.empty());
   if (!lwWidths_.empty()) {
     lwWidths_.resize(vertices_.size());
     drawing_.Add(StyleOf(c), polyline, vertices_, lwWidths_);
@@ -90,10 +108,14 @@ void Reader::AddLwPolyline(const Common& c) {
   drawing_.Add(StyleOf(c), polyline, vertices_);
 }
 
-void Reader::MapVertices(const Ocs& ocs) {
+// The vertices of a 2-D polyline at elevation `z` of its plane, seen from above; in another
+// plane than the drawing's its arcs become runs of lines (unless it has widths by vertex,
+// which are one to a vertex).
+void Reader::MapVertices(const Ocs& ocs, double z, bool closed, bool widths) {
   if (ocs.kind == Ocs::Kind::Identity) return;
+  if (!ocs.Similar() && !widths) StraightenBulges(vertices_, closed);
   for (PolylineVertex& v : vertices_) {
-    v.point = ocs.Map(v.point);
+    v.point = ocs.Map(v.point, z);
     if (ocs.Mirrored()) v.bulge = -v.bulge;
   }
 }
@@ -102,10 +124,11 @@ void Reader::MapVertices(const Ocs& ocs) {
 // 3-D ones and polygon and polyface meshes as wireframes seen from above.
 bool Reader::AddPolyline(const Common& c, DxfGroup& next) {
   int flags = 0, meshM = 0, meshN = 0;
-  double width = 0.0, endWidth = 0.0;
+  double width = 0.0, endWidth = 0.0, elevation = 0.0;
   bool haveWidth = false;
   for (const DxfGroup& g : groups_) {
     switch (g.code) {
+      case 30: elevation = Real(g); break;
       case 70: flags = Int(g); break;
       case 40: width = Real(g), haveWidth = true; break;
       case 41: endWidth = Real(g), haveWidth = true; break;
@@ -164,12 +187,12 @@ bool Reader::AddPolyline(const Common& c, DxfGroup& next) {
   polyline.closed = (flags & 1) != 0;
   polyline.width = haveWidth && width == endWidth ? width : 0.0;
   if (anyWidth || (haveWidth && width != endWidth)) {
-    if ((flags & 8) == 0) MapVertices(Ocs::Of(head.nx, head.ny, head.nz));
+    if ((flags & 8) == 0) MapVertices(Ocs::Of(head.nx, head.ny, head.nz), elevation, polyline.closed, true);
     drawing_.Add(StyleOf(head), polyline, vertices_, widths);
     return true;
   }
   if ((flags & 8) == 0) {
-    MapVertices(Ocs::Of(head.nx, head.ny, head.nz));
+    MapVertices(Ocs::Of(head.nx, head.ny, head.nz), elevation, polyline.closed, false);
   } else {
     for (PolylineVertex& v : vertices_) v.bulge = 0.0;
   }
@@ -177,24 +200,31 @@ bool Reader::AddPolyline(const Common& c, DxfGroup& next) {
   return true;
 }
 
+// An ellipse's centre and major axis are in world coordinates; its minor axis is the
+// extrusion × the major axis: seen from above, any plane gives an ellipse again.
 void Reader::AddEllipse(const Common& c) {
   EllipseGeometry e;
+  double majorZ = 0.0;
   for (const DxfGroup& g : groups_) {
     switch (g.code) {
       case 10: e.center.x = Real(g); break;
       case 20: e.center.y = Real(g); break;
       case 11: e.majorAxis.x = Real(g); break;
       case 21: e.majorAxis.y = Real(g); break;
+      case 31: majorZ = Real(g); break;
       case 40: e.ratio = Real(g); break;
       case 41: e.startParam = Real(g); break;
       case 42: e.endParam = Real(g); break;
       default: break;
     }
   }
-  if (c.nz < 0) {  // the minor axis points the other way: run the parameter backwards
-    const double start = e.startParam;
-    e.startParam = -e.endParam;
-    e.endParam = -start;
+  const double length = std::sqrt(c.nx * c.nx + c.ny * c.ny + c.nz * c.nz);
+  if (length > 0 && std::isfinite(length) && (std::abs(c.nx) > 1e-12 || std::abs(c.ny) > 1e-12 || c.nz < 0)) {
+    const double nx = c.nx / length, ny = c.ny / length, nz = c.nz / length;
+    const Point2d minor{(ny * majorZ - nz * e.majorAxis.y) * e.ratio, (nz * e.majorAxis.x - nx * majorZ) * e.ratio};
+    const auto seen = EllipseOfConjugates(e.center, e.majorAxis, minor, e.startParam, e.endParam);
+    if (!seen) return;
+    e = *seen;
   }
   drawing_.Add(StyleOf(c), e);
 }
@@ -233,7 +263,9 @@ void Reader::AddSolid(const Common& c, Kind kind) {
   SolidGeometry solid;
   solid.kind = kind == Kind::Solid ? SolidKind::Solid : kind == Kind::Trace ? SolidKind::Trace : SolidKind::Face3d;
   bool haveFourth = false;
+  double z = 0.0;
   for (const DxfGroup& g : groups_) {
+    if (g.code == 30) z = Real(g);
     if (g.code >= 10 && g.code <= 13) solid.corners[g.code - 10].x = Real(g);
     if (g.code >= 20 && g.code <= 23) solid.corners[g.code - 20].y = Real(g);
     if (g.code == 13 || g.code == 23) haveFourth = true;
@@ -242,7 +274,7 @@ void Reader::AddSolid(const Common& c, Kind kind) {
   if (!haveFourth) solid.corners[3] = solid.corners[2];
   if (kind != Kind::Face3d) {
     const Ocs ocs = Ocs::Of(c.nx, c.ny, c.nz);
-    for (Point2d& p : solid.corners) p = ocs.Map(p);
+    for (Point2d& p : solid.corners) p = ocs.Map(p, z);
   }
   drawing_.Add(StyleOf(c), solid);
 }

@@ -16,9 +16,11 @@ void Reader::AddHatch(const Common& c) {
   std::size_t i = 0;
   const auto at = [&](int code) { return i < n && groups_[i].code == code; };
   // Up to the number of loops (91): pattern name and solid fill.
+  double elevation = 0.0;
   for (; i < n && groups_[i].code != 91; ++i) {
     if (groups_[i].code == 2) hatch.pattern = Decode(TrimValue(groups_[i].text));
     if (groups_[i].code == 70) hatch.solid = Int(groups_[i]) == 1;
+    if (groups_[i].code == 30) elevation = Real(groups_[i]);
   }
   if (i >= n) {
     drawing_.Add(StyleOf(c), std::move(hatch));
@@ -86,7 +88,7 @@ void Reader::AddHatch(const Common& c) {
   }
   ReadPatternLines(hatch, i);
   const Ocs ocs = Ocs::Of(c.nx, c.ny, c.nz);
-  if (ocs.kind != Ocs::Kind::Identity) MapHatch(hatch, ocs);
+  if (ocs.kind != Ocs::Kind::Identity) MapHatch(hatch, ocs, elevation);
   drawing_.Add(StyleOf(c), std::move(hatch));
 }
 
@@ -161,7 +163,23 @@ void Reader::ReadPatternLines(HatchGeometry& hatch, std::size_t i) {
   if (hatch.solid) hatch.patternLines.clear();
 }
 
-void Reader::MapHatch(HatchGeometry& hatch, const Ocs& ocs) {
+void Reader::MapHatch(HatchGeometry& hatch, const Ocs& ocs, double z) {
+  if (!ocs.Similar()) {
+    // Another plane: its arcs are elliptical arcs seen from above, drawn as runs of lines.
+    for (HatchPatternLine& line : hatch.patternLines) {
+      line.base = ocs.Map(line.base, z);
+      line.offset = ocs.MapVector(line.offset);
+      line.angle = ocs.MapAngle(line.angle);
+    }
+    for (HatchLoop& loop : hatch.loops) {
+      if (loop.isPolyline) StraightenBulges(loop.polyline, loop.closed);
+      for (PolylineVertex& v : loop.polyline) v.point = ocs.Map(v.point, z);
+      std::vector<HatchEdge> edges;
+      for (const HatchEdge& edge : loop.edges) MapHatchEdge(edge, ocs, edges);
+      loop.edges = std::move(edges);
+    }
+    return;
+  }
   const bool mirrored = ocs.Mirrored();
   for (HatchPatternLine& line : hatch.patternLines) {
     line.base = ocs.Map(line.base);

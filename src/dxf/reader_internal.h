@@ -15,79 +15,19 @@
 
 #include "base/problem.h"
 #include "cad/drawing.h"
+#include "dxf/ocs.h"
 #include "dxf/reader.h"
 #include "dxf/text.h"
 #include "dxf/tokenizer.h"
 
 namespace tessaro::dxf_reader {
 
-constexpr double kPi = 3.14159265358979323846;
 
 inline std::string_view TrimValue(std::string_view text) {
   while (!text.empty() && (text.back() == ' ' || text.back() == '\t' || text.back() == '\r')) text.remove_suffix(1);
   while (!text.empty() && (text.front() == ' ' || text.front() == '\t')) text.remove_prefix(1);
   return text;
 }
-
-// ---- object coordinate systems ----------------------------------------------------
-
-// The plane of a 2-D entity, by its extrusion: x and y of the entity's own coordinates mapped
-// to world x and y (the arbitrary axis algorithm, seen from above).
-struct Ocs {
-  enum class Kind { Identity, MirrorX, General } kind = Kind::Identity;
-  double a = 1, b = 0, c = 0, d = 1;  // world x = a·x + b·y, world y = c·x + d·y
-
-  static Ocs Of(double nx, double ny, double nz) {
-    Ocs ocs;
-    const double length = std::sqrt(nx * nx + ny * ny + nz * nz);
-    if (!(length > 0) || !std::isfinite(length)) return ocs;
-    nx /= length, ny /= length, nz /= length;
-    if (std::abs(nx) < 1e-12 && std::abs(ny) < 1e-12) {
-      if (nz < 0) {
-        ocs.kind = Kind::MirrorX;
-        ocs.a = -1;
-      }
-      return ocs;
-    }
-    double ax = 0, ay = 0, az = 0;  // Ax = (Wy or Wz) × N
-    if (std::abs(nx) < 1.0 / 64 && std::abs(ny) < 1.0 / 64) {
-      ax = nz, ay = 0, az = -nx;  // (0,1,0) × N
-    } else {
-      ax = -ny, ay = nx, az = 0;  // (0,0,1) × N
-    }
-    const double la = std::sqrt(ax * ax + ay * ay + az * az);
-    ax /= la, ay /= la, az /= la;
-    const double bx = ny * az - nz * ay, by = nz * ax - nx * az;  // Ay = N × Ax
-    ocs.kind = Kind::General;
-    ocs.a = ax, ocs.b = bx, ocs.c = ay, ocs.d = by;
-    return ocs;
-  }
-
-  bool Mirrored() const { return a * d - b * c < 0; }
-  Point2d Map(Point2d p) const {
-    if (kind == Kind::Identity) return p;
-    if (kind == Kind::MirrorX) return {-p.x, p.y};
-    return {a * p.x + b * p.y, c * p.x + d * p.y};
-  }
-  // A direction angle in degrees.
-  double MapAngle(double degrees) const {
-    if (kind == Kind::Identity) return degrees;
-    if (kind == Kind::MirrorX) return 180.0 - degrees;
-    const double r = degrees * kPi / 180.0;
-    const Point2d v = Map({std::cos(r), std::sin(r)});
-    return std::atan2(v.y, v.x) * 180.0 / kPi;
-  }
-  // A counter-clockwise arc from start to end, in degrees: a mirror swaps its ends.
-  void MapArc(double& start, double& end) const {
-    if (kind == Kind::Identity) return;
-    const double s = MapAngle(start), e = MapAngle(end);
-    if (Mirrored()) {
-      start = e, end = s;
-    } else {
-      start = s, end = e;
-    }
-  }
-};
 
 // ---- entity kinds -------------------------------------------------------------------
 
@@ -235,7 +175,7 @@ private:
   void AddCircle(const Common& c);
   void AddArc(const Common& c);
   void AddLwPolyline(const Common& c);
-  void MapVertices(const Ocs& ocs);
+  void MapVertices(const Ocs& ocs, double z, bool closed, bool widths);
   bool AddPolyline(const Common& c, DxfGroup& next);
   void AddEllipse(const Common& c);
   SplineGeometry ReadSpline(std::size_t first, std::size_t last);
@@ -256,7 +196,7 @@ private:
   // reader_entities_hatch.cpp: hatches and their boundary paths
   void AddHatch(const Common& c);
   HatchEdge ReadEdge(int type, std::size_t first, std::size_t last);
-  static void MapHatch(HatchGeometry& hatch, const Ocs& ocs);
+  static void MapHatch(HatchGeometry& hatch, const Ocs& ocs, double z);
   void ReadPatternLines(HatchGeometry& hatch, std::size_t i);
 
   DxfTokenizer tok_;

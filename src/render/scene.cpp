@@ -180,9 +180,10 @@ void ShapePainter::Draw(const Shape& s) {
   const double cap = s.kind == ShapeKind::Text ? list_.Text(s).height : 0.0;
   const Detail detail = ShapeDetail(s, cap, pixelsPerUnit_, textBoxPixels_);
   UseColor(s.color.aci > 0 && s.color.aci < 257 ? aci_[static_cast<std::size_t>(s.color.aci)]
+           : s.color == kPaperColor             ? BackgroundRgb(background_.value_or(Background::White))
            : background_                        ? ScreenRgb(ShapeRgb(s.color), *background_)
                                                 : ShapeRgb(s.color),
-           penWidths_ != nullptr ? (*penWidths_)(s.color) : 0.0);
+           penWidths_ != nullptr && s.color != kPaperColor ? (*penWidths_)(s.color) : 0.0);
   if (detail == Detail::Dot) {
     Dot(Map(Point2d{(s.box.min.x + s.box.max.x) / 2, (s.box.min.y + s.box.max.y) / 2}));
     return;
@@ -205,7 +206,9 @@ void ShapePainter::DrawPoints(std::span<const Point2d> points, bool closed, bool
   scratch_.clear();
   for (const Point2d& p : points) scratch_.push_back(Map(p));
   if (fill && scratch_.size() > 2) {
-    // The inside by the painter, the outline like every other stroke.
+    // The inside by the painter, the outline like every other stroke; strokes gathered so
+    // far go first, so that a fill (a wipeout) covers what came before it.
+    Flush();
     painter_.setPen(Qt::NoPen);
     painter_.setBrush(QColor(color_));
     painter_.drawPolygon(scratch_.data(), static_cast<int>(scratch_.size()));
@@ -351,6 +354,7 @@ Detail ShapeDetail(const Shape& shape, double capHeight, double pixelsPerUnit, d
 }
 
 QRgb ShapeRgb(ShapeColor color) {
+  if (color == kPaperColor) return BackgroundRgb(Background::White);
   if (color.aci == 0) return qRgb((color.rgb >> 16) & 0xFF, (color.rgb >> 8) & 0xFF, color.rgb & 0xFF);
   return AciColor(color.aci).rgb();
 }

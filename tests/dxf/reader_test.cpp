@@ -197,6 +197,10 @@ TEST(DxfReader, ResolvesTheObjectCoordinateSystem) {
                           with({{0, "LINE"}, {10, "2"}, {20, "1"}, {11, "3"}, {21, "1"}})}) {
     entities.insert(entities.end(), e.begin(), e.end());
   }
+  // Tilted 45° about y, 2 up its extrusion: an ellipse half as wide as the circle by √2, moved
+  // along x by the elevation seen from above.
+  entities.insert(entities.end(), {{0, "CIRCLE"}, {10, "0"}, {20, "0"}, {30, "2"}, {40, "1"}, {210, "1"}, {220, "0"},
+                                   {230, "1"}});
   EXPECT_EQ(Describe(Read(Ascii(File(entities))).drawing),
             "BLOCK B 0 0\n"
             "ARC 0 256 -2 1 1 90 180\n"
@@ -205,7 +209,8 @@ TEST(DxfReader, ResolvesTheObjectCoordinateSystem) {
             "TEXT 0 256 -2 1 1 330 1 0 0 0 -2 1 2 [x] Arial\n"
             "INSERT 0 256 B -2 1 -1 1 330 1 1 0 0\n"
             "ELLIPSE 0 256 2 1 1 0 0.5 -1 0\n"
-            "LINE 0 256 2 1 3 1\n");
+            "LINE 0 256 2 1 3 1\n"
+            "ELLIPSE 0 256 1.41421 0 0 1 0.707107 0 6.28319\n");
 }
 
 // ---- the file's form ----------------------------------------------------------------
