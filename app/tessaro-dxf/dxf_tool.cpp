@@ -208,9 +208,12 @@ int InfoJson(const std::string& file, std::ostream& out) {
   const DisplayList list = ViewList(drawing);
   std::size_t drawn = 0;
   for (const auto& [type, count] : report.drawnTypes) drawn += count;
+  std::map<std::string, std::size_t> read = report.drawnTypes;
+  for (const auto& [type, count] : report.skippedTypes) read[type] += count;
   out << "{\n  \"file\": " << Json(file) << ",\n  \"format\": " << Json(report.binary ? "binary" : "ASCII")
       << ",\n  \"version\": " << Json(report.version) << ",\n  \"release\": " << Json(report.Release())
-      << ",\n  \"read\": " << drawn + report.SkippedCount() << ",\n  \"drawn\": " << drawn
+      << ",\n  \"read\": " << drawn + report.SkippedCount() << ",\n  \"readTypes\": " << JsonCounts(read)
+      << ",\n  \"drawn\": " << drawn
       << ",\n  \"drawnTypes\": " << JsonCounts(report.drawnTypes) << ",\n  \"skipped\": " << report.SkippedCount()
       << ",\n  \"skippedTypes\": " << JsonCounts(report.skippedTypes)
       << ",\n  \"paperSpaceSkipped\": " << report.paperSpaceSkipped << ",\n  \"blocks\": " << report.blocks
@@ -223,7 +226,7 @@ int InfoJson(const std::string& file, std::ostream& out) {
   } else {
     out << "null";
   }
-  out << ",\n  \"notes\": [";
+  out << ",\n  \"warnings\": [";
   const std::vector<std::string> notes = Notes(report, list, file);
   for (std::size_t i = 0; i < notes.size(); ++i) out << (i ? ", " : "") << Json(notes[i]);
   out << "]\n}\n";
@@ -300,7 +303,7 @@ std::string UsageText() {
          "  tessaro-dxf info FILE.dxf\n"
          "      entities read, drawn and skipped by type, and the drawing's extents\n"
          "  tessaro-dxf info --json FILE.dxf\n"
-         "      the same as one JSON object (read, drawn, skipped, extents, version, notes)\n"
+         "      the same as one JSON object (read, drawn and skipped by type, extents, version, warnings)\n"
          "  tessaro-dxf render FILE.dxf OUT.png|OUT.pdf [--size WxH] [--window X0,Y0,X1,Y1]\n"
          "      model space at full extents (or the window's part of it) on white, " +
          std::to_string(kDefaultWidth) + "x" + std::to_string(kDefaultHeight) +

@@ -359,6 +359,7 @@ void Reader::ReadEntityGroups(std::string_view name, DxfGroup& next) {
     return;
   }
   bool drawn = true;
+  const std::size_t at = drawing_.Entities().size();
   switch (kind) {
     case Kind::Line: AddLine(common); break;
     case Kind::Circle: AddCircle(common); break;
@@ -407,6 +408,10 @@ void Reader::ReadEntityGroups(std::string_view name, DxfGroup& next) {
     if (space_ == Space::Model) ++otherDrawn_[std::string(name)];
   } else if (drawn) {
     CountDrawn(kind);
+    const bool mayBeInkless = kind == Kind::Insert || kind == Kind::AcadTable || kind == Kind::Dimension ||
+                              kind == Kind::ArcDimension || kind == Kind::RadialDimension || kind == Kind::Hatch ||
+                              kind == Kind::Text || kind == Kind::MText;
+    if (mayBeInkless && space_ == Space::Model && drawing_.Entities().size() > at) mayBeInkless_.emplace_back(at, kind);
   } else {
     CountSkipped(name);
   }
@@ -468,6 +473,7 @@ void Reader::SkipFollowers(DxfGroup& next) {
 }
 
 void Reader::Finish() {
+  CountInkless();
   report_.entitiesRead = drawing_.EntityCount();
   for (std::size_t k = 0; k < kKindCount; ++k) {
     if (drawn_[k] != 0) report_.drawnTypes[std::string(kKindNames[k])] += drawn_[k];

@@ -11,6 +11,7 @@
 #include <string>
 #include <string_view>
 #include <unordered_map>
+#include <utility>
 #include <vector>
 
 #include "base/problem.h"
@@ -162,6 +163,7 @@ private:
   EntityStyle StyleOf(const Common& c);
   void SkipFollowers(DxfGroup& next);
   void Finish();
+  void CountInkless();  // reader_ink.cpp
   void CountDrawn(Kind kind) {
     if (space_ != Space::Model) return;
     if (kind != Kind::Other) ++drawn_[static_cast<std::size_t>(kind)];
@@ -219,6 +221,9 @@ private:
   std::unordered_map<std::string, std::size_t> skipped_;
   std::unordered_map<std::string, std::size_t> otherDrawn_;  // MESH
   bool cutShort_ = false;
+  // Model-space entities counted as drawn that may draw nothing (by their place in the
+  // drawing's entities): looked at again once the blocks are all read.
+  std::vector<std::pair<std::size_t, Kind>> mayBeInkless_;
   std::unordered_map<std::string, LineTypeIndex> lineTypeByRaw_;
 };
 

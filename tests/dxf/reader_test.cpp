@@ -151,32 +151,39 @@ TEST(DxfReader, ReadsBlocksInsertsAttributesAndDimensions) {
   const Groups blocks = Blocks({{0, "BLOCK"}, {2, "Porta"}, {70, "2"}, {10, "1"}, {20, "1"}, {0, "LINE"}, {11, "1"},
                                 {0, "ATTDEF"}, {2, "NUM"}, {1, "?"}, {0, "ENDBLK"},
                                 {0, "BLOCK"}, {2, "*D1"}, {70, "1"}, {0, "LINE"}, {11, "5"}, {0, "ENDBLK"},
+                                {0, "BLOCK"}, {2, "*D2"}, {70, "1"}, {0, "ENDBLK"},
                                 {0, "BLOCK"}, {2, "*Paper_Space"}, {0, "LINE"}, {0, "CIRCLE"}, {0, "ENDBLK"}});
   const ReadResult r = Read(Ascii(File(
       {{0, "INSERT"}, {8, "Porte"}, {66, "1"}, {2, "Porta"}, {10, "10"}, {20, "0"}, {41, "2"}, {42, "-1"}, {50, "90"},
        {0, "ATTRIB"}, {8, "Testi"}, {10, "10"}, {20, "1"}, {40, "1"}, {1, "P1"}, {2, "NUM"}, {70, "0"}, {0, "SEQEND"},
        {0, "INSERT"}, {2, "Porta"}, {70, "3"}, {71, "2"}, {44, "5"}, {45, "6"},
        {0, "DIMENSION"}, {2, "*D1"}, {10, "0"}, {20, "0"}, {70, "32"},
-       {0, "INSERT"}, {2, "Mancante"},
+       {0, "INSERT"}, {2, "Mancante"}, {0, "DIMENSION"}, {2, "*D2"}, {0, "HATCH"}, {2, "ANSI31"}, {91, "0"},
        {0, "3DSOLID"}, {1, "acis data"}, {0, "IMAGE"}},
       blocks)));
   EXPECT_EQ(Describe(r.drawing),
             "BLOCK Porta 1 1\n  LINE 0 256 0 0 1 0\n"
             "BLOCK *D1 0 0\n  LINE 0 256 0 0 5 0\n"
+            "BLOCK *D2 0 0\n"
             "BLOCK Mancante 0 0\n"
             "INSERT Porte 256 Porta 10 0 2 -1 90 1 1 0 0 | ATTRIB NUM 0 10 1 1 0 1 0 0 0 10 1 0 [P1] Arial\n"
             "INSERT 0 256 Porta 0 0 1 1 0 3 2 5 6\n"
             "DIMENSION 0 256 *D1 0 0 0 0 32 Standard\n"
-            "INSERT 0 256 Mancante 0 0 1 1 0 1 1 0 0\n");
-  const std::map<std::string, std::size_t> drawn = {{"DIMENSION", 1}, {"INSERT", 3}};
-  const std::map<std::string, std::size_t> skipped = {{"3DSOLID", 1}, {"IMAGE", 1}};
+            "INSERT 0 256 Mancante 0 0 1 1 0 1 1 0 0\n"
+            "DIMENSION 0 256 *D2 0 0 0 0 0 Standard\n"
+            "HATCH 0 256 0 ANSI31 \n");
+  // Drawn only what makes ink: an insert of a block the file lacks, a dimension of an empty
+  // block, a hatch without a boundary are read and not drawn.
+  const std::map<std::string, std::size_t> drawn = {{"DIMENSION", 1}, {"INSERT", 2}};
+  const std::map<std::string, std::size_t> skipped = {
+      {"3DSOLID", 1}, {"DIMENSION", 1}, {"HATCH", 1}, {"IMAGE", 1}, {"INSERT", 1}};
   EXPECT_EQ(r.report.drawnTypes, drawn);
   EXPECT_EQ(r.report.skippedTypes, skipped);
   EXPECT_EQ(r.report.paperSpaceSkipped, 2u);
-  EXPECT_EQ(r.report.entitiesRead, 5u);
-  EXPECT_EQ(r.report.blocks, 3u);
+  EXPECT_EQ(r.report.entitiesRead, 7u);
+  EXPECT_EQ(r.report.blocks, 4u);
   EXPECT_EQ(r.report.blockEntities, 2u);
-  EXPECT_EQ(DxfReadReport::CountList(r.report.drawnTypes), "INSERT 3, DIMENSION 1");
+  EXPECT_EQ(DxfReadReport::CountList(r.report.drawnTypes), "INSERT 2, DIMENSION 1");
 }
 
 // An extrusion of (0,0,-1) mirrors x: positions, angles, bulges and the insert's placement.
