@@ -252,6 +252,8 @@ void Drawing::Push(EntityType type, LayerIndex layer, int color, std::size_t ind
   ++revision_;
   if (index > 0xFFFFFFFFu) throw std::length_error("too many entities");
   const EntityHeader header{type, layer, static_cast<std::int16_t>(color), 0, static_cast<std::uint32_t>(index)};
+  lastType_ = static_cast<std::uint8_t>(type);
+  lastIndex_ = static_cast<std::uint32_t>(index);
   if (openBlock_) {
     blocks_[*openBlock_].entities.push_back(header);
   } else {

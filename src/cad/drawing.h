@@ -421,6 +421,13 @@ public:
     ++revision_;
     return styles_;
   }
+  // The heights (z) of the points of the entity added last, for writing it back in 3-D:
+  // LINE its two ends, POLYLINE its vertices (a 3-D polyline), 3DFACE its corners, POINT
+  // its one; and of any entity (none when it lies in the drawing's plane).
+  void SetLastHeights(std::vector<double> z) { styles_.SetHeights(lastType_, lastIndex_, std::move(z)); }
+  std::span<const double> Heights(const EntityHeader& e) const {
+    return styles_.Heights(static_cast<std::uint8_t>(e.type), e.index);
+  }
   EntityLineStyle LineStyle(const EntityHeader& e) const {
     return styles_.EntityLine(static_cast<std::uint8_t>(e.type), e.index);
   }
@@ -463,6 +470,8 @@ private:
   std::unordered_map<std::uint32_t, std::uint16_t> trueColorSlot_;
 
   std::uint64_t revision_ = 0;
+  std::uint8_t lastType_ = 0;  // the entity added last, by its type and pool index
+  std::uint32_t lastIndex_ = 0;
   std::vector<LineGeometry> lines_;
   std::vector<CircleGeometry> circles_;
   std::vector<ArcGeometry> arcs_;

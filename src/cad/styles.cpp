@@ -81,6 +81,16 @@ const TextStyle* DrawingStyles::FindTextStyle(std::string_view name) const {
   return found == textStyleByName_.end() ? nullptr : &textStyles_[found->second];
 }
 
+void DrawingStyles::SetHeights(std::uint8_t type, std::uint32_t index, std::vector<double> z) {
+  heights_[(static_cast<std::uint64_t>(type) << 32) | index] = std::move(z);
+}
+
+std::span<const double> DrawingStyles::Heights(std::uint8_t type, std::uint32_t index) const {
+  if (heights_.empty()) return {};
+  const auto found = heights_.find((static_cast<std::uint64_t>(type) << 32) | index);
+  return found == heights_.end() ? std::span<const double>() : std::span<const double>(found->second);
+}
+
 void DrawingStyles::SetHeaderVariable(HeaderVariable variable) {
   for (HeaderVariable& held : header_) {
     if (held.name == variable.name) {

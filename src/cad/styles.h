@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 #include <unordered_map>
@@ -78,6 +79,12 @@ public:
   EntityLineStyle EntityLine(std::uint8_t type, std::uint32_t index) const;
   bool HasEntityLineStyles() const { return !entityLines_.empty(); }
 
+  // The heights (z) of an entity's points, by the pool its type keeps it in, for writing it
+  // back in 3-D; none for an entity in the drawing's plane.
+  void SetHeights(std::uint8_t type, std::uint32_t index, std::vector<double> z);
+  std::span<const double> Heights(std::uint8_t type, std::uint32_t index) const;
+  bool HasHeights() const { return !heights_.empty(); }
+
   // Header variables in file order; setting a name held replaces its groups.
   void SetHeaderVariable(HeaderVariable variable);
   const HeaderVariable* FindHeaderVariable(std::string_view name) const;
@@ -90,6 +97,7 @@ private:
   std::unordered_map<std::string, LineTypeIndex> lineTypeByName_;
   double globalScale_ = 1.0;
   std::unordered_map<std::uint64_t, EntityLineStyle> entityLines_;
+  std::unordered_map<std::uint64_t, std::vector<double>> heights_;
   std::vector<HeaderVariable> header_;
   std::vector<TextStyle> textStyles_;
   std::unordered_map<std::string, std::size_t> textStyleByName_;

@@ -20,6 +20,9 @@ struct DxfReadReport {
   std::map<std::string, std::size_t> drawnTypes;    // type name -> count, read and drawn
   std::map<std::string, std::size_t> skippedTypes;  // type name -> count, read and not drawn
   std::size_t paperSpaceSkipped = 0;                // paper-space entities, left out
+  // Model-space meshes (MESH, polyface and polygon-mesh POLYLINE) drawn and kept as their
+  // edges, 3-D LINEs: a file written from the drawing holds those lines instead.
+  std::map<std::string, std::size_t> keptAsEdges;
   std::size_t blocks = 0;                           // block definitions
   std::size_t blockEntities = 0;                    // entities inside them
   std::size_t insertCycles = 0;                     // blocks that insert themselves (not drawn)

@@ -398,6 +398,7 @@ void Reader::ReadEntityGroups(std::string_view name, DxfGroup& next) {
     case Kind::Other:
       if (name == "MESH") {
         AddMesh(common);
+        if (space_ == Space::Model) ++report_.keptAsEdges["MESH"];
       } else {
         drawn = false;
       }

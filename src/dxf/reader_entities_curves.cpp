@@ -12,16 +12,20 @@ namespace tessaro::dxf_reader {
 
 void Reader::AddLine(const Common& c) {
   LineGeometry line;
+  double z0 = 0.0, z1 = 0.0;
   for (const DxfGroup& g : groups_) {
     switch (g.code) {
       case 10: line.start.x = Real(g); break;
       case 20: line.start.y = Real(g); break;
+      case 30: z0 = Real(g); break;
       case 11: line.end.x = Real(g); break;
       case 21: line.end.y = Real(g); break;
+      case 31: z1 = Real(g); break;
       default: break;
     }
   }
   drawing_.Add(StyleOf(c), line);
+  if (z0 != 0.0 || z1 != 0.0) drawing_.SetLastHeights({z0, z1});  // kept for writing back
 }
 
 // Circles and arcs in another plane are ellipses seen from above.
@@ -140,6 +144,7 @@ bool Reader::AddPolyline(const Common& c, DxfGroup& next) {
   const Common head = c;
   vertices_.clear();
   std::vector<VertexWidth> widths;
+  std::vector<double> heights;  // of a 3-D polyline's vertices
   bool anyWidth = false;
   // Meshes: their vertices in 3-D and a polyface's faces (1-based vertex numbers, negative
   // for an invisible edge).
@@ -176,11 +181,13 @@ bool Reader::AddPolyline(const Common& c, DxfGroup& next) {
     }
     vertices_.push_back(v);
     widths.push_back(w);
+    heights.push_back(z);
   }
   if (TrimValue(next.text) == "SEQEND") Collect(groups_, next);
   if (head.invisible) return false;
   if ((flags & (16 | 64)) != 0) {  // a mesh: its wireframe seen from above
     AddPolyfaceWires(head, flags, meshM, meshN, points, faces);
+    if (space_ == Space::Model) ++report_.keptAsEdges["POLYLINE"];
     return true;
   }
   PolylineGeometry polyline;
@@ -197,6 +204,7 @@ bool Reader::AddPolyline(const Common& c, DxfGroup& next) {
     for (PolylineVertex& v : vertices_) v.bulge = 0.0;
   }
   drawing_.Add(StyleOf(head), polyline, vertices_);
+  if ((flags & 8) != 0) drawing_.SetLastHeights(std::move(heights));  // a 3-D polyline stays one
   return true;
 }
 
@@ -264,8 +272,10 @@ void Reader::AddSolid(const Common& c, Kind kind) {
   solid.kind = kind == Kind::Solid ? SolidKind::Solid : kind == Kind::Trace ? SolidKind::Trace : SolidKind::Face3d;
   bool haveFourth = false;
   double z = 0.0;
+  std::array<double, 4> heights{};
   for (const DxfGroup& g : groups_) {
     if (g.code == 30) z = Real(g);
+    if (g.code >= 30 && g.code <= 33) heights[static_cast<std::size_t>(g.code - 30)] = Real(g);
     if (g.code >= 10 && g.code <= 13) solid.corners[g.code - 10].x = Real(g);
     if (g.code >= 20 && g.code <= 23) solid.corners[g.code - 20].y = Real(g);
     if (g.code == 13 || g.code == 23) haveFourth = true;
@@ -277,15 +287,22 @@ void Reader::AddSolid(const Common& c, Kind kind) {
     for (Point2d& p : solid.corners) p = ocs.Map(p, z);
   }
   drawing_.Add(StyleOf(c), solid);
+  if (!haveFourth) heights[3] = heights[2];
+  if (kind == Kind::Face3d && heights != std::array<double, 4>{}) {
+    drawing_.SetLastHeights({heights.begin(), heights.end()});
+  }
 }
 
 void Reader::AddPoint(const Common& c) {
   PointGeometry point;
+  double z = 0.0;
   for (const DxfGroup& g : groups_) {
     if (g.code == 10) point.position.x = Real(g);
     if (g.code == 20) point.position.y = Real(g);
+    if (g.code == 30) z = Real(g);
   }
   drawing_.Add(StyleOf(c), point);
+  if (z != 0.0) drawing_.SetLastHeights({z});
 }
 
 void Reader::AddRay(const Common& c, bool infinite) {

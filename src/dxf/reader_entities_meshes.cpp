@@ -18,11 +18,12 @@ constexpr std::size_t kMaxMeshEdges = 1'000'000;
 void Reader::AddPolyfaceWires(const Common& c, int flags, int m, int n, const std::vector<std::array<double, 3>>& points,
                               const std::vector<std::array<int, 4>>& faces) {
   const EntityStyle style = StyleOf(c);
-  const auto at = [&](std::size_t i) { return Point2d{points[i][0], points[i][1]}; };
   std::size_t edges = 0;
-  const auto segment = [&](Point2d a, Point2d b) {
+  // An edge as a 3-D line between two of the points.
+  const auto edge = [&](std::size_t i, std::size_t j) {
     if (++edges > kMaxMeshEdges) return;
-    drawing_.Add(style, LineGeometry{a, b});
+    drawing_.Add(style, LineGeometry{{points[i][0], points[i][1]}, {points[j][0], points[j][1]}});
+    if (points[i][2] != 0.0 || points[j][2] != 0.0) drawing_.SetLastHeights({points[i][2], points[j][2]});
   };
   if ((flags & 64) != 0) {
     // A polyface: each face's visible edges.
@@ -33,7 +34,7 @@ void Reader::AddPolyfaceWires(const Common& c, int flags, int m, int n, const st
         const int from = face[k], to = face[(k + 1) % count];
         const auto a = static_cast<std::size_t>(std::abs(from)), b = static_cast<std::size_t>(std::abs(to));
         if (from < 0 || a == 0 || b == 0 || a > points.size() || b > points.size() || a == b) continue;
-        segment(at(a - 1), at(b - 1));
+        edge(a - 1, b - 1);
       }
     }
     return;
@@ -43,8 +44,8 @@ void Reader::AddPolyfaceWires(const Common& c, int flags, int m, int n, const st
   const auto um = static_cast<std::size_t>(m), un = static_cast<std::size_t>(n);
   for (std::size_t i = 0; i < um; ++i) {
     for (std::size_t j = 0; j < un; ++j) {
-      if (j + 1 < un || (flags & 32) != 0) segment(at(i * un + j), at(i * un + (j + 1) % un));
-      if (i + 1 < um || (flags & 1) != 0) segment(at(i * un + j), at(((i + 1) % um) * un + j));
+      if (j + 1 < un || (flags & 32) != 0) edge(i * un + j, i * un + (j + 1) % un);
+      if (i + 1 < um || (flags & 1) != 0) edge(i * un + j, ((i + 1) % um) * un + j);
     }
   }
 }
@@ -61,6 +62,7 @@ void Reader::AddMesh(const Common& c) {
     if (g.code == 94 || g.code == 95) part = Other;
     if (part == Vertices && g.code == 10) points.push_back({Real(g), 0.0, 0.0});
     if (part == Vertices && g.code == 20 && !points.empty()) points.back()[1] = Real(g);
+    if (part == Vertices && g.code == 30 && !points.empty()) points.back()[2] = Real(g);
     if (part == Faces && g.code == 90) faceList.push_back(Int(g));
   }
   const EntityStyle style = StyleOf(c);
@@ -77,6 +79,7 @@ void Reader::AddMesh(const Common& c) {
       const auto& p = points[static_cast<std::size_t>(a)];
       const auto& q = points[static_cast<std::size_t>(b)];
       drawing_.Add(style, LineGeometry{{p[0], p[1]}, {q[0], q[1]}});
+      if (p[2] != 0.0 || q[2] != 0.0) drawing_.SetLastHeights({p[2], q[2]});
     }
     i += static_cast<std::size_t>(count);
   }

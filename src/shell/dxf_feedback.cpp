@@ -61,6 +61,8 @@ QString DxfReadFailure(const QString& fileName, const std::exception& error) {
 EntityCounts DxfReadLosses(const DxfReadReport& report) {
   EntityCounts losses = report.skippedTypes;
   if (report.paperSpaceSkipped != 0) losses[kPaperSpace] += report.paperSpaceSkipped;
+  // Meshes go into the file as the lines of their edges.
+  for (const auto& [type, count] : report.keptAsEdges) losses[type + " (scritte come linee)"] += count;
   return losses;
 }
 
