@@ -113,7 +113,7 @@ std::string ProblemMessage(const Problem& p) {
       return Count(p.low) + " block references nested deeper than " + Count(p.high) + " left out";
     case ProblemKind::DxfBlockCycles: return Count(p.low) + " block references inside their own block left out";
     case ProblemKind::DxfExpansionCapped:
-      return "blocks expanded to " + Count(p.high) + " shapes, the most drawn: " + Count(p.low) +
+      return "blocks expanded to their limit of " + Count(p.high) + " shapes: " + Count(p.low) +
              " more block references left out";
   }
   return ErrorKindName(p.error);

@@ -145,7 +145,7 @@ std::vector<Problem> ExpansionProblems(const DisplayList& list) {
     problems.push_back(std::move(p));
   };
   add(ProblemKind::DxfNestTooDeep, left.tooDeep, kMaxBlockDepth);
-  add(ProblemKind::DxfExpansionCapped, left.overBudget, static_cast<double>(kMaxExpandedShapes));
+  add(ProblemKind::DxfExpansionCapped, left.overBudget, static_cast<double>(left.budget));
   return problems;
 }
 

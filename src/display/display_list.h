@@ -113,6 +113,7 @@ public:
     std::size_t tooDeep = 0;
     std::size_t cycles = 0;
     std::size_t overBudget = 0;
+    std::size_t budget = 0;  // the shapes expansion was given (FlattenOptions::maxExpandedShapes)
   };
   const LeftOut& LeftOutReferences() const { return leftOut_; }
   void SetLeftOut(const LeftOut& leftOut) { leftOut_ = leftOut; }

@@ -16,7 +16,7 @@ DisplayList Flattener::Run() {
   Walk(drawing_.Entities(), top);
   list_.SetTruncated(stopped_ && !cancelled_);
   list_.SetCancelled(cancelled_);
-  list_.SetLeftOut({path_.TooDeep(), path_.Cycles(), overBudget_});
+  list_.SetLeftOut({path_.TooDeep(), path_.Cycles(), overBudget_, maxExpanded_});
   return std::move(list_);
 }
 

@@ -86,10 +86,12 @@ void Reader::AddHatch(const Common& c) {
     }
     hatch.loops.push_back(std::move(loop));
   }
-  ReadPatternLines(hatch, i);
+  const std::optional<std::uint32_t> firstColor = ReadPatternLines(hatch, i);
   const Ocs ocs = Ocs::Of(c.nx, c.ny, c.nz);
   if (ocs.kind != Ocs::Kind::Identity) MapHatch(hatch, ocs, elevation);
-  drawing_.Add(StyleOf(c), std::move(hatch));
+  EntityStyle style = StyleOf(c);
+  if (firstColor) style.trueColor = firstColor;  // a gradient: solid in its first colour
+  drawing_.Add(style, std::move(hatch));
 }
 
 HatchEdge Reader::ReadEdge(int type, std::size_t first, std::size_t last) {
@@ -131,9 +133,12 @@ HatchEdge Reader::ReadEdge(int type, std::size_t first, std::size_t last) {
 }
 
 // After the loops: the pattern's angle (52) and scale (41), its lines (78 of them: 53 angle,
-// 43/44 base, 45/46 offset, 79 dashes of 49), and a gradient (450).
-void Reader::ReadPatternLines(HatchGeometry& hatch, std::size_t i) {
+// 43/44 base, 45/46 offset, 79 dashes of 49), and a gradient (450) with its first colour
+// (the first 421 after the count of colours, 453), which is returned.
+std::optional<std::uint32_t> Reader::ReadPatternLines(HatchGeometry& hatch, std::size_t i) {
   const std::size_t n = groups_.size();
+  std::optional<std::uint32_t> firstColor;
+  bool colors = false;
   for (; i < n; ++i) {
     const DxfGroup& g = groups_[i];
     switch (g.code) {
@@ -156,11 +161,16 @@ void Reader::ReadPatternLines(HatchGeometry& hatch, std::size_t i) {
         if (!hatch.patternLines.empty()) hatch.patternLines.back().dashes.push_back(Real(g));
         break;
       case 450: hatch.gradient = Int(g) != 0; break;
+      case 453: colors = true; break;
+      case 421:
+        if (colors && !firstColor) firstColor = static_cast<std::uint32_t>(Int(g)) & 0xFFFFFFu;
+        break;
       default: break;
     }
   }
   if (hatch.gradient) hatch.solid = true;  // drawn solid in its first colour
   if (hatch.solid) hatch.patternLines.clear();
+  return hatch.gradient ? firstColor : std::nullopt;
 }
 
 void Reader::MapHatch(HatchGeometry& hatch, const Ocs& ocs, double z) {

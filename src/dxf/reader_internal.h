@@ -199,7 +199,7 @@ private:
   void AddHatch(const Common& c);
   HatchEdge ReadEdge(int type, std::size_t first, std::size_t last);
   static void MapHatch(HatchGeometry& hatch, const Ocs& ocs, double z);
-  void ReadPatternLines(HatchGeometry& hatch, std::size_t i);
+  std::optional<std::uint32_t> ReadPatternLines(HatchGeometry& hatch, std::size_t i);
 
   DxfTokenizer tok_;
   Drawing& drawing_;

@@ -98,7 +98,7 @@ QString ItalianProblemMessage(const Problem& p) {
     case ProblemKind::DxfBlockCycles:
       return QStringLiteral("%1 inserimenti di un blocco dentro se stesso non disegnati").arg(Count(p.low));
     case ProblemKind::DxfExpansionCapped:
-      return QStringLiteral("blocchi espansi fino a %1 forme, il massimo: altri %2 inserimenti non disegnati")
+      return QStringLiteral("blocchi espansi fino al limite di %1 forme: altri %2 inserimenti non disegnati")
           .arg(Count(p.high), Count(p.low));
   }
   return ErrorText(p.error);

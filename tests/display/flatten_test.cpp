@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <string>
 
+#include "base/problem_words.h"
 #include "display/display_list.h"
 #include "dxf/reader.h"
 #include "display/mtext.h"
@@ -113,13 +114,31 @@ TEST(Flatten, NestedInsertsCyclesAndArraysStopInTime) {
   EXPECT_TRUE(truncated);
   EXPECT_EQ(std::count(shapes.begin(), shapes.end(), '\n'), 1000);
 
-  // Blocks nested deeper than the limit are left out, not a stack overflow.
+  // Within the budget of expanded shapes: the references past it are counted, not walked,
+  // reported, and model space drawn to its end (the point after the bomb).
+  Drawing d;
+  ReadDxfText(Dxf("0\nINSERT\n2\nQ\n70\n65535\n71\n65535\n0\nPOINT\n10\n7\n", bomb), d, "test.dxf");
+  FlattenOptions budget;
+  budget.maxExpandedShapes = 1000;
+  const DisplayList capped = FlattenDrawing(d, budget);
+  EXPECT_FALSE(capped.Truncated());
+  EXPECT_EQ(capped.Shapes().size(), 1001u);
+  ASSERT_EQ(ExpansionProblems(capped).size(), 1u);  // the rest of the first array, the other arrays
+  EXPECT_EQ(DescribeProblem(ExpansionProblems(capped)[0]),
+            "blocks expanded to their limit of 1000 shapes: 8589671449 more block references left out");
+
+  // Blocks nested deeper than the limit are left out, counted and reported, not a stack overflow.
   std::string deep;
   for (int i = 0; i < 5000; ++i) {
     deep += "0\nBLOCK\n2\nD" + std::to_string(i) + "\n0\nPOINT\n0\nINSERT\n2\nD" + std::to_string(i + 1) + "\n0\nENDBLK\n";
   }
-  const std::string dots = Flatten(Dxf("0\nINSERT\n2\nD0\n", deep));
-  EXPECT_EQ(std::count(dots.begin(), dots.end(), '\n'), 32);
+  Drawing nest;
+  ReadDxfText(Dxf("0\nINSERT\n2\nD0\n", deep), nest, "test.dxf");
+  const DisplayList dots = FlattenDrawing(nest);
+  EXPECT_EQ(dots.Shapes().size(), 32u);
+  EXPECT_EQ(dots.LeftOutReferences().tooDeep, 1u);
+  ASSERT_EQ(ExpansionProblems(dots).size(), 1u);
+  EXPECT_EQ(DescribeProblem(ExpansionProblems(dots)[0]), "1 block references nested deeper than 32 left out");
 }
 
 TEST(Flatten, CurvesTextsAndFills) {
