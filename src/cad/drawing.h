@@ -150,6 +150,7 @@ struct MTextGeometry {
   std::uint8_t attachment = 1;
   std::string value{};  // UTF-8 with inline formatting codes
   std::string style{};
+  bool mirrored = false;  // its plane seen from below (extrusion 0,0,-1): letters and lines mirrored
 };
 
 // An attribute value shown with its insert.

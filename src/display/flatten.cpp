@@ -155,7 +155,7 @@ void Flattener::Flatten(const EntityHeader& e, const Context& ctx) {
   switch (e.type) {
     case EntityType::Line: {
       const LineGeometry& l = d.Line(e);
-      if (anyPattern_) {
+      if (MayDash(layer)) {
         points_ = {l.start, l.end};
         Stroke(e, layer, color, ctx, false);
       } else {
@@ -166,7 +166,7 @@ void Flattener::Flatten(const EntityHeader& e, const Context& ctx) {
     case EntityType::Circle: {
       const CircleGeometry& c = d.Circle(e);
       double scale = 1.0;
-      if (anyPattern_ && PatternOf(e, layer, ctx, scale)) {
+      if (MayDash(layer) && PatternOf(e, layer, ctx, scale)) {
         points_.clear();
         AppendEllipse(points_, c.center, {c.radius, 0}, 1.0, 0, 2 * kPi);
         points_.pop_back();
@@ -179,7 +179,7 @@ void Flattener::Flatten(const EntityHeader& e, const Context& ctx) {
     case EntityType::Arc: {
       const ArcGeometry& a = d.Arc(e);
       double scale = 1.0;
-      if (anyPattern_ && PatternOf(e, layer, ctx, scale)) {
+      if (MayDash(layer) && PatternOf(e, layer, ctx, scale)) {
         points_.clear();
         const double start = a.startAngle * kPi / 180;
         double sweep = Wrap(a.endAngle - a.startAngle, 360.0) * kPi / 180;

@@ -107,6 +107,8 @@ public:
         maxExpanded_(options.maxExpandedShapes) {
     layerZero_ = drawing.FindLayer("0");
     for (const LineType& type : drawing.Styles().LineTypes()) anyPattern_ = anyPattern_ || type.Length() > 0;
+    for (const Layer& layer : drawing.Layers()) layerDashed_.push_back(drawing.Styles().Pattern(layer.lineType) != nullptr);
+    ownLineStyles_ = drawing.Styles().HasEntityLineStyles();
     if (const auto box = drawing.ComputeExtents()) {
       center_ = {(box->min.x + box->max.x) / 2, (box->min.y + box->max.y) / 2};
       radius_ = std::hypot(box->max.x - box->min.x, box->max.y - box->min.y) / 2;
@@ -173,6 +175,12 @@ private:
   const std::atomic<bool>* cancel_;
   EstimatedTextMetrics estimated_;
   bool anyPattern_ = false;
+  std::vector<bool> layerDashed_;  // by layer: its line type has dashes
+  bool ownLineStyles_ = false;     // some entity has a line type or scale of its own
+  // Whether an entity may be dashed: by its own line type, or by its layer's.
+  bool MayDash(LayerIndex layer) const {
+    return anyPattern_ && (ownLineStyles_ || (layer < layerDashed_.size() && layerDashed_[layer]));
+  }
   std::unordered_map<std::string, std::uint16_t> styleFaces_;  // text style name -> face
   bool cancelled_ = false;
   // The expansion of blocks: shapes made by finished expansions from model space, where the

@@ -19,7 +19,7 @@ LineTypeIndex Flattener::ResolvedLineType(const EntityHeader& e, LayerIndex laye
 }
 
 const LineType* Flattener::PatternOf(const EntityHeader& e, LayerIndex layer, const Context& ctx, double& scale) const {
-  if (!anyPattern_) return nullptr;
+  if (!MayDash(layer)) return nullptr;
   const LineTypeIndex type = ResolvedLineType(e, layer, ctx, scale);
   scale *= drawing_.Styles().GlobalScale();
   return drawing_.Styles().Pattern(type);

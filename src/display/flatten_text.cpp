@@ -52,6 +52,9 @@ void Flattener::AddTextShape(LayerIndex layer, ShapeColor color, const Context& 
       const Point2d run{t.alignPoint.x - t.position.x, t.alignPoint.y - t.position.y};
       shape.fitWidth = std::hypot(run.x, run.y);
       if (shape.fitWidth > 0) shape.rotation = AngleOf(run);
+      // Aligned: the height follows the width, as the letters keep their shape.
+      const double advance = metrics_->Advance(t.value, list_.Faces()[shape.face]) * t.widthFactor;
+      if (t.hAlign == 3 && shape.fitWidth > 0 && advance > 0) shape.height = shape.fitWidth / advance;
     } else {
       shape.position = t.alignPoint;
     }
@@ -106,7 +109,8 @@ void Flattener::AddMText(LayerIndex layer, ShapeColor color, const Context& ctx,
   const MTextLayout layout = LayoutMText(m, list_.Faces()[styleFace], *metrics_);
   const int row = (m.attachment - 1) / 3, column = (m.attachment - 1) % 3;
   const double top = row == 0 ? 0.0 : row == 1 ? layout.height / 2 : layout.height;
-  const Point2d u = Direction(m.rotation), v{-u.y, u.x};
+  // Seen from below its plane, lines stack the other way and every letter is mirrored.
+  const Point2d u = Direction(m.rotation), v = m.mirrored ? Point2d{u.y, -u.x} : Point2d{-u.y, u.x};
   const auto at = [&](double x, double y) { return Point2d{m.position.x + u.x * x + v.x * y, m.position.y + u.y * x + v.y * y}; };
   for (const MTextLine& line : layout.lines) {
     const double left = column == 0 ? 0.0 : column == 1 ? -line.width / 2 : -line.width;
@@ -120,6 +124,7 @@ void Flattener::AddMText(LayerIndex layer, ShapeColor color, const Context& ctx,
       shape.widthFactor = run.widthFactor;
       shape.oblique = run.oblique;
       shape.face = list_.Face(run.face);
+      shape.upsideDown = m.mirrored;
       shape.value = run.text;
       ShapeColor own = color;
       if (run.rgb) {

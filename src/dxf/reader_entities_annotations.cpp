@@ -96,7 +96,15 @@ void Reader::AddMText(const Common& c) {
   }
   raw.append(last);
   m.value = Decode(raw);
-  if (haveDirection && (dx != 0 || dy != 0)) m.rotation = std::atan2(dy, dx) * 180.0 / kPi;
+  // The direction is in world coordinates, the rotation in the text's plane; a plane seen
+  // from below mirrors the text.
+  const Ocs ocs = Ocs::Of(c.nx, c.ny, c.nz);
+  m.mirrored = ocs.Mirrored();
+  if (haveDirection && (dx != 0 || dy != 0)) {
+    m.rotation = std::atan2(dy, dx) * 180.0 / kPi;
+  } else {
+    m.rotation = ocs.MapAngle(m.rotation);
+  }
   drawing_.Add(StyleOf(c), std::move(m));
 }
 
