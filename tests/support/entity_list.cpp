@@ -110,8 +110,10 @@ std::string Describe(const Drawing& d, const std::vector<EntityHeader>& list, st
     }
     case EntityType::MText: {
       const auto& g = d.MText(e);
+      // A text seen from below its plane (extrusion 0,0,-1) by its rotation in that plane, as
+      // DXF holds it.
       return Head(d, e, "MTEXT") + " " + Xy(g.position) + " " + Number(g.height) + " " + Number(g.width) + " " +
-             Number(g.rotation) + " " + std::to_string(g.attachment) + " [" + g.value + "] " + Style(g.style);
+             Number(g.mirrored ? 180.0 - g.rotation : g.rotation) + " " + std::to_string(g.attachment) + " [" + g.value + "] " + Style(g.style);
     }
     case EntityType::Insert: {
       const auto& g = d.Insert(e);
