@@ -139,7 +139,7 @@ struct SplineGeometry {
 };
 
 // Multi-line text. `value` keeps the DXF inline formatting (\P paragraphs, \f, \H, {...});
-// PlainMTextLines (dxf_reader.h) turns it into plain lines. `attachment` is DXF code 71:
+// LayoutMText (display/mtext_layout.h) lays it out. `attachment` is DXF code 71:
 // 1 top left ... 9 bottom right. `width` is the reference column width (0 none).
 struct MTextGeometry {
   Point2d position;

@@ -10,7 +10,6 @@
 #include "base/problem_words.h"
 #include "display/display_list.h"
 #include "dxf/reader.h"
-#include "display/mtext.h"
 
 namespace tessaro {
 namespace {
@@ -202,22 +201,6 @@ TEST(Flatten, ExtremeValuesEndAtOnce) {
   const auto box = list.Bounds();
   ASSERT_TRUE(box.has_value());
   EXPECT_TRUE(std::isfinite(box->min.x) && std::isfinite(box->max.y)) << Describe(d, list);
-}
-
-TEST(Flatten, MTextCodesAreStripped) {
-  const struct {
-    const char* value;
-    std::vector<std::string> lines;
-  } cases[] = {
-      {"plain", {"plain"}},
-      {"a\\Pb^Jc", {"a", "b", "c"}},
-      {"{\\C1;rosso} \\Lsotto\\l \\O\\o", {"rosso sotto "}},
-      {"\\A1;\\W0.8;\\Q15;\\T1.1;\\pxi-3,l3;x", {"x"}},
-      {"1 \\S1/2; e \\S3^4;", {"1 1/2 e 3/4"}},
-      {"\\\\ \\{ \\} \\~", {"\\ { }  "}},
-      {"\\fArial", {""}},  // an unended code takes the rest
-  };
-  for (const auto& c : cases) EXPECT_EQ(PlainMTextLines(c.value), c.lines) << c.value;
 }
 
 }  // namespace

@@ -155,6 +155,8 @@ TEST(MTextLayout, WrapsAtSpacesToItsWidthAndHonoursCodes) {
       {"a word wider than the column stands alone", "aaaaaaaaaaaa b", 3, {"aaaaaaaaaaaa", "b"}},
       {"formatting codes are not text", "{\\fArial|b1;aaa} {\\C1;bbb}", 0, {"aaabbb"}},
       {"a stacked fraction: its two parts", "x \\S1/2;", 0, {"x12"}},
+      {"codes of alignment, width, slant, tracking and indents", "\\A1;\\W0.8;\\Q15;\\T1.1;\\pxi-3,l3;x", 0, {"x"}},
+      {"escaped braces and backslash; an unended code takes the rest", "\\\\\\{\\}\\fArial", 0, {"\\{}"}},
   };
   for (const Case& c : cases) {
     const MTextLayout l = lay(c.value, c.width);
