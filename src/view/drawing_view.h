@@ -9,6 +9,7 @@
 #include <QTimer>
 #include <QWidget>
 #include <cstdint>
+#include <initializer_list>
 #include <map>
 #include <memory>
 #include <optional>
@@ -141,7 +142,7 @@ private:
   bool MoveFrame(const QTransform& to, double ratio);
   void Preview(const QSize& device, double ratio);
   void PaintPreview(QPainter& painter, const QTransform& to, const QRect& target, double ratio) const;
-  std::optional<std::size_t> QuickWeight(const QRectF& area, double pixelsPerUnit) const;
+  std::optional<std::size_t> QuickWeight(std::initializer_list<QRectF> areas, double pixelsPerUnit) const;
   void Learn(double pixelsPerUnit, std::size_t weight, double milliseconds);
   void StartRefine();
   void TakeRefined(ExactFrame frame, std::uint64_t serial);

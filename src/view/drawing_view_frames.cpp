@@ -152,15 +152,21 @@ void DrawingView::PaintTo(QPainter& painter, const QSize& size) const {
   scene_->Paint(painter, drawing_.Layers(), toView, &visible, std::nullopt, BackgroundKind());
 }
 
-// The weight of what `area` shows when painting it should take no longer than the frame
-// budget at this zoom; nothing otherwise. A small drawing is always quick.
-std::optional<std::size_t> DrawingView::QuickWeight(const QRectF& area, double pixelsPerUnit) const {
-  const bool small = scene_->List().Shapes().size() <= kOverviewShapes;
+// The weight of what the areas show (drawing units; empty ones show nothing) when painting
+// them should take no longer than the frame budget at this zoom; nothing otherwise. A
+// small drawing is always quick.
+std::optional<std::size_t> DrawingView::QuickWeight(std::initializer_list<QRectF> areas, double pixelsPerUnit) const {
+  const std::size_t shapes = scene_->List().Shapes().size();
+  if (shapes <= kOverviewShapes) return shapes;
   const auto timed = msPerWeight_.find(ZoomStep(pixelsPerUnit));
   const double msPerWeight = timed != msPerWeight_.end() ? timed->second : kUntimedMsPerWeight;
-  const auto limit = small ? SIZE_MAX : static_cast<std::size_t>(frameBudgetMs_ / std::max(msPerWeight, 1e-9));
-  const std::size_t weight = PaintWeight(*scene_, area, limit);
-  if (weight > limit) return std::nullopt;
+  const auto limit = static_cast<std::size_t>(frameBudgetMs_ / std::max(msPerWeight, 1e-9));
+  std::size_t weight = 0;
+  for (const QRectF& area : areas) {
+    if (area.isEmpty()) continue;
+    weight += PaintWeight(*scene_, area, limit - std::min(weight, limit));
+    if (weight > limit) return std::nullopt;
+  }
   return weight;
 }
 
@@ -211,8 +217,9 @@ bool DrawingView::MoveFrame(const QTransform& to, double ratio) {
   const bool sameTexts = scene_->TextBoxPixels(toDrawing.mapRect(QRectF(all))) == frame_.textBoxPixels;
   std::optional<std::size_t> weight;
   if (frame_.exact && sameTexts) {
-    const QRectF area = toDrawing.mapRect(QRectF(dx != 0 ? columns : rows)).united(toDrawing.mapRect(QRectF(dy != 0 ? rows : columns)));
-    weight = QuickWeight(area, pixelsPerUnit);
+    weight = QuickWeight({dx != 0 ? toDrawing.mapRect(QRectF(columns)) : QRectF(),
+                          dy != 0 ? toDrawing.mapRect(QRectF(rows)) : QRectF()},
+                         pixelsPerUnit);
   }
   const bool exact = weight.has_value();
   // A preview needs something to be cut from; without it the frame is painted afresh.
@@ -274,7 +281,9 @@ void DrawingView::PaintPreview(QPainter& painter, const QTransform& to, const QR
 }
 
 void DrawingView::Preview(const QSize& device, double ratio) {
-  QImage image(device, QImage::Format_RGB32);
+  // The frame on show is painted over when no other frame holds its pixels.
+  QImage image = frame_.image.size() == device && frame_.image.isDetached() ? std::move(frame_.image)
+                                                                             : QImage(device, QImage::Format_RGB32);
   {
     QPainter painter(&image);
     PaintPreview(painter, PaintTransform(state_, size(), ratio), image.rect(), ratio);
@@ -313,7 +322,7 @@ void DrawingView::UpdateFrame(const QSize& device, double ratio) {
   }
   const QTransform to = PaintTransform(state_, size(), ratio);
   const QRectF area = to.inverted().mapRect(QRectF(QRect(QPoint(0, 0), device)));
-  const std::optional<std::size_t> weight = QuickWeight(area, PixelsPerUnit(to));
+  const std::optional<std::size_t> weight = QuickWeight({area}, PixelsPerUnit(to));
   if (weight || (!UsableOverview() && !exact_.valid)) {
     RenderWhole(device, ratio, weight.value_or(scene_->List().Shapes().size()));
   } else {
