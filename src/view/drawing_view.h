@@ -136,6 +136,7 @@ private:
   void UseOverview(std::shared_ptr<const render::Overview> overview, ExactFrame frame, OverviewKey key);
   void UpdateOverview();
   void DropFrames();
+  const Frame* PreviewSource() const;
   void UpdateFrame(const QSize& device, double ratio);
   bool TakeKnownFrame(const QSize& device);
   void RenderWhole(const QSize& device, double ratio, std::size_t weight);
@@ -176,8 +177,11 @@ private:
   OverviewKey overviewKey_;             // what overview_ shows
   ExactFrame overviewFrame_;            // the exact frame it was made from
   std::optional<OverviewKey> pending_;  // what the overview under way will show
+  ViewState pendingState_;              // and the view of the frame it is made from
+  QSize pendingSize_;
   Frame frame_;  // on show
   Frame exact_;  // the last exact frame of what the view shows now: previews are cut from it
+  Frame stale_;  // the frame on show before the layer states or the background changed
   // Moves whenever what frames show changes (scene, layer states, background): a frame
   // painted on the view's thread for an older one is dropped.
   std::uint64_t frameSerial_ = 0;

@@ -50,17 +50,26 @@ void DrawingView::RebuildScene() {
   UseScene(std::move(prepared->scene), prepared->extents);
 }
 
+// What frames show changed (layer states, background): the frame on show stays, marked
+// stale, for previews of a large drawing until the new one is painted.
 void DrawingView::DropFrames() {
   refineWork_.Stop();
   refineTimer_.stop();
   ++frameSerial_;
+  if (frame_.valid) stale_ = frame_;
   frame_.valid = false;
   exact_.valid = false;
+}
+
+const DrawingView::Frame* DrawingView::PreviewSource() const {
+  if (exact_.valid) return &exact_;
+  return stale_.valid && stale_.image.size() == DevicePixels(size(), devicePixelRatioF()) ? &stale_ : nullptr;
 }
 
 void DrawingView::UseScene(std::shared_ptr<const render::Scene> scene, std::optional<Extents> extents) {
   overviewWork_.Stop();
   DropFrames();
+  stale_ = Frame{};  // a frame of another drawing tells nothing of this one
   scene_ = std::move(scene);
   extents_ = extents;
   ++sceneSerial_;
@@ -108,9 +117,11 @@ void DrawingView::UpdateOverview() {
   const OverviewKey key = CurrentOverviewKey();
   if ((overview_ && overviewKey_ == key) || (pending_ && *pending_ == key) || size().isEmpty()) return;
   pending_ = key;
+  pendingState_ = ExtentsView();
+  pendingSize_ = size();
   const double ratio = devicePixelRatioF();
-  overviewWork_.Start([this, scene = scene_, layers = drawing_.Layers(), dark = dark_, key,
-                       state = ExtentsView(), viewSize = size(), ratio](const std::atomic<bool>& stop) {
+  overviewWork_.Start([this, scene = scene_, layers = drawing_.Layers(), dark = dark_, key, state = pendingState_,
+                       viewSize = pendingSize_, ratio](const std::atomic<bool>& stop) {
     std::optional<MadeOverview> made = MakeOverview(*scene, layers, dark, state, viewSize, ratio, &stop);
     if (!made) return;
     auto shared = std::make_shared<MadeOverview>(std::move(*made));
@@ -190,6 +201,7 @@ void DrawingView::RenderWhole(const QSize& device, double ratio, std::size_t wei
   frame_.valid = true;
   frame_.exact = true;
   exact_ = frame_;
+  stale_ = Frame{};
   Learn(PixelsPerUnit(toDevice), weight, Ms(clock));
 }
 
@@ -223,7 +235,7 @@ bool DrawingView::MoveFrame(const QTransform& to, double ratio) {
   }
   const bool exact = weight.has_value();
   // A preview needs something to be cut from; without it the frame is painted afresh.
-  if (!exact && !UsableOverview() && !exact_.valid) return false;
+  if (!exact && !UsableOverview() && PreviewSource() == nullptr) return false;
   if (!exact && scene_->List().Shapes().size() <= kOverviewShapes) return false;
   if (exact) {
     exact_.image = QImage();  // the same pixels as the frame, moved with it below
@@ -255,16 +267,19 @@ bool DrawingView::MoveFrame(const QTransform& to, double ratio) {
   return true;
 }
 
-// What is known of the view at once: the overview, and over it the last exact frame moved
-// and scaled where it shows more detail.
+// What is known of the view at once: the overview, and over it the last exact frame (or,
+// while the overview is being made again, the stale one) moved and scaled where it shows
+// more detail.
 void DrawingView::PaintPreview(QPainter& painter, const QTransform& to, const QRect& target, double ratio) const {
   const render::Overview* overview = UsableOverview();
-  const bool useExact = exact_.valid && (!overview || exact_.state.scale * ratio > overview->FinestPixelsPerUnit());
-  QTransform exactTo;  // the last exact frame's pixels to the device
+  const Frame* known = PreviewSource();
+  if (overview != nullptr && known == &stale_) known = nullptr;
+  const bool useExact = known != nullptr && (!overview || known->state.scale * ratio > overview->FinestPixelsPerUnit());
+  QTransform exactTo;  // the known frame's pixels to the device
   bool covered = false;
   if (useExact) {
-    exactTo = PaintTransform(exact_.state, size(), ratio).inverted() * to;
-    covered = exactTo.mapRect(QRectF(exact_.image.rect())).contains(QRectF(target));
+    exactTo = PaintTransform(known->state, size(), ratio).inverted() * to;
+    covered = exactTo.mapRect(QRectF(known->image.rect())).contains(QRectF(target));
   }
   if (overview != nullptr && !covered) {
     overview->Paint(painter, to, target);
@@ -275,7 +290,7 @@ void DrawingView::PaintPreview(QPainter& painter, const QTransform& to, const QR
     painter.save();
     painter.setClipRect(target);
     painter.setTransform(exactTo, true);
-    painter.drawImage(QPointF(0, 0), exact_.image);
+    painter.drawImage(QPointF(0, 0), known->image);
     painter.restore();
   }
 }
@@ -314,8 +329,10 @@ void DrawingView::UpdateFrame(const QSize& device, double ratio) {
     UpdateOverview();
   }
   if (exact_.valid && exact_.image.size() != device) exact_.valid = false;
-  if (frame_.valid && frame_.image.size() == device && frame_.state == state_) return;
+  const bool same = frame_.valid && frame_.image.size() == device && frame_.state == state_;
+  if (same && frame_.exact) return;
   if (TakeKnownFrame(device)) return;
+  if (same) return;  // a preview whose exact frame is on its way
   if (frame_.valid && frame_.image.size() == device && frame_.state.scale == state_.scale &&
       MoveFrame(PaintTransform(state_, size(), ratio), ratio)) {
     return;
@@ -323,7 +340,7 @@ void DrawingView::UpdateFrame(const QSize& device, double ratio) {
   const QTransform to = PaintTransform(state_, size(), ratio);
   const QRectF area = to.inverted().mapRect(QRectF(QRect(QPoint(0, 0), device)));
   const std::optional<std::size_t> weight = QuickWeight({area}, PixelsPerUnit(to));
-  if (weight || (!UsableOverview() && !exact_.valid)) {
+  if (weight || (!UsableOverview() && PreviewSource() == nullptr)) {
     RenderWhole(device, ratio, weight.value_or(scene_->List().Shapes().size()));
   } else {
     Preview(device, ratio);
@@ -334,6 +351,7 @@ void DrawingView::UpdateFrame(const QSize& device, double ratio) {
 // it needs; a view that moves on stops it.
 void DrawingView::StartRefine() {
   if (!frame_.valid || FrameExact()) return;
+  if (pending_ && pendingState_ == state_ && pendingSize_ == size()) return;  // it brings this frame
   const double ratio = devicePixelRatioF();
   refineWork_.Start([this, scene = scene_, layers = drawing_.Layers(), state = state_, viewSize = size(), ratio,
                      background = BackgroundKind(), serial = frameSerial_](const std::atomic<bool>& stop) {
@@ -359,6 +377,7 @@ void DrawingView::TakeRefined(ExactFrame frame, std::uint64_t serial) {
   const QSize device = DevicePixels(size(), devicePixelRatioF());
   if (serial != frameSerial_ || frame.image.size() != device) return;
   exact_ = Frame{std::move(frame.image), frame.state, frame.textBoxPixels, true, true};
+  stale_ = Frame{};
   if (exact_.state != state_) return;  // the view moved on: the frame still helps its previews
   frame_ = exact_;
   emit FrameRefined();

@@ -200,6 +200,17 @@ private slots:
     QVERIFY(!view.FrameExact());
     QTRY_VERIFY(view.FrameExact());
     QCOMPARE(view.grab().toImage(), afresh());
+    // A layer switched off, and on again over the whole drawing (whose frame comes with
+    // the new overview): the old frame stands in until the new one is painted.
+    for (const bool extents : {false, true}) {
+      if (extents) view.ZoomExtents();
+      d.SetLayerOn("Testi", extents);
+      view.Redraw();
+      view.grab();
+      QVERIFY(!view.FrameExact());
+      QTRY_VERIFY(view.FrameExact());
+      QCOMPARE(view.grab().toImage(), afresh());
+    }
   }
 
   // The zoom window itself is checked through the main window, with real mouse events.
