@@ -106,7 +106,7 @@ void DrawingView::UseOverview(std::shared_ptr<const render::Overview> overview, 
 
 // A drawing too large to paint within a frame gets an overview of what it shows now: the
 // view at the drawing's extents, painted on the view's own thread. Until it comes, frames
-// are painted directly.
+// are cut from the last frame (exact or stale) or, without one, painted directly.
 void DrawingView::UpdateOverview() {
   if (scene_->List().Shapes().size() <= kOverviewShapes) {
     overviewWork_.Stop();
