@@ -61,13 +61,24 @@ ShapeColor Flattener::ColorOf(const EntityHeader& e, LayerIndex layer, const Con
 }
 
 void Flattener::Walk(const std::vector<EntityHeader>& entities, const Context& ctx) {
-  for (const EntityHeader& e : entities) {
+  for (std::size_t i = 0; i < entities.size(); ++i) {
     if (Full()) return;
     if (ctx.depth > 0) {
       ++visits_;
-      if (ExpansionSpent()) return;
+      if (ExpansionSpent()) {
+        // The rest of the block is left out: its references are counted for the report.
+        for (; i < entities.size(); ++i) {
+          const EntityHeader& e = entities[i];
+          if (e.type == EntityType::Insert) {
+            overBudget_ += static_cast<std::size_t>(drawing_.Insert(e).rows) * drawing_.Insert(e).columns;
+          } else if (e.type == EntityType::Dimension) {
+            ++overBudget_;
+          }
+        }
+        return;
+      }
     }
-    Flatten(e, ctx);
+    Flatten(entities[i], ctx);
   }
 }
 
