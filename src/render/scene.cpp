@@ -384,6 +384,8 @@ QTransform TextToDrawing(const TextShape& text, double advance, const TextFont& 
     case TextVAlign::Middle: dy = font.CapHeight() / 2; break;
     case TextVAlign::Top: dy = font.CapHeight(); break;
   }
+  // A backward text fitted between two points stays between them: mirrored in place.
+  if (text.backward && text.fitWidth > 0) dx = -advance;
   const double unit = text.height / font.CapHeight();  // drawing units per font pixel
   double stretch = text.widthFactor > 0 ? text.widthFactor : 1.0;
   if (text.fitWidth > 0 && advance > 0) stretch = text.fitWidth / (advance * unit);
