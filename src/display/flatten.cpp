@@ -14,13 +14,29 @@ DisplayList Flattener::Run() {
   list_.Reserve(drawing_.EntityCount(), 2 * drawing_.EntityCount());
   Context top;
   Walk(drawing_.Entities(), top);
-  list_.SetTruncated(stopped_);
+  list_.SetTruncated(stopped_ && !cancelled_);
+  list_.SetCancelled(cancelled_);
+  list_.SetLeftOut({path_.TooDeep(), path_.Cycles(), overBudget_, maxExpanded_});
   return std::move(list_);
 }
 
 bool Flattener::Full() {
-  if (!stopped_ && (list_.Shapes().size() >= maxShapes_ || visits_ >= kMaxVisits)) stopped_ = true;
+  if (stopped_) return true;
+  if (list_.Shapes().size() >= maxShapes_) stopped_ = true;
+  if (cancel_ != nullptr && (++checks_ & 1023) == 0 && cancel_->load(std::memory_order_relaxed)) {
+    stopped_ = cancelled_ = true;
+  }
   return stopped_;
+}
+
+// Whether the expansion of blocks has used its shapes or visits: what is still to expand is
+// then left out, while model space's own entities are still drawn.
+bool Flattener::ExpansionSpent() {
+  if (!spent_) {
+    const std::size_t made = expanded_ + (expanding_ ? list_.Shapes().size() - expansionStart_ : 0);
+    spent_ = made >= maxExpanded_ || visits_ >= kMaxVisits;
+  }
+  return spent_;
 }
 
 ShapeColor Flattener::LayerColor(LayerIndex layer) const {
@@ -45,10 +61,24 @@ ShapeColor Flattener::ColorOf(const EntityHeader& e, LayerIndex layer, const Con
 }
 
 void Flattener::Walk(const std::vector<EntityHeader>& entities, const Context& ctx) {
-  for (const EntityHeader& e : entities) {
-    ++visits_;
+  for (std::size_t i = 0; i < entities.size(); ++i) {
     if (Full()) return;
-    Flatten(e, ctx);
+    if (ctx.depth > 0) {
+      ++visits_;
+      if (ExpansionSpent()) {
+        // The rest of the block is left out: its references are counted for the report.
+        for (; i < entities.size(); ++i) {
+          const EntityHeader& e = entities[i];
+          if (e.type == EntityType::Insert) {
+            overBudget_ += static_cast<std::size_t>(drawing_.Insert(e).rows) * drawing_.Insert(e).columns;
+          } else if (e.type == EntityType::Dimension) {
+            ++overBudget_;
+          }
+        }
+        return;
+      }
+    }
+    Flatten(entities[i], ctx);
   }
 }
 
@@ -100,16 +130,32 @@ void Flattener::AddCircleOrArc(LayerIndex layer, ShapeColor color, const Context
   AddPoints(layer, color, whole, false);
 }
 
-void Flattener::Expand(BlockIndex index, const Affine& placement, LayerIndex layer, ShapeColor color,
-                       const Context& ctx) {
+void Flattener::Expand(BlockIndex index, const Affine& placement, LayerIndex layer, ShapeColor color, const Context& ctx,
+                       const EntityHeader& insert) {
+  if (index >= drawing_.Blocks().size() || drawing_.Blocks()[index].entities.empty()) return;
+  if (ExpansionSpent()) {
+    ++overBudget_;
+    return;
+  }
+  // Nests deeper than followed and cycles are left out, and counted by the path.
   if (!path_.Enter(index, ctx.depth)) return;
+  const bool fromModel = ctx.depth == 0;
+  if (fromModel) {
+    expanding_ = true;
+    expansionStart_ = list_.Shapes().size();
+  }
   Context inner;
   inner.m = ctx.m.Then(placement);
   inner.insertLayer = layer;
   inner.blockColor = color;
   inner.depth = ctx.depth + 1;
+  inner.blockLineType = ResolvedLineType(insert, layer, ctx, inner.blockLineScale);
   Walk(drawing_.Blocks()[index].entities, inner);
   path_.Leave(index);
+  if (fromModel) {
+    expanded_ += list_.Shapes().size() - expansionStart_;
+    expanding_ = false;
+  }
 }
 
 void Flattener::Flatten(const EntityHeader& e, const Context& ctx) {
@@ -120,17 +166,40 @@ void Flattener::Flatten(const EntityHeader& e, const Context& ctx) {
   switch (e.type) {
     case EntityType::Line: {
       const LineGeometry& l = d.Line(e);
-      list_.AddSegment(layer, color, m(l.start), m(l.end));
+      if (MayDash(layer)) {
+        points_ = {l.start, l.end};
+        Stroke(e, layer, color, ctx, false);
+      } else {
+        list_.AddSegment(layer, color, m(l.start), m(l.end));
+      }
       break;
     }
     case EntityType::Circle: {
       const CircleGeometry& c = d.Circle(e);
-      AddCircleOrArc(layer, color, ctx, c.center, c.radius, 0.0, 360.0, true);
+      double scale = 1.0;
+      if (MayDash(layer) && PatternOf(e, layer, ctx, scale)) {
+        points_.clear();
+        AppendEllipse(points_, c.center, {c.radius, 0}, 1.0, 0, 2 * kPi);
+        points_.pop_back();
+        Stroke(e, layer, color, ctx, true);
+      } else {
+        AddCircleOrArc(layer, color, ctx, c.center, c.radius, 0.0, 360.0, true);
+      }
       break;
     }
     case EntityType::Arc: {
       const ArcGeometry& a = d.Arc(e);
-      AddCircleOrArc(layer, color, ctx, a.center, a.radius, a.startAngle, a.endAngle, false);
+      double scale = 1.0;
+      if (MayDash(layer) && PatternOf(e, layer, ctx, scale)) {
+        points_.clear();
+        const double start = a.startAngle * kPi / 180;
+        double sweep = Wrap(a.endAngle - a.startAngle, 360.0) * kPi / 180;
+        if (sweep == 0) sweep = 2 * kPi;
+        AppendEllipse(points_, a.center, {a.radius, 0}, 1.0, start, start + sweep);
+        Stroke(e, layer, color, ctx, false);
+      } else {
+        AddCircleOrArc(layer, color, ctx, a.center, a.radius, a.startAngle, a.endAngle, false);
+      }
       break;
     }
     case EntityType::Text: AddTextShape(layer, color, ctx, d.Text(e)); break;
@@ -141,6 +210,7 @@ void Flattener::Flatten(const EntityHeader& e, const Context& ctx) {
       const PolylineGeometry& p = d.Polyline(e);
       const auto v = d.Vertices(p);
       if (v.empty()) break;
+      if (AddWidePolyline(layer, color, ctx, p)) break;
       points_.clear();
       points_.push_back(v[0].point);
       for (std::size_t i = 1; i < v.size(); ++i) AppendBulge(points_, v[i - 1].point, v[i].point, v[i - 1].bulge);
@@ -150,8 +220,7 @@ void Flattener::Flatten(const EntityHeader& e, const Context& ctx) {
         points_.pop_back();
       }
       if (points_.size() == 1) closed = false;
-      MapPoints(m);
-      AddPoints(layer, color, closed, false);
+      Stroke(e, layer, color, ctx, closed);
       break;
     }
     case EntityType::Ellipse: {
@@ -160,16 +229,14 @@ void Flattener::Flatten(const EntityHeader& e, const Context& ctx) {
       const bool whole = std::abs(el.endParam - el.startParam) >= 2 * kPi - 1e-9;
       AppendEllipse(points_, el.center, el.majorAxis, el.ratio, el.startParam, el.endParam);
       if (whole && !points_.empty()) points_.pop_back();
-      MapPoints(m);
-      AddPoints(layer, color, whole, false);
+      Stroke(e, layer, color, ctx, whole);
       break;
     }
     case EntityType::Spline: {
       const SplineGeometry& s = d.Spline(e);
       points_.clear();
       AppendSpline(points_, s);
-      MapPoints(m);
-      AddPoints(layer, color, s.closed && s.controlPoints.empty(), false);
+      Stroke(e, layer, color, ctx, s.closed && s.controlPoints.empty());
       break;
     }
     case EntityType::MText: AddMText(layer, color, ctx, d.MText(e)); break;
@@ -179,16 +246,22 @@ void Flattener::Flatten(const EntityHeader& e, const Context& ctx) {
       const Point2d base = d.Blocks()[in.block].base;
       const Affine rotate = Affine::RotateScale(in.rotation, 1.0, 1.0);
       const Affine scale = Affine::RotateScale(0.0, in.xScale, in.yScale).Then(Affine::Translate(-base.x, -base.y));
-      for (int row = 0; row < in.rows; ++row) {
-        for (int column = 0; column < in.columns; ++column) {
-          ++visits_;
-          if (Full()) return;
-          const Affine placement = Affine::Translate(in.position.x, in.position.y)
-                                       .Then(rotate)
-                                       .Then(Affine::Translate(column * in.columnSpacing, row * in.rowSpacing))
-                                       .Then(scale);
-          Expand(in.block, placement, layer, color, ctx);
+      const std::size_t cells = static_cast<std::size_t>(in.rows) * in.columns;
+      for (std::size_t cell = 0; cell < cells; ++cell) {
+        if (Full()) return;
+        ++visits_;
+        // Once the expansion is spent the cells left are counted, not walked (there may be
+        // billions of them).
+        if (ExpansionSpent()) {
+          overBudget_ += cells - cell;
+          break;
         }
+        const double row = static_cast<double>(cell / in.columns), column = static_cast<double>(cell % in.columns);
+        const Affine placement = Affine::Translate(in.position.x, in.position.y)
+                                     .Then(rotate)
+                                     .Then(Affine::Translate(column * in.columnSpacing, row * in.rowSpacing))
+                                     .Then(scale);
+        Expand(in.block, placement, layer, color, ctx, e);
       }
       break;
     }
@@ -196,14 +269,14 @@ void Flattener::Flatten(const EntityHeader& e, const Context& ctx) {
       const DimensionGeometry& dim = d.Dimension(e);
       if (dim.block >= d.Blocks().size()) break;
       const Point2d base = d.Blocks()[dim.block].base;
-      Expand(dim.block, Affine::Translate(dim.blockOffset.x - base.x, dim.blockOffset.y - base.y), layer, color, ctx);
+      Expand(dim.block, Affine::Translate(dim.blockOffset.x - base.x, dim.blockOffset.y - base.y), layer, color, ctx,
+             e);
       break;
     }
     case EntityType::Leader: {
       const LeaderGeometry& l = d.Leader(e);
       points_.assign(l.vertices.begin(), l.vertices.end());
-      MapPoints(m);
-      AddPoints(layer, color, false, false);
+      Stroke(e, layer, color, ctx, false);
       break;
     }
     case EntityType::Hatch: AddHatch(layer, color, ctx, d.Hatch(e)); break;
@@ -243,9 +316,10 @@ void Flattener::Flatten(const EntityHeader& e, const Context& ctx) {
       break;
     }
     case EntityType::Wipeout: {
+      // A fill of the paper's colour: it hides what was drawn before it.
       points_ = d.Wipeout(e).frame;
       MapPoints(m);
-      AddPoints(layer, color, true, false);
+      if (points_.size() >= 3) AddPoints(layer, kPaperColor, true, true);
       break;
     }
   }
@@ -256,7 +330,13 @@ void Flattener::Flatten(const EntityHeader& e, const Context& ctx) {
 namespace tessaro {
 
 DisplayList FlattenDrawing(const Drawing& drawing, std::size_t maxShapes) {
-  return flatten::Flattener(drawing, maxShapes).Run();
+  FlattenOptions options;
+  options.maxShapes = maxShapes;
+  return flatten::Flattener(drawing, options).Run();
+}
+
+DisplayList FlattenDrawing(const Drawing& drawing, const FlattenOptions& options) {
+  return flatten::Flattener(drawing, options).Run();
 }
 
 }  // namespace tessaro

@@ -1,6 +1,7 @@
 // Curves as runs of points (bulged polyline segments, ellipses, splines) and hatches, whose
 // boundaries are made of them.
 #include "display/flatten_internal.h"
+#include "display/hatch_pattern.h"
 
 #include <algorithm>
 #include <cmath>
@@ -131,6 +132,10 @@ void Flattener::AddHatch(LayerIndex layer, ShapeColor color, const Context& ctx,
   // A solid fill is one polygon of all loops, each closed and joined back to the first point:
   // with the even-odd rule the islands stay empty and the joins have no area.
   std::vector<Point2d> all;
+  // A pattern: its lines cut to the loops (in the hatch's own coordinates, then placed); the
+  // boundary only when the pattern cannot be drawn (no lines, or far too fine).
+  const bool pattern = !h.solid && !h.patternLines.empty();
+  std::vector<std::vector<Point2d>> loops;
   for (const HatchLoop& loop : h.loops) {
     points_.clear();
     if (loop.isPolyline) {
@@ -143,6 +148,10 @@ void Flattener::AddHatch(LayerIndex layer, ShapeColor color, const Context& ctx,
       for (const HatchEdge& edge : loop.edges) AppendEdge(edge);
     }
     if (points_.empty()) continue;
+    if (pattern) {
+      loops.push_back(points_);
+      continue;
+    }
     MapPoints(ctx.m);
     if (h.solid) {
       const bool first = all.empty();
@@ -154,6 +163,16 @@ void Flattener::AddHatch(LayerIndex layer, ShapeColor color, const Context& ctx,
     }
   }
   if (h.solid && !all.empty()) list_.AddFill(layer, color, all);
+  if (!pattern) return;
+  if (const auto dashes = HatchPatternDashes(loops, h.patternLines)) {
+    AddDashes(layer, color, ctx, *dashes);
+    return;
+  }
+  for (auto& loop : loops) {
+    points_ = std::move(loop);
+    MapPoints(ctx.m);
+    AddPoints(layer, color, true, false);
+  }
 }
 
 void Flattener::AppendEdge(const HatchEdge& edge) {

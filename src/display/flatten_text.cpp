@@ -1,6 +1,7 @@
 // Texts and multi-line texts as text shapes, placed by their alignment and transformed with
 // the block they are in.
 #include "display/flatten_internal.h"
+#include "display/mtext_layout.h"
 
 #include <algorithm>
 #include <cmath>
@@ -8,9 +9,23 @@
 #include <utility>
 #include <vector>
 
-#include "display/mtext.h"
 
 namespace tessaro::flatten {
+
+// The font of a text style, by name (the painter's default for a style the drawing lacks).
+std::uint16_t Flattener::StyleFace(const std::string& style) {
+  if (drawing_.Styles().TextStyles().empty()) return 0;
+  if (const auto found = styleFaces_.find(style); found != styleFaces_.end()) return found->second;
+  std::uint16_t face = 0;
+  if (const TextStyle* s = drawing_.Styles().FindTextStyle(style)) {
+    FontFace font = FaceOfFont(s->family.empty() ? s->fontFile : s->family);
+    font.bold = font.bold || s->bold;
+    font.italic = font.italic || s->italic;
+    face = list_.Face(font);
+  }
+  styleFaces_.emplace(style, face);
+  return face;
+}
 
 void Flattener::AddTextShape(LayerIndex layer, ShapeColor color, const Context& ctx, const TextGeometry& t) {
   TextShape shape;
@@ -20,6 +35,9 @@ void Flattener::AddTextShape(LayerIndex layer, ShapeColor color, const Context& 
   shape.oblique = t.oblique;
   shape.value = t.value;
   shape.position = t.position;
+  shape.backward = (t.generation & 2) != 0;
+  shape.upsideDown = (t.generation & 4) != 0;
+  shape.face = StyleFace(t.style);
   const bool simple = t.hAlign == 0 && t.vAlign == 0;
   if (!simple) {
     switch (t.hAlign) {
@@ -34,6 +52,9 @@ void Flattener::AddTextShape(LayerIndex layer, ShapeColor color, const Context& 
       const Point2d run{t.alignPoint.x - t.position.x, t.alignPoint.y - t.position.y};
       shape.fitWidth = std::hypot(run.x, run.y);
       if (shape.fitWidth > 0) shape.rotation = AngleOf(run);
+      // Aligned: the height follows the width, as the letters keep their shape.
+      const double advance = metrics_->Advance(t.value, list_.Faces()[shape.face]) * t.widthFactor;
+      if (t.hAlign == 3 && shape.fitWidth > 0 && advance > 0) shape.height = shape.fitWidth / advance;
     } else {
       shape.position = t.alignPoint;
     }
@@ -49,6 +70,9 @@ void Flattener::AddTextShape(LayerIndex layer, ShapeColor color, const Context& 
     const double acrossScale = alongScale > 0 ? std::abs(m.Det()) / alongScale : 0.0;
     shape.position = m(shape.position);
     if (alongScale > 0) shape.rotation = AngleOf(along);
+    // A mirrored block mirrors its texts: along their baseline the text still runs as the
+    // transform takes it, across it the other way.
+    if (m.Det() < 0) shape.upsideDown = !shape.upsideDown;
     shape.height *= acrossScale;
     if (acrossScale > 0) shape.widthFactor *= alongScale / acrossScale;
     shape.fitWidth *= alongScale;
@@ -78,27 +102,43 @@ void Flattener::AddTextShape(LayerIndex layer, ShapeColor color, const Context& 
   list_.AddText(layer, color, std::move(shape), box);
 }
 
+// MTEXT laid out by LayoutMText (wrapped to its width with the metrics given), each run of
+// one format a text of its own, placed from the attachment point.
 void Flattener::AddMText(LayerIndex layer, ShapeColor color, const Context& ctx, const MTextGeometry& m) {
-  const std::vector<std::string> lines = PlainMTextLines(m.value);
-  const double step = m.height * (5.0 / 3.0) * (m.lineSpacing > 0 ? m.lineSpacing : 1.0);
-  const double total = m.height + step * static_cast<double>(lines.size() - 1);
+  const std::uint16_t styleFace = StyleFace(m.style);
+  const MTextLayout layout = LayoutMText(m, list_.Faces()[styleFace], *metrics_);
   const int row = (m.attachment - 1) / 3, column = (m.attachment - 1) % 3;
-  // Baseline of the first line, below the attachment point.
-  double first = -m.height;
-  if (row == 1) first = total / 2 - m.height;
-  if (row == 2) first = total - m.height;
-  const Point2d u = Direction(m.rotation), v{-u.y, u.x};
-  for (std::size_t i = 0; i < lines.size(); ++i) {
-    if (lines[i].empty()) continue;
-    const double y = first - step * static_cast<double>(i);
-    TextShape shape;
-    shape.position = {m.position.x + v.x * y, m.position.y + v.y * y};
-    shape.height = m.height;
-    shape.rotation = m.rotation;
-    shape.hAlign = column == 0 ? TextHAlign::Left : column == 1 ? TextHAlign::Center : TextHAlign::Right;
-    shape.value = lines[i];
-    AddTextShape(layer, color, ctx, std::move(shape));
-    if (Full()) return;
+  const double top = row == 0 ? 0.0 : row == 1 ? layout.height / 2 : layout.height;
+  // Seen from below its plane, lines stack the other way and every letter is mirrored.
+  const Point2d u = Direction(m.rotation), v = m.mirrored ? Point2d{u.y, -u.x} : Point2d{-u.y, u.x};
+  const auto at = [&](double x, double y) { return Point2d{m.position.x + u.x * x + v.x * y, m.position.y + u.y * x + v.y * y}; };
+  for (const MTextLine& line : layout.lines) {
+    const double left = column == 0 ? 0.0 : column == 1 ? -line.width / 2 : -line.width;
+    const double baseline = top - line.baseline;
+    for (const MTextRun& run : line.runs) {
+      if (run.text.empty()) continue;
+      TextShape shape;
+      shape.position = at(left + run.x, baseline + run.rise);
+      shape.height = run.height;
+      shape.rotation = m.rotation;
+      shape.widthFactor = run.widthFactor;
+      shape.oblique = run.oblique;
+      shape.face = list_.Face(run.face);
+      shape.upsideDown = m.mirrored;
+      shape.value = run.text;
+      ShapeColor own = color;
+      if (run.rgb) {
+        own = {0, *run.rgb};
+      } else if (run.aci) {
+        own = *run.aci == 0 ? ctx.blockColor : *run.aci == 256 ? LayerColor(layer) : ShapeColor{*run.aci, 0};
+      }
+      AddTextShape(layer, own, ctx, std::move(shape));
+      if (Full()) return;
+    }
+    for (const MTextRule& rule : line.rules) {
+      list_.AddSegment(layer, color, ctx.m(at(left + rule.x0, baseline + rule.rise)),
+                       ctx.m(at(left + rule.x1, baseline + rule.rise)));
+    }
   }
 }
 

@@ -79,13 +79,11 @@ TEST(DxfFile, LongTextsAreCutToWhatOtherReadersTake) {
 
 TEST(DxfFile, FailedReadsRaiseAndLeaveTheDrawingAsItWas) {
   const test::TempFolder folder;
-  const std::string good = DxfText(SampleDrawing());
+  // (A file cut short is read as far as it is whole: see the reader's tests.)
   const std::pair<const char*, std::string> notDxf[] = {
-      {"cut.dxf", good.substr(0, good.size() / 2)}, {"no_eof.dxf", good.substr(0, good.size() - 8)},
       {"binary.dxf", std::string("AutoCAD Binary DXF\r\n\x1a\0", 22)}, {"empty.dxf", ""},
       {"notes.txt", "Pilastrata P1\nnot a drawing\n"}};
   const std::pair<fs::path, ErrorKind> failures[] = {
-      {folder / "cut.dxf", ErrorKind::BadFormat},          {folder / "no_eof.dxf", ErrorKind::BadFormat},
       {folder / "binary.dxf", ErrorKind::BadFormat},       {folder / "empty.dxf", ErrorKind::BadFormat},
       {folder / "notes.txt", ErrorKind::BadFormat},        {folder / "missing.dxf", ErrorKind::FileNotFound},
       {folder.path(), ErrorKind::FileIo}};
@@ -98,7 +96,7 @@ TEST(DxfFile, FailedReadsRaiseAndLeaveTheDrawingAsItWas) {
     } catch (const RuntimeError& error) {
       EXPECT_EQ(error.kind(), kind) << path;
       if (path.filename() == "notes.txt") {
-        EXPECT_NE(std::string(error.what()).find("notes.txt is not a readable DXF file: line 1"), std::string::npos);
+        EXPECT_NE(std::string(error.what()).find("notes.txt, line 1: \"Pilastrata P1\" is no group code"), std::string::npos);
       }
     }
   }

@@ -74,6 +74,16 @@ private slots:
     QCOMPARE(h.w().windowTitle(), QStringLiteral("Visualizzatore DXF -  misto.dxf"));
     QVERIFY(h.messages.log.isEmpty());  // a line in the status bar, no message box
 
+    // A damaged file is read as far as it is whole, and the line says what was left out, where.
+    WriteGroups(Path("guasto.dxf"), {{0, "SECTION"}, {2, "ENTITIES"}, {0, "LINE"}, {10, "1,5"},
+                                     {0, "CIRCLE"}, {10, "5"}, {20, "5"}, {40, "2"}, {0, "ENDSEC"}});
+    h.files.answers = {Path("guasto.dxf")};
+    h.w().RunCommand(kCmdOpenDxf);
+    QCOMPARE(h.w().DxfStatusText()->text(),
+             QStringLiteral("guasto.dxf: Letti 1 oggetti (CIRCLE 1); non disegnati: LINE 1; oggetti con dati non "
+                            "validi saltati: 1; riga 8, codice di gruppo 10: \"1,5\" non è un numero: oggetto LINE "
+                            "saltato; riga 18: il file finisce prima di EOF"));
+
     // Drawing a stack replaces the drawing: the line goes.
     QVERIFY(h.w().ChooseStack(QStringLiteral("2")));
     QCOMPARE(h.w().DxfStatusText()->text(), QString());
@@ -85,9 +95,10 @@ private slots:
     QTest::addColumn<QString>("expected");
     QTest::newRow("missing") << "manca.dxf" << QByteArray() << "Impossibile aprire manca.dxf: il file non esiste";
     QTest::newRow("not DXF") << "testo.dxf" << QByteArray("questo non è un disegno\r\n")
-                             << "Impossibile aprire testo.dxf: non è un file DXF leggibile (line 1 ";
-    QTest::newRow("cut short") << "tronco.dxf" << QByteArray("0\r\nSECTION\r\n2\r\nENTITIES\r\n0\r\nLINE\r\n8\r\n")
-                               << "Impossibile aprire tronco.dxf: non è un file DXF leggibile (it is cut short";
+                             << "Impossibile aprire testo.dxf: riga 1: \"questo non è un disegno\" non è un codice di "
+                                "gruppo: non è un file DXF";
+    QTest::newRow("cut in its first group") << "tronco.dxf" << QByteArray("AutoCAD Binary DXF\r\n\x1a\0\0", 23)
+                                            << "Impossibile aprire tronco.dxf: byte 23: il file finisce prima di EOF";
     QTest::newRow("a folder") << "cartella.dxf" << QByteArray() << "Impossibile aprire cartella.dxf: è una cartella";
   }
 
