@@ -10,15 +10,19 @@
 #include <QSaveFile>
 #include <algorithm>
 #include <charconv>
+#include <cmath>
 #include <cstdio>
 #include <exception>
 #include <filesystem>
+#include <map>
 #include <optional>
 
+#include "base/problem_words.h"
 #include "display/display_list.h"
 #include "cad/drawing.h"
 #include "cad/extents.h"
 #include "dxf/file.h"
+#include "render/qt_text_metrics.h"
 #include "render/scene.h"
 
 namespace tessaro::dxftool {
@@ -39,7 +43,24 @@ struct RenderArgs {
   std::string output;
   int width = kDefaultWidth;
   int height = kDefaultHeight;
+  std::optional<Extents> window;  // the part of the model to draw, filling the picture
 };
+
+// "X0,Y0,X1,Y1": four finite numbers, the corners of a box of some width and height.
+std::optional<Extents> ParseWindow(std::string_view text) {
+  double v[4];
+  for (int k = 0; k < 4; ++k) {
+    const auto comma = k < 3 ? text.find(',') : std::string_view::npos;
+    const std::string_view part = text.substr(0, comma);
+    const auto [end, ec] = std::from_chars(part.data(), part.data() + part.size(), v[k]);
+    if (ec != std::errc() || end != part.data() + part.size() || !std::isfinite(v[k])) return std::nullopt;
+    if (k < 3 && comma == std::string_view::npos) return std::nullopt;
+    text.remove_prefix(k < 3 ? comma + 1 : text.size());
+  }
+  const Extents box{{std::min(v[0], v[2]), std::min(v[1], v[3])}, {std::max(v[0], v[2]), std::max(v[1], v[3])}};
+  if (!(box.max.x > box.min.x) || !(box.max.y > box.min.y)) return std::nullopt;
+  return box;
+}
 
 std::filesystem::path ToPath(const std::string& s) {
   return std::filesystem::path(std::u8string(s.begin(), s.end()));
@@ -71,6 +92,12 @@ RenderArgs ParseRender(const std::vector<std::string>& args) {
       }
       r.width = *w;
       r.height = *h;
+    } else if (args[i] == "--window") {
+      if (i + 1 >= args.size()) throw UsageError{"--window needs a value X0,Y0,X1,Y1"};
+      r.window = ParseWindow(args[++i]);
+      if (!r.window) {
+        throw UsageError{"--window \"" + args[i] + "\": expected X0,Y0,X1,Y1, the corners of a box in drawing units"};
+      }
     } else if (args[i].starts_with("--")) {
       throw UsageError{"unknown option \"" + args[i] + "\""};
     } else {
@@ -93,10 +120,33 @@ std::string Number(double v) {
   return buffer;
 }
 
+// The display list as the view makes it: MTEXT wrapped with the fonts the view draws with.
+DisplayList ViewList(const Drawing& drawing) {
+  const render::QtTextMetrics metrics;
+  FlattenOptions options;
+  options.metrics = &metrics;
+  return FlattenDrawing(drawing, options);
+}
+
+// What the read and the flattening worked around, each with where it was, in the command
+// line's words.
+std::vector<std::string> Notes(const DxfReadReport& report, const DisplayList& list, const std::string& file) {
+  std::vector<std::string> notes;
+  for (const Problem& p : report.problems) notes.push_back(DescribeProblem(p));
+  if (report.entitiesLeftOut > report.problems.size()) {
+    notes.push_back(file + ": " + std::to_string(report.entitiesLeftOut) + " entities left out for bad data in all");
+  }
+  for (Problem p : ExpansionProblems(list)) {
+    p.file = ToPath(file);
+    notes.push_back(DescribeProblem(p));
+  }
+  return notes;
+}
+
 int Info(const std::string& file, std::ostream& out) {
   Drawing drawing;
   const DxfReadReport report = ReadDxfFile(drawing, ToPath(file));
-  const DisplayList list = FlattenDrawing(drawing);
+  const DisplayList list = ViewList(drawing);
   std::size_t drawn = 0;
   for (const auto& [type, count] : report.drawnTypes) drawn += count;
 
@@ -121,16 +171,76 @@ int Info(const std::string& file, std::ostream& out) {
   } else {
     out << "extents: none (empty drawing)\n";
   }
+  for (const std::string& note : Notes(report, list, file)) out << "note: " << note << '\n';
+  return kExitOk;
+}
+
+// A JSON string literal of UTF-8 text.
+std::string Json(std::string_view text) {
+  std::string out = "\"";
+  for (const char c : text) {
+    const auto byte = static_cast<unsigned char>(c);
+    if (c == '"' || c == '\\') {
+      out += '\\';
+      out += c;
+    } else if (byte < 0x20) {
+      char escape[8];
+      std::snprintf(escape, sizeof escape, "\\u%04x", byte);
+      out += escape;
+    } else {
+      out += c;
+    }
+  }
+  return out + '"';
+}
+
+std::string JsonCounts(const std::map<std::string, std::size_t>& counts) {
+  std::string out = "{";
+  for (const auto& [type, count] : counts) {
+    if (out.size() > 1) out += ", ";
+    out += Json(type) + ": " + std::to_string(count);
+  }
+  return out + "}";
+}
+
+int InfoJson(const std::string& file, std::ostream& out) {
+  Drawing drawing;
+  const DxfReadReport report = ReadDxfFile(drawing, ToPath(file));
+  const DisplayList list = ViewList(drawing);
+  std::size_t drawn = 0;
+  for (const auto& [type, count] : report.drawnTypes) drawn += count;
+  std::map<std::string, std::size_t> read = report.drawnTypes;
+  for (const auto& [type, count] : report.skippedTypes) read[type] += count;
+  out << "{\n  \"file\": " << Json(file) << ",\n  \"format\": " << Json(report.binary ? "binary" : "ASCII")
+      << ",\n  \"version\": " << Json(report.version) << ",\n  \"release\": " << Json(report.Release())
+      << ",\n  \"read\": " << drawn + report.SkippedCount() << ",\n  \"readTypes\": " << JsonCounts(read)
+      << ",\n  \"drawn\": " << drawn
+      << ",\n  \"drawnTypes\": " << JsonCounts(report.drawnTypes) << ",\n  \"skipped\": " << report.SkippedCount()
+      << ",\n  \"skippedTypes\": " << JsonCounts(report.skippedTypes)
+      << ",\n  \"paperSpaceSkipped\": " << report.paperSpaceSkipped << ",\n  \"blocks\": " << report.blocks
+      << ",\n  \"blockEntities\": " << report.blockEntities << ",\n  \"layers\": " << drawing.Layers().size()
+      << ",\n  \"shapes\": " << list.Shapes().size() << ",\n  \"truncated\": " << (list.Truncated() ? "true" : "false")
+      << ",\n  \"extents\": ";
+  if (const auto box = DrawnExtents(drawing)) {
+    out << '[' << Number(box->min.x) << ", " << Number(box->min.y) << ", " << Number(box->max.x) << ", "
+        << Number(box->max.y) << ']';
+  } else {
+    out << "null";
+  }
+  out << ",\n  \"warnings\": [";
+  const std::vector<std::string> notes = Notes(report, list, file);
+  for (std::size_t i = 0; i < notes.size(); ++i) out << (i ? ", " : "") << Json(notes[i]);
+  out << "]\n}\n";
   return kExitOk;
 }
 
 // Drawing units to the picture: the whole drawing centred with a margin, y up.
-QTransform FitTransform(const std::optional<Extents>& box, QSizeF picture) {
+QTransform FitTransform(const std::optional<Extents>& box, QSizeF picture, double margin = kMargin) {
   if (!box) return QTransform();
   const double w = std::max(box->max.x - box->min.x, 0.0);
   const double h = std::max(box->max.y - box->min.y, 0.0);
-  const double usableW = picture.width() * (1 - 2 * kMargin);
-  const double usableH = picture.height() * (1 - 2 * kMargin);
+  const double usableW = picture.width() * (1 - 2 * margin);
+  const double usableH = picture.height() * (1 - 2 * margin);
   double scale = 1.0;
   if (w > 0 && h > 0) scale = std::min(usableW / w, usableH / h);
   else if (w > 0) scale = usableW / w;
@@ -145,9 +255,11 @@ QTransform FitTransform(const std::optional<Extents>& box, QSizeF picture) {
 int Render(const RenderArgs& args, std::ostream& err) {
   Drawing drawing;
   ReadDxfFile(drawing, ToPath(args.input));
-  const render::Scene scene(FlattenDrawing(drawing));
+  const render::Scene scene(ViewList(drawing));
   const QSize size(args.width, args.height);
-  const QTransform toPicture = FitTransform(DrawnExtents(drawing), QSizeF(size));
+  // A window fills the picture (centred, the same scale both ways); the extents keep a margin.
+  const QTransform toPicture = args.window ? FitTransform(args.window, QSizeF(size), 0.0)
+                                           : FitTransform(DrawnExtents(drawing), QSizeF(size));
   const QString outName = QString::fromStdString(args.output);
   // Written beside the target and renamed over it: a failure leaves an earlier file intact.
   QSaveFile file(outName);
@@ -191,8 +303,10 @@ std::string UsageText() {
   return "Usage:\n"
          "  tessaro-dxf info FILE.dxf\n"
          "      entities read, drawn and skipped by type, and the drawing's extents\n"
-         "  tessaro-dxf render FILE.dxf OUT.png|OUT.pdf [--size WxH]\n"
-         "      model space at full extents on white, " +
+         "  tessaro-dxf info --json FILE.dxf\n"
+         "      the same as one JSON object (read, drawn and skipped by type, extents, version, warnings)\n"
+         "  tessaro-dxf render FILE.dxf OUT.png|OUT.pdf [--size WxH] [--window X0,Y0,X1,Y1]\n"
+         "      model space at full extents (or the window's part of it) on white, " +
          std::to_string(kDefaultWidth) + "x" + std::to_string(kDefaultHeight) +
          " pixels (PNG) or points (PDF) unless --size says otherwise\n";
 }
@@ -205,7 +319,8 @@ int Run(const std::vector<std::string>& args, std::ostream& out, std::ostream& e
       return kExitOk;
     }
     if (args[0] == "info") {
-      if (args.size() != 2) throw UsageError{"info needs exactly one DXF file"};
+      if (args.size() == 3 && args[1] == "--json") return InfoJson(args[2], out);
+      if (args.size() != 2 || args[1].starts_with("--")) throw UsageError{"info needs exactly one DXF file"};
       return Info(args[1], out);
     }
     if (args[0] == "render") return Render(ParseRender(args), err);

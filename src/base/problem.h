@@ -29,6 +29,20 @@ enum class ProblemKind {
   StackNotLoaded,      // the load stopped before the end
   DrawingIncomplete,   // a piece whose drawing skipped a statement: `error`, `detail` say which
   PieceIndexOutside,   // a piece index beyond the stack's arrays (`low`)
+  // Reading a DXF file. `line` is where (a byte of a binary file when `inBytes`), `field` the
+  // group code, `subject` the type of the entity a problem leaves out.
+  DxfEmpty,            // the file holds nothing
+  DxfNotDxf,           // `text`, on the first line, is no group code: not a DXF file
+  DxfCutShort,         // the file ends at `line` before its EOF: read as far as it is whole
+  DxfUnendedSection,   // a section without ENDSEC, ended by the next one at `line`
+  DxfBadGroupCode,     // `text` stands where a group code should: the entity is left out
+  DxfBadNumber,        // `text` is not a finite number: the entity is left out
+  DxfBadWholeNumber,   // `text` is not a whole number: the entity is left out
+  DxfTooManyLayers,    // more than `high` layers: not read
+  DxfTooManyBlocks,    // more than `high` blocks: not read
+  DxfNestTooDeep,      // `low` references to blocks nested deeper than `high`, left out
+  DxfBlockCycles,      // `low` references to a block inside itself, left out
+  DxfExpansionCapped,  // blocks expanded to `high` shapes; `low` more references left out
 };
 
 struct Problem {
@@ -48,6 +62,17 @@ struct Problem {
   bool lowOpen = false;
   double high = 0;
   std::string detail;                      // the engine's own reason (not input)
+  bool inBytes = false;                    // `line` is a byte offset (binary DXF)
+};
+
+// A problem raised: what() gives it in the command line's words (DescribeProblem).
+class ProblemError : public RuntimeError {
+public:
+  explicit ProblemError(Problem problem);
+  const Problem& problem() const { return problem_; }
+
+private:
+  Problem problem_;
 };
 
 }  // namespace tessaro

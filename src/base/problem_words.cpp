@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <utility>
 
 namespace tessaro {
 
@@ -22,6 +23,8 @@ std::string NumberText(double value) {
   return buffer;
 }
 
+std::string Count(double value) { return std::to_string(static_cast<long long>(value)); }
+
 std::string Range(const Problem& p) {
   return "from " + NumberText(p.low) + (p.lowOpen ? " (excluded)" : "") + " to " + NumberText(p.high);
 }
@@ -35,7 +38,17 @@ std::string PartPrefix(Problem::Part part) {
   return "";
 }
 
+// The entity a DXF problem leaves out: "the LINE is left out".
+std::string LeftOut(const Problem& p) {
+  return (p.subject.empty() ? std::string("the entity") : "the " + ReadableText(p.subject)) + " is left out";
+}
+
 }  // namespace
+
+bool IsDxfProblem(ProblemKind kind) { return kind >= ProblemKind::DxfEmpty; }
+
+ProblemError::ProblemError(Problem problem)
+    : RuntimeError(problem.error, DescribeProblem(problem)), problem_(std::move(problem)) {}
 
 std::string ReadableText(std::string_view text, std::size_t maxCharacters) {
   std::string out;
@@ -87,6 +100,21 @@ std::string ProblemMessage(const Problem& p) {
       return std::string("the drawing of this piece is incomplete: ") + ErrorKindName(p.error) + " (" + p.detail + ")";
     case ProblemKind::PieceIndexOutside:
       return "piece index " + NumberText(p.low) + " is outside the stack arrays";
+    case ProblemKind::DxfEmpty: return "the file is empty";
+    case ProblemKind::DxfNotDxf: return Quoted(p.text) + " is no group code: not a DXF file";
+    case ProblemKind::DxfCutShort: return "the file ends before its EOF";
+    case ProblemKind::DxfUnendedSection: return "a section has no ENDSEC: it ends where the next one starts";
+    case ProblemKind::DxfBadGroupCode: return Quoted(p.text) + " is no group code: " + LeftOut(p);
+    case ProblemKind::DxfBadNumber: return Quoted(p.text) + " is not a number: " + LeftOut(p);
+    case ProblemKind::DxfBadWholeNumber: return Quoted(p.text) + " is not a whole number: " + LeftOut(p);
+    case ProblemKind::DxfTooManyLayers: return "the file has more than " + Count(p.high) + " layers";
+    case ProblemKind::DxfTooManyBlocks: return "the file has more than " + Count(p.high) + " blocks";
+    case ProblemKind::DxfNestTooDeep:
+      return Count(p.low) + " block references nested deeper than " + Count(p.high) + " left out";
+    case ProblemKind::DxfBlockCycles: return Count(p.low) + " block references inside their own block left out";
+    case ProblemKind::DxfExpansionCapped:
+      return "blocks expanded to their limit of " + Count(p.high) + " shapes: " + Count(p.low) +
+             " more block references left out";
   }
   return ErrorKindName(p.error);
 }
@@ -102,8 +130,14 @@ std::string DescribeProblem(const Problem& p) {
   std::string where;
   if (!p.file.empty()) where = ProblemFileText(p.file);
   const auto append = [&where](const std::string& part) { where += (where.empty() ? "" : ", ") + part; };
-  if (p.line >= 0) append("line " + std::to_string(p.line + 1) + " (" + std::to_string(p.line) + " from 0)");
-  if (p.field >= 0) append("field " + std::to_string(p.field + 1) + " (" + std::to_string(p.field) + " from 0)");
+  if (IsDxfProblem(p.kind)) {
+    // A DXF file is read in an editor, by its lines from 1; a binary one by its bytes.
+    if (p.line >= 0) append(p.inBytes ? "byte " + std::to_string(p.line) : "line " + std::to_string(p.line + 1));
+    if (p.field >= 0) append("group code " + std::to_string(p.field));
+  } else {
+    if (p.line >= 0) append("line " + std::to_string(p.line + 1) + " (" + std::to_string(p.line) + " from 0)");
+    if (p.field >= 0) append("field " + std::to_string(p.field + 1) + " (" + std::to_string(p.field) + " from 0)");
+  }
   const std::string message = ProblemMessage(p);
   return where.empty() ? message : where + ": " + message;
 }

@@ -22,6 +22,9 @@ std::string ReadableText(std::string_view text, std::size_t maxCharacters = kEch
 // made from a line of the input may be of any length).
 std::string ProblemFileText(const std::filesystem::path& file);
 
+// Whether a problem is about a DXF file (its place is a line from 1 or a byte, and a group code).
+bool IsDxfProblem(ProblemKind kind);
+
 // The problem in the command line's words, with where it is.
 std::string DescribeProblem(const Problem& problem);
 

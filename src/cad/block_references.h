@@ -17,6 +17,11 @@ namespace tessaro {
 // than this is left out (a file may nest blocks thousands deep).
 inline constexpr int kMaxBlockDepth = 32;
 
+// The most shapes the blocks of one drawing expand to when it is drawn, in all: past it the
+// references still to expand are left out (and counted), so that an array of arrays of a
+// large block, or a deep nest, cannot take all the memory and time there is.
+inline constexpr std::size_t kMaxExpandedShapes = 10'000'000;
+
 // The block an INSERT or a DIMENSION draws, when the drawing has it; nothing otherwise.
 std::optional<BlockIndex> DrawnBlock(const Drawing& drawing, const EntityHeader& entity);
 
@@ -37,21 +42,36 @@ std::size_t CountBlockCycles(const Drawing& drawing);
 // The blocks on the way down from model space, for a walk that draws the blocks that
 // entities reference: Enter says whether to go into `block` at `depth` (the references
 // above it: 0 for one that model space draws): not when the drawing has no such block,
-// when it is deeper than kMaxBlockDepth allows or when it is already on the way (a cycle).
-// Leave it after its entities.
+// when it is deeper than kMaxBlockDepth allows or when it is already on the way (a cycle);
+// the last two are counted, so that the walk can say what it left out. Leave it after its
+// entities.
 class BlockPath {
 public:
   explicit BlockPath(const Drawing& drawing) : onPath_(drawing.Blocks().size(), 0) {}
 
   bool Enter(BlockIndex block, int depth) {
-    if (block >= onPath_.size() || depth >= kMaxBlockDepth || onPath_[block] != 0) return false;
+    if (block >= onPath_.size()) return false;
+    if (depth >= kMaxBlockDepth) {
+      ++tooDeep_;
+      return false;
+    }
+    if (onPath_[block] != 0) {
+      ++cycles_;
+      return false;
+    }
     onPath_[block] = 1;
     return true;
   }
   void Leave(BlockIndex block) { onPath_[block] = 0; }
 
+  // References left out for lying deeper than kMaxBlockDepth, or inside their own block.
+  std::size_t TooDeep() const { return tooDeep_; }
+  std::size_t Cycles() const { return cycles_; }
+
 private:
   std::vector<std::uint8_t> onPath_;
+  std::size_t tooDeep_ = 0;
+  std::size_t cycles_ = 0;
 };
 
 }  // namespace tessaro

@@ -78,6 +78,8 @@ void Drawing::Push(EntityType type, LayerIndex layer, int color, std::size_t ind
   ++revision_;
   if (index > 0xFFFFFFFFu) throw std::length_error("too many entities");
   const EntityHeader header{type, layer, static_cast<std::int16_t>(color), 0, static_cast<std::uint32_t>(index)};
+  lastType_ = static_cast<std::uint8_t>(type);
+  lastIndex_ = static_cast<std::uint32_t>(index);
   if (openBlock_) {
     blocks_[*openBlock_].entities.push_back(header);
   } else {
@@ -90,6 +92,9 @@ void Drawing::Push(EntityType type, const EntityStyle& style, std::size_t index)
   if (style.trueColor) {
     auto& list = openBlock_ ? blocks_[*openBlock_].entities : headers_;
     list.back().trueColor = TrueColorSlot(style.trueColor);
+  }
+  if (!(style.line == EntityLineStyle{})) {
+    styles_.SetEntityLineStyle(static_cast<std::uint8_t>(type), static_cast<std::uint32_t>(index), style.line);
   }
 }
 
@@ -164,6 +169,14 @@ void Drawing::Add(const EntityStyle& style, PolylineGeometry polyline, std::span
   vertices_.insert(vertices_.end(), vertices.begin(), vertices.end());
   polylines_.push_back(polyline);
   Push(EntityType::Polyline, style, polylines_.size() - 1);
+}
+void Drawing::Add(const EntityStyle& style, PolylineGeometry polyline, std::span<const PolylineVertex> vertices,
+                  std::span<const VertexWidth> widths) {
+  if (widths.size() != vertices.size()) throw std::invalid_argument("one width per vertex");
+  if (widths_.size() + widths.size() > 0xFFFFFFFEu) throw std::length_error("too many vertices");
+  polyline.firstWidth = static_cast<std::uint32_t>(widths_.size());
+  widths_.insert(widths_.end(), widths.begin(), widths.end());
+  Add(style, polyline, vertices);
 }
 void Drawing::Add(const EntityStyle& style, const EllipseGeometry& ellipse) {
   ellipses_.push_back(ellipse);
@@ -240,6 +253,8 @@ void Drawing::Swap(Drawing& other) noexcept {
   texts_.swap(other.texts_);
   polylines_.swap(other.polylines_);
   vertices_.swap(other.vertices_);
+  widths_.swap(other.widths_);
+  std::swap(styles_, other.styles_);
   ellipses_.swap(other.ellipses_);
   splines_.swap(other.splines_);
   mtexts_.swap(other.mtexts_);

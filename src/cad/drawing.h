@@ -15,6 +15,8 @@
 #include <variant>
 #include <vector>
 
+#include "cad/styles.h"
+
 namespace tessaro {
 
 struct Point2d {
@@ -99,7 +101,18 @@ struct PolylineGeometry {
   std::uint32_t firstVertex = 0;
   std::uint32_t vertexCount = 0;
   bool closed = false;
-  double width = 0.0;  // constant width; drawn as a thin line
+  double width = 0.0;  // constant width (DXF code 43), filled
+  // Per-vertex widths, in the drawing's pool of widths (Drawing::Widths), when the
+  // polyline has any: one per vertex, or none (kNoWidths).
+  std::uint32_t firstWidth = kNoWidths;
+  static constexpr std::uint32_t kNoWidths = 0xFFFFFFFFu;
+};
+
+// The width of a polyline at the start and at the end of the segment from its vertex
+// (DXF codes 40 and 41).
+struct VertexWidth {
+  double start = 0.0;
+  double end = 0.0;
 };
 
 // Points c + cos(t)·majorAxis + sin(t)·minorAxis for t from startParam to endParam (radians,
@@ -126,7 +139,7 @@ struct SplineGeometry {
 };
 
 // Multi-line text. `value` keeps the DXF inline formatting (\P paragraphs, \f, \H, {...});
-// PlainMTextLines (cad/mtext.h) turns it into plain lines. `attachment` is DXF code 71:
+// LayoutMText (cad/mtext_layout.h) lays it out. `attachment` is DXF code 71:
 // 1 top left ... 9 bottom right. `width` is the reference column width (0 none).
 struct MTextGeometry {
   Point2d position;
@@ -137,6 +150,7 @@ struct MTextGeometry {
   std::uint8_t attachment = 1;
   std::string value{};  // UTF-8 with inline formatting codes
   std::string style{};
+  bool mirrored = false;  // its plane seen from below (extrusion 0,0,-1): letters and lines mirrored
 };
 
 // An attribute value shown with its insert.
@@ -212,10 +226,23 @@ struct HatchLoop {
   std::vector<HatchEdge> edges{};          // otherwise
 };
 
+// A family of parallel pattern lines through `base`, repeated every `offset`, dashed by
+// `dashes` (DXF codes 53, 43/44, 45/46 and 49, in drawing units as the file holds them).
+struct HatchPatternLine {
+  double angle = 0.0;  // degrees
+  Point2d base{};
+  Point2d offset{};
+  std::vector<double> dashes{};  // positive a dash, negative a gap, 0 a dot; none: solid
+};
+
 struct HatchGeometry {
-  bool solid = false;  // a solid fill; otherwise a pattern, drawn as its boundary
+  bool solid = false;  // a solid fill; otherwise its pattern lines (the boundary when none)
   std::string pattern{};
   std::vector<HatchLoop> loops{};
+  std::vector<HatchPatternLine> patternLines{};
+  double patternAngle = 0.0;  // DXF code 52, degrees, as read (the lines have it applied)
+  double patternScale = 1.0;  // DXF code 41, as read (the lines have it applied)
+  bool gradient = false;      // a gradient fill, drawn solid in its first colour
 };
 
 enum class SolidKind : std::uint8_t { Solid, Trace, Face3d };
@@ -252,6 +279,7 @@ struct Layer {
   std::int16_t color = 7;  // ACI of the layer (positive)
   bool frozen = false;
   std::optional<std::uint32_t> trueColor{};  // 0xRRGGBB, when the layer has one
+  LineTypeIndex lineType = kLineTypeByLayer;  // in Drawing::Styles(); continuous when not there
 };
 
 // What every entity carries besides its geometry; `index` points into the pool of its type.
@@ -272,6 +300,7 @@ struct EntityStyle {
   LayerIndex layer = 0;
   int color = 256;
   std::optional<std::uint32_t> trueColor{};
+  EntityLineStyle line{};
 };
 
 // A block definition. Its entities are in block coordinates: an insert moves `base` to its
@@ -336,6 +365,9 @@ public:
   void Add(const EntityStyle& style, TextGeometry text);
   // The vertices are copied into the shared pool; `polyline`'s first/count are set here.
   void Add(const EntityStyle& style, PolylineGeometry polyline, std::span<const PolylineVertex> vertices);
+  // A polyline whose vertices have widths of their own (one per vertex).
+  void Add(const EntityStyle& style, PolylineGeometry polyline, std::span<const PolylineVertex> vertices,
+           std::span<const VertexWidth> widths);
   void Add(const EntityStyle& style, const EllipseGeometry& ellipse);
   void Add(const EntityStyle& style, SplineGeometry spline);
   void Add(const EntityStyle& style, MTextGeometry mtext);
@@ -362,6 +394,11 @@ public:
   std::span<const PolylineVertex> Vertices(const PolylineGeometry& p) const {
     return {vertices_.data() + p.firstVertex, p.vertexCount};
   }
+  // The per-vertex widths of a polyline: empty when it has none.
+  std::span<const VertexWidth> Widths(const PolylineGeometry& p) const {
+    if (p.firstWidth == PolylineGeometry::kNoWidths) return {};
+    return {widths_.data() + p.firstWidth, p.vertexCount};
+  }
   const EllipseGeometry& Ellipse(const EntityHeader& e) const { return ellipses_[e.index]; }
   const SplineGeometry& Spline(const EntityHeader& e) const { return splines_[e.index]; }
   const MTextGeometry& MText(const EntityHeader& e) const { return mtexts_[e.index]; }
@@ -378,6 +415,27 @@ public:
   // The entity's true colour 0xRRGGBB, if it has one.
   std::optional<std::uint32_t> TrueColor(const EntityHeader& e) const;
   const std::vector<std::uint32_t>& TrueColors() const { return trueColors_; }
+
+  // Line types, entities' own line styles and header variables.
+  const DrawingStyles& Styles() const { return styles_; }
+  DrawingStyles& MutableStyles() {
+    ++revision_;
+    return styles_;
+  }
+  // The heights (z) of the points of the entity added last, for writing it back in 3-D:
+  // LINE its two ends, POLYLINE its vertices (a 3-D polyline), 3DFACE its corners, POINT
+  // its one; and of any entity (none when it lies in the drawing's plane).
+  void SetLastHeights(std::vector<double> z) { styles_.SetHeights(lastType_, lastIndex_, std::move(z)); }
+  std::span<const double> Heights(const EntityHeader& e) const {
+    return styles_.Heights(static_cast<std::uint8_t>(e.type), e.index);
+  }
+  EntityLineStyle LineStyle(const EntityHeader& e) const {
+    return styles_.EntityLine(static_cast<std::uint8_t>(e.type), e.index);
+  }
+  void SetLayerLineType(LayerIndex layer, LineTypeIndex lineType) {
+    ++revision_;
+    layers_.at(layer).lineType = lineType;
+  }
 
   // Removes every entity, block and layer.
   void Clear();
@@ -408,12 +466,16 @@ private:
   std::unordered_map<std::uint32_t, std::uint16_t> trueColorSlot_;
 
   std::uint64_t revision_ = 0;
+  std::uint8_t lastType_ = 0;  // the entity added last, by its type and pool index
+  std::uint32_t lastIndex_ = 0;
   std::vector<LineGeometry> lines_;
   std::vector<CircleGeometry> circles_;
   std::vector<ArcGeometry> arcs_;
   std::vector<TextGeometry> texts_;
   std::vector<PolylineGeometry> polylines_;
   std::vector<PolylineVertex> vertices_;
+  std::vector<VertexWidth> widths_;
+  DrawingStyles styles_;
   std::vector<EllipseGeometry> ellipses_;
   std::vector<SplineGeometry> splines_;
   std::vector<MTextGeometry> mtexts_;

@@ -142,7 +142,7 @@ private:
         if (!d.Attrib(e).invisible) box.Take(EstimatedTextBox(PlacedText(d.Attrib(e).text)));
         break;
       case EntityType::MText:
-        for (const TextShape& line : PlacedMTextLines(d.MText(e))) box.Take(EstimatedTextBox(line));
+        for (const TextShape& line : PlacedMTextRuns(d.MText(e))) box.Take(EstimatedTextBox(line));
         break;
       case EntityType::Polyline: {
         const PolylineGeometry& p = d.Polyline(e);

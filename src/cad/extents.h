@@ -14,10 +14,9 @@ namespace tessaro {
 // flattening gives them (cad/text_layout.h: the estimated width, not the insertion point),
 // inserts and dimensions through their blocks, each block measured once and placed as a
 // box: exact for a block moved and scaled, a little wider than what it draws for one turned;
-// a text in a mirrored block, which the flattening keeps readable rather than mirrored,
-// counts mirrored. XLINEs and RAYs run without end and count for nothing, as do empty blocks and
-// a shape with a coordinate that is not a finite number (nothing draws it). Nothing when
-// nothing is drawn.
+// a text in a mirrored block counts mirrored, as it is drawn. XLINEs and RAYs run without
+// end and count for nothing, as do empty blocks and a shape with a coordinate that is not a
+// finite number (nothing draws it). Nothing when nothing is drawn.
 std::optional<Extents> DrawnExtents(const Drawing& drawing);
 
 }  // namespace tessaro

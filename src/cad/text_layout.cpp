@@ -5,7 +5,6 @@
 #include <cmath>
 #include <utility>
 
-#include "cad/mtext.h"
 
 namespace tessaro {
 namespace {
@@ -27,6 +26,8 @@ TextShape PlacedText(const TextGeometry& t) {
   shape.oblique = t.oblique;
   shape.value = t.value;
   shape.position = t.position;
+  shape.backward = (t.generation & 2) != 0;
+  shape.upsideDown = (t.generation & 4) != 0;
   if (t.hAlign == 0 && t.vAlign == 0) return shape;
   switch (t.hAlign) {
     case 1: shape.hAlign = TextHAlign::Center; break;
@@ -46,27 +47,42 @@ TextShape PlacedText(const TextGeometry& t) {
   return shape;
 }
 
-std::vector<TextShape> PlacedMTextLines(const MTextGeometry& m) {
-  const std::vector<std::string> lines = PlainMTextLines(m.value);
-  const double step = m.height * (5.0 / 3.0) * (m.lineSpacing > 0 ? m.lineSpacing : 1.0);
-  const double total = m.height + step * static_cast<double>(lines.size() - 1);
-  const int row = (m.attachment - 1) / 3, column = (m.attachment - 1) % 3;
-  // Baseline of the first line, below the attachment point.
-  double first = -m.height;
-  if (row == 1) first = total / 2 - m.height;
-  if (row == 2) first = total - m.height;
-  const Point2d u = Direction(m.rotation), v{-u.y, u.x};
+MTextPlacement::MTextPlacement(const MTextGeometry& m, const MTextLayout& layout)
+    : origin_(m.position), along_(Direction(m.rotation)) {
+  // Seen from below its plane, lines stack the other way and every letter is mirrored.
+  up_ = m.mirrored ? Point2d{along_.y, -along_.x} : Point2d{-along_.y, along_.x};
+  const int row = (m.attachment - 1) / 3;
+  column_ = (m.attachment - 1) % 3;
+  top_ = row == 0 ? 0.0 : row == 1 ? layout.height / 2 : layout.height;
+}
+
+Point2d MTextPlacement::At(const MTextLine& line, double x, double rise) const {
+  const double left = column_ == 0 ? 0.0 : column_ == 1 ? -line.width / 2 : -line.width;
+  const double u = left + x, v = top_ - line.baseline + rise;
+  return {origin_.x + along_.x * u + up_.x * v, origin_.y + along_.y * u + up_.y * v};
+}
+
+TextShape PlacedMTextRun(const MTextGeometry& m, const MTextPlacement& place, const MTextLine& line,
+                         const MTextRun& run) {
+  TextShape shape;
+  shape.position = place.At(line, run.x, run.rise);
+  shape.height = run.height;
+  shape.rotation = m.rotation;
+  shape.widthFactor = run.widthFactor;
+  shape.oblique = run.oblique;
+  shape.upsideDown = m.mirrored;
+  shape.value = run.text;
+  return shape;
+}
+
+std::vector<TextShape> PlacedMTextRuns(const MTextGeometry& m) {
+  const MTextLayout layout = LayoutMText(m, FontFace{}, EstimatedTextMetrics{});
+  const MTextPlacement place(m, layout);
   std::vector<TextShape> out;
-  for (std::size_t i = 0; i < lines.size(); ++i) {
-    if (lines[i].empty()) continue;
-    const double y = first - step * static_cast<double>(i);
-    TextShape shape;
-    shape.position = {m.position.x + v.x * y, m.position.y + v.y * y};
-    shape.height = m.height;
-    shape.rotation = m.rotation;
-    shape.hAlign = column == 0 ? TextHAlign::Left : column == 1 ? TextHAlign::Center : TextHAlign::Right;
-    shape.value = lines[i];
-    out.push_back(std::move(shape));
+  for (const MTextLine& line : layout.lines) {
+    for (const MTextRun& run : line.runs) {
+      if (!run.text.empty()) out.push_back(PlacedMTextRun(m, place, line, run));
+    }
   }
   return out;
 }

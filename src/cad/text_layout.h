@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "cad/drawing.h"
+#include "cad/mtext_layout.h"
 
 namespace tessaro {
 
@@ -27,14 +28,39 @@ struct TextShape {
   double fitWidth = 0.0;
   TextHAlign hAlign = TextHAlign::Left;
   TextVAlign vAlign = TextVAlign::Baseline;
-  std::string value;  // UTF-8, control codes already resolved
+  bool backward = false;    // mirrored along its baseline (DXF generation flag 2)
+  bool upsideDown = false;  // mirrored across its baseline (flag 4)
+  std::uint16_t face = 0;   // which of the flattened drawing's fonts: 0 the painter's default
+  std::string value;        // UTF-8, control codes already resolved
 };
 
 // A TEXT (or an attribute's text) as one line placed by its alignment codes.
 TextShape PlacedText(const TextGeometry& text);
 
-// The lines of an MTEXT that hold something, each placed by the attachment point.
-std::vector<TextShape> PlacedMTextLines(const MTextGeometry& mtext);
+// Where the lines of a laid-out MTEXT stand in the drawing: from its attachment point, along
+// its rotation, lines stacking down its plane as seen (up when it is seen from below).
+class MTextPlacement {
+public:
+  MTextPlacement(const MTextGeometry& mtext, const MTextLayout& layout);
+  // The point `x` along `line` from its left end and `rise` above its baseline.
+  Point2d At(const MTextLine& line, double x, double rise) const;
+
+private:
+  Point2d origin_;
+  Point2d along_;
+  Point2d up_;
+  double top_ = 0.0;
+  int column_ = 0;
+};
+
+// A run of a laid-out MTEXT as a text shape in its place (its font and colour are the caller's).
+TextShape PlacedMTextRun(const MTextGeometry& mtext, const MTextPlacement& place, const MTextLine& line,
+                         const MTextRun& run);
+
+// The runs of an MTEXT that hold something, laid out with widths estimated without a font,
+// each a text shape in its place (what the extents count; the flattening lays MTEXT out
+// with the painter's fonts).
+std::vector<TextShape> PlacedMTextRuns(const MTextGeometry& mtext);
 
 // The box the line is taken to cover: from its baseline up its height, along its direction
 // for its estimated width (its fit width when it has one), around its position as aligned.

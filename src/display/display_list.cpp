@@ -5,6 +5,7 @@
 #include <cmath>
 #include <limits>
 #include <stdexcept>
+#include <utility>
 #include <variant>
 
 namespace tessaro {
@@ -116,17 +117,44 @@ void DisplayList::AddRay(LayerIndex layer, ShapeColor color, Point2d base, Point
   Push(ShapeKind::Ray, bothWays, layer, color, first, 2, box);
 }
 
+std::uint16_t DisplayList::Face(const FontFace& face) {
+  for (std::size_t i = 0; i < faces_.size(); ++i) {
+    if (faces_[i] == face) return static_cast<std::uint16_t>(i);
+  }
+  if (faces_.size() > 0xFFFF) return 0xFFFF;
+  faces_.push_back(face);
+  return static_cast<std::uint16_t>(faces_.size() - 1);
+}
+
 void DisplayList::Clear() {
   shapes_.clear();
   points_.clear();
   arcs_.clear();
   texts_.clear();
-  truncated_ = false;
+  truncated_ = cancelled_ = false;
+  leftOut_ = {};
+  faces_.assign(1, FontFace{});
 }
 
 void DisplayList::Reserve(std::size_t shapes, std::size_t points) {
   shapes_.reserve(shapes);
   points_.reserve(points);
+}
+
+std::vector<Problem> ExpansionProblems(const DisplayList& list) {
+  std::vector<Problem> problems;
+  const DisplayList::LeftOut& left = list.LeftOutReferences();
+  const auto add = [&](ProblemKind kind, std::size_t count, double high) {
+    if (count == 0) return;
+    Problem p;
+    p.kind = kind;
+    p.low = static_cast<double>(count);
+    p.high = high;
+    problems.push_back(std::move(p));
+  };
+  add(ProblemKind::DxfNestTooDeep, left.tooDeep, kMaxBlockDepth);
+  add(ProblemKind::DxfExpansionCapped, left.overBudget, static_cast<double>(left.budget));
+  return problems;
 }
 
 }  // namespace tessaro

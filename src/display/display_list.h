@@ -4,14 +4,18 @@
 // "by block" left). Shapes keep the drawing's draw order.
 #pragma once
 
+#include <atomic>
 #include <cstdint>
 #include <optional>
 #include <span>
 #include <string>
 #include <vector>
 
+#include "base/problem.h"
+#include "cad/block_references.h"
 #include "cad/drawing.h"
 #include "cad/text_layout.h"
+#include "cad/text_metrics.h"
 
 namespace tessaro {
 
@@ -32,6 +36,9 @@ struct ShapeColor {
   std::uint32_t rgb = 0;  // 0xRRGGBB, used when aci == 0
   friend bool operator==(const ShapeColor&, const ShapeColor&) = default;
 };
+
+// The colour of the paper, whatever it is: a fill of it masks what was drawn before (WIPEOUT).
+inline constexpr ShapeColor kPaperColor{-1, 0};
 
 struct Shape {
   ShapeKind kind;
@@ -68,6 +75,10 @@ public:
   std::span<const Point2d> PointsOf(const Shape& s) const { return {points_.data() + s.index, s.count}; }
   const ArcShape& Arc(const Shape& s) const { return arcs_[s.index]; }
   const TextShape& Text(const Shape& s) const { return texts_[s.index]; }
+  // The fonts texts are drawn in, the first the painter's default ({}); Face gives the
+  // index of a font, adding it when new (the last index stands for any beyond it).
+  const std::vector<FontFace>& Faces() const { return faces_; }
+  std::uint16_t Face(const FontFace& face);
 
   void Clear();
   void Reserve(std::size_t shapes, std::size_t points);
@@ -76,6 +87,19 @@ public:
   // whole); the list then holds what came before the cap.
   bool Truncated() const { return truncated_; }
   void SetTruncated(bool truncated) { truncated_ = truncated; }
+  // What the expansion of blocks left out: references nested deeper than kMaxBlockDepth,
+  // references inside their own block, and references past kMaxExpandedShapes.
+  struct LeftOut {
+    std::size_t tooDeep = 0;
+    std::size_t cycles = 0;
+    std::size_t overBudget = 0;
+    std::size_t budget = 0;  // the shapes expansion was given (FlattenOptions::maxExpandedShapes)
+  };
+  const LeftOut& LeftOutReferences() const { return leftOut_; }
+  void SetLeftOut(const LeftOut& leftOut) { leftOut_ = leftOut; }
+  // Whether the flattening was cancelled part way.
+  bool Cancelled() const { return cancelled_; }
+  void SetCancelled(bool cancelled) { cancelled_ = cancelled; }
 
 private:
   void Push(ShapeKind kind, bool closed, LayerIndex layer, ShapeColor color, std::size_t index,
@@ -85,7 +109,10 @@ private:
   std::vector<Point2d> points_;
   std::vector<ArcShape> arcs_;
   std::vector<TextShape> texts_;
+  std::vector<FontFace> faces_{FontFace{}};
   bool truncated_ = false;
+  bool cancelled_ = false;
+  LeftOut leftOut_;
 };
 
 // The display list of the drawing's model space: every entity, blocks expanded, curves that
@@ -98,5 +125,20 @@ private:
 // DisplayList::Truncated).
 inline constexpr std::size_t kMaxFlattenedShapes = 20'000'000;
 DisplayList FlattenDrawing(const Drawing& drawing, std::size_t maxShapes = kMaxFlattenedShapes);
+
+// How a flattening goes: its caps on shapes in all and on shapes of expanded blocks, the
+// text widths MTEXT is wrapped by (an estimate without them), and a flag that stops it part
+// way when set from another thread.
+struct FlattenOptions {
+  std::size_t maxShapes = kMaxFlattenedShapes;
+  std::size_t maxExpandedShapes = kMaxExpandedShapes;
+  const TextMetrics* metrics = nullptr;
+  const std::atomic<bool>* cancel = nullptr;
+};
+DisplayList FlattenDrawing(const Drawing& drawing, const FlattenOptions& options);
+
+// What the flattening left out of `list`, as problems to report (DxfNestTooDeep,
+// DxfExpansionCapped; references inside their own block are the reader's to report).
+std::vector<Problem> ExpansionProblems(const DisplayList& list);
 
 }  // namespace tessaro

@@ -2,6 +2,7 @@
 // shapes directly: lines, circles and arcs, polylines, ellipses, splines, hatches, solids,
 // points, rays, wipeouts.
 #include "display/flatten_internal.h"
+#include "display/hatch_pattern.h"
 
 #include <algorithm>
 #include <cmath>
@@ -14,13 +15,29 @@ DisplayList Flattener::Run() {
   list_.Reserve(drawing_.EntityCount(), 2 * drawing_.EntityCount());
   Context top;
   Walk(drawing_.Entities(), top);
-  list_.SetTruncated(stopped_);
+  list_.SetTruncated(stopped_ && !cancelled_);
+  list_.SetCancelled(cancelled_);
+  list_.SetLeftOut({path_.TooDeep(), path_.Cycles(), overBudget_, maxExpanded_});
   return std::move(list_);
 }
 
 bool Flattener::Full() {
-  if (!stopped_ && (list_.Shapes().size() >= maxShapes_ || visits_ >= kMaxVisits)) stopped_ = true;
+  if (stopped_) return true;
+  if (list_.Shapes().size() >= maxShapes_) stopped_ = true;
+  if (cancel_ != nullptr && (++checks_ & 1023) == 0 && cancel_->load(std::memory_order_relaxed)) {
+    stopped_ = cancelled_ = true;
+  }
   return stopped_;
+}
+
+// Whether the expansion of blocks has used its shapes or visits: what is still to expand is
+// then left out, while model space's own entities are still drawn.
+bool Flattener::ExpansionSpent() {
+  if (!spent_) {
+    const std::size_t made = expanded_ + (expanding_ ? list_.Shapes().size() - expansionStart_ : 0);
+    spent_ = made >= maxExpanded_ || visits_ >= kMaxVisits;
+  }
+  return spent_;
 }
 
 ShapeColor Flattener::LayerColor(LayerIndex layer) const {
@@ -45,10 +62,24 @@ ShapeColor Flattener::ColorOf(const EntityHeader& e, LayerIndex layer, const Con
 }
 
 void Flattener::Walk(const std::vector<EntityHeader>& entities, const Context& ctx) {
-  for (const EntityHeader& e : entities) {
-    ++visits_;
+  for (std::size_t i = 0; i < entities.size(); ++i) {
     if (Full()) return;
-    Flatten(e, ctx);
+    if (ctx.depth > 0) {
+      ++visits_;
+      if (ExpansionSpent()) {
+        // The rest of the block is left out: its references are counted for the report.
+        for (; i < entities.size(); ++i) {
+          const EntityHeader& e = entities[i];
+          if (e.type == EntityType::Insert) {
+            overBudget_ += static_cast<std::size_t>(drawing_.Insert(e).rows) * drawing_.Insert(e).columns;
+          } else if (e.type == EntityType::Dimension) {
+            ++overBudget_;
+          }
+        }
+        return;
+      }
+    }
+    Flatten(entities[i], ctx);
   }
 }
 
@@ -100,26 +131,50 @@ void Flattener::AddCircleOrArc(LayerIndex layer, ShapeColor color, const Context
   AddPoints(layer, color, whole, false);
 }
 
-void Flattener::Expand(BlockIndex index, const Affine& placement, LayerIndex layer, ShapeColor color,
-                       const Context& ctx) {
+void Flattener::Expand(BlockIndex index, const Affine& placement, LayerIndex layer, ShapeColor color, const Context& ctx,
+                       const EntityHeader& insert) {
+  if (index >= drawing_.Blocks().size() || drawing_.Blocks()[index].entities.empty()) return;
+  if (ExpansionSpent()) {
+    ++overBudget_;
+    return;
+  }
+  // Nests deeper than followed and cycles are left out, and counted by the path.
   if (!path_.Enter(index, ctx.depth)) return;
+  const bool fromModel = ctx.depth == 0;
+  if (fromModel) {
+    expanding_ = true;
+    expansionStart_ = list_.Shapes().size();
+  }
   Context inner;
   inner.m = ctx.m.Then(placement);
   inner.insertLayer = layer;
   inner.blockColor = color;
   inner.depth = ctx.depth + 1;
+  inner.blockLineType = ResolvedLineType(insert, layer, ctx, inner.blockLineScale);
   Walk(drawing_.Blocks()[index].entities, inner);
   path_.Leave(index);
+  if (fromModel) {
+    expanded_ += list_.Shapes().size() - expansionStart_;
+    expanding_ = false;
+  }
 }
 
 void Flattener::AddHatch(LayerIndex layer, ShapeColor color, const Context& ctx, const HatchGeometry& h) {
   // A solid fill is one polygon of all loops, each closed and joined back to the first point:
   // with the even-odd rule the islands stay empty and the joins have no area.
   std::vector<Point2d> all;
+  // A pattern: its lines cut to the loops (in the hatch's own coordinates, then placed); the
+  // boundary only when the pattern cannot be drawn (no lines, or far too fine).
+  const bool pattern = !h.solid && !h.patternLines.empty();
+  std::vector<std::vector<Point2d>> loops;
   for (const HatchLoop& loop : h.loops) {
     points_.clear();
     AppendHatchLoop(points_, loop);
     if (points_.empty()) continue;
+    if (pattern) {
+      loops.push_back(points_);
+      continue;
+    }
     MapPoints(ctx.m);
     if (h.solid) {
       const bool first = all.empty();
@@ -131,6 +186,16 @@ void Flattener::AddHatch(LayerIndex layer, ShapeColor color, const Context& ctx,
     }
   }
   if (h.solid && !all.empty()) list_.AddFill(layer, color, all);
+  if (!pattern) return;
+  if (const auto dashes = HatchPatternDashes(loops, h.patternLines)) {
+    AddDashes(layer, color, ctx, *dashes);
+    return;
+  }
+  for (auto& boundary : loops) {
+    points_ = std::move(boundary);
+    MapPoints(ctx.m);
+    AddPoints(layer, color, true, false);
+  }
 }
 
 void Flattener::Flatten(const EntityHeader& e, const Context& ctx) {
@@ -141,17 +206,40 @@ void Flattener::Flatten(const EntityHeader& e, const Context& ctx) {
   switch (e.type) {
     case EntityType::Line: {
       const LineGeometry& l = d.Line(e);
-      list_.AddSegment(layer, color, m(l.start), m(l.end));
+      if (MayDash(layer)) {
+        points_ = {l.start, l.end};
+        Stroke(e, layer, color, ctx, false);
+      } else {
+        list_.AddSegment(layer, color, m(l.start), m(l.end));
+      }
       break;
     }
     case EntityType::Circle: {
       const CircleGeometry& c = d.Circle(e);
-      AddCircleOrArc(layer, color, ctx, c.center, c.radius, 0.0, 360.0, true);
+      double scale = 1.0;
+      if (MayDash(layer) && PatternOf(e, layer, ctx, scale)) {
+        points_.clear();
+        AppendEllipse(points_, c.center, {c.radius, 0}, 1.0, 0, 2 * kPi);
+        points_.pop_back();
+        Stroke(e, layer, color, ctx, true);
+      } else {
+        AddCircleOrArc(layer, color, ctx, c.center, c.radius, 0.0, 360.0, true);
+      }
       break;
     }
     case EntityType::Arc: {
       const ArcGeometry& a = d.Arc(e);
-      AddCircleOrArc(layer, color, ctx, a.center, a.radius, a.startAngle, a.endAngle, false);
+      double scale = 1.0;
+      if (MayDash(layer) && PatternOf(e, layer, ctx, scale)) {
+        points_.clear();
+        const double start = a.startAngle * kPi / 180;
+        double sweep = WrapSpan(a.endAngle - a.startAngle, 360.0) * kPi / 180;
+        if (sweep == 0) sweep = 2 * kPi;
+        AppendEllipse(points_, a.center, {a.radius, 0}, 1.0, start, start + sweep);
+        Stroke(e, layer, color, ctx, false);
+      } else {
+        AddCircleOrArc(layer, color, ctx, a.center, a.radius, a.startAngle, a.endAngle, false);
+      }
       break;
     }
     case EntityType::Text: AddTextShape(layer, color, ctx, d.Text(e)); break;
@@ -160,10 +248,11 @@ void Flattener::Flatten(const EntityHeader& e, const Context& ctx) {
       break;
     case EntityType::Polyline: {
       const PolylineGeometry& p = d.Polyline(e);
+      if (d.Vertices(p).empty()) break;
+      if (AddWidePolyline(layer, color, ctx, p)) break;
       points_.clear();
       AppendPolyline(points_, d.Vertices(p), p.closed);
-      MapPoints(m);
-      AddPoints(layer, color, p.closed && points_.size() > 1, false);
+      Stroke(e, layer, color, ctx, p.closed && points_.size() > 1);
       break;
     }
     case EntityType::Ellipse: {
@@ -172,16 +261,14 @@ void Flattener::Flatten(const EntityHeader& e, const Context& ctx) {
       const bool whole = std::abs(el.endParam - el.startParam) >= 2 * kPi - 1e-9;
       AppendEllipse(points_, el.center, el.majorAxis, el.ratio, el.startParam, el.endParam);
       if (whole && !points_.empty()) points_.pop_back();
-      MapPoints(m);
-      AddPoints(layer, color, whole, false);
+      Stroke(e, layer, color, ctx, whole);
       break;
     }
     case EntityType::Spline: {
       const SplineGeometry& s = d.Spline(e);
       points_.clear();
       AppendSpline(points_, s);
-      MapPoints(m);
-      AddPoints(layer, color, s.closed && s.controlPoints.empty(), false);
+      Stroke(e, layer, color, ctx, s.closed && s.controlPoints.empty());
       break;
     }
     case EntityType::MText: AddMText(layer, color, ctx, d.MText(e)); break;
@@ -191,16 +278,22 @@ void Flattener::Flatten(const EntityHeader& e, const Context& ctx) {
       const Point2d base = d.Blocks()[in.block].base;
       const Affine rotate = Affine::RotateScale(in.rotation, 1.0, 1.0);
       const Affine scale = Affine::RotateScale(0.0, in.xScale, in.yScale).Then(Affine::Translate(-base.x, -base.y));
-      for (int row = 0; row < in.rows; ++row) {
-        for (int column = 0; column < in.columns; ++column) {
-          ++visits_;
-          if (Full()) return;
-          const Affine placement = Affine::Translate(in.position.x, in.position.y)
-                                       .Then(rotate)
-                                       .Then(Affine::Translate(column * in.columnSpacing, row * in.rowSpacing))
-                                       .Then(scale);
-          Expand(in.block, placement, layer, color, ctx);
+      const std::size_t cells = static_cast<std::size_t>(in.rows) * in.columns;
+      for (std::size_t cell = 0; cell < cells; ++cell) {
+        if (Full()) return;
+        ++visits_;
+        // Once the expansion is spent the cells left are counted, not walked (there may be
+        // billions of them).
+        if (ExpansionSpent()) {
+          overBudget_ += cells - cell;
+          break;
         }
+        const double row = static_cast<double>(cell / in.columns), column = static_cast<double>(cell % in.columns);
+        const Affine placement = Affine::Translate(in.position.x, in.position.y)
+                                     .Then(rotate)
+                                     .Then(Affine::Translate(column * in.columnSpacing, row * in.rowSpacing))
+                                     .Then(scale);
+        Expand(in.block, placement, layer, color, ctx, e);
       }
       break;
     }
@@ -208,14 +301,14 @@ void Flattener::Flatten(const EntityHeader& e, const Context& ctx) {
       const DimensionGeometry& dim = d.Dimension(e);
       if (dim.block >= d.Blocks().size()) break;
       const Point2d base = d.Blocks()[dim.block].base;
-      Expand(dim.block, Affine::Translate(dim.blockOffset.x - base.x, dim.blockOffset.y - base.y), layer, color, ctx);
+      Expand(dim.block, Affine::Translate(dim.blockOffset.x - base.x, dim.blockOffset.y - base.y), layer, color, ctx,
+             e);
       break;
     }
     case EntityType::Leader: {
       const LeaderGeometry& l = d.Leader(e);
       points_.assign(l.vertices.begin(), l.vertices.end());
-      MapPoints(m);
-      AddPoints(layer, color, false, false);
+      Stroke(e, layer, color, ctx, false);
       break;
     }
     case EntityType::Hatch: AddHatch(layer, color, ctx, d.Hatch(e)); break;
@@ -246,9 +339,10 @@ void Flattener::Flatten(const EntityHeader& e, const Context& ctx) {
       break;
     }
     case EntityType::Wipeout: {
+      // A fill of the paper's colour: it hides what was drawn before it.
       points_ = d.Wipeout(e).frame;
       MapPoints(m);
-      AddPoints(layer, color, true, false);
+      if (points_.size() >= 3) AddPoints(layer, kPaperColor, true, true);
       break;
     }
   }
@@ -259,7 +353,13 @@ void Flattener::Flatten(const EntityHeader& e, const Context& ctx) {
 namespace tessaro {
 
 DisplayList FlattenDrawing(const Drawing& drawing, std::size_t maxShapes) {
-  return flatten::Flattener(drawing, maxShapes).Run();
+  FlattenOptions options;
+  options.maxShapes = maxShapes;
+  return flatten::Flattener(drawing, options).Run();
+}
+
+DisplayList FlattenDrawing(const Drawing& drawing, const FlattenOptions& options) {
+  return flatten::Flattener(drawing, options).Run();
 }
 
 }  // namespace tessaro

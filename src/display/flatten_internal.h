@@ -1,24 +1,27 @@
 // The flattening of a drawing into a display list, shared by the files that flatten the
-// entity families (flatten.cpp, flatten_text.cpp): not for use outside src/display.
+// entity families (flatten.cpp, flatten_styles.cpp, flatten_text.cpp): not for use outside src/display.
 #pragma once
 
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
 #include <optional>
+#include <string>
+#include <unordered_map>
 #include <vector>
 
 #include "cad/block_references.h"
 #include "cad/curves.h"
 #include "cad/drawing.h"
 #include "display/display_list.h"
+#include "display/line_pattern.h"
 
 namespace tessaro::flatten {
 
 constexpr double kPi = 3.14159265358979323846;
-// Insert expansions and entity visits a flattening may make before it stops: an array of
-// arrays of empty blocks draws nothing but could otherwise keep it busy for hours.
-constexpr std::size_t kMaxVisits = 100'000'000;
+// Entity visits and array cells the expansion of blocks may make, besides kMaxExpandedShapes:
+// an array of arrays of empty blocks draws nothing but could otherwise keep it busy for hours.
+constexpr std::size_t kMaxVisits = 50'000'000;
 
 // x' = a·x + b·y + c, y' = d·x + e·y + f.
 struct Affine {
@@ -76,9 +79,18 @@ inline Point2d Direction(double degrees) {
 // (texts). Curves are drawn through the points of cad/curves.h.
 class Flattener {
 public:
-  Flattener(const Drawing& drawing, std::size_t maxShapes)
-      : drawing_(drawing), layers_(drawing.Layers()), path_(drawing), maxShapes_(maxShapes) {
+  Flattener(const Drawing& drawing, const FlattenOptions& options)
+      : drawing_(drawing),
+        layers_(drawing.Layers()),
+        path_(drawing),
+        maxShapes_(options.maxShapes),
+        metrics_(options.metrics ? options.metrics : &estimated_),
+        cancel_(options.cancel),
+        maxExpanded_(options.maxExpandedShapes) {
     layerZero_ = drawing.FindLayer("0");
+    for (const LineType& type : drawing.Styles().LineTypes()) anyPattern_ = anyPattern_ || type.Length() > 0;
+    for (const Layer& layer : drawing.Layers()) layerDashed_.push_back(drawing.Styles().Pattern(layer.lineType) != nullptr);
+    ownLineStyles_ = drawing.Styles().HasEntityLineStyles();
   }
 
   DisplayList Run();
@@ -88,11 +100,14 @@ private:
     Affine m;
     std::optional<LayerIndex> insertLayer;  // inside a block: the layer entities on "0" take
     ShapeColor blockColor{7, 0};
+    LineTypeIndex blockLineType = kLineTypeContinuous;  // what "by block" entities take
+    double blockLineScale = 1.0;
     int depth = 0;
   };
 
   // flatten.cpp
   bool Full();
+  bool ExpansionSpent();
   ShapeColor LayerColor(LayerIndex layer) const;
   LayerIndex EffectiveLayer(const EntityHeader& e, const Context& ctx) const;
   ShapeColor ColorOf(const EntityHeader& e, LayerIndex layer, const Context& ctx) const;
@@ -101,12 +116,22 @@ private:
   void MapPoints(const Affine& m);
   void AddCircleOrArc(LayerIndex layer, ShapeColor color, const Context& ctx, Point2d center, double radius,
                       double start, double end, bool whole);
-  void Expand(BlockIndex index, const Affine& placement, LayerIndex layer, ShapeColor color, const Context& ctx);
+  void Expand(BlockIndex index, const Affine& placement, LayerIndex layer, ShapeColor color, const Context& ctx,
+              const EntityHeader& insert);
+
+  // flatten_styles.cpp: line types and widths
+  const LineType* PatternOf(const EntityHeader& e, LayerIndex layer, const Context& ctx, double& scale) const;
+  LineTypeIndex ResolvedLineType(const EntityHeader& e, LayerIndex layer, const Context& ctx, double& scale) const;
+  // Draws points_ (entity coordinates) dashed by the entity's line type, or whole.
+  void Stroke(const EntityHeader& e, LayerIndex layer, ShapeColor color, const Context& ctx, bool closed);
+  bool AddWidePolyline(LayerIndex layer, ShapeColor color, const Context& ctx, const PolylineGeometry& p);
+  void AddDashes(LayerIndex layer, ShapeColor color, const Context& ctx, const DashedPath& dashes);
   void Flatten(const EntityHeader& e, const Context& ctx);
 
   void AddHatch(LayerIndex layer, ShapeColor color, const Context& ctx, const HatchGeometry& h);
 
   // flatten_text.cpp
+  std::uint16_t StyleFace(const std::string& style);
   void AddTextShape(LayerIndex layer, ShapeColor color, const Context& ctx, const TextGeometry& t);
   void AddTextShape(LayerIndex layer, ShapeColor color, const Context& ctx, TextShape shape);
   void AddMText(LayerIndex layer, ShapeColor color, const Context& ctx, const MTextGeometry& m);
@@ -118,8 +143,30 @@ private:
   std::size_t maxShapes_;
   DisplayList list_;
   std::vector<Point2d> points_;
-  std::size_t visits_ = 0;
+  std::size_t visits_ = 0;  // by the expansion of blocks
+  std::size_t checks_ = 0;  // of the cancel flag
   bool stopped_ = false;
+  const TextMetrics* metrics_;
+  const std::atomic<bool>* cancel_;
+  EstimatedTextMetrics estimated_;
+  bool anyPattern_ = false;
+  std::vector<bool> layerDashed_;  // by layer: its line type has dashes
+  bool ownLineStyles_ = false;     // some entity has a line type or scale of its own
+  // Whether an entity may be dashed: by its own line type, or by its layer's.
+  bool MayDash(LayerIndex layer) const {
+    return anyPattern_ && (ownLineStyles_ || (layer < layerDashed_.size() && layerDashed_[layer]));
+  }
+  std::unordered_map<std::string, std::uint16_t> styleFaces_;  // text style name -> face
+  bool cancelled_ = false;
+  // The expansion of blocks: shapes made by finished expansions from model space, where the
+  // one under way began, visits made, and references left out once kMaxExpandedShapes or
+  // kMaxVisits is spent.
+  std::size_t maxExpanded_;
+  std::size_t expanded_ = 0;
+  std::size_t expansionStart_ = 0;
+  bool expanding_ = false;
+  bool spent_ = false;
+  std::size_t overBudget_ = 0;
 };
 
 }  // namespace tessaro::flatten

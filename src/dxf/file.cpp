@@ -19,6 +19,15 @@ namespace {
 
 namespace fs = std::filesystem;
 
+[[noreturn]] void Unreadable(const fs::path& path, ProblemKind kind, std::string detail) {
+  Problem p;
+  p.kind = kind;
+  p.error = kind == ProblemKind::FileNotFound ? ErrorKind::FileNotFound : ErrorKind::FileIo;
+  p.file = path;
+  p.detail = std::move(detail);
+  throw ProblemError(std::move(p));
+}
+
 std::string ErrnoReason(int error) {
   return error != 0 ? std::generic_category().message(error) : std::string("unknown reason");
 }
@@ -28,12 +37,12 @@ std::string ErrnoReason(int error) {
 std::string ReadWholeFile(const fs::path& path) {
   std::error_code error;
   const fs::file_status status = fs::status(path, error);
-  if (!fs::exists(status)) Raise(ErrorKind::FileNotFound, "DXF file not found: " + path.string());
-  if (fs::is_directory(status)) Raise(ErrorKind::FileIo, "Cannot read " + path.string() + ": it is a folder");
-  if (!fs::is_regular_file(status)) Raise(ErrorKind::FileIo, "Cannot read " + path.string() + ": it is not a regular file");
+  if (!fs::exists(status)) Unreadable(path, ProblemKind::FileNotFound, "");
+  if (fs::is_directory(status)) Unreadable(path, ProblemKind::FileUnreadable, "it is a folder");
+  if (!fs::is_regular_file(status)) Unreadable(path, ProblemKind::FileUnreadable, "it is not a regular file");
   errno = 0;
   std::ifstream in(path, std::ios::binary);
-  if (!in) Raise(ErrorKind::FileIo, "Cannot read " + path.string() + ": " + ErrnoReason(errno));
+  if (!in) Unreadable(path, ProblemKind::FileUnreadable, ErrnoReason(errno));
   const std::uintmax_t size = fs::file_size(path, error);
   std::string text;
   if (!error && size < std::string().max_size()) text.resize(static_cast<std::size_t>(size));
@@ -41,7 +50,7 @@ std::string ReadWholeFile(const fs::path& path) {
   text.resize(static_cast<std::size_t>(in.gcount()));
   // A file that grew since its size was taken: the rest too.
   if (in) text.append(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-  if (in.bad()) Raise(ErrorKind::FileIo, "Cannot read " + path.string() + ": " + ErrnoReason(errno));
+  if (in.bad()) Unreadable(path, ProblemKind::FileUnreadable, ErrnoReason(errno));
   return text;
 }
 
@@ -76,7 +85,7 @@ std::string DxfReadReport::CountList(const std::map<std::string, std::size_t>& c
 
 DxfReadReport ReadDxfFile(Drawing& drawing, const fs::path& path) {
   Drawing fresh;
-  DxfReadReport report = ReadDxfText(ReadWholeFile(path), fresh, path.string());
+  DxfReadReport report = ReadDxfText(ReadWholeFile(path), fresh, path);
   drawing.Swap(fresh);
   return report;
 }

@@ -5,7 +5,9 @@
 #include <filesystem>
 #include <map>
 #include <string>
+#include <vector>
 
+#include "base/problem.h"
 #include "cad/drawing.h"
 
 namespace tessaro {
@@ -18,11 +20,19 @@ struct DxfReadReport {
   std::map<std::string, std::size_t> drawnTypes;    // type name -> count, read and drawn
   std::map<std::string, std::size_t> skippedTypes;  // type name -> count, read and not drawn
   std::size_t paperSpaceSkipped = 0;                // paper-space entities, left out
+  // Model-space meshes (MESH, polyface and polygon-mesh POLYLINE) drawn and kept as their
+  // edges, 3-D LINEs: a file written from the drawing holds those lines instead.
+  std::map<std::string, std::size_t> keptAsEdges;
   std::size_t blocks = 0;                           // block definitions
   std::size_t blockEntities = 0;                    // entities inside them
   std::size_t insertCycles = 0;                     // blocks that insert themselves (not drawn)
   std::string version;                              // $ACADVER, e.g. "AC1015"; "" when absent
   bool binary = false;                              // binary DXF
+  // What the read worked around, where (the first kMaxProblems): a file cut short, a section
+  // without its end, entities left out for bad data.
+  std::vector<Problem> problems;
+  std::size_t entitiesLeftOut = 0;  // entities left out for bad data, in all
+  static constexpr std::size_t kMaxProblems = 50;
 
   // The release of `version`: "R12", "R2000", ... "R2018"; "" when unknown.
   std::string Release() const;
@@ -31,9 +41,9 @@ struct DxfReadReport {
   static std::string CountList(const std::map<std::string, std::size_t>& counts);
 };
 
-// Replaces `drawing` with the file's layers and entities. A file that is missing, not DXF
-// or cut short raises RuntimeError (FileNotFound, FileIo or BadFormat) and leaves
-// `drawing` as it was.
+// Replaces `drawing` with the file's layers and entities, as far as the file is whole (see
+// DxfReadReport::problems). A file that is missing, unreadable or not DXF raises ProblemError
+// (FileNotFound, FileUnreadable, DxfEmpty, DxfNotDxf, ...) and leaves `drawing` as it was.
 DxfReadReport ReadDxfFile(Drawing& drawing, const std::filesystem::path& path);
 
 }  // namespace tessaro

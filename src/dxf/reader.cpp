@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <array>
+#include <charconv>
 #include <cmath>
 #include <limits>
 #include <unordered_map>
@@ -32,7 +33,20 @@ namespace dxf_reader {
 
 void Reader::Run() {
   DxfGroup next;
-  if (!tok_.Next(next)) tok_.Fail("it is empty");
+  const bool any = tok_.Next(next);
+  // A first line that is no group code: not DXF at all (later ones are damage, worked around).
+  if (tok_.BadCodes() != 0) {
+    Problem p = tok_.Whole(ProblemKind::DxfNotDxf);
+    p.line = 0;
+    p.text = std::string(tok_.LastBadCode());
+    throw ProblemError(std::move(p));
+  }
+  if (!any) {
+    // Nothing whole: an empty file, or one cut inside its first group.
+    Problem p = tok_.Whole(tok_.CutInsideGroup() ? ProblemKind::DxfCutShort : ProblemKind::DxfEmpty);
+    if (tok_.CutInsideGroup()) p.line = static_cast<int>(std::min<std::size_t>(tok_.End(), 0x7FFFFFFF));
+    throw ProblemError(std::move(p));
+  }
   if (next.code != 0) Collect(groups_, next);
   while (true) {
     const std::string_view name = TrimValue(next.text);
@@ -58,24 +72,54 @@ void Reader::Run() {
     } else if (section == "ENTITIES") {
       ReadEntityList(next, false);
     }
-    // Whatever is left of the section (all of it for CLASSES, OBJECTS, ...).
-    while (TrimValue(next.text) != "ENDSEC" && TrimValue(next.text) != "EOF") Collect(groups_, next);
-    if (TrimValue(next.text) == "ENDSEC") Collect(groups_, next);
+    // Whatever is left of the section (all of it for CLASSES, OBJECTS, ...). A section that
+    // runs into the next one ends there.
+    while (TrimValue(next.text) != "ENDSEC" && TrimValue(next.text) != "EOF" && TrimValue(next.text) != "SECTION") {
+      Collect(groups_, next);
+    }
+    if (TrimValue(next.text) == "ENDSEC") {
+      Collect(groups_, next);
+    } else if (TrimValue(next.text) == "SECTION") {
+      Problem p = tok_.At(ProblemKind::DxfUnendedSection, next);
+      p.field = -1;
+      Note(std::move(p));
+    }
   }
   Finish();
 }
 
 void Reader::ReadHeader() {
   std::string_view variable;
+  HeaderVariable held;
+  const auto keep = [&] {
+    if (!held.name.empty()) drawing_.MutableStyles().SetHeaderVariable(std::move(held));
+    held = HeaderVariable{};
+  };
   for (const DxfGroup& g : groups_) {
     if (g.code == 9) {
+      keep();
       variable = TrimValue(g.text);
+      held.name = std::string(variable);
+      continue;
+    }
+    if (!held.name.empty() && held.groups.size() < 16) {
+      held.groups.emplace_back(g.code, g.binaryNumber ? std::to_string(g.number) : std::string(TrimValue(g.text)));
+    }
+    if (g.code == 40 && variable == "$LTSCALE" && g.binaryNumber == false) {
+      double scale = 1.0;
+      const auto text = TrimValue(g.text);
+      if (std::from_chars(text.data(), text.data() + text.size(), scale).ec == std::errc()) {
+        drawing_.MutableStyles().SetGlobalScale(scale);
+      }
+    } else if (g.code == 40 && variable == "$LTSCALE") {
+      drawing_.MutableStyles().SetGlobalScale(g.number);
     } else if (g.code == 1 && variable == "$ACADVER") {
       report_.version = std::string(TrimValue(g.text));
     } else if (g.code == 3 && variable == "$DWGCODEPAGE") {
       codePage_ = std::string(TrimValue(g.text));
     }
   }
+  keep();
   utf8_ = DxfEncodingOf(report_.version, codePage_) == DxfTextEncoding::Utf8;
   codePageTable_ = utf8_ ? nullptr : DxfCodePageTable(codePage_);
 }
@@ -84,7 +128,7 @@ void Reader::ReadTables(DxfGroup& next) {
   std::string table;
   while (true) {
     const std::string_view name = TrimValue(next.text);
-    if (name == "ENDSEC" || name == "EOF") return;
+    if (name == "ENDSEC" || name == "EOF" || name == "SECTION") return;
     Collect(groups_, next);
     if (name == "TABLE") {
       table.clear();
@@ -92,15 +136,60 @@ void Reader::ReadTables(DxfGroup& next) {
         if (g.code == 2 && table.empty()) table = std::string(TrimValue(g.text));
       }
     } else if (name == "LAYER" && table == "LAYER") {
-      ReadLayer();
+      Guarded("LAYER", [&] { ReadLayer(); });
+    } else if (name == "LTYPE" && table == "LTYPE") {
+      Guarded("LTYPE", [&] { ReadLineType(); });
+    } else if (name == "STYLE" && table == "STYLE") {
+      Guarded("STYLE", [&] { ReadTextStyle(); });
     } else if (name == "ENDTAB") {
       table.clear();
     }
   }
 }
 
-void Reader::ReadLayer() {
+// A line type: its name and dash lengths (code 49; shapes and texts in a pattern are not drawn,
+// their place stays a gap).
+void Reader::ReadLineType() {
   std::string_view name;
+  std::vector<double> pattern;
+  for (const DxfGroup& g : groups_) {
+    if (g.code == 2) name = TrimValue(g.text);
+    if (g.code == 49) pattern.push_back(Real(g));
+  }
+  // Names past what an index can number draw continuous.
+  if (name.empty() || drawing_.Styles().LineTypes().size() + 1 >= kLineTypeContinuous) return;
+  NameKey(name);
+  lineTypeByRaw_[key_] = drawing_.MutableStyles().AddLineType(Decode(name), std::move(pattern));
+}
+
+// A text style: its name, font file (code 3) and, in the ACAD extended data, the family
+// (1000) and the bold and italic bits of the font flags (1071).
+void Reader::ReadTextStyle() {
+  TextStyle style;
+  bool acad = false;
+  for (const DxfGroup& g : groups_) {
+    switch (g.code) {
+      case 2: style.name = Decode(TrimValue(g.text)); break;
+      case 3: style.fontFile = Decode(TrimValue(g.text)); break;
+      case 1001: acad = TrimValue(g.text) == "ACAD"; break;
+      case 1000:
+        if (acad && style.family.empty()) style.family = Decode(TrimValue(g.text));
+        break;
+      case 1071:
+        if (acad) {
+          const int flags = Int(g);
+          style.italic = (flags & 0x1000000) != 0;
+          style.bold = (flags & 0x2000000) != 0;
+        }
+        break;
+      default: break;
+    }
+  }
+  if (!style.name.empty()) drawing_.MutableStyles().AddTextStyle(std::move(style));
+}
+
+void Reader::ReadLayer() {
+  std::string_view name, lineType;
   bool haveName = false;
   int color = 7, flags = 0;
   std::optional<std::uint32_t> trueColor;
@@ -110,11 +199,18 @@ void Reader::ReadLayer() {
       case 62: color = Int(g); break;
       case 70: flags = Int(g); break;
       case 420: trueColor = static_cast<std::uint32_t>(Int(g)) & 0xFFFFFFu; break;
+      case 6: lineType = TrimValue(g.text); break;
       default: break;
     }
   }
   if (!haveName) return;
   const LayerIndex layer = LayerFor(name);
+  if (!lineType.empty()) {
+    NameKey(lineType);
+    if (const auto found = lineTypeByRaw_.find(key_); found != lineTypeByRaw_.end()) {
+      drawing_.SetLayerLineType(layer, found->second);
+    }
+  }
   const bool frozen = (flags & 1) != 0;
   const int aci = color == std::numeric_limits<int>::min() ? 7 : std::abs(color);
   drawing_.SetLayerLook(layer, aci == 0 || aci > 255 ? 7 : aci, trueColor, frozen);
@@ -130,7 +226,11 @@ LayerIndex Reader::LayerFor(std::string_view raw) {
   if (const auto found = layerByRaw_.find(key_); found != layerByRaw_.end()) {
     layer = found->second;
   } else {
-    if (drawing_.Layers().size() >= 0xFFFF) tok_.Fail("it has more than 65535 layers");
+    if (drawing_.Layers().size() >= 0xFFFF) {
+      Problem p = tok_.Whole(ProblemKind::DxfTooManyLayers);
+      p.high = 0xFFFF;
+      throw TooMany(std::move(p));
+    }
     layer = drawing_.AddLayer(raw.empty() ? std::string("0") : Decode(raw));
     layerByRaw_.emplace(key_, layer);
   }
@@ -153,7 +253,11 @@ BlockIndex Reader::BlockFor(std::string_view raw) {
   raw = TrimValue(raw);
   NameKey(raw);
   if (const auto found = blockByRaw_.find(key_); found != blockByRaw_.end()) return found->second;
-  if (drawing_.Blocks().size() >= kMaxBlocks) tok_.Fail("it has too many blocks");
+  if (drawing_.Blocks().size() >= kMaxBlocks) {
+    Problem p = tok_.Whole(ProblemKind::DxfTooManyBlocks);
+    p.high = static_cast<double>(kMaxBlocks);
+    throw TooMany(std::move(p));
+  }
   const BlockIndex block = drawing_.AddBlock(Decode(raw), {});
   blockByRaw_.emplace(key_, block);
   return block;
@@ -162,7 +266,7 @@ BlockIndex Reader::BlockFor(std::string_view raw) {
 void Reader::ReadBlocks(DxfGroup& next) {
   while (true) {
     const std::string_view name = TrimValue(next.text);
-    if (name == "ENDSEC" || name == "EOF") return;
+    if (name == "ENDSEC" || name == "EOF" || name == "SECTION") return;
     Collect(groups_, next);
     if (name != "BLOCK") continue;
     std::string_view blockName, layerName = "0";
@@ -172,9 +276,9 @@ void Reader::ReadBlocks(DxfGroup& next) {
       switch (g.code) {
         case 2: blockName = g.text; break;
         case 8: layerName = g.text; break;
-        case 10: base.x = Real(g); break;
-        case 20: base.y = Real(g); break;
-        case 70: flags = Int(g); break;
+        case 10: Guarded("BLOCK", [&] { base.x = Real(g); }); break;
+        case 20: Guarded("BLOCK", [&] { base.y = Real(g); }); break;
+        case 70: Guarded("BLOCK", [&] { flags = Int(g); }); break;
         default: break;
       }
     }
@@ -202,14 +306,41 @@ void Reader::ReadBlocks(DxfGroup& next) {
 void Reader::ReadEntityList(DxfGroup& next, bool inBlock) {
   while (true) {
     const std::string_view name = TrimValue(next.text);
-    if (name == "ENDSEC" || name == "EOF" || (inBlock && name == "ENDBLK")) return;
+    if (name == "ENDSEC" || name == "EOF" || name == "SECTION" || (inBlock && name == "ENDBLK")) return;
     ReadEntity(name, next);
   }
 }
 
+// An entity whose groups hold a line that is no group code or a value its code cannot take is
+// left out with a note (Collect notes the first, the catch here the second), and the reading
+// goes on with the next entity.
 void Reader::ReadEntity(std::string_view name, DxfGroup& next) {
+  const std::uint32_t where = next.where;
+  const std::string type(name);
+  try {
+    ReadEntityGroups(name, next);
+  } catch (const ProblemError& e) {
+    // Nothing read past the entity's first group: nothing to go on with.
+    if (next.where == where && TrimValue(next.text) == type) throw;
+    ++report_.entitiesLeftOut;
+    CountSkipped(type);
+    Problem p = e.problem();
+    p.subject = type;
+    Note(std::move(p));
+  }
+}
+
+void Reader::ReadEntityGroups(std::string_view name, DxfGroup& next) {
   const Kind kind = KindOf(name);
-  Collect(groups_, next);
+  const std::size_t badBefore = tok_.BadCodes();
+  // A file that ends inside this entity's last group: the entity is left out.
+  if (!Collect(groups_, next) && groups_.empty()) return;
+  if (tok_.BadCodes() != badBefore) {
+    if (kind == Kind::Polyline || kind == Kind::Insert) SkipFollowers(next);
+    ++report_.entitiesLeftOut;
+    CountSkipped(name);
+    return;
+  }
   if (space_ == Space::Skip || space_ == Space::Paper) {
     if (space_ == Space::Paper && kind != Kind::Vertex && kind != Kind::Seqend && kind != Kind::Attrib) {
       ++report_.paperSpaceSkipped;
@@ -228,6 +359,7 @@ void Reader::ReadEntity(std::string_view name, DxfGroup& next) {
     return;
   }
   bool drawn = true;
+  const std::size_t at = drawing_.Entities().size();
   switch (kind) {
     case Kind::Line: AddLine(common); break;
     case Kind::Circle: AddCircle(common); break;
@@ -257,11 +389,30 @@ void Reader::ReadEntity(std::string_view name, DxfGroup& next) {
     case Kind::Vertex:
     case Kind::Seqend: return;  // strays without their polyline
     case Kind::Attdef:
-    case Kind::Other: drawn = false; break;
+      if (space_ == Space::Model) {
+        AddModelAttdef(common);  // shown by its tag, as CAD programs show it outside a block
+      } else {
+        drawn = false;
+      }
+      break;
+    case Kind::Other:
+      if (name == "MESH") {
+        AddMesh(common);
+        if (space_ == Space::Model) ++report_.keptAsEdges["MESH"];
+      } else {
+        drawn = false;
+      }
+      break;
   }
   if (common.invisible) drawn = false;
-  if (drawn) {
+  if (drawn && kind == Kind::Other) {
+    if (space_ == Space::Model) ++otherDrawn_[std::string(name)];
+  } else if (drawn) {
     CountDrawn(kind);
+    const bool mayBeInkless = kind == Kind::Insert || kind == Kind::AcadTable || kind == Kind::Dimension ||
+                              kind == Kind::ArcDimension || kind == Kind::RadialDimension || kind == Kind::Hatch ||
+                              kind == Kind::Text || kind == Kind::MText;
+    if (mayBeInkless && space_ == Space::Model && drawing_.Entities().size() > at) mayBeInkless_.emplace_back(at, kind);
   } else {
     CountSkipped(name);
   }
@@ -282,6 +433,8 @@ void Reader::TakeCommon(const DxfGroup& g, Common& c) const {
     case 210: c.nx = Real(g); break;
     case 220: c.ny = Real(g); break;
     case 230: c.nz = Real(g); break;
+    case 6: c.lineType = TrimValue(g.text); break;
+    case 48: c.lineTypeScale = Real(g); break;
     default: break;
   }
 }
@@ -291,6 +444,17 @@ EntityStyle Reader::StyleOf(const Common& c) {
   style.layer = LayerFor(c.layer);
   style.color = c.color;
   style.trueColor = c.trueColor;
+  if (!c.lineType.empty() || c.lineTypeScale != 1.0) {
+    if (EqualsIgnoringCase(c.lineType, "BYBLOCK")) {
+      style.line.lineType = kLineTypeByBlock;
+    } else if (!c.lineType.empty() && !EqualsIgnoringCase(c.lineType, "BYLAYER")) {
+      NameKey(c.lineType);
+      const auto found = lineTypeByRaw_.find(key_);
+      // A name the table lacks draws continuous, as CAD programs draw it.
+      style.line.lineType = found != lineTypeByRaw_.end() ? found->second : kLineTypeContinuous;
+    }
+    style.line.scale = c.lineTypeScale;
+  }
   return style;
 }
 
@@ -310,11 +474,13 @@ void Reader::SkipFollowers(DxfGroup& next) {
 }
 
 void Reader::Finish() {
+  CountInkless();
   report_.entitiesRead = drawing_.EntityCount();
   for (std::size_t k = 0; k < kKindCount; ++k) {
     if (drawn_[k] != 0) report_.drawnTypes[std::string(kKindNames[k])] += drawn_[k];
   }
   for (const auto& [name, count] : skipped_) report_.skippedTypes[name] += count;
+  for (const auto& [name, count] : otherDrawn_) report_.drawnTypes[name] += count;
   report_.blocks = drawing_.Blocks().size();
   for (const Block& b : drawing_.Blocks()) report_.blockEntities += b.entities.size();
   report_.insertCycles = CountBlockCycles(drawing_);
@@ -322,15 +488,15 @@ void Reader::Finish() {
 
 }  // namespace dxf_reader
 
-DxfReadReport ReadDxfText(std::string text, Drawing& drawing, const std::string& source) {
+DxfReadReport ReadDxfText(std::string text, Drawing& drawing, const std::filesystem::path& source) {
   std::string_view data = text;
   if (data.substr(0, kUtf8Bom.size()) == kUtf8Bom) data.remove_prefix(kUtf8Bom.size());
   DxfReadReport report;
   dxf_reader::Reader reader(data, drawing, source, report);
   try {
     reader.Run();
-  } catch (const std::length_error& e) {
-    Raise(ErrorKind::BadFormat, "The file " + source + " is not a readable DXF file: " + e.what());
+  } catch (const dxf_reader::TooMany& e) {
+    throw ProblemError(e.problem);  // the drawing cannot hold the file
   }
   return report;
 }

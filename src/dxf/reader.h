@@ -3,6 +3,7 @@
 // paper-space entities are left out and counted, as are entity types the drawing cannot show.
 #pragma once
 
+#include <filesystem>
 #include <string>
 #include <string_view>
 
@@ -11,10 +12,10 @@
 
 namespace tessaro {
 
-// Reads the DXF text `text` (the whole file) into `drawing`, which should be empty.
-// A text that is not DXF, is cut short or holds a value that is not what its group code
-// needs raises RuntimeError (BadFormat) with `source`, the line (or byte) and the text in the
-// message; `drawing` may then hold part of the file.
-DxfReadReport ReadDxfText(std::string text, Drawing& drawing, const std::string& source);
+// Reads the DXF text `text` (the whole file) into `drawing`, which should be empty, as far
+// as it is whole: what was worked around is in the report's problems, each naming `source`.
+// A text that is empty or not DXF raises ProblemError (BadFormat); `drawing` may then hold
+// part of the file.
+DxfReadReport ReadDxfText(std::string text, Drawing& drawing, const std::filesystem::path& source);
 
 }  // namespace tessaro

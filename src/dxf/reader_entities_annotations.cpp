@@ -12,9 +12,11 @@ namespace tessaro::dxf_reader {
 TextGeometry Reader::ReadText(const Common& c, bool attribute, std::string* tag, int* flags) {
   TextGeometry text;
   bool haveAlignPoint = false;
+  double z = 0.0;
   for (const DxfGroup& g : groups_) {
     if (g.code == 101) break;  // an embedded multi-line attribute follows: not read
     switch (g.code) {
+      case 30: z = Real(g); break;
       case 10: text.position.x = Real(g); break;
       case 20: text.position.y = Real(g); break;
       case 11: text.alignPoint.x = Real(g), haveAlignPoint = true; break;
@@ -45,8 +47,8 @@ TextGeometry Reader::ReadText(const Common& c, bool attribute, std::string* tag,
   if (!haveAlignPoint) text.alignPoint = text.position;
   const Ocs ocs = Ocs::Of(c.nx, c.ny, c.nz);
   if (ocs.kind != Ocs::Kind::Identity) {
-    text.position = ocs.Map(text.position);
-    text.alignPoint = ocs.Map(text.alignPoint);
+    text.position = ocs.Map(text.position, z);
+    text.alignPoint = ocs.Map(text.alignPoint, z);
     text.rotation = ocs.MapAngle(text.rotation);
     if (ocs.Mirrored()) {
       text.rotation += 180.0;
@@ -94,7 +96,15 @@ void Reader::AddMText(const Common& c) {
   }
   raw.append(last);
   m.value = Decode(raw);
-  if (haveDirection && (dx != 0 || dy != 0)) m.rotation = std::atan2(dy, dx) * 180.0 / kPi;
+  // The direction is in world coordinates, the rotation in the text's plane; a plane seen
+  // from below mirrors the text.
+  const Ocs ocs = Ocs::Of(c.nx, c.ny, c.nz);
+  m.mirrored = ocs.Mirrored();
+  if (haveDirection && (dx != 0 || dy != 0)) {
+    m.rotation = std::atan2(dy, dx) * 180.0 / kPi;
+  } else {
+    m.rotation = ocs.MapAngle(m.rotation);
+  }
   drawing_.Add(StyleOf(c), std::move(m));
 }
 
@@ -102,12 +112,14 @@ void Reader::AddInsert(const Common& c, DxfGroup& next) {
   InsertGeometry insert;
   std::string_view blockName;
   bool attributesFollow = false;
+  double z = 0.0;
   for (const DxfGroup& g : groups_) {
     if (g.code == 100 && TrimValue(g.text) == "AcDbTable") break;  // a table's own data follows
     switch (g.code) {
       case 2: blockName = g.text; break;
       case 10: insert.position.x = Real(g); break;
       case 20: insert.position.y = Real(g); break;
+      case 30: z = Real(g); break;
       case 41: insert.xScale = Real(g); break;
       case 42: insert.yScale = Real(g); break;
       case 50: insert.rotation = Real(g); break;
@@ -121,13 +133,25 @@ void Reader::AddInsert(const Common& c, DxfGroup& next) {
   }
   insert.block = BlockFor(blockName);
   const Ocs ocs = Ocs::Of(c.nx, c.ny, c.nz);
-  if (ocs.kind != Ocs::Kind::Identity) {
+  if (ocs.kind == Ocs::Kind::MirrorX) {
     insert.position = ocs.Map(insert.position);
-    insert.rotation = ocs.MapAngle(insert.rotation);
-    if (ocs.Mirrored()) {
-      insert.rotation += 180.0;
-      insert.xScale = -insert.xScale;
-      insert.yScale = insert.yScale;
+    insert.rotation = ocs.MapAngle(insert.rotation) + 180.0;
+    insert.xScale = -insert.xScale;
+  } else if (ocs.kind == Ocs::Kind::General) {
+    insert.position = ocs.Map(insert.position, z);
+    // The block's x and y axes as seen: along x the rotation and the length of x seen from
+    // above, across it what is left of y (a slant from a tilted plane is left out).
+    const double r = insert.rotation * kPi / 180.0;
+    const Point2d x = ocs.MapVector({std::cos(r), std::sin(r)}), y = ocs.MapVector({-std::sin(r), std::cos(r)});
+    const double xLength = std::hypot(x.x, x.y);
+    if (xLength > 1e-12) {
+      insert.rotation = std::atan2(x.y, x.x) * 180.0 / kPi;
+      insert.xScale *= xLength;
+      insert.yScale *= (x.x * y.y - x.y * y.x) / xLength;
+    } else {
+      insert.rotation = std::atan2(y.y, y.x) * 180.0 / kPi - 90.0;
+      insert.xScale *= 0.0;
+      insert.yScale *= std::hypot(y.x, y.y);
     }
   }
   const EntityStyle style = StyleOf(c);

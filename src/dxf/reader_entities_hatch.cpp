@@ -16,9 +16,11 @@ void Reader::AddHatch(const Common& c) {
   std::size_t i = 0;
   const auto at = [&](int code) { return i < n && groups_[i].code == code; };
   // Up to the number of loops (91): pattern name and solid fill.
+  double elevation = 0.0;
   for (; i < n && groups_[i].code != 91; ++i) {
     if (groups_[i].code == 2) hatch.pattern = Decode(TrimValue(groups_[i].text));
     if (groups_[i].code == 70) hatch.solid = Int(groups_[i]) == 1;
+    if (groups_[i].code == 30) elevation = Real(groups_[i]);
   }
   if (i >= n) {
     drawing_.Add(StyleOf(c), std::move(hatch));
@@ -84,9 +86,12 @@ void Reader::AddHatch(const Common& c) {
     }
     hatch.loops.push_back(std::move(loop));
   }
+  const std::optional<std::uint32_t> firstColor = ReadPatternLines(hatch, i);
   const Ocs ocs = Ocs::Of(c.nx, c.ny, c.nz);
-  if (ocs.kind != Ocs::Kind::Identity) MapHatch(hatch, ocs);
-  drawing_.Add(StyleOf(c), std::move(hatch));
+  if (ocs.kind != Ocs::Kind::Identity) MapHatch(hatch, ocs, elevation);
+  EntityStyle style = StyleOf(c);
+  if (firstColor) style.trueColor = firstColor;  // a gradient: solid in its first colour
+  drawing_.Add(style, std::move(hatch));
 }
 
 HatchEdge Reader::ReadEdge(int type, std::size_t first, std::size_t last) {
@@ -127,8 +132,70 @@ HatchEdge Reader::ReadEdge(int type, std::size_t first, std::size_t last) {
   }
 }
 
-void Reader::MapHatch(HatchGeometry& hatch, const Ocs& ocs) {
+// After the loops: the pattern's angle (52) and scale (41), its lines (78 of them: 53 angle,
+// 43/44 base, 45/46 offset, 79 dashes of 49), and a gradient (450) with its first colour
+// (the first 421 after the count of colours, 453), which is returned.
+std::optional<std::uint32_t> Reader::ReadPatternLines(HatchGeometry& hatch, std::size_t i) {
+  const std::size_t n = groups_.size();
+  std::optional<std::uint32_t> firstColor;
+  bool colors = false;
+  for (; i < n; ++i) {
+    const DxfGroup& g = groups_[i];
+    switch (g.code) {
+      case 52: hatch.patternAngle = Real(g); break;
+      case 41: hatch.patternScale = Real(g); break;
+      case 53: hatch.patternLines.emplace_back().angle = Real(g); break;
+      case 43:
+        if (!hatch.patternLines.empty()) hatch.patternLines.back().base.x = Real(g);
+        break;
+      case 44:
+        if (!hatch.patternLines.empty()) hatch.patternLines.back().base.y = Real(g);
+        break;
+      case 45:
+        if (!hatch.patternLines.empty()) hatch.patternLines.back().offset.x = Real(g);
+        break;
+      case 46:
+        if (!hatch.patternLines.empty()) hatch.patternLines.back().offset.y = Real(g);
+        break;
+      case 49:
+        if (!hatch.patternLines.empty()) hatch.patternLines.back().dashes.push_back(Real(g));
+        break;
+      case 450: hatch.gradient = Int(g) != 0; break;
+      case 453: colors = true; break;
+      case 421:
+        if (colors && !firstColor) firstColor = static_cast<std::uint32_t>(Int(g)) & 0xFFFFFFu;
+        break;
+      default: break;
+    }
+  }
+  if (hatch.gradient) hatch.solid = true;  // drawn solid in its first colour
+  if (hatch.solid) hatch.patternLines.clear();
+  return hatch.gradient ? firstColor : std::nullopt;
+}
+
+void Reader::MapHatch(HatchGeometry& hatch, const Ocs& ocs, double z) {
+  if (!ocs.Similar()) {
+    // Another plane: its arcs are elliptical arcs seen from above, drawn as runs of lines.
+    for (HatchPatternLine& line : hatch.patternLines) {
+      line.base = ocs.Map(line.base, z);
+      line.offset = ocs.MapVector(line.offset);
+      line.angle = ocs.MapAngle(line.angle);
+    }
+    for (HatchLoop& loop : hatch.loops) {
+      if (loop.isPolyline) StraightenBulges(loop.polyline, loop.closed);
+      for (PolylineVertex& v : loop.polyline) v.point = ocs.Map(v.point, z);
+      std::vector<HatchEdge> edges;
+      for (const HatchEdge& edge : loop.edges) MapHatchEdge(edge, ocs, edges);
+      loop.edges = std::move(edges);
+    }
+    return;
+  }
   const bool mirrored = ocs.Mirrored();
+  for (HatchPatternLine& line : hatch.patternLines) {
+    line.base = ocs.Map(line.base);
+    line.offset = ocs.Map(line.offset);
+    line.angle = ocs.MapAngle(line.angle);
+  }
   for (HatchLoop& loop : hatch.loops) {
     for (PolylineVertex& v : loop.polyline) {
       v.point = ocs.Map(v.point);

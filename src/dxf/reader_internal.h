@@ -2,89 +2,33 @@
 // families (reader.cpp, reader_entities_*.cpp): not for use outside src/dxf.
 #pragma once
 
+#include <algorithm>
 #include <array>
 #include <cmath>
 #include <cstdint>
+#include <filesystem>
 #include <optional>
 #include <string>
 #include <string_view>
 #include <unordered_map>
+#include <utility>
 #include <vector>
 
+#include "base/problem.h"
 #include "cad/drawing.h"
+#include "dxf/ocs.h"
 #include "dxf/reader.h"
 #include "dxf/text.h"
 #include "dxf/tokenizer.h"
 
 namespace tessaro::dxf_reader {
 
-constexpr double kPi = 3.14159265358979323846;
 
 inline std::string_view TrimValue(std::string_view text) {
   while (!text.empty() && (text.back() == ' ' || text.back() == '\t' || text.back() == '\r')) text.remove_suffix(1);
   while (!text.empty() && (text.front() == ' ' || text.front() == '\t')) text.remove_prefix(1);
   return text;
 }
-
-// ---- object coordinate systems ----------------------------------------------------
-
-// The plane of a 2-D entity, by its extrusion: x and y of the entity's own coordinates mapped
-// to world x and y (the arbitrary axis algorithm, seen from above).
-struct Ocs {
-  enum class Kind { Identity, MirrorX, General } kind = Kind::Identity;
-  double a = 1, b = 0, c = 0, d = 1;  // world x = a·x + b·y, world y = c·x + d·y
-
-  static Ocs Of(double nx, double ny, double nz) {
-    Ocs ocs;
-    const double length = std::sqrt(nx * nx + ny * ny + nz * nz);
-    if (!(length > 0) || !std::isfinite(length)) return ocs;
-    nx /= length, ny /= length, nz /= length;
-    if (std::abs(nx) < 1e-12 && std::abs(ny) < 1e-12) {
-      if (nz < 0) {
-        ocs.kind = Kind::MirrorX;
-        ocs.a = -1;
-      }
-      return ocs;
-    }
-    double ax = 0, ay = 0, az = 0;  // Ax = (Wy or Wz) × N
-    if (std::abs(nx) < 1.0 / 64 && std::abs(ny) < 1.0 / 64) {
-      ax = nz, ay = 0, az = -nx;  // (0,1,0) × N
-    } else {
-      ax = -ny, ay = nx, az = 0;  // (0,0,1) × N
-    }
-    const double la = std::sqrt(ax * ax + ay * ay + az * az);
-    ax /= la, ay /= la, az /= la;
-    const double bx = ny * az - nz * ay, by = nz * ax - nx * az;  // Ay = N × Ax
-    ocs.kind = Kind::General;
-    ocs.a = ax, ocs.b = bx, ocs.c = ay, ocs.d = by;
-    return ocs;
-  }
-
-  bool Mirrored() const { return a * d - b * c < 0; }
-  Point2d Map(Point2d p) const {
-    if (kind == Kind::Identity) return p;
-    if (kind == Kind::MirrorX) return {-p.x, p.y};
-    return {a * p.x + b * p.y, c * p.x + d * p.y};
-  }
-  // A direction angle in degrees.
-  double MapAngle(double degrees) const {
-    if (kind == Kind::Identity) return degrees;
-    if (kind == Kind::MirrorX) return 180.0 - degrees;
-    const double r = degrees * kPi / 180.0;
-    const Point2d v = Map({std::cos(r), std::sin(r)});
-    return std::atan2(v.y, v.x) * 180.0 / kPi;
-  }
-  // A counter-clockwise arc from start to end, in degrees: a mirror swaps its ends.
-  void MapArc(double& start, double& end) const {
-    if (kind == Kind::Identity) return;
-    const double s = MapAngle(start), e = MapAngle(end);
-    if (Mirrored()) {
-      start = e, end = s;
-    } else {
-      start = s, end = e;
-    }
-  }
-};
 
 // ---- entity kinds -------------------------------------------------------------------
 
@@ -118,9 +62,17 @@ struct Common {
   bool paperSpace = false;
   bool invisible = false;
   double nx = 0, ny = 0, nz = 1;
+  std::string_view lineType{};  // code 6: empty for by layer
+  double lineTypeScale = 1.0;    // code 48
 };
 
 using Groups = std::vector<DxfGroup>;
+
+// A file with more layers or blocks than the drawing can number: not read at all (not a
+// ProblemError, which an entity's reading turns into a note).
+struct TooMany {
+  Problem problem;
+};
 
 // More blocks than a block index can number.
 constexpr std::size_t kMaxBlocks = 0xFFFFFFF0u;
@@ -129,7 +81,7 @@ constexpr std::size_t kMaxBlocks = 0xFFFFFFF0u;
 // blocks and the entity loop) and in reader_entities_*.cpp (one file per entity family).
 class Reader {
 public:
-  Reader(std::string_view data, Drawing& drawing, const std::string& source, DxfReadReport& report)
+  Reader(std::string_view data, Drawing& drawing, const std::filesystem::path& source, DxfReadReport& report)
       : tok_(data, source), drawing_(drawing), report_(report) {
     report_.binary = tok_.Binary();
     // Room for what the file can hold, so that the pools are not copied as they grow; pages
@@ -142,9 +94,47 @@ public:
 private:
   enum class Space { Model, Block, Paper, Skip };
 
-  // Reads the groups after `next` up to the following group 0, which becomes `next`.
-  void Collect(Groups& out, DxfGroup& next) {
-    if (!tok_.Collect(out, next)) tok_.Fail("it is cut short (no EOF at the end)");
+  // Reads the groups after `next` up to the following group 0, which becomes `next`. A file
+  // that ends before that is read as far as it is whole: `next` becomes EOF, the cut is
+  // noted, and false returned, with `out` emptied when the data ended inside a group. A line
+  // that is no group code is noted against the record (`next` before the call).
+  bool Collect(Groups& out, DxfGroup& next) {
+    const std::size_t badBefore = tok_.BadCodes();
+    const std::string_view record = TrimValue(next.text);
+    const bool whole = tok_.Collect(out, next);
+    if (tok_.BadCodes() != badBefore) {
+      Problem p = tok_.Whole(ProblemKind::DxfBadGroupCode);
+      p.line = static_cast<int>(std::min<std::size_t>(tok_.LastBadCodeLine(), 0x7FFFFFFF));
+      p.text = std::string(tok_.LastBadCode());
+      p.subject = std::string(record);
+      Note(std::move(p));
+    }
+    if (whole) return true;
+    if (!cutShort_) {
+      cutShort_ = true;
+      Problem p = tok_.Whole(ProblemKind::DxfCutShort);
+      p.line = static_cast<int>(std::min<std::size_t>(tok_.End(), 0x7FFFFFFF));
+      Note(std::move(p));
+    }
+    if (tok_.CutInsideGroup()) out.clear();  // else the groups so far are whole
+    next = DxfGroup{};
+    next.text = "EOF";
+    return false;
+  }
+  void Note(Problem problem) {
+    if (report_.problems.size() < DxfReadReport::kMaxProblems) report_.problems.push_back(std::move(problem));
+  }
+  // Runs `read` (a record of a table or a block's head); a value it cannot take is noted
+  // against `subject` and the record left out.
+  template <class F>
+  void Guarded(std::string_view subject, F&& read) {
+    try {
+      read();
+    } catch (const ProblemError& e) {
+      Problem p = e.problem();
+      p.subject = std::string(subject);
+      Note(std::move(p));
+    }
   }
 
   std::string Decode(std::string_view bytes) const { return DecodeDxfValue(bytes, utf8_, codePageTable_); }
@@ -156,16 +146,24 @@ private:
   void ReadHeader();
   void ReadTables(DxfGroup& next);
   void ReadLayer();
+  void ReadLineType();
+  void ReadTextStyle();
+  void AddModelAttdef(const Common& c);
+  void AddMesh(const Common& c);
+  void AddPolyfaceWires(const Common& c, int flags, int m, int n, const std::vector<std::array<double, 3>>& points,
+                        const std::vector<std::array<int, 4>>& faces);
   LayerIndex LayerFor(std::string_view raw);
   void NameKey(std::string_view raw);
   BlockIndex BlockFor(std::string_view raw);
   void ReadBlocks(DxfGroup& next);
   void ReadEntityList(DxfGroup& next, bool inBlock);
   void ReadEntity(std::string_view name, DxfGroup& next);
+  void ReadEntityGroups(std::string_view name, DxfGroup& next);
   void TakeCommon(const DxfGroup& g, Common& c) const;
   EntityStyle StyleOf(const Common& c);
   void SkipFollowers(DxfGroup& next);
   void Finish();
+  void CountInkless();  // reader_ink.cpp
   void CountDrawn(Kind kind) {
     if (space_ != Space::Model) return;
     if (kind != Kind::Other) ++drawn_[static_cast<std::size_t>(kind)];
@@ -179,7 +177,7 @@ private:
   void AddCircle(const Common& c);
   void AddArc(const Common& c);
   void AddLwPolyline(const Common& c);
-  void MapVertices(const Ocs& ocs);
+  void MapVertices(const Ocs& ocs, double z, bool closed, bool widths);
   bool AddPolyline(const Common& c, DxfGroup& next);
   void AddEllipse(const Common& c);
   SplineGeometry ReadSpline(std::size_t first, std::size_t last);
@@ -200,13 +198,15 @@ private:
   // reader_entities_hatch.cpp: hatches and their boundary paths
   void AddHatch(const Common& c);
   HatchEdge ReadEdge(int type, std::size_t first, std::size_t last);
-  static void MapHatch(HatchGeometry& hatch, const Ocs& ocs);
+  static void MapHatch(HatchGeometry& hatch, const Ocs& ocs, double z);
+  std::optional<std::uint32_t> ReadPatternLines(HatchGeometry& hatch, std::size_t i);
 
   DxfTokenizer tok_;
   Drawing& drawing_;
   DxfReadReport& report_;
   Groups groups_;
   std::vector<PolylineVertex> vertices_;
+  std::vector<VertexWidth> lwWidths_;
   std::string codePage_;
   bool utf8_ = false;
   const char16_t* codePageTable_ = nullptr;  // a code page other than Windows-1252
@@ -219,6 +219,12 @@ private:
   LayerIndex lastLayer_ = 0;
   std::array<std::size_t, kKindCount> drawn_{};
   std::unordered_map<std::string, std::size_t> skipped_;
+  std::unordered_map<std::string, std::size_t> otherDrawn_;  // MESH
+  bool cutShort_ = false;
+  // Model-space entities counted as drawn that may draw nothing (by their place in the
+  // drawing's entities): looked at again once the blocks are all read.
+  std::vector<std::pair<std::size_t, Kind>> mayBeInkless_;
+  std::unordered_map<std::string, LineTypeIndex> lineTypeByRaw_;
 };
 
 }  // namespace tessaro::dxf_reader

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cstring>
 #include <limits>
+#include <utility>
 
 #include "base/errors.h"
 
@@ -105,14 +106,8 @@ bool ParseReal(std::string_view text, double& value) {
 
 }  // namespace
 
-std::string Excerpt(std::string_view text) {
-  std::string out;
-  for (const char c : text.substr(0, 40)) out += c == '\0' ? ' ' : c;
-  if (text.size() > 40) out += "...";
-  return out;
-}
-
-DxfTokenizer::DxfTokenizer(std::string_view data, const std::string& source) : data_(data), source_(source) {
+DxfTokenizer::DxfTokenizer(std::string_view data, std::filesystem::path source)
+    : data_(data), source_(std::move(source)) {
   if (data_.substr(0, kBinaryDxfSentinel.size()) == kBinaryDxfSentinel) {
     binary_ = true;
     position_ = kBinaryDxfSentinel.size();
@@ -124,6 +119,23 @@ DxfTokenizer::DxfTokenizer(std::string_view data, const std::string& source) : d
   // Lines end in LF or CR LF, unless the first line end is a CR that no LF follows.
   const std::size_t end = data_.find_first_of("\r\n");
   crOnly_ = end != std::string_view::npos && data_[end] == '\r' && (end + 1 >= data_.size() || data_[end + 1] != '\n');
+}
+
+Problem DxfTokenizer::Whole(ProblemKind kind) const {
+  Problem p;
+  p.kind = kind;
+  p.error = ErrorKind::BadFormat;
+  p.file = source_;
+  p.inBytes = binary_;
+  return p;
+}
+
+Problem DxfTokenizer::At(ProblemKind kind, const DxfGroup& group) const {
+  Problem p = Whole(kind);
+  // The value's line, from 0 (`where` counts from 1); the group's first byte.
+  p.line = static_cast<int>(std::min<std::size_t>(binary_ ? group.where : group.where - (group.where > 0), 0x7FFFFFFF));
+  p.field = group.code;
+  return p;
 }
 
 bool DxfTokenizer::NextLine(std::string_view& line) {
@@ -170,76 +182,90 @@ bool DxfTokenizer::NextAscii(DxfGroup& group) {
     if (!NextLine(codeLine)) return false;
   } while (position_ >= data_.size() && TrimBlanks(codeLine).empty());
   int value = 0;
+  bool good = true;
   if (!FastCode(codeLine, value)) {
     const std::string_view code = TrimBlanks(codeLine);
     const auto [end, error] = std::from_chars(code.data(), code.data() + code.size(), value);
-    if (code.empty() || error != std::errc() || end != code.data() + code.size()) {
-      Fail("line " + std::to_string(line_) + " should hold a group code, not '" + Excerpt(code) + "'");
-    }
+    good = !code.empty() && error == std::errc() && end == code.data() + code.size();
   }
-  if (value < 0 || value > 32767) Fail("line " + std::to_string(line_) + " holds no group code: " + std::to_string(value));
+  if (!good || value < 0 || value > 32767) {
+    // Not a group code: the pair is read as a comment (code 999), and counted, so that the
+    // reader leaves out the entity it belongs to and goes on with the next.
+    ++badCodes_;
+    lastBadCodeLine_ = line_ - 1;
+    lastBadCode_ = TrimBlanks(codeLine);
+    value = 999;
+  }
   group.code = static_cast<std::int16_t>(value);
   group.binaryNumber = false;
-  if (!NextLine(group.text)) Fail("it is cut short (group code " + std::to_string(value) + " has no value)");
+  if (!NextLine(group.text)) {
+    // A code without its value: the data ends before the group does. A lone 0 ends the
+    // record before it, which is whole.
+    cutShort_ = value != 0;
+    return false;
+  }
   group.where = static_cast<std::uint32_t>(std::min<std::size_t>(line_, 0xFFFFFFFFu));
   return true;
 }
 
 bool DxfTokenizer::NextBinary(DxfGroup& group) {
   const auto* bytes = reinterpret_cast<const unsigned char*>(data_.data());
-  const auto need = [&](std::size_t n) {
-    if (data_.size() - position_ < n) Fail("it is cut short at byte " + std::to_string(position_));
-  };
+  // Data that ends inside a group, or a group code no group can have, ends the reading there:
+  // binary data cannot be followed past a damage.
+  const auto fits = [&](std::size_t n) { return data_.size() - position_ >= n; };
   if (position_ >= data_.size()) return false;
   const std::size_t start = position_;
   int code = 0;
   if (twoByteCodes_) {
-    need(2);
+    if (!fits(2)) return Cut();
     code = LittleEndian<std::uint16_t>(bytes + position_);
     position_ += 2;
   } else {
     code = bytes[position_++];
     if (code == 255) {
-      need(2);
+      if (!fits(2)) return Cut();
       code = LittleEndian<std::uint16_t>(bytes + position_);
       position_ += 2;
     }
   }
-  if (code > 32767) Fail("byte " + std::to_string(start) + " holds no group code: " + std::to_string(code));
+  if (code > 32767) {
+    position_ = start;
+    return Cut();
+  }
   group.code = static_cast<std::int16_t>(code);
   group.where = static_cast<std::uint32_t>(std::min<std::size_t>(start, 0xFFFFFFFFu));
   group.binaryNumber = true;
   group.text = {};
   switch (BinaryKindOf(code)) {
     case BinaryKind::Real:
-      need(8);
+      if (!fits(8)) return Cut();
       group.number = LittleEndian<double>(bytes + position_);
       position_ += 8;
       break;
     case BinaryKind::Int16:
-      need(2);
+      if (!fits(2)) return Cut();
       group.number = LittleEndian<std::int16_t>(bytes + position_);
       position_ += 2;
       break;
     case BinaryKind::Int32:
-      need(4);
+      if (!fits(4)) return Cut();
       group.number = LittleEndian<std::int32_t>(bytes + position_);
       position_ += 4;
       break;
     case BinaryKind::Int64:
-      need(8);
+      if (!fits(8)) return Cut();
       group.number = static_cast<double>(LittleEndian<std::int64_t>(bytes + position_));
       position_ += 8;
       break;
     case BinaryKind::Byte:
-      need(1);
+      if (!fits(1)) return Cut();
       group.number = bytes[position_];
       position_ += 1;
       break;
     case BinaryKind::Chunk: {
-      need(1);
+      if (!fits(1)) return Cut();
       const std::size_t length = bytes[position_];
-      need(1 + length);
+      if (!fits(1 + length)) return Cut();
       group.binaryNumber = false;
       group.text = data_.substr(position_ + 1, length);
       position_ += 1 + length;
@@ -247,7 +273,7 @@ bool DxfTokenizer::NextBinary(DxfGroup& group) {
     }
     case BinaryKind::Text: {
       const void* nul = std::memchr(data_.data() + position_, '\0', data_.size() - position_);
-      if (nul == nullptr) Fail("it is cut short at byte " + std::to_string(position_) + " (a text without its end)");
+      if (nul == nullptr) return Cut();
       const auto length = static_cast<std::size_t>(static_cast<const char*>(nul) - (data_.data() + position_));
       group.binaryNumber = false;
       group.text = data_.substr(position_, length);
@@ -258,17 +284,21 @@ bool DxfTokenizer::NextBinary(DxfGroup& group) {
   return true;
 }
 
-std::string DxfTokenizer::Where(const DxfGroup& group) const {
-  return (binary_ ? "byte " : "line ") + std::to_string(group.where);
-}
-
 double DxfTokenizer::Real(const DxfGroup& group) const {
   if (group.binaryNumber) {
-    if (!std::isfinite(group.number)) Fail(group, "a number that is not finite");
+    if (!std::isfinite(group.number)) {
+      Problem p = At(ProblemKind::DxfBadNumber, group);
+      p.text = std::isnan(group.number) ? "nan" : group.number > 0 ? "inf" : "-inf";
+      throw ProblemError(std::move(p));
+    }
     return group.number;
   }
   double value = 0.0;
-  if (!ParseReal(group.text, value)) Fail(group, "'" + Excerpt(group.text) + "' is not a number");
+  if (!ParseReal(group.text, value)) {
+    Problem p = At(ProblemKind::DxfBadNumber, group);
+    p.text = std::string(TrimBlanks(group.text));
+    throw ProblemError(std::move(p));
+  }
   return value;
 }
 
@@ -288,20 +318,16 @@ int DxfTokenizer::Int(const DxfGroup& group) const {
       return static_cast<int>(whole < kLow ? kLow : whole > kHigh ? kHigh : whole);
     }
     if (error == std::errc::result_out_of_range) return text.front() == '-' ? static_cast<int>(kLow) : static_cast<int>(kHigh);
-    if (!ParseReal(text, value)) Fail(group, "'" + Excerpt(group.text) + "' is not a whole number");
+    if (!ParseReal(text, value)) {
+      Problem p = At(ProblemKind::DxfBadWholeNumber, group);
+      p.text = std::string(text);
+      throw ProblemError(std::move(p));
+    }
   }
   if (std::isnan(value)) return 0;
   if (value <= static_cast<double>(kLow)) return static_cast<int>(kLow);
   if (value >= static_cast<double>(kHigh)) return static_cast<int>(kHigh);
   return static_cast<int>(value);
-}
-
-void DxfTokenizer::Fail(const std::string& what) const {
-  Raise(ErrorKind::BadFormat, "The file " + source_ + " is not a readable DXF file: " + what);
-}
-
-void DxfTokenizer::Fail(const DxfGroup& group, const std::string& what) const {
-  Fail(Where(group) + ", group code " + std::to_string(group.code) + ": " + what);
 }
 
 }  // namespace tessaro

@@ -65,6 +65,23 @@ std::vector<std::string> EncodedLayerNames(const Drawing& drawing) {
   return names;
 }
 
+// The names line types are written under, by their index in the drawing: the table's names
+// encoded; "" for those the fixed records hold (CONTINUOUS, BYLAYER, BYBLOCK) or that come
+// twice once encoded (written as CONTINUOUS).
+std::vector<std::string> EncodedLineTypeNames(const Drawing& drawing) {
+  std::vector<std::string> names;
+  for (const LineType& type : drawing.Styles().LineTypes()) {
+    std::string name = EncodeDxfText(type.name);
+    const auto same = [&](const std::string& other) { return EqualsIgnoringCase(other, name); };
+    if (name.empty() || EqualsIgnoringCase(name, "CONTINUOUS") || EqualsIgnoringCase(name, "BYLAYER") ||
+        EqualsIgnoringCase(name, "BYBLOCK") || std::any_of(names.begin(), names.end(), same)) {
+      name.clear();
+    }
+    names.push_back(std::move(name));
+  }
+  return names;
+}
+
 // The names blocks are written under: their own where DXF allows it, otherwise (empty,
 // a layout's name, or one that another block has already taken) an anonymous one.
 std::vector<std::string> EncodedBlockNames(const Drawing& drawing) {
@@ -104,7 +121,8 @@ public:
         out_(BlockBytesFor(drawing)),
         layerNames_(EncodedLayerNames(drawing)),
         blockNames_(EncodedBlockNames(drawing)),
-        records_(out_, drawing, layerNames_, blockNames_) {}
+        lineTypeNames_(EncodedLineTypeNames(drawing)),
+        records_(out_, drawing, layerNames_, blockNames_, lineTypeNames_) {}
 
   void Write() {
     // $HANDSEED goes in the header but depends on the handles the tables take: write the
@@ -119,7 +137,7 @@ public:
         drawing_.Entities(), drawing_,
         [&](const EntityHeader& e, std::span<const EntityHeader> attributes) {
           if (!Holds(drawing_, e, std::nullopt, {})) return false;
-          handleSeed += EntityRecords::HandlesOf(attributes);
+          handleSeed += EntityRecords::HandlesOf(drawing_, e, attributes);
           return true;
         },
         [](const EntityHeader&) {});
@@ -143,7 +161,8 @@ private:
     out_.String(9, "$DWGCODEPAGE");
     out_.String(3, "ANSI_1252");
     out_.String(9, "$INSUNITS");
-    out_.Int(70, kInsunitsCentimetres);
+    out_.Int(70, KeptInt("$INSUNITS", kInsunitsCentimetres));
+    WriteKeptHeader();
     const Extents box = DrawnExtents(drawing_).value_or(Extents{});
     out_.String(9, "$EXTMIN");
     out_.Point(10, box.min.x, box.min.y);
@@ -164,6 +183,48 @@ private:
       out_.Int(281, 1);
     }
     out_.EndSection();
+  }
+
+  // The header variables an opened file gave that say how its drawing reads (units, scales,
+  // angles, point style), written back as they were.
+  static constexpr std::string_view kKeptVariables[] = {
+      "$INSBASE", "$LIMMIN",   "$LIMMAX",    "$LTSCALE",  "$CELTSCALE", "$PSLTSCALE", "$MEASUREMENT",
+      "$LUNITS",  "$LUPREC",   "$AUNITS",    "$AUPREC",   "$ANGBASE",   "$ANGDIR",    "$PDMODE",
+      "$PDSIZE",  "$TEXTSIZE", "$DIMSCALE",  "$MIRRTEXT", "$FILLMODE",  "$PLINEWID",  "$ATTMODE",
+  };
+
+  int KeptInt(std::string_view name, int fallback) const {
+    const HeaderVariable* v = drawing_.Styles().FindHeaderVariable(name);
+    if (v == nullptr || v->groups.size() != 1) return fallback;
+    int value = 0;
+    const std::string& text = v->groups[0].second;
+    const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
+    return ec == std::errc() && end == text.data() + text.size() ? value : fallback;
+  }
+
+  void WriteKeptHeader() {
+    for (const std::string_view name : kKeptVariables) {
+      const HeaderVariable* v = drawing_.Styles().FindHeaderVariable(name);
+      if (v == nullptr || v->groups.empty() || v->groups.size() > 3) continue;
+      // Numbers only (a point is three), each as its group code wants it.
+      std::vector<double> values;
+      for (const auto& [code, text] : v->groups) {
+        double value = 0.0;
+        const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
+        if (ec != std::errc() || end != text.data() + text.size() || !std::isfinite(value)) break;
+        values.push_back(value);
+      }
+      if (values.size() != v->groups.size()) continue;
+      out_.String(9, name);
+      for (std::size_t i = 0; i < values.size(); ++i) {
+        const int code = v->groups[i].first;
+        if ((code >= 10 && code <= 59)) {
+          out_.Real(code, values[i]);
+        } else {
+          out_.Int(code, static_cast<long long>(values[i]));
+        }
+      }
+    }
   }
 
   void WriteTables() {
@@ -207,7 +268,9 @@ private:
   void WriteLinetypes() {
     static constexpr std::pair<std::string_view, std::string_view> kLinetypes[] = {
         {"BYBLOCK", ""}, {"BYLAYER", ""}, {"CONTINUOUS", "Solid line"}};
-    out_.Table("LTYPE", kLinetypeTableHandle, std::size(kLinetypes));
+    const auto written = [](const std::string& name) { return !name.empty(); };
+    const auto count = static_cast<std::size_t>(std::count_if(lineTypeNames_.begin(), lineTypeNames_.end(), written));
+    out_.Table("LTYPE", kLinetypeTableHandle, std::size(kLinetypes) + count);
     std::uint32_t handle = kFirstLinetypeHandle;
     for (const auto& [name, description] : kLinetypes) {
       out_.TableRecord("LTYPE", handle++, "AcDbLinetypeTableRecord");
@@ -217,6 +280,24 @@ private:
       out_.Int(72, 65);  // 'A', the only alignment
       out_.Int(73, 0);   // no dashes
       out_.Real(40, 0.0);
+    }
+    // The drawing's own, with their dashes as read.
+    const auto& types = drawing_.Styles().LineTypes();
+    for (std::size_t i = 0; i < types.size(); ++i) {
+      if (lineTypeNames_[i].empty()) continue;
+      std::vector<double> dashes;
+      for (const double d : types[i].pattern) dashes.push_back(std::isfinite(d) ? d : 0.0);
+      out_.TableRecord("LTYPE", 0, "AcDbLinetypeTableRecord");
+      out_.String(2, lineTypeNames_[i]);
+      out_.Int(70, 0);
+      out_.String(3, "");
+      out_.Int(72, 65);
+      out_.Int(73, static_cast<long long>(dashes.size()));
+      out_.Real(40, types[i].Length());
+      for (const double d : dashes) {
+        out_.Real(49, d);
+        out_.Int(74, 0);
+      }
     }
     out_.EndTable();
   }
@@ -241,7 +322,9 @@ private:
       out_.Int(70, layer != nullptr && layer->frozen ? 1 : 0);
       out_.Int(62, on ? color : -color);  // a negative colour: the layer is off
       if (layer != nullptr && layer->trueColor) out_.Int(420, *layer->trueColor & 0xFFFFFFu);
-      out_.String(6, "CONTINUOUS");
+      const LineTypeIndex type = layer != nullptr ? layer->lineType : kLineTypeByLayer;
+      out_.String(6, type < lineTypeNames_.size() && !lineTypeNames_[type].empty() ? lineTypeNames_[type]
+                                                                                  : std::string("CONTINUOUS"));
       if (EqualsIgnoringCase(name, "defpoints")) out_.Int(290, 0);  // never plotted
       out_.Int(370, kLineweightDefault);
       out_.Hex(390, kPlotStylePlaceholderHandle);
@@ -263,11 +346,15 @@ private:
       out_.Real(50, 0.0);
       out_.Int(71, 0);
       out_.Real(42, 2.5);  // last height used
-      out_.String(3, "");
+      // A style the drawing read keeps its font; the others draw with Arial.
+      const TextStyle* read = drawing_.Styles().FindTextStyle(name);
+      const bool own = read != nullptr && (!read->fontFile.empty() || !read->family.empty());
+      out_.String(3, own ? EncodeDxfText(read->fontFile) : std::string());
       out_.String(4, "");
+      if (own && read->family.empty()) continue;  // a font file only
       out_.String(1001, "ACAD");
-      out_.String(1000, kArialStyle);
-      out_.Int(1071, 0);
+      out_.String(1000, own ? EncodeDxfText(read->family) : std::string(kArialStyle));
+      out_.Int(1071, own ? (read->italic ? 0x1000000 : 0) | (read->bold ? 0x2000000 : 0) : 0);
     }
     out_.EndTable();
   }
@@ -417,6 +504,7 @@ private:
   GroupWriter out_;
   std::vector<std::string> layerNames_;  // as they are written
   std::vector<std::string> blockNames_;
+  std::vector<std::string> lineTypeNames_;
   EntityRecords records_;
   std::vector<std::uint32_t> blockRecordHandles_;  // of the drawing's blocks, in order
   std::uint32_t standardStyleHandle_ = 0;
@@ -435,7 +523,7 @@ std::string_view DxfTypeName(const Drawing& drawing, const EntityHeader& e) {
     }
   }
   if (e.type == EntityType::Ray) return drawing.Ray(e).infinite ? "XLINE" : "RAY";
-  if (e.type == EntityType::Polyline) return "LWPOLYLINE";
+  if (e.type == EntityType::Polyline) return drawing.Heights(e).empty() ? "LWPOLYLINE" : "POLYLINE";
   return EntityTypeName(e.type);
 }
 

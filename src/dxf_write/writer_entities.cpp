@@ -140,11 +140,12 @@ bool Holds(const Drawing& drawing, const EntityHeader& e, std::optional<BlockInd
 }
 
 EntityRecords::EntityRecords(GroupWriter& out, const Drawing& drawing, const std::vector<std::string>& layerNames,
-                             const std::vector<std::string>& blockNames)
+                             const std::vector<std::string>& blockNames, const std::vector<std::string>& lineTypeNames)
     : out_(out),
       drawing_(drawing),
       layerNames_(layerNames),
       blockNames_(blockNames),
+      lineTypeNames_(lineTypeNames),
       cycleParts_(BlockCycleParts(drawing)) {
   layerParts_.reserve(layerNames.size());
   for (const auto& name : layerNames) layerParts_.push_back("100\nAcDbEntity\n  8\n" + name + "\n 62\n");
@@ -187,10 +188,24 @@ bool EntityRecords::Write(const EntityHeader& e, std::span<const EntityHeader> a
 
 // Entity type and handle, attributes and the first subclass marker; `extra` is the room
 // the record's texts take beyond its fixed text and numbers.
+std::string_view EntityRecords::LineTypeOf(const EntityHeader& e, double& scale) const {
+  const EntityLineStyle style = drawing_.LineStyle(e);
+  scale = std::isfinite(style.scale) ? style.scale : 1.0;
+  if (style.lineType == kLineTypeByLayer) return "BYLAYER";
+  if (style.lineType == kLineTypeByBlock) return "BYBLOCK";
+  if (style.lineType < lineTypeNames_.size() && !lineTypeNames_[style.lineType].empty()) {
+    return lineTypeNames_[style.lineType];
+  }
+  return "CONTINUOUS";
+}
+
 char* EntityRecords::Head(const EntityHeader& entity, std::string_view type, std::string_view subclass,
                           std::size_t extra) {
   const std::string& layer = layerParts_[entity.layer];
-  char* p = out_.Room(kFixedRoom + kRealsRoom + layer.size() + extra);
+  double scale = 1.0;
+  const std::string_view lineType =
+      drawing_.Styles().HasEntityLineStyles() ? LineTypeOf(entity, scale) : std::string_view("BYLAYER");
+  char* p = out_.Room(kFixedRoom + kRealsRoom + layer.size() + lineType.size() + extra);
   p = PutText(p, type);
   p = PutHex(p, out_.TakeHandle());
   *p++ = '\n';
@@ -204,20 +219,26 @@ char* EntityRecords::Head(const EntityHeader& entity, std::string_view type, std
     p = PutText(p, "\n420\n");
     p = std::to_chars(p, p + 16, static_cast<long long>(*rgb & 0xFFFFFFu)).ptr;
   }
-  p = PutText(p, "\n370\n-1\n 48\n1\n  6\nBYLAYER\n");
+  if (lineType == "BYLAYER" && scale == 1.0) {
+    p = PutText(p, "\n370\n-1\n 48\n1\n  6\nBYLAYER\n");
+  } else {
+    p = Real(PutText(p, "\n370\n-1\n"), " 48\n", scale);
+    p = PutText(PutText(PutText(p, "  6\n"), lineType), "\n");
+  }
   return PutText(p, subclass);
 }
 
 void EntityRecords::WriteLine(const EntityHeader& e) {
   const auto& g = drawing_.Line(e);
   Finite({g.start.x, g.start.y, g.end.x, g.end.y}, {10, 20, 11, 21});
+  const auto z = drawing_.Heights(e);  // a line in 3-D keeps its heights
   char* p = Head(e, "  0\nLINE\n  5\n", "100\nAcDbLine\n", 0);
   p = Real(p, " 10\n", g.start.x);
   p = Real(p, " 20\n", g.start.y);
-  p = PutText(p, " 30\n0\n");
+  p = z.size() == 2 ? Real(p, " 30\n", z[0]) : PutText(p, " 30\n0\n");
   p = Real(p, " 11\n", g.end.x);
   p = Real(p, " 21\n", g.end.y);
-  out_.Advance(PutText(p, " 31\n0\n"));
+  out_.Advance(z.size() == 2 ? Real(p, " 31\n", z[1]) : PutText(p, " 31\n0\n"));
 }
 
 void EntityRecords::WriteCircle(const EntityHeader& e) {
@@ -297,8 +318,11 @@ std::uint32_t EntityRecords::Head(const EntityHeader& e, std::string_view type, 
   out_.Int(62, e.color);
   if (const auto rgb = drawing_.TrueColor(e)) out_.Int(420, *rgb & 0xFFFFFFu);
   out_.Int(370, -1);
-  out_.Real(48, 1.0);
-  out_.String(6, "BYLAYER");
+  double scale = 1.0;
+  const std::string_view lineType =
+      drawing_.Styles().HasEntityLineStyles() ? LineTypeOf(e, scale) : std::string_view("BYLAYER");
+  out_.Real(48, scale);
+  out_.String(6, lineType);
   out_.Subclass(subclass);
   return handle;
 }

@@ -31,7 +31,12 @@ void EntityRecords::WriteMText(const EntityHeader& e) {
   }
   out_.String(1, std::string_view(text).substr(at));
   out_.String(7, g.style.empty() ? std::string(kArialStyle) : EncodeDxfText(g.style));
-  out_.Real(50, g.rotation);
+  if (g.mirrored) {  // in a plane seen from below, where the rotation runs the other way
+    out_.Real(210, 0.0);
+    out_.Real(220, 0.0);
+    out_.Real(230, -1.0);
+  }
+  out_.Real(50, g.mirrored ? 180.0 - g.rotation : g.rotation);
   out_.Int(73, 1);  // at least the spacing given
   out_.Real(44, g.lineSpacing);
 }

@@ -64,15 +64,50 @@ void EntityRecords::WriteUpExtrusion() {
 void EntityRecords::WritePolyline(const EntityHeader& e) {
   const auto& g = drawing_.Polyline(e);
   const auto vertices = drawing_.Vertices(g);
+  const auto heights = drawing_.Heights(e);
+  if (heights.size() == vertices.size() && !heights.empty()) {
+    Write3dPolyline(e, vertices, heights);
+    return;
+  }
+  const auto widths = drawing_.Widths(g);
   Head(e, "LWPOLYLINE", "AcDbPolyline");
   out_.Int(90, static_cast<long long>(vertices.size()));
   out_.Int(70, g.closed ? 1 : 0);
   out_.Real(43, g.width);
-  for (const auto& v : vertices) {
-    out_.Real(10, v.point.x);
-    out_.Real(20, v.point.y);
-    if (v.bulge != 0.0) out_.Real(42, v.bulge);
+  for (std::size_t i = 0; i < vertices.size(); ++i) {
+    out_.Real(10, vertices[i].point.x);
+    out_.Real(20, vertices[i].point.y);
+    if (widths.size() == vertices.size()) {  // widths by vertex
+      out_.Real(40, widths[i].start);
+      out_.Real(41, widths[i].end);
+    }
+    if (vertices[i].bulge != 0.0) out_.Real(42, vertices[i].bulge);
   }
+}
+
+// A 3-D polyline: POLYLINE, a VERTEX for each point, SEQEND, the last two owned by the first.
+void EntityRecords::Write3dPolyline(const EntityHeader& e, std::span<const PolylineVertex> vertices,
+                                    std::span<const double> heights) {
+  const std::uint32_t handle = Head(e, "POLYLINE", "AcDb3dPolyline");
+  out_.Int(66, 1);
+  out_.Point(10, 0.0, 0.0);
+  out_.Int(70, drawing_.Polyline(e).closed ? 9 : 8);
+  const std::uint32_t blockOwner = owner_;
+  owner_ = handle;
+  for (std::size_t i = 0; i < vertices.size(); ++i) {
+    Head(e, "VERTEX", "AcDbVertex");
+    out_.Subclass("AcDb3dPolylineVertex");
+    out_.Real(10, vertices[i].point.x);
+    out_.Real(20, vertices[i].point.y);
+    out_.Real(30, heights[i]);
+    out_.Int(70, 32);
+  }
+  out_.String(0, "SEQEND");
+  out_.Handle();
+  out_.Hex(330, handle);
+  out_.Subclass("AcDbEntity");
+  out_.String(8, layerNames_[e.layer]);
+  owner_ = blockOwner;
 }
 
 void EntityRecords::WriteEllipse(const EntityHeader& e) {
@@ -203,14 +238,23 @@ void EntityRecords::WriteSolid(const EntityHeader& e) {
   const auto& g = drawing_.Solid(e);
   const bool face = g.kind == SolidKind::Face3d;
   Head(e, DxfTypeName(drawing_, e), face ? "AcDbFace" : "AcDbTrace");
-  for (int i = 0; i < 4; ++i) out_.Point(10 + i, g.corners[i].x, g.corners[i].y);
+  const auto z = drawing_.Heights(e);
+  for (std::size_t i = 0; i < 4; ++i) {
+    const int code = 10 + static_cast<int>(i);
+    out_.Real(code, g.corners[i].x);
+    out_.Real(code + 10, g.corners[i].y);
+    out_.Real(code + 20, z.size() == 4 ? z[i] : 0.0);
+  }
   if (face) out_.Int(70, g.invisibleEdges & 0x0F);
 }
 
 void EntityRecords::WritePoint(const EntityHeader& e) {
   const auto& g = drawing_.Point(e);
   Head(e, "POINT", "AcDbPoint");
-  out_.Point(10, g.position.x, g.position.y);
+  const auto z = drawing_.Heights(e);
+  out_.Real(10, g.position.x);
+  out_.Real(20, g.position.y);
+  out_.Real(30, z.size() == 1 ? z[0] : 0.0);
 }
 
 void EntityRecords::WriteRay(const EntityHeader& e) {

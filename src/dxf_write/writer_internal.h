@@ -243,7 +243,7 @@ std::optional<Extents> FrameBox(const WipeoutGeometry& g);
 class EntityRecords {
 public:
   EntityRecords(GroupWriter& out, const Drawing& drawing, const std::vector<std::string>& layerNames,
-                const std::vector<std::string>& blockNames);
+                const std::vector<std::string>& blockNames, const std::vector<std::string>& lineTypeNames);
 
   // Writes the entities of model space or of block `owner` that the file can hold; those of
   // a block name its record (`ownerRecord`) as their owner, which readers need to tie an
@@ -253,8 +253,16 @@ public:
 
   bool Writable(const EntityHeader& e) const { return DxfCanHold(drawing_, e); }
 
-  // The handles a written entity takes: its own, its attributes' and their SEQEND.
-  static std::uint32_t HandlesOf(std::span<const EntityHeader> attributes) {
+  // The handles a written entity takes: its own, its attributes' and their SEQEND (a 3-D
+  // polyline: its vertices' and their SEQEND).
+  static std::uint32_t HandlesOf(const Drawing& drawing, const EntityHeader& e,
+                                 std::span<const EntityHeader> attributes) {
+    if (e.type == EntityType::Polyline) {
+      const auto heights = drawing.Heights(e);
+      if (!heights.empty() && heights.size() == drawing.Polyline(e).vertexCount) {
+        return 2 + static_cast<std::uint32_t>(heights.size());
+      }
+    }
     return 1 + static_cast<std::uint32_t>(attributes.size()) + (attributes.empty() ? 0 : 1);
   }
 
@@ -301,6 +309,7 @@ private:
   // wipeouts, through GroupWriter
   void WriteUpExtrusion();
   void WritePolyline(const EntityHeader& e);
+  void Write3dPolyline(const EntityHeader& e, std::span<const PolylineVertex> vertices, std::span<const double> heights);
   void WriteEllipse(const EntityHeader& e);
   void WriteSpline(const EntityHeader& e);
   void WriteHatchSpline(const SplineGeometry& s);
@@ -321,6 +330,10 @@ private:
   const Drawing& drawing_;
   const std::vector<std::string>& layerNames_;
   const std::vector<std::string>& blockNames_;
+  const std::vector<std::string>& lineTypeNames_;  // by index; "" written as CONTINUOUS
+  // An entity's own line type and scale as its groups 6 and 48 say them: BYLAYER, BYBLOCK or
+  // a name of the table.
+  std::string_view LineTypeOf(const EntityHeader& e, double& scale) const;
   std::vector<std::uint32_t> cycleParts_;  // see BlockCycleParts (cad/block_references.h)
   std::uint32_t owner_ = 0;                 // the owner handle written with each record, 0 none
   std::vector<std::string> layerParts_;  // "100 AcDbEntity 8 <layer> 62" with their line ends

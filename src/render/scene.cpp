@@ -74,10 +74,10 @@ class ShapePainter {
 public:
   // With `pixels`, strokes and dots go straight into its memory; texts and fills still
   // through the painter, which must paint on the same image.
-  ShapePainter(QPainter& painter, const DisplayList& list, const std::vector<QString>* texts, const TextFont& font,
-               const QTransform& toDevice, QImage* pixels = nullptr, TextPaths* paths = nullptr,
-               const PenWidths* penWidths = nullptr)
-      : painter_(painter), list_(list), texts_(texts), paths_(paths), font_(font), penWidths_(penWidths),
+  ShapePainter(QPainter& painter, const DisplayList& list, const std::vector<QString>* texts,
+               std::span<const TextFont> fonts, const QTransform& toDevice, QImage* pixels = nullptr,
+               TextPaths* paths = nullptr, const PenWidths* penWidths = nullptr)
+      : painter_(painter), list_(list), texts_(texts), paths_(paths), fonts_(fonts), penWidths_(penWidths),
         origin_(QTransform::fromTranslate(WholePart(toDevice.dx()), WholePart(toDevice.dy()))),
         toDevice_(toDevice.m11(), toDevice.m12(), toDevice.m21(), toDevice.m22(), toDevice.dx() - origin_.dx(),
                   toDevice.dy() - origin_.dy()),
@@ -97,9 +97,9 @@ public:
     painter_.setTransform(origin_);
     painter_.setRenderHint(QPainter::Antialiasing, false);
     painter_.setBrush(Qt::NoBrush);
-    sizedFont_ = font_.Font();
-    sizedCap_ = font_.CapHeight();
-    sizedDescent_ = font_.Descent();
+    sizedFont_ = fonts_[0].Font();
+    sizedCap_ = fonts_[0].CapHeight();
+    sizedDescent_ = fonts_[0].Descent();
     painter_.setFont(sizedFont_);
   }
   ~ShapePainter() {
@@ -129,6 +129,7 @@ private:
   void Flush();
   void DrawArc(const ArcShape& arc);
   void DrawText(const Shape& s, Detail detail);
+  const TextFont& FontOf(const TextShape& t) const { return fonts_[t.face < fonts_.size() ? t.face : 0]; }
   bool UprightOnDevice(const TextShape& t) const;
   void DrawPlainText(const TextShape& t, const QString& value);
   void DrawPoints(std::span<const Point2d> points, bool closed, bool fill);
@@ -148,7 +149,7 @@ private:
   const DisplayList& list_;
   const std::vector<QString>* texts_;
   TextPaths* paths_;
-  const TextFont& font_;
+  std::span<const TextFont> fonts_;  // by face, the first the default
   const PenWidths* penWidths_;
   double width_ = 0;
   // The device transform split in two: whole pixels (origin_) after the rest (toDevice_),
@@ -168,6 +169,7 @@ private:
   std::array<QRgb, 257> aci_;  // the ACI palette, looked up once a frame
   std::optional<Background> background_;  // set: colours made readable on it
   QFont sizedFont_;             // the text font at the size of the last text drawn
+  std::uint16_t sizedFace_ = 0;  // and its face
   double textBoxPixels_ = kTextBoxPixels;
   double sizedCap_ = 0;         // its cap height and descent, pixels
   double sizedDescent_ = 0;
@@ -212,9 +214,10 @@ void ShapePainter::Draw(const Shape& s) {
   const double cap = s.kind == ShapeKind::Text ? list_.Text(s).height : 0.0;
   const Detail detail = ShapeDetail(s, cap, pixelsPerUnit_, textBoxPixels_);
   UseColor(s.color.aci > 0 && s.color.aci < 257 ? aci_[static_cast<std::size_t>(s.color.aci)]
+           : s.color == kPaperColor             ? BackgroundRgb(background_.value_or(Background::White))
            : background_                        ? ScreenRgb(ShapeRgb(s.color), *background_)
                                                 : ShapeRgb(s.color),
-           penWidths_ != nullptr ? (*penWidths_)(s.color) : 0.0);
+           penWidths_ != nullptr && s.color != kPaperColor ? (*penWidths_)(s.color) : 0.0);
   if (detail == Detail::Dot) {
     Dot(Map(Point2d{(s.box.min.x + s.box.max.x) / 2, (s.box.min.y + s.box.max.y) / 2}));
     return;
@@ -238,7 +241,9 @@ void ShapePainter::DrawPoints(std::span<const Point2d> points, bool closed, bool
   scratch_.clear();
   for (const Point2d& p : points) scratch_.push_back(Map(p));
   if (fill && scratch_.size() > 2) {
-    // The inside by the painter, the outline like every other stroke.
+    // The inside by the painter, the outline like every other stroke; strokes gathered so
+    // far go first, so that a fill (a wipeout) covers what came before it.
+    Flush();
     painter_.setPen(Qt::NoPen);
     painter_.setBrush(QColor(color_));
     painter_.drawPolygon(scratch_.data(), static_cast<int>(scratch_.size()));
@@ -312,7 +317,8 @@ void ShapePainter::DrawArc(const ArcShape& arc) {
 // text of a size shares one set of cached glyphs (a scale or slant of its own would give
 // each text a glyph set of its own, pushing the others out of Qt's cache).
 bool ShapePainter::UprightOnDevice(const TextShape& t) const {
-  return t.widthFactor == 1.0 && t.oblique == 0.0 && t.fitWidth <= 0 && toDevice_.m12() == 0 &&
+  return t.widthFactor == 1.0 && t.oblique == 0.0 && t.fitWidth <= 0 && !t.backward && !t.upsideDown &&
+         toDevice_.m12() == 0 &&
          toDevice_.m21() == 0 && std::abs(toDevice_.m11()) == std::abs(toDevice_.m22()) && flipped_;
 }
 
@@ -346,22 +352,25 @@ void ShapePainter::DrawText(const Shape& s, Detail detail) {
   const TextShape& t = list_.Text(s);
   const QString value = texts_ != nullptr ? (*texts_)[s.index] : ToQString(t.value);
   if (value.isEmpty()) return;
+  const TextFont& font = FontOf(t);
   if (detail == Detail::Full) {
     const bool needsAdvance = t.hAlign != TextHAlign::Left || t.fitWidth > 0;
-    const double advance = needsAdvance ? QFontMetricsF(font_.Font()).horizontalAdvance(value) : 0.0;
-    const QTransform place = TextToDrawing(t, advance, font_) * toDevice_;
+    const double advance = needsAdvance ? QFontMetricsF(font.Font()).horizontalAdvance(value) : 0.0;
+    const QTransform place = TextToDrawing(t, advance, font) * toDevice_;
     // Drawn with the font at about its size on the device and what is left of the scale:
     // glyphs under 64 pixels then come from Qt's glyph cache instead of being filled as
     // outlines one by one.
-    const double onDevice = font_.Font().pixelSize() * std::hypot(place.m21(), place.m22());
+    const double onDevice = font.Font().pixelSize() * std::hypot(place.m21(), place.m22());
     if (onDevice > kCachedGlyphPixels && paths_ != nullptr) {
       painter_.setTransform(place * origin_);
-      painter_.fillPath(paths_->Get(s.index, value, font_.Font()), QColor(color_));
+      painter_.fillPath(paths_->Get(s.index, value, font.Font()), QColor(color_));
       painter_.setTransform(origin_);
       return;
     }
     const int size = static_cast<int>(std::clamp(std::round(onDevice), 1.0, static_cast<double>(kFontPixelSize)));
-    if (size != sizedFont_.pixelSize()) {
+    if (size != sizedFont_.pixelSize() || t.face != sizedFace_) {
+      if (t.face != sizedFace_) sizedFont_ = font.Font();
+      sizedFace_ = t.face;
       sizedFont_.setPixelSize(size);
       painter_.setFont(sizedFont_);
       const QFontMetricsF metrics(sizedFont_);
@@ -373,7 +382,7 @@ void ShapePainter::DrawText(const Shape& s, Detail detail) {
     if (UprightOnDevice(t) && onDevice <= kFontPixelSize) {
       DrawPlainText(t, value);
     } else {
-      const double back = static_cast<double>(font_.Font().pixelSize()) / size;
+      const double back = static_cast<double>(font.Font().pixelSize()) / size;
       painter_.setTransform(QTransform::fromScale(back, back) * place * origin_);
       painter_.drawText(QPointF(0, 0), value);
       painter_.setTransform(origin_);
@@ -381,14 +390,14 @@ void ShapePainter::DrawText(const Shape& s, Detail detail) {
     return;
   }
   // Greeked: the box an average text of this length would fill.
-  const double advance = font_.AverageCharWidth() * value.size();
-  const QTransform place = TextToDrawing(t, advance, font_) * toDevice_;
+  const double advance = font.AverageCharWidth() * value.size();
+  const QTransform place = TextToDrawing(t, advance, font) * toDevice_;
   if (detail == Detail::TextLine) {
     Stroke(place.map(QPointF(0, 0)), place.map(QPointF(advance, 0)));
     return;
   }
-  scratch_ = {place.map(QPointF(0, 0)), place.map(QPointF(advance, 0)), place.map(QPointF(advance, -font_.CapHeight())),
-              place.map(QPointF(0, -font_.CapHeight()))};
+  scratch_ = {place.map(QPointF(0, 0)), place.map(QPointF(advance, 0)), place.map(QPointF(advance, -font.CapHeight())),
+              place.map(QPointF(0, -font.CapHeight()))};
   StrokeScratch(true);
 }
 
@@ -406,12 +415,16 @@ Detail ShapeDetail(const Shape& shape, double capHeight, double pixelsPerUnit, d
 }
 
 QRgb ShapeRgb(ShapeColor color) {
+  if (color == kPaperColor) return BackgroundRgb(Background::White);
   if (color.aci == 0) return qRgb((color.rgb >> 16) & 0xFF, (color.rgb >> 8) & 0xFF, color.rgb & 0xFF);
   return AciColor(color.aci).rgb();
 }
 
-TextFont::TextFont() : font_(QStringLiteral("Arial")) {
+TextFont::TextFont(const FontFace& face)
+    : font_(face.family.empty() ? QStringLiteral("Arial") : ToQString(face.family)) {
   font_.setPixelSize(kFontPixelSize);
+  font_.setBold(face.bold);
+  font_.setItalic(face.italic);
   const QFontMetricsF metrics(font_);
   capHeight_ = metrics.capHeight() > 0 ? metrics.capHeight() : kFontPixelSize * 0.7;
   descent_ = metrics.descent();
@@ -432,12 +445,16 @@ QTransform TextToDrawing(const TextShape& text, double advance, const TextFont& 
     case TextVAlign::Middle: dy = font.CapHeight() / 2; break;
     case TextVAlign::Top: dy = font.CapHeight(); break;
   }
+  // A backward text fitted between two points stays between them: mirrored in place.
+  if (text.backward && text.fitWidth > 0) dx = -advance;
   const double unit = text.height / font.CapHeight();  // drawing units per font pixel
   double stretch = text.widthFactor > 0 ? text.widthFactor : 1.0;
   if (text.fitWidth > 0 && advance > 0) stretch = text.fitWidth / (advance * unit);
   const double slant = std::tan(std::clamp(text.oblique, -85.0, 85.0) * std::numbers::pi / 180.0);
   QTransform t = QTransform::fromTranslate(dx, dy);
   t *= QTransform(1, 0, -slant, 1, 0, 0);  // the top leans right for a positive angle
+  // Backward: mirrored about the anchor's upright; upside down: about the baseline.
+  if (text.backward || text.upsideDown) t *= QTransform::fromScale(text.backward ? -1 : 1, text.upsideDown ? -1 : 1);
   t *= QTransform::fromScale(stretch * unit, -unit);  // font y down, drawing y up
   t *= QTransform().rotate(text.rotation);
   t *= QTransform::fromTranslate(text.position.x, text.position.y);
@@ -455,6 +472,7 @@ QPainterPath TextPaths::Get(std::uint32_t text, const QString& value, const QFon
 }
 
 Scene::Scene(DisplayList list) : list_(std::move(list)), index_(list_.Shapes()), bounds_(index_.Bounds()) {
+  for (const FontFace& face : list_.Faces()) fonts_.emplace_back(face);
   for (const Shape& s : list_.Shapes()) {
     if (s.kind != ShapeKind::Text) continue;
     if (texts_.size() <= s.index) texts_.resize(s.index + 1);
@@ -480,7 +498,7 @@ double Scene::TextBoxPixels(const QRectF& area) const {
 
 void Scene::PaintOn(QPainter& painter, std::span<const Layer> layers, const QTransform& toDevice,
                     const QRectF* visible, QImage* pixels, double textBoxPixels) const {
-  ShapePainter out(painter, list_, &texts_, font_, toDevice, pixels, &paths_);
+  ShapePainter out(painter, list_, &texts_, fonts_, toDevice, pixels, &paths_);
   out.SetTextBoxPixels(textBoxPixels);
   out.UseBackground(background_);
   const auto& shapes = list_.Shapes();
@@ -546,11 +564,12 @@ void Scene::Render(QImage& image, std::span<const Layer> layers, const QTransfor
 
 void PaintDrawing(QPainter& painter, const Drawing& drawing, const DisplayList& list, const QTransform& drawingToDevice,
                   const QRectF* visibleDrawingRect, const PenWidths* penWidths) {
-  const TextFont font;
+  std::vector<TextFont> fonts;
+  for (const FontFace& face : list.Faces()) fonts.emplace_back(face);
   const auto& layers = drawing.Layers();
   std::optional<Extents> visible;
   if (visibleDrawingRect != nullptr) visible = ToExtents(visibleDrawingRect->normalized());
-  ShapePainter out(painter, list, nullptr, font, drawingToDevice, nullptr, nullptr, penWidths);
+  ShapePainter out(painter, list, nullptr, fonts, drawingToDevice, nullptr, nullptr, penWidths);
   for (const Shape& s : list.Shapes()) {
     if (LayerOn(layers, s.layer) && (!visible || Meets(s.box, *visible))) out.Draw(s);
   }

@@ -51,10 +51,12 @@ Detail ShapeDetail(const Shape& shape, double capHeight, double pixelsPerUnit,
 // The screen colour of a shape: an ACI number, or a true colour when aci is 0.
 QRgb ShapeRgb(ShapeColor color);
 
-// The font every text is drawn with, at one pixel size and scaled to each text's height.
+// A font texts are drawn with, at one pixel size and scaled to each text's height: the
+// face's family (Arial when it names none; the system's nearest when it lacks it), bold and
+// italic as the face says.
 class TextFont {
 public:
-  TextFont();
+  explicit TextFont(const FontFace& face = {});
   const QFont& Font() const { return font_; }
   double CapHeight() const { return capHeight_; }
   double Descent() const { return descent_; }
@@ -127,7 +129,7 @@ private:
   std::optional<Extents> bounds_;
   std::vector<QString> texts_;
   std::size_t textCount_ = 0;
-  TextFont font_;
+  std::vector<TextFont> fonts_;  // one per face of the list
   mutable TextPaths paths_;
   std::optional<Background> background_;
 };

@@ -8,7 +8,9 @@
 #include <exception>
 #include <map>
 #include <string>
+#include <vector>
 
+#include "base/problem.h"
 #include "cad/drawing.h"
 #include "dxf/file.h"
 
@@ -17,8 +19,9 @@ namespace tessaro::shell {
 using EntityCounts = std::map<std::string, std::size_t>;  // DXF type name -> count
 
 // One line: the file name and the reader's summary (what was read and drawn by type, what
-// was not drawn, the DXF release).
-QString DxfReadSummary(const QString& fileName, const DxfReadReport& report);
+// was not drawn, what was worked around and where, the DXF release); `drawn`: what drawing
+// the file left out (ExpansionProblems).
+QString DxfReadSummary(const QString& fileName, const DxfReadReport& report, const std::vector<Problem>& drawn = {});
 
 // One line saying why `fileName` could not be read.
 QString DxfReadFailure(const QString& fileName, const std::exception& error);

@@ -442,7 +442,8 @@ void MainWindow::OpenDxfFile(const QString& path) {
     throw;
   }
   lostWhenRead_ = DxfReadLosses(report);
-  dxfStatus_->setText(DxfReadSummary(QFileInfo(path).fileName(), report));
+  view_->Redraw();  // the display list now: what drawing the file left out is said with the rest
+  dxfStatus_->setText(DxfReadSummary(QFileInfo(path).fileName(), report, ExpansionProblems(view_->Scene().List())));
   SetSchedule(std::nullopt);  // the drawing is no stack's any more
   lastLoadProblem_.reset();   // nor is the stack's problem
   ShowLoadProblem();

@@ -13,6 +13,8 @@ QString Quoted(const std::string& text) { return QLatin1Char('"') + Utf8(Readabl
 
 QString Number(double value) { return Utf8(FormatSingle(value, NumberFormat{})); }
 
+QString Count(double value) { return QString::number(static_cast<qlonglong>(value)); }
+
 QString Range(const Problem& p) {
   return QStringLiteral("da ") + Number(p.low) + (p.lowOpen ? QStringLiteral(" (escluso)") : QString()) +
          QStringLiteral(" a ") + Number(p.high);
@@ -40,6 +42,11 @@ QString ErrorText(ErrorKind kind) {
     case ErrorKind::BadFormat: return QStringLiteral("formato non valido");
   }
   return QStringLiteral("errore");
+}
+
+// The entity a DXF problem leaves out: ": oggetto LINE saltato".
+QString LeftOut(const Problem& p) {
+  return p.subject.empty() ? QStringLiteral(": oggetto saltato") : QStringLiteral(": oggetto ") + Utf8(ReadableText(p.subject)) + QStringLiteral(" saltato");
 }
 
 }  // namespace
@@ -75,6 +82,24 @@ QString ItalianProblemMessage(const Problem& p) {
     case ProblemKind::DrawingIncomplete:
       return QStringLiteral("il disegno di questo pilastro è incompleto: ") + ErrorText(p.error);
     case ProblemKind::PieceIndexOutside: return ErrorText(p.error);
+    case ProblemKind::DxfEmpty: return QStringLiteral("il file è vuoto");
+    case ProblemKind::DxfNotDxf: return Quoted(p.text) + QStringLiteral(" non è un codice di gruppo: non è un file DXF");
+    case ProblemKind::DxfCutShort: return QStringLiteral("il file finisce prima di EOF");
+    case ProblemKind::DxfUnendedSection:
+      return QStringLiteral("una sezione non ha ENDSEC: finisce dove comincia la successiva");
+    case ProblemKind::DxfBadGroupCode: return Quoted(p.text) + QStringLiteral(" non è un codice di gruppo") + LeftOut(p);
+    case ProblemKind::DxfBadNumber: return Quoted(p.text) + QStringLiteral(" non è un numero") + LeftOut(p);
+    case ProblemKind::DxfBadWholeNumber: return Quoted(p.text) + QStringLiteral(" non è un numero intero") + LeftOut(p);
+    case ProblemKind::DxfTooManyLayers: return QStringLiteral("il file ha più di %1 layer").arg(Count(p.high));
+    case ProblemKind::DxfTooManyBlocks: return QStringLiteral("il file ha più di %1 blocchi").arg(Count(p.high));
+    case ProblemKind::DxfNestTooDeep:
+      return QStringLiteral("%1 inserimenti annidati oltre %2 livelli di blocchi non disegnati")
+          .arg(Count(p.low), Count(p.high));
+    case ProblemKind::DxfBlockCycles:
+      return QStringLiteral("%1 inserimenti di un blocco dentro se stesso non disegnati").arg(Count(p.low));
+    case ProblemKind::DxfExpansionCapped:
+      return QStringLiteral("blocchi espansi fino al limite di %1 forme: altri %2 inserimenti non disegnati")
+          .arg(Count(p.high), Count(p.low));
   }
   return ErrorText(p.error);
 }
@@ -85,8 +110,14 @@ QString ItalianProblem(const Problem& p) {
   const auto append = [&where](const QString& part) {
     where += (where.isEmpty() ? QString() : QStringLiteral(", ")) + part;
   };
-  if (p.line >= 0) append(QStringLiteral("riga %1").arg(p.line + 1));
-  if (p.field >= 0) append(QStringLiteral("campo %1").arg(p.field + 1));
+  if (IsDxfProblem(p.kind)) {
+    // A DXF file by its lines (a binary one by its bytes) and group codes.
+    if (p.line >= 0) append(p.inBytes ? QStringLiteral("byte %1").arg(p.line) : QStringLiteral("riga %1").arg(p.line + 1));
+    if (p.field >= 0) append(QStringLiteral("codice di gruppo %1").arg(p.field));
+  } else {
+    if (p.line >= 0) append(QStringLiteral("riga %1").arg(p.line + 1));
+    if (p.field >= 0) append(QStringLiteral("campo %1").arg(p.field + 1));
+  }
   const QString message = ItalianProblemMessage(p);
   return where.isEmpty() ? message : where + QStringLiteral(": ") + message;
 }

@@ -91,7 +91,9 @@ DrawingView::DrawingView(const Drawing& drawing, QWidget* parent) : QWidget(pare
 }
 
 void DrawingView::RebuildScene() {
-  scene_ = std::make_unique<render::Scene>(FlattenDrawing(drawing_));
+  FlattenOptions options;
+  options.metrics = &metrics_;  // MTEXT wrapped with the fonts the view draws with
+  scene_ = std::make_unique<render::Scene>(FlattenDrawing(drawing_, options));
   extents_ = DrawnExtents(drawing_);
   scene_->SetBackground(dark_ ? render::Background::Dark : render::Background::White);
   highlight_.reset();  // its shape number means nothing in the new list

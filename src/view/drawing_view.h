@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "cad/drawing.h"
+#include "render/qt_text_metrics.h"
 #include "render/scene.h"
 #include "view/pick_tools.h"
 #include "view/view_state.h"
@@ -120,6 +121,7 @@ private:
   std::optional<QLineF> measureLine_;
   std::optional<QPointF> snapMark_;
 
+  render::QtTextMetrics metrics_;
   std::unique_ptr<render::Scene> scene_;
   std::optional<std::uint64_t> sceneRevision_;  // the drawing's revision that scene_ shows
   std::optional<Extents> extents_;              // the drawing's (cad/extents.h) at that revision

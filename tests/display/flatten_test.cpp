@@ -7,10 +7,10 @@
 #include <cstdio>
 #include <string>
 
+#include "base/problem_words.h"
 #include "cad/extents.h"
 #include "display/display_list.h"
 #include "dxf/reader.h"
-#include "cad/mtext.h"
 
 namespace tessaro {
 namespace {
@@ -114,13 +114,31 @@ TEST(Flatten, NestedInsertsCyclesAndArraysStopInTime) {
   EXPECT_TRUE(truncated);
   EXPECT_EQ(std::count(shapes.begin(), shapes.end(), '\n'), 1000);
 
-  // Blocks nested deeper than the limit are left out, not a stack overflow.
+  // Within the budget of expanded shapes: the references past it are counted, not walked,
+  // reported, and model space drawn to its end (the point after the bomb).
+  Drawing d;
+  ReadDxfText(Dxf("0\nINSERT\n2\nQ\n70\n65535\n71\n65535\n0\nPOINT\n10\n7\n", bomb), d, "test.dxf");
+  FlattenOptions budget;
+  budget.maxExpandedShapes = 1000;
+  const DisplayList capped = FlattenDrawing(d, budget);
+  EXPECT_FALSE(capped.Truncated());
+  EXPECT_EQ(capped.Shapes().size(), 1001u);
+  ASSERT_EQ(ExpansionProblems(capped).size(), 1u);  // the rest of the first array, the other arrays
+  EXPECT_EQ(DescribeProblem(ExpansionProblems(capped)[0]),
+            "blocks expanded to their limit of 1000 shapes: 8589671449 more block references left out");
+
+  // Blocks nested deeper than the limit are left out, counted and reported, not a stack overflow.
   std::string deep;
   for (int i = 0; i < 5000; ++i) {
     deep += "0\nBLOCK\n2\nD" + std::to_string(i) + "\n0\nPOINT\n0\nINSERT\n2\nD" + std::to_string(i + 1) + "\n0\nENDBLK\n";
   }
-  const std::string dots = Flatten(Dxf("0\nINSERT\n2\nD0\n", deep));
-  EXPECT_EQ(std::count(dots.begin(), dots.end(), '\n'), 32);
+  Drawing nest;
+  ReadDxfText(Dxf("0\nINSERT\n2\nD0\n", deep), nest, "test.dxf");
+  const DisplayList dots = FlattenDrawing(nest);
+  EXPECT_EQ(dots.Shapes().size(), 32u);
+  EXPECT_EQ(dots.LeftOutReferences().tooDeep, 1u);
+  ASSERT_EQ(ExpansionProblems(dots).size(), 1u);
+  EXPECT_EQ(DescribeProblem(ExpansionProblems(dots)[0]), "1 block references nested deeper than 32 left out");
 }
 
 TEST(Flatten, CurvesTextsAndFills) {
@@ -147,8 +165,9 @@ TEST(Flatten, CurvesTextsAndFills) {
        "text 0 7: [AB] 0,0 h2 rot90 al00 fit8\n"},
       {"multi-line text, attached at the middle centre",
        "0\nMTEXT\n10\n0\n20\n0\n40\n3\n71\n5\n1\n{\\fArial|b1;Uno}\\PDue\\P\\H2x;Tre\n",
-       "text 0 7: [Uno] 0,3.5 h3 rot0 al10\ntext 0 7: [Due] 0,-1.5 h3 rot0 al10\n"
-       "text 0 7: [Tre] 0,-6.5 h3 rot0 al10\n"},
+       // Each line centred by its width; the line of twice the height steps 5/3 of its own height.
+       "text 0 7: [Uno] -4.131,6 h3 rot0 al00\ntext 0 7: [Due] -3.825,1 h3 rot0 al00\n"
+       "text 0 7: [Tre] -7.65,-9 h6 rot0 al00\n"},
       {"solid hatch with an island is one polygon",
        "0\nHATCH\n2\nSOLID\n70\n1\n91\n2\n92\n2\n72\n0\n73\n1\n93\n3\n10\n0\n20\n0\n10\n9\n20\n0\n10\n0\n20\n9\n97\n0\n"
        "92\n2\n72\n0\n73\n1\n93\n3\n10\n1\n20\n1\n10\n2\n20\n1\n10\n1\n20\n2\n97\n0\n",
@@ -213,22 +232,6 @@ TEST(Flatten, ShapeBoxesMakeTheDrawnExtents) {
   EXPECT_NEAR(drawn->min.y, shapes->min.y, 1e-9);
   EXPECT_NEAR(drawn->max.x, shapes->max.x, 1e-9);
   EXPECT_NEAR(drawn->max.y, shapes->max.y, 1e-9);
-}
-
-TEST(Flatten, MTextCodesAreStripped) {
-  const struct {
-    const char* value;
-    std::vector<std::string> lines;
-  } cases[] = {
-      {"plain", {"plain"}},
-      {"a\\Pb^Jc", {"a", "b", "c"}},
-      {"{\\C1;rosso} \\Lsotto\\l \\O\\o", {"rosso sotto "}},
-      {"\\A1;\\W0.8;\\Q15;\\T1.1;\\pxi-3,l3;x", {"x"}},
-      {"1 \\S1/2; e \\S3^4;", {"1 1/2 e 3/4"}},
-      {"\\\\ \\{ \\} \\~", {"\\ { }  "}},
-      {"\\fArial", {""}},  // an unended code takes the rest
-  };
-  for (const auto& c : cases) EXPECT_EQ(PlainMTextLines(c.value), c.lines) << c.value;
 }
 
 }  // namespace

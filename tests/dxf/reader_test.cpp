@@ -12,6 +12,7 @@
 #include "dxf/text.h"
 #include "dxf/tokenizer.h"
 #include "base/errors.h"
+#include "base/problem_words.h"
 #include "support/entity_list.h"
 #include "support/temp_folder.h"
 
@@ -60,7 +61,7 @@ std::string ErrorOf(const std::string& text) {
   Drawing d;
   try {
     ReadDxfText(text, d, "test.dxf");
-  } catch (const RuntimeError& e) {
+  } catch (const ProblemError& e) {
     EXPECT_EQ(e.kind(), ErrorKind::BadFormat);
     return e.what();
   }
@@ -151,32 +152,39 @@ TEST(DxfReader, ReadsBlocksInsertsAttributesAndDimensions) {
   const Groups blocks = Blocks({{0, "BLOCK"}, {2, "Porta"}, {70, "2"}, {10, "1"}, {20, "1"}, {0, "LINE"}, {11, "1"},
                                 {0, "ATTDEF"}, {2, "NUM"}, {1, "?"}, {0, "ENDBLK"},
                                 {0, "BLOCK"}, {2, "*D1"}, {70, "1"}, {0, "LINE"}, {11, "5"}, {0, "ENDBLK"},
+                                {0, "BLOCK"}, {2, "*D2"}, {70, "1"}, {0, "ENDBLK"},
                                 {0, "BLOCK"}, {2, "*Paper_Space"}, {0, "LINE"}, {0, "CIRCLE"}, {0, "ENDBLK"}});
   const ReadResult r = Read(Ascii(File(
       {{0, "INSERT"}, {8, "Porte"}, {66, "1"}, {2, "Porta"}, {10, "10"}, {20, "0"}, {41, "2"}, {42, "-1"}, {50, "90"},
        {0, "ATTRIB"}, {8, "Testi"}, {10, "10"}, {20, "1"}, {40, "1"}, {1, "P1"}, {2, "NUM"}, {70, "0"}, {0, "SEQEND"},
        {0, "INSERT"}, {2, "Porta"}, {70, "3"}, {71, "2"}, {44, "5"}, {45, "6"},
        {0, "DIMENSION"}, {2, "*D1"}, {10, "0"}, {20, "0"}, {70, "32"},
-       {0, "INSERT"}, {2, "Mancante"},
+       {0, "INSERT"}, {2, "Mancante"}, {0, "DIMENSION"}, {2, "*D2"}, {0, "HATCH"}, {2, "ANSI31"}, {91, "0"},
        {0, "3DSOLID"}, {1, "acis data"}, {0, "IMAGE"}},
       blocks)));
   EXPECT_EQ(Describe(r.drawing),
             "BLOCK Porta 1 1\n  LINE 0 256 0 0 1 0\n"
             "BLOCK *D1 0 0\n  LINE 0 256 0 0 5 0\n"
+            "BLOCK *D2 0 0\n"
             "BLOCK Mancante 0 0\n"
             "INSERT Porte 256 Porta 10 0 2 -1 90 1 1 0 0 | ATTRIB NUM 0 10 1 1 0 1 0 0 0 10 1 0 [P1] Arial\n"
             "INSERT 0 256 Porta 0 0 1 1 0 3 2 5 6\n"
             "DIMENSION 0 256 *D1 0 0 0 0 32 Standard\n"
-            "INSERT 0 256 Mancante 0 0 1 1 0 1 1 0 0\n");
-  const std::map<std::string, std::size_t> drawn = {{"DIMENSION", 1}, {"INSERT", 3}};
-  const std::map<std::string, std::size_t> skipped = {{"3DSOLID", 1}, {"IMAGE", 1}};
+            "INSERT 0 256 Mancante 0 0 1 1 0 1 1 0 0\n"
+            "DIMENSION 0 256 *D2 0 0 0 0 0 Standard\n"
+            "HATCH 0 256 0 ANSI31 \n");
+  // Drawn only what makes ink: an insert of a block the file lacks, a dimension of an empty
+  // block, a hatch without a boundary are read and not drawn.
+  const std::map<std::string, std::size_t> drawn = {{"DIMENSION", 1}, {"INSERT", 2}};
+  const std::map<std::string, std::size_t> skipped = {
+      {"3DSOLID", 1}, {"DIMENSION", 1}, {"HATCH", 1}, {"IMAGE", 1}, {"INSERT", 1}};
   EXPECT_EQ(r.report.drawnTypes, drawn);
   EXPECT_EQ(r.report.skippedTypes, skipped);
   EXPECT_EQ(r.report.paperSpaceSkipped, 2u);
-  EXPECT_EQ(r.report.entitiesRead, 5u);
-  EXPECT_EQ(r.report.blocks, 3u);
+  EXPECT_EQ(r.report.entitiesRead, 7u);
+  EXPECT_EQ(r.report.blocks, 4u);
   EXPECT_EQ(r.report.blockEntities, 2u);
-  EXPECT_EQ(DxfReadReport::CountList(r.report.drawnTypes), "INSERT 3, DIMENSION 1");
+  EXPECT_EQ(DxfReadReport::CountList(r.report.drawnTypes), "INSERT 2, DIMENSION 1");
 }
 
 // An extrusion of (0,0,-1) mirrors x: positions, angles, bulges and the insert's placement.
@@ -197,6 +205,10 @@ TEST(DxfReader, ResolvesTheObjectCoordinateSystem) {
                           with({{0, "LINE"}, {10, "2"}, {20, "1"}, {11, "3"}, {21, "1"}})}) {
     entities.insert(entities.end(), e.begin(), e.end());
   }
+  // Tilted 45° about y, 2 up its extrusion: an ellipse half as wide as the circle by √2, moved
+  // along x by the elevation seen from above.
+  entities.insert(entities.end(), {{0, "CIRCLE"}, {10, "0"}, {20, "0"}, {30, "2"}, {40, "1"}, {210, "1"}, {220, "0"},
+                                   {230, "1"}});
   EXPECT_EQ(Describe(Read(Ascii(File(entities))).drawing),
             "BLOCK B 0 0\n"
             "ARC 0 256 -2 1 1 90 180\n"
@@ -205,7 +217,8 @@ TEST(DxfReader, ResolvesTheObjectCoordinateSystem) {
             "TEXT 0 256 -2 1 1 330 1 0 0 0 -2 1 2 [x] Arial\n"
             "INSERT 0 256 B -2 1 -1 1 330 1 1 0 0\n"
             "ELLIPSE 0 256 2 1 1 0 0.5 -1 0\n"
-            "LINE 0 256 2 1 3 1\n");
+            "LINE 0 256 2 1 3 1\n"
+            "ELLIPSE 0 256 1.41421 0 0 1 0.707107 0 6.28319\n");
 }
 
 // ---- the file's form ----------------------------------------------------------------
@@ -243,7 +256,7 @@ TEST(DxfReader, ReadsEveryLineEndLongLinesAndTheHeader) {
 }
 
 // Binary DXF, with two-byte group codes (R2018) and one-byte ones (R12), reads as the same
-// drawing written as text; a binary file cut short says so.
+// drawing written as text.
 TEST(DxfReader, ReadsBinaryDxf) {
   const std::string corpus = TESSARO_SOURCE_DIR "/tests/dxf_corpus/generated_";
   for (const char* release : {"r12", "r2018"}) {
@@ -252,33 +265,69 @@ TEST(DxfReader, ReadsBinaryDxf) {
     EXPECT_TRUE(ReadDxfFile(binary, corpus + release + "_binary.dxf").binary);
     EXPECT_EQ(test::ListDrawing(binary, {.layers = true}), test::ListDrawing(text, {.layers = true})) << release;
   }
+  // Cut short: read as far as whole, the cut noted at its byte; nothing whole at all raises.
   const std::string whole = test::ReadBytes(corpus + "r2018_binary.dxf");
-  for (const std::size_t cut : {std::size_t{23}, whole.size() / 2, whole.size() - 3}) {
-    EXPECT_NE(ErrorOf(whole.substr(0, cut)).find("cut short"), std::string::npos) << cut;
+  for (const std::size_t cut : {whole.size() / 2, whole.size() - 3}) {
+    const ReadResult r = Read(whole.substr(0, cut));
+    ASSERT_FALSE(r.report.problems.empty()) << cut;
+    EXPECT_EQ(r.report.problems.back().kind, ProblemKind::DxfCutShort);
+    EXPECT_TRUE(r.report.problems.back().inBytes);
+    EXPECT_EQ(r.report.problems.back().line, static_cast<int>(cut));
   }
+  EXPECT_NE(ErrorOf(whole.substr(0, 23)).find("test.dxf, byte 23: the file ends before its EOF"), std::string::npos);
 }
 
 // ---- bad and hostile files --------------------------------------------------------------
 
-TEST(DxfReader, BadFilesRaiseWithWhereAndWhat) {
+TEST(DxfReader, NonDxfAndEmptyFilesRaise) {
+  EXPECT_EQ(ErrorOf(""), "test.dxf: the file is empty");
+  EXPECT_EQ(ErrorOf("Pilastrata P1\n"), "test.dxf, line 1: \"Pilastrata P1\" is no group code: not a DXF file");
+}
+
+// A damaged file is read as far as it is whole: an entity with a bad value or a line that is
+// no group code is left out with a problem naming its line, a file cut short or without EOF
+// keeps what came before the cut, a section without ENDSEC ends at the next one.
+TEST(DxfReader, DamagedFilesAreReadAsFarAsWhole) {
+  const Groups good = {{0, "LINE"}, {10, "1"}, {20, "2"}, {11, "3"}, {21, "4"}};
+  const auto with = [&](const Groups& bad) {
+    Groups all = bad;
+    all.insert(all.end(), good.begin(), good.end());
+    return Ascii(File(all));
+  };
+  const std::string whole = Ascii(File(good));
+  const std::string noEof = whole.substr(0, whole.rfind("0\nEOF"));
+  const Groups blocks = {{0, "SECTION"}, {2, "BLOCKS"}, {0, "BLOCK"}, {2, "B"}, {0, "LINE"}, {0, "ENDBLK"}};
   const struct {
+    const char* what;
     std::string text;
-    const char* message;
+    std::size_t lines;
+    const char* problem;  // DescribeProblem
+    std::size_t leftOut;
   } cases[] = {
-      {"", "is empty"},
-      {"Pilastrata P1\n", "line 1 should hold a group code, not 'Pilastrata P1'"},
-      {Ascii(File({{0, "LINE"}, {10, "1,5"}})), "line 8, group code 10: '1,5' is not a number"},
-      {Ascii(File({{0, "LINE"}, {10, "nan"}})), "'nan' is not a number"},
-      {Ascii(File({{0, "LINE"}, {10, "1e999"}})), "'1e999' is not a number"},
-      {Ascii(File({{0, "LINE"}, {62, "x"}})), "'x' is not a whole number"},
-      {Ascii(File({{0, "LINE"}})).substr(0, 30), "cut short"},
-      {"0\nSECTION\n2\nENTITIES\n0\nLINE\n10", "cut short (group code 10 has no value)"},
+      {"a decimal comma", with({{0, "LINE"}, {10, "1,5"}}), 1,
+       "test.dxf, line 8, group code 10: \"1,5\" is not a number: the LINE is left out", 1},
+      {"nan", with({{0, "LINE"}, {10, "nan"}}), 1, "line 8, group code 10: \"nan\" is not a number", 1},
+      {"infinite", with({{0, "LINE"}, {10, "1e999"}}), 1, "\"1e999\" is not a number", 1},
+      {"a colour that is no number", with({{0, "LINE"}, {62, "x"}}), 1, "\"x\" is not a whole number: the LINE", 1},
+      {"a group code of -1", with({{0, "LINE"}, {-1, "5"}}), 1,
+       "test.dxf, line 7: \"-1\" is no group code: the LINE is left out", 1},
+      {"a group code of 99999", with({{0, "LINE"}, {99999, "5"}}), 1, "\"99999\" is no group code", 1},
+      {"no EOF", noEof, 1, "test.dxf, line 16: the file ends before its EOF", 0},
+      {"cut inside a group", noEof.substr(0, noEof.rfind("4\n0")), 0, "line 13: the file ends before its EOF", 0},
+      {"a section without ENDSEC", Ascii(blocks) + whole, 1,
+       "test.dxf, line 14: a section has no ENDSEC: it ends where the next one starts", 0},
   };
   for (const auto& c : cases) {
-    SCOPED_TRACE(c.message);
-    const std::string message = ErrorOf(c.text);
-    EXPECT_NE(message.find("test.dxf is not a readable DXF file"), std::string::npos) << message;
-    EXPECT_NE(message.find(c.message), std::string::npos) << message;
+    SCOPED_TRACE(c.what);
+    const ReadResult r = Read(c.text);
+    EXPECT_EQ(r.drawing.Entities().size(), c.lines);
+    if (c.lines == 1) {
+      EXPECT_EQ(test::ListEntities(r.drawing), std::vector<std::string>{"LINE 0 256 1 2 3 4"});
+    }
+    EXPECT_EQ(r.report.entitiesLeftOut, c.leftOut);
+    ASSERT_EQ(r.report.problems.size(), 1u);
+    const std::string problem = DescribeProblem(r.report.problems[0]);
+    EXPECT_NE(problem.find(c.problem), std::string::npos) << problem;
   }
 }
 
@@ -312,7 +361,7 @@ TEST(DxfReader, SixtyThousandLayersAndNoMoreThanTheModelHolds) {
 
   Groups many;
   for (int i = 0; i < 70000; ++i) many.insert(many.end(), {{0, "POINT"}, {8, std::to_string(i)}});
-  EXPECT_NE(ErrorOf(Ascii(File(many))).find("more than 65535 layers"), std::string::npos);
+  EXPECT_EQ(ErrorOf(Ascii(File(many))), "test.dxf: the file has more than 65535 layers");
 }
 
 TEST(DxfReader, DecodesValues) {

@@ -11,6 +11,7 @@
 #include <string>
 
 #include "dxf/file.h"
+#include "dxf/reader.h"
 #include "dxf_write/writer.h"
 #include "support/entity_list.h"
 #include "support/ezdxf.h"
@@ -151,6 +152,51 @@ TEST_F(DxfWriterTest, EveryTypeReadsBackInEzdxfWithItsGeometryAndPassesTheAudit)
   test::EzdxfAuditClean(dxf);
   test::ExpectSameListing(test::EzdxfListing(dxf), test::ListDrawing(drawing, kAsDxf));
   ExpectRoundTrip(dxf, folder_.path());
+}
+
+// What an opened file says of itself goes back into the file written from it: its units and
+// base point, its line types by layer and by entity with their scales, its fonts, its 3-D
+// polylines, heights and widths by vertex.
+TEST_F(DxfWriterTest, WhatAnOpenedFileSaysOfItselfIsWrittenBack) {
+  const std::string source =
+      "0\nSECTION\n2\nHEADER\n9\n$INSUNITS\n70\n6\n9\n$INSBASE\n10\n1\n20\n2\n30\n0\n9\n$LTSCALE\n40\n0.5\n"
+      "0\nENDSEC\n0\nSECTION\n2\nTABLES\n0\nTABLE\n2\nLTYPE\n0\nLTYPE\n2\nTratteggio\n73\n2\n49\n2\n49\n-1\n"
+      "0\nENDTAB\n0\nTABLE\n2\nLAYER\n0\nLAYER\n2\nAssi\n6\nTratteggio\n0\nENDTAB\n0\nTABLE\n2\nSTYLE\n"
+      "0\nSTYLE\n2\nNota\n3\ntimesbd.ttf\n1001\nACAD\n1000\nTimes New Roman\n1071\n33554432\n0\nENDTAB\n0\nENDSEC\n"
+      "0\nSECTION\n2\nENTITIES\n0\nLINE\n8\nAssi\n10\n0\n20\n0\n30\n1\n11\n5\n21\n0\n31\n2\n"
+      "0\nLINE\n6\nTratteggio\n48\n2\n11\n5\n21\n5\n0\nTEXT\n7\nNota\n40\n1\n1\nx\n"
+      "0\nPOLYLINE\n66\n1\n70\n8\n0\nVERTEX\n10\n0\n20\n0\n30\n0\n70\n32\n0\nVERTEX\n10\n1\n20\n1\n30\n3\n70\n32\n"
+      "0\nSEQEND\n0\nLWPOLYLINE\n90\n2\n10\n0\n20\n0\n40\n2\n41\n0\n10\n9\n20\n0\n0\nENDSEC\n0\nEOF\n";
+  Drawing opened;
+  ReadDxfText(source, opened, "aperto.dxf");
+  const fs::path dxf = folder_ / "salvato.dxf";
+  WriteDxfFile(opened, dxf);
+  test::EzdxfAuditClean(dxf);
+  test::ExpectSameListing(test::EzdxfListing(dxf), test::ListDrawing(opened, kAsDxf));
+  Drawing again;
+  ReadDxfFile(again, dxf);
+  const auto header = [&](const char* name) {
+    const HeaderVariable* v = again.Styles().FindHeaderVariable(name);
+    std::string values;
+    for (const auto& [code, text] : v != nullptr ? v->groups : decltype(v->groups){}) values += text + " ";
+    return values;
+  };
+  EXPECT_EQ(header("$INSUNITS"), "6 ");
+  EXPECT_EQ(header("$INSBASE"), "1 2 0 ");
+  EXPECT_EQ(again.Styles().GlobalScale(), 0.5);
+  const auto dashed = again.Styles().FindLineType("Tratteggio");
+  ASSERT_TRUE(dashed);
+  EXPECT_EQ(again.Styles().LineTypes()[*dashed].pattern, (std::vector<double>{2, -1}));
+  EXPECT_EQ(again.Layers()[*again.FindLayer("Assi")].lineType, *dashed);
+  EXPECT_EQ(again.LineStyle(again.Entities()[1]), (EntityLineStyle{*dashed, 2.0}));
+  const TextStyle* style = again.Styles().FindTextStyle("Nota");
+  ASSERT_NE(style, nullptr);
+  EXPECT_TRUE(style->bold);
+  EXPECT_EQ(style->family, "Times New Roman");
+  const auto lines = test::ListEntities(again);
+  EXPECT_EQ(lines[0], "LINE Assi 256 0 0 5 0 z: 1 2");
+  EXPECT_EQ(lines[3], "POLYLINE 0 256 0 0 0 0 1 1 3");
+  EXPECT_EQ(again.Widths(again.Polyline(again.Entities()[4])).size(), 2u);
 }
 
 // The public sample files the reader is tested on, from other CAD programs and libraries.

@@ -5,11 +5,15 @@ import collections
 import os
 
 import ezdxf
+from ezdxf import recover
 
 with open("counts.txt", "w", encoding="ascii", newline="\n") as out:
     for name in sorted(os.listdir(".")):
         if not name.lower().endswith(".dxf"):
             continue
-        doc = ezdxf.readfile(name)
+        try:
+            doc = ezdxf.readfile(name)
+        except ezdxf.DXFStructureError:
+            doc, _ = recover.readfile(name)
         counts = collections.Counter(e.dxftype() for e in doc.modelspace())
         out.write(name + "".join(f" {t}={n}" for t, n in sorted(counts.items())) + "\n")

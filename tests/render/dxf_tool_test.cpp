@@ -2,6 +2,9 @@
 // across, a blue circle, a text, a polyline and an image it does not draw) for its report, its PNG and PDF pictures,
 // and its exit status on wrong command lines and unreadable files.
 #include <QImage>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -61,6 +64,41 @@ private slots:
     }
   }
 
+  // The same for scripts, with the problems a damaged file had (here a cut-off copy).
+  void info_json() {
+    const QString cut = dir_.filePath("tronco.dxf");
+    QFile f(cut);
+    QVERIFY(f.open(QIODevice::WriteOnly));
+    f.write(QByteArray(kDrawing).left(QByteArray(kDrawing).indexOf("0\nIMAGE")));
+    f.close();
+    const Result r = RunTool({"info", "--json", cut});
+    QCOMPARE(r.status, 0);
+    const QJsonObject o = QJsonDocument::fromJson(r.out.toUtf8()).object();
+    QCOMPARE(o["read"].toInt(), 4);
+    QCOMPARE(o["drawnTypes"].toObject()["CIRCLE"].toInt(), 1);
+    QCOMPARE(o["extents"].toArray(), QJsonArray({0, 0, 200, 100}));
+    QCOMPARE(o["warnings"].toArray().size(), 1);
+    QVERIFY2(o["warnings"].toArray()[0].toString().endsWith("tronco.dxf, line 56: the file ends before its EOF"),
+             qPrintable(r.out));
+  }
+
+  // A window of the model fills the picture: only the circle (150,30 r10) is in this one.
+  void render_window() {
+    const QString png = dir_.filePath("finestra.png");
+    QCOMPARE(RunTool({"render", drawing_, png, "--size", "100x100", "--window", "138,18,162,42"}).status, 0);
+    const QImage image(png);
+    int blue = 0, red = 0;
+    for (int y = 0; y < 100; ++y) {
+      for (int x = 0; x < 100; ++x) {
+        blue += image.pixel(x, y) == qRgb(0, 0, 255);
+        red += qRed(image.pixel(x, y)) > 200 && qGreen(image.pixel(x, y)) < 60;
+      }
+    }
+    QVERIFY(blue > 150);  // a circle about 83 pixels across
+    QCOMPARE(red, 0);
+    QCOMPARE(image.pixel(50, 50), qRgb(255, 255, 255));
+  }
+
   // The drawing fills the picture with a margin, y up: the red line runs from the lower
   // left to the upper right, the blue circle sits right of the middle, the rest is white.
   void render_png_and_pdf() {
@@ -104,6 +142,8 @@ private slots:
     QTest::newRow("size too large") << QStringList{"render", "a.dxf", "a.png", "--size", "20000x20000"} << 2
                                     << "more than 50 million pixels";
     QTest::newRow("size without value") << QStringList{"render", "a.dxf", "a.png", "--size"} << 2 << "needs a value";
+    QTest::newRow("bad window") << QStringList{"render", "a.dxf", "a.png", "--window", "1,2,3,2"} << 2
+                                << "expected X0,Y0,X1,Y1";
     QTest::newRow("missing file") << QStringList{"info", missing} << 1 << missing;
     QTest::newRow("unwritable output") << QStringList{"render", "@DRAWING", "/nonexistent/x.png"} << 1
                                        << "/nonexistent/x.png: cannot write";

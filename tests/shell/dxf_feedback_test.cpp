@@ -74,6 +74,16 @@ private slots:
     QCOMPARE(h.w().windowTitle(), QStringLiteral("Visualizzatore DXF -  misto.dxf"));
     QVERIFY(h.messages.log.isEmpty());  // a line in the status bar, no message box
 
+    // A damaged file is read as far as it is whole, and the line says what was left out, where.
+    WriteGroups(Path("guasto.dxf"), {{0, "SECTION"}, {2, "ENTITIES"}, {0, "LINE"}, {10, "1,5"},
+                                     {0, "CIRCLE"}, {10, "5"}, {20, "5"}, {40, "2"}, {0, "ENDSEC"}});
+    h.files.answers = {Path("guasto.dxf")};
+    h.w().RunCommand(kCmdOpenDxf);
+    QCOMPARE(h.w().DxfStatusText()->text(),
+             QStringLiteral("guasto.dxf: Letti 1 oggetti (CIRCLE 1); non disegnati: LINE 1; oggetti con dati non "
+                            "validi saltati: 1; riga 8, codice di gruppo 10: \"1,5\" non è un numero: oggetto LINE "
+                            "saltato; riga 18: il file finisce prima di EOF"));
+
     // Drawing a stack replaces the drawing: the line goes, and a drawing that loses nothing
     // is saved without a question.
     QVERIFY(h.w().ChooseStack(QStringLiteral("2")));
@@ -86,9 +96,10 @@ private slots:
   void a_file_that_cannot_be_read_says_why_and_changes_nothing() {
     const std::tuple<QString, QByteArray, QString> cases[] = {  // file, its bytes (none: missing), the status line
         {"manca.dxf", "", "Impossibile aprire manca.dxf: il file non esiste"},
-        {"testo.dxf", "questo non è un disegno\r\n", "Impossibile aprire testo.dxf: non è un file DXF leggibile (line 1 "},
-        {"tronco.dxf", "0\r\nSECTION\r\n2\r\nENTITIES\r\n0\r\nLINE\r\n8\r\n",
-         "Impossibile aprire tronco.dxf: non è un file DXF leggibile (it is cut short"},
+        {"testo.dxf", "questo non è un disegno\r\n",
+         "Impossibile aprire testo.dxf: riga 1: \"questo non è un disegno\" non è un codice di gruppo: non è un file DXF"},
+        {"tronco.dxf", QByteArray("AutoCAD Binary DXF\r\n\x1a\0\0", 23),
+         "Impossibile aprire tronco.dxf: byte 23: il file finisce prima di EOF"},
         {"cartella.dxf", "", "Impossibile aprire cartella.dxf: è una cartella"}};
     QVERIFY(QDir().mkpath(Path("cartella.dxf")));
     for (const auto& [name, content, expected] : cases) {

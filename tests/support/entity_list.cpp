@@ -15,6 +15,15 @@ namespace {
 
 std::string Xy(const Point2d& p) { return Number(p.x) + " " + Number(p.y); }
 
+// The heights an entity keeps for 3-D, when it has any: " z: 1 2".
+std::string Zs(const Drawing& d, const EntityHeader& e) {
+  const auto z = d.Heights(e);
+  if (z.empty()) return "";
+  std::string out = " z:";
+  for (const double h : z) out += " " + Number(h);
+  return out;
+}
+
 std::string Hex(std::uint32_t rgb) {
   char hex[16];
   std::snprintf(hex, sizeof hex, " #%06X", rgb);
@@ -63,7 +72,7 @@ std::string Loop(const HatchLoop& loop) {
 std::string Describe(const Drawing& d, const std::vector<EntityHeader>& list, std::size_t& i, std::size_t attributes) {
   const EntityHeader& e = list[i];
   switch (e.type) {
-    case EntityType::Line: return Head(d, e, "LINE") + " " + Xy(d.Line(e).start) + " " + Xy(d.Line(e).end);
+    case EntityType::Line: return Head(d, e, "LINE") + " " + Xy(d.Line(e).start) + " " + Xy(d.Line(e).end) + Zs(d, e);
     case EntityType::Circle: return Head(d, e, "CIRCLE") + " " + Xy(d.Circle(e).center) + " " + Number(d.Circle(e).radius);
     case EntityType::Arc: {
       const auto& g = d.Arc(e);
@@ -77,6 +86,11 @@ std::string Describe(const Drawing& d, const std::vector<EntityHeader>& list, st
     }
     case EntityType::Polyline: {
       const auto& g = d.Polyline(e);
+      if (const auto z = d.Heights(e); !z.empty()) {  // a 3-D polyline
+        std::string line = Head(d, e, "POLYLINE") + (g.closed ? " 1" : " 0");
+        for (std::size_t i = 0; i < z.size(); ++i) line += " " + Xy(d.Vertices(g)[i].point) + " " + Number(z[i]);
+        return line;
+      }
       std::string line = Head(d, e, "LWPOLYLINE") + (g.closed ? " 1 " : " 0 ") + Number(g.width);
       for (const auto& v : d.Vertices(g)) line += " " + Xy(v.point) + " " + Number(v.bulge);
       return line;
@@ -96,8 +110,10 @@ std::string Describe(const Drawing& d, const std::vector<EntityHeader>& list, st
     }
     case EntityType::MText: {
       const auto& g = d.MText(e);
+      // A text seen from below its plane (extrusion 0,0,-1) by its rotation in that plane, as
+      // DXF holds it.
       return Head(d, e, "MTEXT") + " " + Xy(g.position) + " " + Number(g.height) + " " + Number(g.width) + " " +
-             Number(g.rotation) + " " + std::to_string(g.attachment) + " [" + g.value + "] " + Style(g.style);
+             Number(g.mirrored ? 180.0 - g.rotation : g.rotation) + " " + std::to_string(g.attachment) + " [" + g.value + "] " + Style(g.style);
     }
     case EntityType::Insert: {
       const auto& g = d.Insert(e);
@@ -132,7 +148,7 @@ std::string Describe(const Drawing& d, const std::vector<EntityHeader>& list, st
       static constexpr const char* kNames[] = {"SOLID", "TRACE", "3DFACE"};
       std::string line = Head(d, e, kNames[static_cast<int>(g.kind)]);
       for (const auto& p : g.corners) line += " " + Xy(p);
-      if (g.kind == SolidKind::Face3d) line += " " + std::to_string(g.invisibleEdges);
+      if (g.kind == SolidKind::Face3d) line += " " + std::to_string(g.invisibleEdges) + Zs(d, e);
       return line;
     }
     case EntityType::Point: return Head(d, e, "POINT") + " " + Xy(d.Point(e).position);

@@ -18,6 +18,13 @@ def xy(point):
     return n(point[0]) + " " + n(point[1])
 
 
+def zs(points):
+    """The heights of points in 3-D, " z: 1 2", when any is not 0."""
+    if all(abs(p[2]) < 5e-5 for p in points):
+        return ""
+    return " z:" + "".join(" " + n(p[2]) for p in points)
+
+
 def raw(text):
     return re.sub(r"\\U\+([0-9A-Fa-f]{4})", lambda m: chr(int(m.group(1), 16)), text)
 
@@ -50,7 +57,7 @@ def describe(e):
     t = e.dxftype()
     d = e.dxf
     if t == "LINE":
-        return f"{xy(d.start)} {xy(d.end)}"
+        return f"{xy(d.start)} {xy(d.end)}" + zs([d.start, d.end])
     if t == "CIRCLE":
         return f"{xy(d.center)} {n(d.radius)}"
     if t == "ARC":
@@ -89,7 +96,9 @@ def describe(e):
         return f"{d.solid_fill} {d.pattern_name} " + " / ".join(paths)
     if t in ("SOLID", "TRACE", "3DFACE"):
         corners = " ".join(xy(d.get(f"vtx{i}")) for i in range(4))
-        return corners + (f" {d.invisible}" if t == "3DFACE" else "")
+        return corners + (f" {d.invisible}" + zs([d.get(f"vtx{i}") for i in range(4)]) if t == "3DFACE" else "")
+    if t == "POLYLINE" and e.is_3d_polyline:
+        return f"{int(e.is_closed)} " + " ".join(f"{xy(v.dxf.location)} {n(v.dxf.location[2])}" for v in e.vertices)
     if t == "POINT":
         return xy(d.location)
     if t in ("RAY", "XLINE"):
