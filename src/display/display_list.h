@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <span>
 #include <string>
@@ -96,7 +97,11 @@ private:
 // unevenly becomes an ellipse); entities on layer "0" inside a block take the layer of the
 // insert, colours "by block" the insert's colour. At most `maxShapes` shapes are made (see
 // DisplayList::Truncated).
+// `progress` hears the share of model space done (0 to 1) now and then; when it answers
+// false the flattening stops there, as at the cap.
 inline constexpr std::size_t kMaxFlattenedShapes = 20'000'000;
-DisplayList FlattenDrawing(const Drawing& drawing, std::size_t maxShapes = kMaxFlattenedShapes);
+using FlattenProgress = std::function<bool(double share)>;
+DisplayList FlattenDrawing(const Drawing& drawing, std::size_t maxShapes = kMaxFlattenedShapes,
+                           const FlattenProgress& progress = {});
 
 }  // namespace tessaro

@@ -13,7 +13,20 @@ namespace tessaro::flatten {
 DisplayList Flattener::Run() {
   list_.Reserve(drawing_.EntityCount(), 2 * drawing_.EntityCount());
   Context top;
-  Walk(drawing_.Entities(), top);
+  const auto& entities = drawing_.Entities();
+  // Model space in runs, so that progress is heard between them.
+  constexpr std::size_t kRun = 16384;
+  for (std::size_t first = 0; first < entities.size() && !Full(); first += kRun) {
+    if (progress_ && !progress_(static_cast<double>(first) / static_cast<double>(entities.size()))) {
+      stopped_ = true;
+      break;
+    }
+    for (std::size_t i = first; i < std::min(first + kRun, entities.size()); ++i) {
+      ++visits_;
+      if (Full()) break;
+      Flatten(entities[i], top);
+    }
+  }
   list_.SetTruncated(stopped_);
   return std::move(list_);
 }
@@ -258,8 +271,8 @@ void Flattener::Flatten(const EntityHeader& e, const Context& ctx) {
 
 namespace tessaro {
 
-DisplayList FlattenDrawing(const Drawing& drawing, std::size_t maxShapes) {
-  return flatten::Flattener(drawing, maxShapes).Run();
+DisplayList FlattenDrawing(const Drawing& drawing, std::size_t maxShapes, const FlattenProgress& progress) {
+  return flatten::Flattener(drawing, maxShapes, progress).Run();
 }
 
 }  // namespace tessaro

@@ -76,8 +76,8 @@ inline Point2d Direction(double degrees) {
 // (texts). Curves are drawn through the points of cad/curves.h.
 class Flattener {
 public:
-  Flattener(const Drawing& drawing, std::size_t maxShapes)
-      : drawing_(drawing), layers_(drawing.Layers()), path_(drawing), maxShapes_(maxShapes) {
+  Flattener(const Drawing& drawing, std::size_t maxShapes, const FlattenProgress& progress)
+      : drawing_(drawing), layers_(drawing.Layers()), path_(drawing), maxShapes_(maxShapes), progress_(progress) {
     layerZero_ = drawing.FindLayer("0");
   }
 
@@ -116,6 +116,7 @@ private:
   std::optional<LayerIndex> layerZero_;
   BlockPath path_;
   std::size_t maxShapes_;
+  const FlattenProgress& progress_;
   DisplayList list_;
   std::vector<Point2d> points_;
   std::size_t visits_ = 0;

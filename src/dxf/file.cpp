@@ -74,9 +74,9 @@ std::string DxfReadReport::CountList(const std::map<std::string, std::size_t>& c
   return out;
 }
 
-DxfReadReport ReadDxfFile(Drawing& drawing, const fs::path& path) {
+DxfReadReport ReadDxfFile(Drawing& drawing, const fs::path& path, const DxfReadProgress& progress) {
   Drawing fresh;
-  DxfReadReport report = ReadDxfText(ReadWholeFile(path), fresh, path.string());
+  DxfReadReport report = ReadDxfText(ReadWholeFile(path), fresh, path.string(), progress);
   drawing.Swap(fresh);
   return report;
 }

@@ -15,6 +15,8 @@ namespace tessaro {
 // A text that is not DXF, is cut short or holds a value that is not what its group code
 // needs raises RuntimeError (BadFormat) with `source`, the line (or byte) and the text in the
 // message; `drawing` may then hold part of the file.
-DxfReadReport ReadDxfText(std::string text, Drawing& drawing, const std::string& source);
+// `progress` as for ReadDxfFile.
+DxfReadReport ReadDxfText(std::string text, Drawing& drawing, const std::string& source,
+                          const DxfReadProgress& progress = {});
 
 }  // namespace tessaro

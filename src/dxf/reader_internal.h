@@ -129,8 +129,9 @@ constexpr std::size_t kMaxBlocks = 0xFFFFFFF0u;
 // blocks and the entity loop) and in reader_entities_*.cpp (one file per entity family).
 class Reader {
 public:
-  Reader(std::string_view data, Drawing& drawing, const std::string& source, DxfReadReport& report)
-      : tok_(data, source), drawing_(drawing), report_(report) {
+  Reader(std::string_view data, Drawing& drawing, const std::string& source, DxfReadReport& report,
+         const DxfReadProgress& progress)
+      : tok_(data, source), drawing_(drawing), report_(report), progress_(progress), size_(data.size()) {
     report_.binary = tok_.Binary();
     // Room for what the file can hold, so that the pools are not copied as they grow; pages
     // of it that are never written cost no memory.
@@ -145,6 +146,11 @@ private:
   // Reads the groups after `next` up to the following group 0, which becomes `next`.
   void Collect(Groups& out, DxfGroup& next) {
     if (!tok_.Collect(out, next)) tok_.Fail("it is cut short (no EOF at the end)");
+    if (progress_ && (++collected_ & 4095) == 0) TellProgress();
+  }
+  void TellProgress() const {
+    const double share = size_ == 0 ? 1.0 : 1.0 - static_cast<double>(tok_.RemainingBytes()) / static_cast<double>(size_);
+    if (!progress_(share)) throw DxfReadStopped();
   }
 
   std::string Decode(std::string_view bytes) const { return DecodeDxfValue(bytes, utf8_, codePageTable_); }
@@ -205,6 +211,9 @@ private:
   DxfTokenizer tok_;
   Drawing& drawing_;
   DxfReadReport& report_;
+  const DxfReadProgress& progress_;
+  std::size_t size_;
+  std::size_t collected_ = 0;
   Groups groups_;
   std::vector<PolylineVertex> vertices_;
   std::string codePage_;
