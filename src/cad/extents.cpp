@@ -37,7 +37,31 @@ struct Box {
     const Point2d corners[2] = {e.min, e.max};
     TakeAll(corners);
   }
+  bool Holds(const Box& b) const { return minX <= b.minX && minY <= b.minY && maxX >= b.maxX && maxY >= b.maxY; }
 };
+
+// A box that holds a polyline whatever its bulges, found without the points of its arcs:
+// each segment's chord grown by how far its arc strays from it (its sagitta, up to a half
+// circle; twice its radius beyond). When the extents hold it already, the arcs' points
+// can add nothing.
+Box LooseBox(std::span<const PolylineVertex> v, bool closed) {
+  Box box;
+  const std::size_t n = v.size();
+  for (std::size_t i = 0; i < n; ++i) {
+    box.Take(v[i].point);
+    if (i + 1 == n && !closed) break;
+    const double b = std::abs(v[i].bulge);
+    if (b == 0 || !std::isfinite(b)) continue;
+    const Point2d from = v[i].point, to = v[(i + 1) % n].point;
+    const double chord = std::hypot(to.x - from.x, to.y - from.y);
+    const double grow = b <= 1 ? chord * b / 2 : chord * (1 + b * b) / (2 * b);
+    for (const Point2d p : {from, to}) {
+      box.Take(p.x - grow, p.y - grow);
+      box.Take(p.x + grow, p.y + grow);
+    }
+  }
+  return box;
+}
 
 // The box of an arc counter-clockwise from `start` to `end` degrees (a whole circle when
 // they are 360 or more apart, or equal): its ends and the quadrant points it passes.
@@ -146,7 +170,9 @@ private:
         break;
       case EntityType::Polyline: {
         const PolylineGeometry& p = d.Polyline(e);
-        AppendPolyline(points_, d.Vertices(p), p.closed);
+        const auto vertices = d.Vertices(p);
+        if (box.Holds(LooseBox(vertices, p.closed))) break;
+        AppendPolyline(points_, vertices, p.closed);
         TakePoints(box);
         break;
       }

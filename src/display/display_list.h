@@ -6,6 +6,7 @@
 
 #include <atomic>
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <span>
 #include <string>
@@ -127,13 +128,15 @@ inline constexpr std::size_t kMaxFlattenedShapes = 20'000'000;
 DisplayList FlattenDrawing(const Drawing& drawing, std::size_t maxShapes = kMaxFlattenedShapes);
 
 // How a flattening goes: its caps on shapes in all and on shapes of expanded blocks, the
-// text widths MTEXT is wrapped by (an estimate without them), and a flag that stops it part
-// way when set from another thread.
+// text widths MTEXT is wrapped by (an estimate without them), a flag that stops it part
+// way when set from another thread, and who hears now and then the share of model space
+// done (0 to 1).
 struct FlattenOptions {
   std::size_t maxShapes = kMaxFlattenedShapes;
   std::size_t maxExpandedShapes = kMaxExpandedShapes;
   const TextMetrics* metrics = nullptr;
   const std::atomic<bool>* cancel = nullptr;
+  std::function<void(double share)> progress{};
 };
 DisplayList FlattenDrawing(const Drawing& drawing, const FlattenOptions& options);
 

@@ -14,7 +14,17 @@ namespace tessaro::flatten {
 DisplayList Flattener::Run() {
   list_.Reserve(drawing_.EntityCount(), 2 * drawing_.EntityCount());
   Context top;
-  Walk(drawing_.Entities(), top);
+  const auto& entities = drawing_.Entities();
+  // Model space in runs, so that progress is heard between them.
+  constexpr std::size_t kRun = 16384;
+  for (std::size_t first = 0; first < entities.size() && !Full(); first += kRun) {
+    if (progress_) progress_(static_cast<double>(first) / static_cast<double>(entities.size()));
+    for (std::size_t i = first; i < std::min(first + kRun, entities.size()); ++i) {
+      ++visits_;
+      if (Full()) break;
+      Flatten(entities[i], top);
+    }
+  }
   list_.SetTruncated(stopped_ && !cancelled_);
   list_.SetCancelled(cancelled_);
   list_.SetLeftOut({path_.TooDeep(), path_.Cycles(), overBudget_, maxExpanded_});

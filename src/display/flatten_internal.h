@@ -84,6 +84,7 @@ public:
         layers_(drawing.Layers()),
         path_(drawing),
         maxShapes_(options.maxShapes),
+        progress_(options.progress),
         metrics_(options.metrics ? options.metrics : &estimated_),
         cancel_(options.cancel),
         maxExpanded_(options.maxExpandedShapes) {
@@ -141,6 +142,7 @@ private:
   std::optional<LayerIndex> layerZero_;
   BlockPath path_;
   std::size_t maxShapes_;
+  const std::function<void(double)>& progress_;
   DisplayList list_;
   std::vector<Point2d> points_;
   std::size_t visits_ = 0;  // by the expansion of blocks

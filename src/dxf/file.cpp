@@ -83,9 +83,9 @@ std::string DxfReadReport::CountList(const std::map<std::string, std::size_t>& c
   return out;
 }
 
-DxfReadReport ReadDxfFile(Drawing& drawing, const fs::path& path) {
+DxfReadReport ReadDxfFile(Drawing& drawing, const fs::path& path, const DxfReadProgress& progress) {
   Drawing fresh;
-  DxfReadReport report = ReadDxfText(ReadWholeFile(path), fresh, path);
+  DxfReadReport report = ReadDxfText(ReadWholeFile(path), fresh, path, progress);
   drawing.Swap(fresh);
   return report;
 }

@@ -2,7 +2,9 @@
 #pragma once
 
 #include <cstddef>
+#include <exception>
 #include <filesystem>
+#include <functional>
 #include <map>
 #include <string>
 #include <vector>
@@ -41,9 +43,18 @@ struct DxfReadReport {
   static std::string CountList(const std::map<std::string, std::size_t>& counts);
 };
 
+// Hears now and then the share of a file read so far (0 to 1); answering false stops the
+// read, which then throws DxfReadStopped.
+using DxfReadProgress = std::function<bool(double share)>;
+
+struct DxfReadStopped : std::exception {
+  const char* what() const noexcept override { return "DXF read stopped"; }
+};
+
 // Replaces `drawing` with the file's layers and entities, as far as the file is whole (see
 // DxfReadReport::problems). A file that is missing, unreadable or not DXF raises ProblemError
-// (FileNotFound, FileUnreadable, DxfEmpty, DxfNotDxf, ...) and leaves `drawing` as it was.
-DxfReadReport ReadDxfFile(Drawing& drawing, const std::filesystem::path& path);
+// (FileNotFound, FileUnreadable, DxfEmpty, DxfNotDxf, ...) and leaves `drawing` as it was,
+// as does a read that `progress` stops.
+DxfReadReport ReadDxfFile(Drawing& drawing, const std::filesystem::path& path, const DxfReadProgress& progress = {});
 
 }  // namespace tessaro

@@ -488,11 +488,12 @@ void Reader::Finish() {
 
 }  // namespace dxf_reader
 
-DxfReadReport ReadDxfText(std::string text, Drawing& drawing, const std::filesystem::path& source) {
+DxfReadReport ReadDxfText(std::string text, Drawing& drawing, const std::filesystem::path& source,
+                          const DxfReadProgress& progress) {
   std::string_view data = text;
   if (data.substr(0, kUtf8Bom.size()) == kUtf8Bom) data.remove_prefix(kUtf8Bom.size());
   DxfReadReport report;
-  dxf_reader::Reader reader(data, drawing, source, report);
+  dxf_reader::Reader reader(data, drawing, source, report, progress);
   try {
     reader.Run();
   } catch (const dxf_reader::TooMany& e) {

@@ -15,7 +15,8 @@ namespace tessaro {
 // Reads the DXF text `text` (the whole file) into `drawing`, which should be empty, as far
 // as it is whole: what was worked around is in the report's problems, each naming `source`.
 // A text that is empty or not DXF raises ProblemError (BadFormat); `drawing` may then hold
-// part of the file.
-DxfReadReport ReadDxfText(std::string text, Drawing& drawing, const std::filesystem::path& source);
+// part of the file. `progress` as for ReadDxfFile.
+DxfReadReport ReadDxfText(std::string text, Drawing& drawing, const std::filesystem::path& source,
+                          const DxfReadProgress& progress = {});
 
 }  // namespace tessaro

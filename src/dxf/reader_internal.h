@@ -81,8 +81,9 @@ constexpr std::size_t kMaxBlocks = 0xFFFFFFF0u;
 // blocks and the entity loop) and in reader_entities_*.cpp (one file per entity family).
 class Reader {
 public:
-  Reader(std::string_view data, Drawing& drawing, const std::filesystem::path& source, DxfReadReport& report)
-      : tok_(data, source), drawing_(drawing), report_(report) {
+  Reader(std::string_view data, Drawing& drawing, const std::filesystem::path& source, DxfReadReport& report,
+         const DxfReadProgress& progress)
+      : tok_(data, source), drawing_(drawing), report_(report), progress_(progress), size_(data.size()) {
     report_.binary = tok_.Binary();
     // Room for what the file can hold, so that the pools are not copied as they grow; pages
     // of it that are never written cost no memory.
@@ -102,6 +103,7 @@ private:
     const std::size_t badBefore = tok_.BadCodes();
     const std::string_view record = TrimValue(next.text);
     const bool whole = tok_.Collect(out, next);
+    if (progress_ && (++collected_ & 4095) == 0) TellProgress();
     if (tok_.BadCodes() != badBefore) {
       Problem p = tok_.Whole(ProblemKind::DxfBadGroupCode);
       p.line = static_cast<int>(std::min<std::size_t>(tok_.LastBadCodeLine(), 0x7FFFFFFF));
@@ -120,6 +122,10 @@ private:
     next = DxfGroup{};
     next.text = "EOF";
     return false;
+  }
+  void TellProgress() const {
+    const double share = size_ == 0 ? 1.0 : 1.0 - static_cast<double>(tok_.RemainingBytes()) / static_cast<double>(size_);
+    if (!progress_(share)) throw DxfReadStopped();
   }
   void Note(Problem problem) {
     if (report_.problems.size() < DxfReadReport::kMaxProblems) report_.problems.push_back(std::move(problem));
@@ -204,6 +210,9 @@ private:
   DxfTokenizer tok_;
   Drawing& drawing_;
   DxfReadReport& report_;
+  const DxfReadProgress& progress_;
+  std::size_t size_;
+  std::size_t collected_ = 0;
   Groups groups_;
   std::vector<PolylineVertex> vertices_;
   std::vector<VertexWidth> lwWidths_;

@@ -497,35 +497,46 @@ double Scene::TextBoxPixels(const QRectF& area) const {
 }
 
 void Scene::PaintOn(QPainter& painter, std::span<const Layer> layers, const QTransform& toDevice,
-                    const QRectF* visible, QImage* pixels, double textBoxPixels) const {
+                    const QRectF* visible, QImage* pixels, double textBoxPixels, std::optional<Background> background,
+                    const std::atomic<bool>* stop) const {
   ShapePainter out(painter, list_, &texts_, fonts_, toDevice, pixels, &paths_);
   out.SetTextBoxPixels(textBoxPixels);
-  out.UseBackground(background_);
+  out.UseBackground(background);
   const auto& shapes = list_.Shapes();
+  // Whether to stop, looked at every few thousand shapes.
+  const auto stopped = [stop](std::size_t n) {
+    return stop != nullptr && (n & 4095) == 0 && stop->load(std::memory_order_relaxed);
+  };
   if (visible == nullptr) {
-    for (const Shape& s : shapes) {
-      if (LayerOn(layers, s.layer)) out.Draw(s);
+    for (std::size_t n = 0; n < shapes.size(); ++n) {
+      if (stopped(n)) return;
+      if (LayerOn(layers, shapes[n].layer)) out.Draw(shapes[n]);
     }
     return;
   }
   std::vector<std::uint32_t> which;
   index_.Query(ToExtents(visible->normalized()), which);
-  for (std::uint32_t i : which) {
-    if (LayerOn(layers, shapes[i].layer)) out.Draw(shapes[i]);
+  for (std::size_t n = 0; n < which.size(); ++n) {
+    if (stopped(n)) return;
+    if (LayerOn(layers, shapes[which[n]].layer)) out.Draw(shapes[which[n]]);
   }
 }
 
 void Scene::Paint(QPainter& painter, std::span<const Layer> layers, const QTransform& toDevice,
-                  const QRectF* visible, std::optional<double> textBoxPixels) const {
+                  const QRectF* visible, std::optional<double> textBoxPixels,
+                  std::optional<Background> background) const {
   if (!textBoxPixels) {
     textBoxPixels = visible != nullptr ? TextBoxPixels(*visible)
                                        : (texts_.size() > kCrowdedTexts ? kCrowdedTextPixels : kTextBoxPixels);
   }
-  PaintOn(painter, layers, toDevice, visible, nullptr, *textBoxPixels);
+  PaintOn(painter, layers, toDevice, visible, nullptr, *textBoxPixels, background ? background : background_, nullptr);
 }
 
 void Scene::Render(QImage& image, std::span<const Layer> layers, const QTransform& toDevice, const QRect& region,
-                   int threads, std::optional<double> textBoxPixels) const {
+                   const RenderOptions& options) const {
+  const int threads = options.threads;
+  const std::optional<double> textBoxPixels = options.textBoxPixels;
+  const std::optional<Background> background = options.background ? options.background : background_;
   const QRect area = region.intersected(image.rect());
   if (area.isEmpty()) return;
   const bool split = threads > 1 && qint64{area.width()} * area.height() >= kThreadedPixels &&
@@ -543,14 +554,14 @@ void Scene::Render(QImage& image, std::span<const Layer> layers, const QTransfor
     const int bottom = area.top() + area.height() * (band + 1) / bands;
     QImage view(bits + top * stride + area.left() * (image.depth() / 8), area.width(), bottom - top, stride,
                 image.format());
-    view.fill(BackgroundRgb(background_.value_or(Background::White)));
+    view.fill(BackgroundRgb(background.value_or(Background::White)));
     if (!invertible) return;
     QPainter painter(&view);
     const QTransform shifted = toDevice * QTransform::fromTranslate(-area.left(), -top);
     // One pixel more each side: dots and one-pixel lines of shapes just outside still show.
     const QRectF device(area.left() - 1, top - 1, area.width() + 2, bottom - top + 2);
     const QRectF visible = toDrawing.mapRect(device);
-    PaintOn(painter, layers, shifted, &visible, &view, boxPixels);
+    PaintOn(painter, layers, shifted, &visible, &view, boxPixels, background, options.stop);
   };
   if (bands == 1) {
     paintBand(0);

@@ -12,6 +12,7 @@
 #include <QRectF>
 #include <QString>
 #include <QTransform>
+#include <atomic>
 #include <functional>
 #include <mutex>
 #include <optional>
@@ -89,6 +90,18 @@ private:
   std::unordered_map<std::uint32_t, QPainterPath> paths_;
 };
 
+// How Scene::Render paints: on up to `threads` threads, each a band of rows; texts under
+// `textBoxPixels` as boxes (a view painting its frame in parts, strips after a pan, gives
+// the whole frame's; unset: TextBoxPixels of the region); for `background` (unset: the
+// scene's own); stopping early, the region then holding part of the picture, once `stop`
+// is set (a frame no longer wanted).
+struct RenderOptions {
+  int threads = 2;
+  std::optional<double> textBoxPixels;
+  std::optional<Background> background;
+  const std::atomic<bool>* stop = nullptr;
+};
+
 class Scene {
 public:
   Scene() = default;
@@ -102,14 +115,20 @@ public:
   // Paints the shapes on layers that are on (a layer index beyond `layers` counts as on)
   // whose boxes meet `visible` (drawing units; all shapes without it), in draw order.
   // Texts under `textBoxPixels` are boxes; without it, TextBoxPixels of what is painted.
+  // `background` unset: the scene's own.
   void Paint(QPainter& painter, std::span<const Layer> layers, const QTransform& toDevice,
-             const QRectF* visible = nullptr, std::optional<double> textBoxPixels = std::nullopt) const;
+             const QRectF* visible = nullptr, std::optional<double> textBoxPixels = std::nullopt,
+             std::optional<Background> background = std::nullopt) const;
 
-  // Fills `region` of `image` white and paints into it what it shows, on up to `threads`
-  // threads, each painting a band of rows into the image's own memory. A view painting
-  // its frame in parts (strips after a pan) gives the whole frame's `textBoxPixels`.
+  // Fills `region` of `image` with the background and paints into it what it shows, each
+  // thread into a band of the image's own memory. Safe to call from several threads at
+  // once, on images of their own.
   void Render(QImage& image, std::span<const Layer> layers, const QTransform& toDevice, const QRect& region,
-              int threads = 2, std::optional<double> textBoxPixels = std::nullopt) const;
+              const RenderOptions& options) const;
+  void Render(QImage& image, std::span<const Layer> layers, const QTransform& toDevice, const QRect& region,
+              int threads = 2, std::optional<double> textBoxPixels = std::nullopt) const {
+    Render(image, layers, toDevice, region, RenderOptions{threads, textBoxPixels, std::nullopt, nullptr});
+  }
 
   // kTextBoxPixels, or kCrowdedTextPixels when more than kCrowdedTexts texts meet `area`
   // (drawing units).
@@ -122,7 +141,8 @@ public:
 private:
   // Paint, with strokes written straight into `pixels` (the painter's image) when given.
   void PaintOn(QPainter& painter, std::span<const Layer> layers, const QTransform& toDevice, const QRectF* visible,
-               QImage* pixels, double textBoxPixels) const;
+               QImage* pixels, double textBoxPixels, std::optional<Background> background,
+               const std::atomic<bool>* stop) const;
 
   DisplayList list_;
   ShapeIndex index_;  // refers to list_'s shapes, which never move after construction

@@ -36,17 +36,12 @@ namespace {
 
 const QString kStartCaption = QStringLiteral("Visualizzatore DXF Pilastri");
 const QString kViewerCaption = QStringLiteral("Visualizzatore DXF");
-const QString kDrawingCaption = QStringLiteral("Visualizzatore DXF -  ");  // two blanks after the dash
 const QString kVersionText = QStringLiteral("Vers. 2.0.0");
 const QString kStartError = QStringLiteral("Errore caricamento visualizzatore pilastri!");
 const QString kSaveQuestion = QStringLiteral("Vuoi salvare il disegno corrente?");
 const QString kChooseStackEntry = QStringLiteral("Scegli pilastrata...");
 const QString kNoLayersEntry = QStringLiteral("Layer Dxf");
-const QString kOpenTitle = QStringLiteral("Apri File DXF");
 const QString kSaveTitle = QStringLiteral("Salva File DXF");
-// "DXF File (*.DXF)|*.dxf|All (*.*)|*.*" in Qt's filter syntax.
-const QString kDxfFilter = QStringLiteral("DXF File (*.DXF *.dxf);;All (*.*)");
-const QString kDxfSuffix = QStringLiteral("dxf");
 const QString kWindowLayoutKey = QStringLiteral("ZeraDav_pil");
 const QString kWindowLayoutSection = QStringLiteral("LayoutDXFPil");
 
@@ -212,6 +207,7 @@ void MainWindow::CreateStatusBar() {
   problemText_->setObjectName(QStringLiteral("sbStatusBarProblem"));
   connect(problemText_, &ElidedLabel::Clicked, this, &MainWindow::ShowProblemWhole);
   statusBar()->addWidget(problemText_, 1);
+  CreateLoadParts();
   Action(kCmdStatusBar)->setChecked(true);
 }
 
@@ -352,6 +348,7 @@ void MainWindow::RenewPropertyGrid(const QString& key, const QString& section) {
 }
 
 void MainWindow::LoadCurrentStack(bool& drawn) {
+  CancelDxfLoad();  // the stack's drawing replaces what a read under way would show
   lostWhenRead_.clear();
   dxfStatus_->clear();
   BarRecorder bars;
@@ -414,8 +411,10 @@ void MainWindow::ShowLoadProblem() {
 }
 
 void MainWindow::keyPressEvent(QKeyEvent* event) {
-  // Escape puts an armed zoom window, pan or measure back to rest.
+  // Escape puts an armed zoom window, pan or measure back to rest, and stops a file being
+  // read on its own thread.
   if (event->key() == Qt::Key_Escape) {
+    CancelDxfLoad();
     view::CancelPicks(state_.pick, *view_);
     measure_ = {};
     view_->SetMeasureMarks(std::nullopt, std::nullopt);
@@ -424,38 +423,6 @@ void MainWindow::keyPressEvent(QKeyEvent* event) {
     return;
   }
   QMainWindow::keyPressEvent(event);
-}
-
-void MainWindow::OpenDxf() {
-  const QString path = files_->GetOpen({kOpenTitle, Places().OpenFolder(), QString(), kDxfSuffix, kDxfFilter});
-  if (path.isEmpty()) return;
-  OpenDxfFile(path);
-}
-
-void MainWindow::OpenDxfFile(const QString& path) {
-  DxfReadReport report;
-  try {
-    report = ReadDxfFile(drawing_, ToPath(path));
-  } catch (const std::exception& error) {
-    // Said in the status bar; the drawing, its name and the caption stay as they were.
-    dxfStatus_->setText(DxfReadFailure(QFileInfo(path).fileName(), error));
-    throw;
-  }
-  lostWhenRead_ = DxfReadLosses(report);
-  view_->Redraw();  // the display list now: what drawing the file left out is said with the rest
-  dxfStatus_->setText(DxfReadSummary(QFileInfo(path).fileName(), report, ExpansionProblems(view_->Scene().List())));
-  SetSchedule(std::nullopt);  // the drawing is no stack's any more
-  lastLoadProblem_.reset();   // nor is the stack's problem
-  ShowLoadProblem();
-  view_->ZoomExtents();
-  state_.drawingName = QFileInfo(path).fileName();
-  stackList_->setCurrentIndex(-1);
-  setWindowTitle(kDrawingCaption + state_.drawingName);
-  state_.drawingName.clear();
-  lastDxfPath_ = path;
-  WriteLastDxfFolder(QFileInfo(path).absolutePath());
-  RecentList(kRecentDxfKey).Add(path);
-  FillRecentMenus();
 }
 
 void MainWindow::SaveDxfAs() {

@@ -25,15 +25,28 @@ class QAction;
 class QPrinter;
 class QTableWidget;
 class QMenu;
+class QProgressBar;
+class QShortcut;
+
+namespace tessaro {
+struct DxfReadReport;
+}  // namespace tessaro
 
 namespace tessaro::view {
 class DrawingView;
+class DrawingLoader;
 }  // namespace tessaro::view
 
 namespace tessaro::shell {
 
 using view::DrawingView;
 using view::MeasureState;
+
+// Texts of the window that more than one of its files use.
+inline const QString kDrawingCaption = QStringLiteral("Visualizzatore DXF -  ");  // two blanks after the dash
+// "DXF File (*.DXF)|*.dxf|All (*.*)|*.*" in Qt's filter syntax.
+inline const QString kDxfFilter = QStringLiteral("DXF File (*.DXF *.dxf);;All (*.*)");
+inline const QString kDxfSuffix = QStringLiteral("dxf");
 
 class CheckPane;
 class ElidedLabel;
@@ -167,8 +180,12 @@ public:
 
   // A project chosen in the window: its stacks listed and watched, nothing drawn yet.
   void OpenProject(const QString& folder);
-  // Reads a DXF file into the view, as "Apri dxf..." does once a file is chosen.
+  // Reads a DXF file into the view, as "Apri dxf..." does once a file is chosen. A large
+  // file is read on a thread of its own while the window goes on: a bar in the status bar
+  // shows how far it got and Escape stops it; the view shows it when it is whole.
   void OpenDxfFile(const QString& path);
+  // Whether a DXF file is being read on its own thread.
+  bool DxfLoading() const;
   QMenu* RecentProjectsMenu() const { return recentProjects_; }
   QMenu* RecentDxfMenu() const { return recentDxf_; }
   FolderWatch* Watch() const { return watch_; }
@@ -224,6 +241,12 @@ private:
   void ReloadCommand();
   void MeasureCommand();
   void ToggleDarkBackground();
+
+  // Reading DXF files, a large one on its own thread (main_window_open.cpp).
+  void CreateLoadParts();
+  void ShowReadDxf(const QString& path, const DxfReadReport& report);
+  void DxfLoadFinished();
+  void CancelDxfLoad();
 
   // Projects, recent lists, files that change and notes (main_window_project.cpp).
   void CreateProjectParts();
@@ -297,6 +320,10 @@ private:
   QLabel* statusText_ = nullptr;
   ElidedLabel* problemText_ = nullptr;
   QLabel* dxfStatus_ = nullptr;
+  view::DrawingLoader* loader_ = nullptr;
+  QProgressBar* loadBar_ = nullptr;
+  QShortcut* stopLoad_ = nullptr;  // Escape, while a file is read on its own thread
+  QString loadingPath_;
   std::map<std::string, std::size_t> lostWhenRead_;  // what the read left out of the drawing shown
   QDockWidget* schedulePane_ = nullptr;
   QTableWidget* scheduleTable_ = nullptr;

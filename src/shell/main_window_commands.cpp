@@ -303,6 +303,7 @@ void MainWindow::GenerateAll() {
     messages_->Tell(kApplicationTitle, kBatchCancelledByUser, MessageIcon::None);
     return;
   }
+  CancelDxfLoad();  // the batch shows its stacks' drawings
   BatchOptions options;
   options.project = ToPath(state_.projectFolder);
   for (int i = 1; i < stackList_->count(); ++i) options.stacks.push_back(stackList_->itemText(i).toStdString());

@@ -100,6 +100,7 @@ void MainWindow::OpenProject(const QString& folder) {
   state_.currentStackId.clear();
   state_.drawingName.clear();
   lastDxfPath_.clear();
+  CancelDxfLoad();
   drawing_.Clear();
   lostWhenRead_.clear();
   lastLoadProblem_.reset();

@@ -1,58 +1,19 @@
-// The drawing view widget.
+// The drawing view widget: zoom, pan, the tools' marks and the mouse (its frames are in
+// drawing_view_frames.cpp).
 #include "view/drawing_view.h"
 
-#include <QElapsedTimer>
 #include <QMouseEvent>
 #include <QPainter>
-#include <algorithm>
-#include <cstring>
-#include <thread>
-#include <type_traits>
 
 #include "cad/extents.h"
-#include "display/display_list.h"
 #include "view/measure_tool.h"
 
 namespace tessaro::view {
 namespace {
 
-// A whole frame slower than this shows the old frame scaled first after a zoom step, and
-// paints the new one once the wheel has rested this long.
-constexpr double kPreviewAfterMs = 40.0;
-constexpr int kDeferredRenderMs = 60;
-
-// The layers' on/off states: switching a layer repaints from the same display list.
-std::vector<bool> LayerStates(const Drawing& drawing) {
-  std::vector<bool> states;
-  states.reserve(drawing.Layers().size());
-  for (const Layer& layer : drawing.Layers()) states.push_back(layer.on);
-  return states;
-}
-
-// Moves the pixels of a 32-bit image by (dx, dy) in place; what is uncovered keeps old pixels.
-void ScrollImage(QImage& image, int dx, int dy) {
-  const int w = image.width(), h = image.height();
-  const int count = w - std::abs(dx);
-  const int from = std::max(0, -dx), to = std::max(0, dx);
-  auto moveRow = [&](int y) {
-    auto* row = reinterpret_cast<std::uint32_t*>(image.scanLine(y + dy));
-    const auto* src = reinterpret_cast<const std::uint32_t*>(image.constScanLine(y));
-    std::memmove(row + to, src + from, static_cast<std::size_t>(count) * sizeof(std::uint32_t));
-  };
-  // Rows moving down are copied bottom first, so none is overwritten before it moves.
-  if (dy > 0) {
-    for (int y = h - 1 - dy; y >= 0; --y) moveRow(y);
-  } else {
-    for (int y = -dy; y < h; ++y) moveRow(y);
-  }
-}
-
-int RenderThreads() { return static_cast<int>(std::clamp(std::thread::hardware_concurrency(), 1u, 4u)); }
-
 constexpr std::size_t kHistoryDepth = 100;
-constexpr double kExtentsMargin = 0.03;  // of the view, on each side
-// What an empty drawing shows: the limits 0,0 - 100,100.
-const QRectF kDefaultLimits(0, 0, 100, 100);
+constexpr int kRefineAfterMs = 50;  // the view rests this long before its exact frame is painted
+constexpr double kFrameBudgetMs = 8.0;
 
 int ButtonCode(Qt::MouseButton button) {
   switch (button) {
@@ -78,52 +39,21 @@ int ShiftCode(Qt::KeyboardModifiers keys) {
 
 }  // namespace
 
-DrawingView::DrawingView(const Drawing& drawing, QWidget* parent) : QWidget(parent), drawing_(drawing) {
+DrawingView::DrawingView(const Drawing& drawing, QWidget* parent)
+    : QWidget(parent), drawing_(drawing), frameBudgetMs_(kFrameBudgetMs) {
   setObjectName(QStringLiteral("DXFReader1"));
   setMouseTracking(true);
   setAttribute(Qt::WA_OpaquePaintEvent);
   setMinimumSize(50, 50);
   RebuildScene();
   state_ = ExtentsView();
-  deferredRender_.setSingleShot(true);
-  deferredRender_.setInterval(kDeferredRenderMs);
-  connect(&deferredRender_, &QTimer::timeout, this, &DrawingView::RenderDeferred);
-}
-
-void DrawingView::RebuildScene() {
-  FlattenOptions options;
-  options.metrics = &metrics_;  // MTEXT wrapped with the fonts the view draws with
-  scene_ = std::make_unique<render::Scene>(FlattenDrawing(drawing_, options));
-  extents_ = DrawnExtents(drawing_);
-  scene_->SetBackground(dark_ ? render::Background::Dark : render::Background::White);
-  highlight_.reset();  // its shape number means nothing in the new list
-  sceneRevision_ = drawing_.Revision();
-  layerStates_ = LayerStates(drawing_);
-  frame_.valid = false;
-}
-
-void DrawingView::Redraw() {
-  if (drawing_.Revision() != sceneRevision_) {
-    RebuildScene();
-  } else if (std::vector<bool> layers = LayerStates(drawing_); layers != layerStates_) {
-    layerStates_ = std::move(layers);
-    frame_.valid = false;
-  }
-  update();
-}
-
-void DrawingView::RenderDeferred() {
-  renderNow_ = true;
-  update();
+  refineTimer_.setSingleShot(true);
+  refineTimer_.setInterval(kRefineAfterMs);
+  connect(&refineTimer_, &QTimer::timeout, this, &DrawingView::StartRefine);
 }
 
 ViewState DrawingView::ExtentsView() const {
-  QRectF area = kDefaultLimits;
-  const auto box = drawing_.Revision() == sceneRevision_ ? extents_ : DrawnExtents(drawing_);
-  if (box) {
-    area = QRectF(QPointF(box->min.x, box->min.y), QPointF(box->max.x, box->max.y));
-  }
-  return FitArea(area, size(), kExtentsMargin, state_.scale);
+  return ExtentsState(drawing_.Revision() == sceneRevision_ ? extents_ : DrawnExtents(drawing_), size(), state_.scale);
 }
 
 void DrawingView::SetView(const ViewState& next) {
@@ -202,86 +132,6 @@ QPointF DrawingView::ToPixel(const QPointF& drawingPoint) const {
   return ViewTransform(state_, size()).map(drawingPoint);
 }
 
-void DrawingView::PaintTo(QPainter& painter, const QSize& size) const {
-  const QTransform toView = PaintTransform(state_, size);
-  const QRectF visible = toView.inverted().mapRect(QRectF(QPointF(-1, -1), size + QSize(2, 2)));
-  scene_->Paint(painter, drawing_.Layers(), toView, &visible);
-}
-
-void DrawingView::RenderWhole(const QSize& device, double ratio) {
-  QElapsedTimer clock;
-  clock.start();
-  if (frame_.image.size() != device) frame_.image = QImage(device, QImage::Format_RGB32);
-  const QTransform toDevice = PaintTransform(state_, size(), ratio);
-  frame_.textBoxPixels = scene_->TextBoxPixels(toDevice.inverted().mapRect(QRectF(frame_.image.rect())));
-  scene_->Render(frame_.image, drawing_.Layers(), toDevice, frame_.image.rect(), RenderThreads(),
-                 frame_.textBoxPixels);
-  frame_.state = state_;
-  frame_.valid = true;
-  lastRenderMs_ = static_cast<double>(clock.nsecsElapsed()) / 1e6;
-}
-
-// A pan at the same scale: the frame's pixels move by whole pixels and only the strips
-// they uncover are painted. False when nothing of the old frame can be kept.
-bool DrawingView::MoveFrame(const QTransform& to, double ratio) {
-  const QTransform from = PaintTransform(frame_.state, size(), ratio);
-  QImage& image = frame_.image;
-  const QRect all = image.rect();
-  const double moveX = to.dx() - from.dx();
-  const double moveY = to.dy() - from.dy();
-  if (std::abs(moveX) >= all.width() || std::abs(moveY) >= all.height()) return false;
-  // Texts drawn as boxes in a crowded view stay so while it pans, or the strips would
-  // not match the rest; a view that stops or starts being crowded is painted afresh.
-  if (scene_->TextBoxPixels(to.inverted().mapRect(QRectF(all))) != frame_.textBoxPixels) return false;
-  const int dx = static_cast<int>(moveX);
-  const int dy = static_cast<int>(moveY);
-  ScrollImage(image, dx, dy);
-  const auto& layers = drawing_.Layers();
-  const int threads = RenderThreads();
-  // The columns uncovered on the left or right, then the rows above or below the rest.
-  const QRect columns = dx > 0 ? QRect(0, 0, dx, all.height()) : QRect(all.width() + dx, 0, -dx, all.height());
-  if (dx != 0) scene_->Render(image, layers, to, columns, threads, frame_.textBoxPixels);
-  const int left = dx > 0 ? dx : 0;
-  const int width = all.width() - std::abs(dx);
-  const QRect rows = dy > 0 ? QRect(left, 0, width, dy) : QRect(left, all.height() + dy, width, -dy);
-  if (dy != 0) scene_->Render(image, layers, to, rows, threads, frame_.textBoxPixels);
-  frame_.state = state_;
-  return true;
-}
-
-void DrawingView::UpdateFrame(const QSize& device, double ratio) {
-  // A drawing changed without a Redraw still shows as it is now.
-  if (drawing_.Revision() != sceneRevision_) RebuildScene();
-  if (!frame_.valid || frame_.image.size() != device || renderNow_) {
-    RenderWhole(device, ratio);
-  } else if (frame_.state.scale == state_.scale) {
-    if (frame_.state != state_ && !MoveFrame(PaintTransform(state_, size(), ratio), ratio)) RenderWhole(device, ratio);
-  } else if (lastRenderMs_ < kPreviewAfterMs) {
-    RenderWhole(device, ratio);
-  }
-  renderNow_ = false;
-}
-
-void DrawingView::paintEvent(QPaintEvent*) {
-  const double ratio = devicePixelRatioF();
-  const QSize device(qRound(width() * ratio), qRound(height() * ratio));
-  UpdateFrame(device, ratio);
-  QPainter painter(this);
-  if (frame_.state == state_) {
-    painter.drawImage(QRectF(rect()), frame_.image);
-  } else {
-    // A zoom step on a slow drawing: the last frame scaled to the new view at once, the
-    // new frame when the wheel rests.
-    painter.fillRect(rect(), QColor(render::BackgroundRgb(dark_ ? render::Background::Dark : render::Background::White)));
-    const QTransform oldToNew = ViewTransform(frame_.state, size()).inverted() * ViewTransform(state_, size());
-    painter.setTransform(oldToNew);
-    painter.drawImage(QRectF(rect()), frame_.image);
-    painter.resetTransform();
-    deferredRender_.start();
-  }
-  PaintMarks(painter);
-}
-
 void DrawingView::PaintMarks(QPainter& painter) const {
   const QTransform toView = ViewTransform(state_, size());
   const QColor mark = dark_ ? QColor(120, 190, 255) : QColor(0, 90, 200);
@@ -314,14 +164,6 @@ void DrawingView::PaintMarks(QPainter& painter) const {
   }
 }
 
-void DrawingView::SetDarkBackground(bool dark) {
-  if (dark == dark_) return;
-  dark_ = dark;
-  scene_->SetBackground(dark_ ? render::Background::Dark : render::Background::White);
-  frame_.valid = false;
-  update();
-}
-
 void DrawingView::SetHighlight(std::optional<std::uint32_t> shape) {
   highlight_ = shape;
   update();
@@ -339,6 +181,7 @@ void DrawingView::resizeEvent(QResizeEvent*) {
   if (size() == fittedSize_) return;
   fittedSize_ = size();
   if (fitToExtents_) state_ = ExtentsView();
+  UpdateOverview();  // one that could not be made while the view had no size
 }
 
 void DrawingView::mousePressEvent(QMouseEvent* event) {

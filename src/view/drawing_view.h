@@ -1,19 +1,26 @@
 // The drawing view: shows the window's drawing on white, zooms and pans it, draws the
-// rubber shapes of the pick tools and reports mouse events in drawing coordinates.
+// rubber shapes of the pick tools and reports mouse events in drawing coordinates. A frame
+// that would take longer to paint than a frame may is cut from the drawing's overview
+// (render/overview.h) and from the last exact frame, and the exact frame is painted on a
+// thread of its own once the view rests: what a still view shows is always the exact frame.
 #pragma once
 
 #include <QImage>
 #include <QTimer>
 #include <QWidget>
 #include <cstdint>
+#include <initializer_list>
+#include <map>
 #include <memory>
 #include <optional>
 #include <vector>
 
 #include "cad/drawing.h"
-#include "render/qt_text_metrics.h"
+#include "render/overview.h"
 #include "render/scene.h"
+#include "view/background_work.h"
 #include "view/pick_tools.h"
+#include "view/prepared_scene.h"
 #include "view/view_state.h"
 
 namespace tessaro::view {
@@ -27,8 +34,22 @@ public:
   // The view shows the drawing's current entities and layer states. The display list is
   // built again only when the entities changed; a layer switched on or off repaints.
   void Redraw();
-  // The next paint draws the whole frame afresh instead of reusing the last one.
-  void DiscardFrame() { frame_.valid = false; }
+  // Shows what PrepareScene made of the drawing the view's drawing now holds (swapped in
+  // after a read on another thread), instead of building it again.
+  void ShowPrepared(PreparedScene prepared);
+  // The next paint makes the whole frame afresh instead of reusing the last one (or the
+  // last exact one).
+  void DiscardFrame() {
+    frame_.valid = false;
+    exact_.valid = false;
+  }
+  // Whether the frame on show is the exact picture of the view, not one cut from the
+  // overview or from an earlier frame while the exact one is being painted.
+  bool FrameExact() const { return frame_.valid && frame_.exact && frame_.state == state_; }
+  // A frame of a large drawing is painted directly when that should take no longer than
+  // this; otherwise it is cut from the overview and the last exact frame first. What a
+  // frame costs is learnt from the frames painted, zoom by zoom.
+  void SetFrameBudget(double milliseconds) { frameBudgetMs_ = milliseconds; }
   // The whole drawing fits the view, and keeps fitting it while the view is resized
   // until another zoom or pan.
   void ZoomExtents();
@@ -65,6 +86,7 @@ public:
   // Paints the drawing as the view shows it, on any painter of the given size.
   void PaintTo(QPainter& painter, const QSize& size) const;
   const render::Scene& Scene() const { return *scene_; }
+  const render::Overview* Overview() const { return overview_.get(); }
 
 signals:
   // Buttons 1 left, 2 right, 4 middle; shift 1 Shift, 2 Ctrl, 4 Alt; x, y drawing units.
@@ -75,6 +97,10 @@ signals:
   void ExtentsRequested();
   // The pointer came into the view: it may act on the drawing again.
   void ViewActivated();
+  // The exact frame painted on the view's own thread is on show.
+  void FrameRefined();
+  // The overview of the drawing is ready: frames that would be slow are cut from it.
+  void OverviewReady();
 
 protected:
   void paintEvent(QPaintEvent* event) override;
@@ -86,21 +112,42 @@ protected:
   void enterEvent(QEnterEvent* event) override;
 
 private:
-  // The last frame painted, in device pixels, and the view it shows: a pan moves its
-  // pixels and paints the uncovered strips; a zoom may show it scaled until the new frame
-  // is painted.
+  // A frame in device pixels and the view it shows: a pan moves its pixels and paints the
+  // strips it uncovers.
   struct Frame {
     QImage image;
     ViewState state;
     double textBoxPixels = render::kTextBoxPixels;  // as the whole frame was painted
     bool valid = false;
+    bool exact = false;  // painted from the scene, not cut from the overview or moved from a preview
+  };
+  // What the overview was painted with: a scene, its layer states and the background.
+  struct OverviewKey {
+    std::uint64_t scene = 0;
+    std::vector<bool> layers;
+    bool dark = false;
+    friend bool operator==(const OverviewKey&, const OverviewKey&) = default;
   };
 
   void RebuildScene();
+  void UseScene(std::shared_ptr<const render::Scene> scene, std::optional<Extents> extents);
+  OverviewKey CurrentOverviewKey() const;
+  const render::Overview* UsableOverview() const;
+  void UseOverview(std::shared_ptr<const render::Overview> overview, ExactFrame frame, OverviewKey key);
+  void UpdateOverview();
+  void DropFrames();
+  const Frame* PreviewSource() const;
   void UpdateFrame(const QSize& device, double ratio);
-  void RenderWhole(const QSize& device, double ratio);
+  bool TakeKnownFrame(const QSize& device);
+  void RenderWhole(const QSize& device, double ratio, std::size_t weight);
   bool MoveFrame(const QTransform& to, double ratio);
-  void RenderDeferred();
+  void Preview(const QSize& device, double ratio);
+  void PaintPreview(QPainter& painter, const QTransform& to, const QRect& target, double ratio) const;
+  std::optional<std::size_t> QuickWeight(std::initializer_list<QRectF> areas, double pixelsPerUnit) const;
+  void Learn(double pixelsPerUnit, std::size_t weight, double milliseconds);
+  void StartRefine();
+  void TakeRefined(ExactFrame frame, std::uint64_t serial);
+  render::Background BackgroundKind() const;
 
   void SetView(const ViewState& next);  // remembers the old view for ZoomPrevious
   ViewState ExtentsView() const;
@@ -121,15 +168,29 @@ private:
   std::optional<QLineF> measureLine_;
   std::optional<QPointF> snapMark_;
 
-  render::QtTextMetrics metrics_;
-  std::unique_ptr<render::Scene> scene_;
+  std::shared_ptr<const render::Scene> scene_;  // shared with the work on the view's threads
+  std::uint64_t sceneSerial_ = 0;               // one more for every scene
   std::optional<std::uint64_t> sceneRevision_;  // the drawing's revision that scene_ shows
   std::optional<Extents> extents_;              // the drawing's (cad/extents.h) at that revision
   std::vector<bool> layerStates_;
-  Frame frame_;
-  double lastRenderMs_ = 0;   // how long the last whole frame took
-  bool renderNow_ = false;    // the deferred paint after a scaled preview is due
-  QTimer deferredRender_;
+  std::shared_ptr<const render::Overview> overview_;
+  OverviewKey overviewKey_;             // what overview_ shows
+  ExactFrame overviewFrame_;            // the exact frame it was made from
+  std::optional<OverviewKey> pending_;  // what the overview under way will show
+  ViewState pendingState_;              // and the view of the frame it is made from
+  QSize pendingSize_;
+  Frame frame_;  // on show
+  Frame exact_;  // the last exact frame of what the view shows now: previews are cut from it
+  Frame stale_;  // the frame on show before the layer states or the background changed
+  // Moves whenever what frames show changes (scene, layer states, background): a frame
+  // painted on the view's thread for an older one is dropped.
+  std::uint64_t frameSerial_ = 0;
+  double frameBudgetMs_;
+  std::map<int, double> msPerWeight_;  // what painting costs, by half steps of the zoom's log2
+  QTimer refineTimer_;  // the exact frame is painted once the view rests this long
+  // Last, so that they stop (and their threads end) before anything above goes.
+  BackgroundWork refineWork_;
+  BackgroundWork overviewWork_;
 };
 
 }  // namespace tessaro::view

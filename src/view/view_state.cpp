@@ -51,6 +51,13 @@ ViewState FitArea(const QRectF& area, const QSizeF& viewSize, double marginFract
   return ViewState{box.center().x(), box.center().y(), ClampScale(scale)};
 }
 
+ViewState ExtentsState(const std::optional<Extents>& extents, const QSizeF& viewSize, double currentScale) {
+  constexpr double kMargin = 0.03;
+  QRectF area(0, 0, 100, 100);
+  if (extents) area = QRectF(QPointF(extents->min.x, extents->min.y), QPointF(extents->max.x, extents->max.y));
+  return FitArea(area, viewSize, kMargin, currentScale);
+}
+
 ViewState ZoomAbout(const ViewState& state, double factor, const QPointF& anchor) {
   const double scale = ClampScale(state.scale * factor);
   const double kept = state.scale / scale;  // how much of the anchor-to-centre distance stays

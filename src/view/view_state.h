@@ -7,6 +7,9 @@
 #include <QRectF>
 #include <QSizeF>
 #include <QTransform>
+#include <optional>
+
+#include "cad/drawing.h"
 
 namespace tessaro::view {
 
@@ -32,6 +35,10 @@ QPointF ViewToDrawing(const ViewState& state, const QSizeF& viewSize, const QPoi
 // `marginFraction` of the view left free on each side. A degenerate area keeps the scale
 // along its empty direction(s) and only centres.
 ViewState FitArea(const QRectF& area, const QSizeF& viewSize, double marginFraction, double currentScale);
+
+// The state that shows the drawing's extents whole with a margin of 3% of the view on each
+// side; without extents (an empty drawing), the limits 0,0 - 100,100.
+ViewState ExtentsState(const std::optional<Extents>& extents, const QSizeF& viewSize, double currentScale);
 
 // Scales by `factor` keeping the drawing point `anchor` at the same place on screen.
 ViewState ZoomAbout(const ViewState& state, double factor, const QPointF& anchor);

@@ -274,6 +274,40 @@ private slots:
     QCOMPARE(view::DescribeMeasurement(render::Measure({0, 0}, {0, -5})), "Distanza 5.00   dx 0.00   dy -5.00   angolo 270.00°");
   }
 
+  // A large file is read on a thread of its own: Escape stops the read and leaves the
+  // drawing shown as it was; a read to the end shows the file, whole at once.
+  void large_file_opens_while_the_window_goes_on() {
+    QTemporaryDir folder;
+    const QString file = folder.path() + "/grande.dxf";
+    {
+      Drawing drawing;
+      for (int i = 0; i < 90000; ++i) {
+        const double x = i % 300, y = i / 300;
+        drawing.AddLine({{x, y}, {x + 0.5, y + 0.5}}, 1 + i % 7);
+      }
+      WriteDxfFile(drawing, ToPath(file));
+    }
+    QVERIFY(QFileInfo(file).size() >= 8 * 1024 * 1024);
+    Harness h(QString{});
+    h.w().show();
+    QVERIFY(QTest::qWaitForWindowExposed(&h.w()));
+    const auto* status = h.w().findChild<QLabel*>("sbStatusBarPanel2");
+    h.w().OpenDxfFile(file);
+    QVERIFY(h.w().DxfLoading());
+    QTest::keyClick(&h.w(), Qt::Key_Escape);
+    QVERIFY(!h.w().DxfLoading());
+    QCOMPARE(status->text(), QString("Apertura di grande.dxf annullata"));
+    QCOMPARE(h.w().CurrentDrawing().EntityCount(), 0u);
+
+    h.w().OpenDxfFile(file);
+    QTRY_VERIFY_WITH_TIMEOUT(!h.w().DxfLoading(), 60000);
+    QCOMPARE(h.w().CurrentDrawing().EntityCount(), 90000u);
+    QVERIFY(status->text().startsWith("grande.dxf: Letti 90000 oggetti"));
+    DrawingView& view = *h.w().View();
+    view.grab();
+    QVERIFY(view.FrameExact());  // the frame made with the drawing's overview
+  }
+
   // 7 black on white and white on dark, yellow and light grey darkened on white only.
   void colours_read_on_either_background() {
     const std::tuple<int, render::Background, QColor> cases[] = {

@@ -10,6 +10,7 @@
 #include "render/scene.h"
 #include "view/drawing_view.h"
 #include "view/pick_tools.h"
+#include "view/prepared_scene.h"
 #include "view/view_state.h"
 
 using namespace tessaro;
@@ -125,6 +126,54 @@ private slots:
     view.Redraw();
     QCOMPARE(&view.Scene().List(), list);
     QVERIFY(view.grab().toImage() != whole);
+  }
+
+  // A large drawing shows frames cut from its overview while painting them would be slow,
+  // and its exact frame once the view rests: the pixels of a frame painted afresh, after a
+  // zoom and after a pan.
+  void a_still_view_shows_its_exact_frame() {
+    Drawing d;
+    for (int i = 0; i < 50000; ++i) {
+      const double x = (i * 37) % 1000, y = (i * 91) % 700;
+      d.SetCurrentLayer(i % 2 ? "Ferri" : "Testi");
+      if (i % 10 == 0) d.AddText({{x, y}, 4.0 + i % 5, "4\xC3\x98" "16", "Arial"}, 7);
+      else d.AddLine({{x, y}, {x + (i % 50), y + (i % 30) - 15}}, 1 + i % 7);
+    }
+    DrawingView view(d);
+    view.resize(320, 240);
+    view.ShowPrepared(*PrepareScene(d, false, view.size(), view.devicePixelRatioF()));
+    view.ZoomExtents();
+    view.grab();
+    QVERIFY(view.FrameExact());  // the frame the overview was made from
+    const auto afresh = [&view] {
+      view.SetFrameBudget(1e9);
+      view.DiscardFrame();
+      const QImage image = view.grab().toImage();
+      view.SetFrameBudget(0);
+      return image;
+    };
+    view.SetFrameBudget(0);  // nothing is quick: every new view is cut first
+    view.ZoomWindow(100, 100, 400, 325);
+    view.grab();
+    QVERIFY(!view.FrameExact());
+    QTRY_VERIFY(view.FrameExact());
+    QCOMPARE(view.grab().toImage(), afresh());
+    view.PanView(0, 0, 37, -11.7);
+    view.grab();
+    QVERIFY(!view.FrameExact());
+    QTRY_VERIFY(view.FrameExact());
+    QCOMPARE(view.grab().toImage(), afresh());
+    // A layer switched off, and on again over the whole drawing (whose frame comes with
+    // the new overview): the old frame stands in until the new one is painted.
+    for (const bool extents : {false, true}) {
+      if (extents) view.ZoomExtents();
+      d.SetLayerOn("Testi", extents);
+      view.Redraw();
+      view.grab();
+      QVERIFY(!view.FrameExact());
+      QTRY_VERIFY(view.FrameExact());
+      QCOMPARE(view.grab().toImage(), afresh());
+    }
   }
 
   // The zoom window itself is checked through the main window, with real mouse events.
