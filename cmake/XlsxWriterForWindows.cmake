@@ -5,19 +5,10 @@
 # libxlsxwriter-dev does.
 set(TESSARO_XLSXWRITER_WINDOWS "$ENV{TESSARO_XLSXWRITER_WINDOWS}" CACHE PATH
     "Static libxlsxwriter for Windows (scripts/build-xlsxwriter-windows)")
+include(${CMAKE_CURRENT_LIST_DIR}/NewestCachedBuild.cmake)
 if(NOT TESSARO_XLSXWRITER_WINDOWS)
-  if(DEFINED ENV{TESSARO_CACHE})
-    set(_cache "$ENV{TESSARO_CACHE}")
-  elseif(DEFINED ENV{XDG_CACHE_HOME})
-    set(_cache "$ENV{XDG_CACHE_HOME}/tessaro")
-  else()
-    set(_cache "$ENV{HOME}/.cache/tessaro")
-  endif()
-  file(GLOB _stamps LIST_DIRECTORIES false "${_cache}/libxlsxwriter-*-mingw-w64-*-static/.tessaro-finished")
-  list(SORT _stamps COMPARE NATURAL ORDER DESCENDING)
-  if(_stamps)
-    list(GET _stamps 0 _stamp)
-    get_filename_component(_found "${_stamp}" DIRECTORY)
+  tessaro_newest_cached_build("libxlsxwriter-*-mingw-w64-*-static" _found _cache)
+  if(_found)
     set(TESSARO_XLSXWRITER_WINDOWS "${_found}" CACHE PATH
         "Static libxlsxwriter for Windows (scripts/build-xlsxwriter-windows)" FORCE)
   endif()
