@@ -20,11 +20,7 @@ int CurvePieces(double sweepRadians, int perTurn) {
   return static_cast<int>(std::clamp(n, 1.0, static_cast<double>(perTurn)));
 }
 
-void AppendBulge(std::vector<Point2d>& out, Point2d from, Point2d to, double bulge) {
-  if (bulge == 0.0 || !std::isfinite(bulge) || (from.x == to.x && from.y == to.y)) {
-    out.push_back(to);
-    return;
-  }
+BulgeArc BulgeArcOf(Point2d from, Point2d to, double bulge) {
   const double sweep = 4.0 * std::atan(bulge);  // signed, radians
   const double chord = std::hypot(to.x - from.x, to.y - from.y);
   const double radius = chord / (2.0 * std::sin(std::abs(sweep) / 2.0));
@@ -33,7 +29,15 @@ void AppendBulge(std::vector<Point2d>& out, Point2d from, Point2d to, double bul
   const double nx = -(to.y - from.y) / chord, ny = (to.x - from.x) / chord;
   const double h = radius * std::cos(sweep / 2.0) * (sweep > 0 ? 1 : -1);
   const Point2d center{mx + nx * h, my + ny * h};
-  const double start = std::atan2(from.y - center.y, from.x - center.x);
+  return {center, radius, std::atan2(from.y - center.y, from.x - center.x), sweep};
+}
+
+void AppendBulge(std::vector<Point2d>& out, Point2d from, Point2d to, double bulge) {
+  if (bulge == 0.0 || !std::isfinite(bulge) || (from.x == to.x && from.y == to.y)) {
+    out.push_back(to);
+    return;
+  }
+  const auto [center, radius, start, sweep] = BulgeArcOf(from, to, bulge);
   const int n = CurvePieces(sweep, 64);
   for (int k = 1; k < n; ++k) {
     const double t = start + sweep * k / n;

@@ -18,6 +18,16 @@ double WrapSpan(double span, double period);
 // Pieces for a sweep, `perTurn` a whole turn, at least 1.
 int CurvePieces(double sweepRadians, int perTurn);
 
+// The circle a polyline segment from `from` to `to` with a non-zero `bulge` runs on: its
+// centre and radius, the angle of `from` on it and the signed sweep to `to` (radians).
+struct BulgeArc {
+  Point2d center;
+  double radius = 0.0;
+  double start = 0.0;
+  double sweep = 0.0;
+};
+BulgeArc BulgeArcOf(Point2d from, Point2d to, double bulge);
+
 // Appends the points after `from` of the arc of a polyline segment with `bulge` to `to`.
 void AppendBulge(std::vector<Point2d>& out, Point2d from, Point2d to, double bulge);
 // The points of a polyline: its vertices with the arcs of their bulges between them (the

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cmath>
 
+#include "cad/curves.h"
+
 namespace tessaro {
 namespace {
 
@@ -29,13 +31,7 @@ std::vector<Station> SegmentStations(Point2d a, Point2d b, double bulge, double 
     out.push_back({b, w1 / 2, u});
     return out;
   }
-  const double sweep = 4.0 * std::atan(bulge);
-  const double radius = chord / (2.0 * std::sin(std::abs(sweep) / 2.0));
-  const double mx = (a.x + b.x) / 2, my = (a.y + b.y) / 2;
-  const double nx = -(b.y - a.y) / chord, ny = (b.x - a.x) / chord;
-  const double h = radius * std::cos(sweep / 2.0) * (sweep > 0 ? 1 : -1);
-  const Point2d c{mx + nx * h, my + ny * h};
-  const double start = std::atan2(a.y - c.y, a.x - c.x);
+  const auto [c, radius, start, sweep] = BulgeArcOf(a, b, bulge);
   const int n = std::clamp(static_cast<int>(std::ceil(std::abs(sweep) / (2 * 3.14159265358979) * 64)), 2, 64);
   for (int k = 0; k <= n; ++k) {
     const double t = static_cast<double>(k) / n, angle = start + sweep * t;

@@ -15,23 +15,22 @@ constexpr double kFar = 1e9;
 // Floor of a / b for b > 0.
 std::int64_t FloorDiv(std::int64_t a, std::int64_t b) { return a >= 0 ? a / b : -((-a + b - 1) / b); }
 
-// Cuts the segment to the square of side 2 kFar (Liang-Barsky); false when it misses it.
-bool CutToFar(QPointF& a, QPointF& b) {
+
+}  // namespace
+
+bool CutSegmentTo(QPointF& a, QPointF& b, const QRectF& r) {
   double t0 = 0, t1 = 1;
-  const double d[2] = {b.x() - a.x(), b.y() - a.y()};
-  const double p[2] = {a.x(), a.y()};
-  for (int axis = 0; axis < 2; ++axis) {
-    for (const double edge : {-kFar, kFar}) {
-      const double q = edge < 0 ? p[axis] - edge : edge - p[axis];
-      const double r = edge < 0 ? -d[axis] : d[axis];
-      if (r == 0) {
-        if (q < 0) return false;
-        continue;
-      }
-      const double t = q / r;
-      if (r < 0) t0 = std::max(t0, t);
-      else t1 = std::min(t1, t);
+  const double dx = b.x() - a.x(), dy = b.y() - a.y();
+  const double p[4] = {-dx, dx, -dy, dy};
+  const double q[4] = {a.x() - r.left(), r.right() - a.x(), a.y() - r.top(), r.bottom() - a.y()};
+  for (int i = 0; i < 4; ++i) {
+    if (p[i] == 0) {
+      if (q[i] < 0) return false;
+      continue;
     }
+    const double t = q[i] / p[i];
+    if (p[i] < 0) t0 = std::max(t0, t);
+    else t1 = std::min(t1, t);
   }
   if (t0 > t1) return false;
   const QPointF from = a;
@@ -39,8 +38,6 @@ bool CutToFar(QPointF& a, QPointF& b) {
   b = from + (b - from) * t1;
   return true;
 }
-
-}  // namespace
 
 PixelTarget::PixelTarget(QImage& image)
     : bits_(image.bits()), stride_(image.bytesPerLine()), width_(image.width()), height_(image.height()) {}
@@ -52,7 +49,7 @@ void PixelTarget::Dot(QPointF at) {
 
 void PixelTarget::Line(QPointF a, QPointF b) {
   if (!(std::abs(a.x()) < kFar && std::abs(a.y()) < kFar && std::abs(b.x()) < kFar && std::abs(b.y()) < kFar)) {
-    if (!std::isfinite(a.x() + a.y() + b.x() + b.y()) || !CutToFar(a, b)) return;
+    if (!std::isfinite(a.x() + a.y() + b.x() + b.y()) || !CutSegmentTo(a, b, QRectF(-kFar, -kFar, 2 * kFar, 2 * kFar))) return;
   }
   PixelLine(PixelX(a.x()), PixelY(a.y()), PixelX(b.x()), PixelY(b.y()));
 }

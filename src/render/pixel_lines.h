@@ -8,10 +8,14 @@
 
 #include <QImage>
 #include <QPointF>
+#include <QRectF>
 #include <cmath>
 #include <cstdint>
 
 namespace tessaro::render {
+
+// Cuts the segment from `a` to `b` to `r` (Liang-Barsky); false when it misses it.
+bool CutSegmentTo(QPointF& a, QPointF& b, const QRectF& r);
 
 class PixelTarget {
 public:

@@ -47,27 +47,6 @@ Extents ToExtents(const QRectF& r) { return Extents{{r.left(), r.top()}, {r.righ
 
 QString ToQString(const std::string& s) { return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size())); }
 
-// Cuts the segment to `r` (Liang-Barsky); false when it misses it.
-bool CutTo(QPointF& a, QPointF& b, const QRectF& r) {
-  double t0 = 0, t1 = 1;
-  const double dx = b.x() - a.x(), dy = b.y() - a.y();
-  const double p[4] = {-dx, dx, -dy, dy};
-  const double q[4] = {a.x() - r.left(), r.right() - a.x(), a.y() - r.top(), r.bottom() - a.y()};
-  for (int i = 0; i < 4; ++i) {
-    if (p[i] == 0) {
-      if (q[i] < 0) return false;
-      continue;
-    }
-    const double t = q[i] / p[i];
-    if (p[i] < 0) t0 = std::max(t0, t);
-    else t1 = std::min(t1, t);
-  }
-  if (t0 > t1) return false;
-  const QPointF from = a;
-  a = from + (b - from) * t0;
-  b = from + (b - from) * t1;
-  return true;
-}
 
 // Paints shapes one at a time onto a painter whose transform it leaves alone between texts.
 class ShapePainter {
@@ -276,7 +255,7 @@ void ShapePainter::DrawRay(const Shape& s) {
   QPointF b = from + along * kRayPixels;
   if (pixels_) {
     pixels_->Line(a, b);
-  } else if (CutTo(a, b, clip_)) {
+  } else if (CutSegmentTo(a, b, clip_)) {
     lines_.emplace_back(a, b);
   }
 }
