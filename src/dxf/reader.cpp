@@ -229,7 +229,7 @@ LayerIndex Reader::LayerFor(std::string_view raw) {
     if (drawing_.Layers().size() >= 0xFFFF) {
       Problem p = tok_.Whole(ProblemKind::DxfTooManyLayers);
       p.high = 0xFFFF;
-      throw TooMany(std::move(p));
+      throw TooMany{std::move(p)};
     }
     layer = drawing_.AddLayer(raw.empty() ? std::string("0") : Decode(raw));
     layerByRaw_.emplace(key_, layer);
@@ -256,7 +256,7 @@ BlockIndex Reader::BlockFor(std::string_view raw) {
   if (drawing_.Blocks().size() >= kMaxBlocks) {
     Problem p = tok_.Whole(ProblemKind::DxfTooManyBlocks);
     p.high = static_cast<double>(kMaxBlocks);
-    throw TooMany(std::move(p));
+    throw TooMany{std::move(p)};
   }
   const BlockIndex block = drawing_.AddBlock(Decode(raw), {});
   blockByRaw_.emplace(key_, block);
