@@ -15,6 +15,7 @@ int main(int argc, char** argv) {
     qputenv("QT_QPA_PLATFORM", "offscreen");
   }
   tessaro::render::UseSystemFontsWhenHeadless();
+  tessaro::render::KeepRegexJitOff();
   QGuiApplication app(argc, argv);
   std::vector<std::string> args(argv + 1, argv + argc);
   return tessaro::dxftool::Run(args, std::cout, std::cerr);

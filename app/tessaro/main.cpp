@@ -9,6 +9,7 @@
 #include <QTranslator>
 #include <exception>
 
+#include "render/headless.h"
 #include "shell/dialogs.h"
 #include "shell/main_window.h"
 #include "shell/settings_store.h"
@@ -27,6 +28,7 @@ void ScheduleScreenshot(tessaro::shell::MainWindow& window, const QString& file)
 }  // namespace
 
 int main(int argc, char* argv[]) {
+  tessaro::render::KeepRegexJitOff();  // the view paints and opens files on threads of its own
   QApplication app(argc, argv);
   // The program speaks Italian, and so do Qt's own dialogs and buttons (Sì/No/Annulla,
   // the file dialogs), whatever the system's language.

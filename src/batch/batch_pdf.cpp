@@ -37,6 +37,7 @@ PdfSupport::PdfSupport() : impl_(std::make_unique<Impl>()) {
   // run and would bury its report: only Qt's errors reach stderr.
   qputenv("QT_QPA_PLATFORM", "offscreen");
   render::UseSystemFontsWhenHeadless();
+  render::KeepRegexJitOff();  // the sheets are painted on the writer threads
   qInstallMessageHandler([](QtMsgType type, const QMessageLogContext&, const QString& message) {
     if (type == QtCriticalMsg || type == QtFatalMsg) std::fprintf(stderr, "%s\n", qPrintable(message));
   });

@@ -1,4 +1,4 @@
-// The headless platform's fonts.
+// The headless platform's fonts, and what the programs set before Qt starts.
 #include "render/headless.h"
 
 #include <QByteArray>
@@ -15,6 +15,10 @@ void UseSystemFontsWhenHeadless() {
   const std::filesystem::path folder = SystemFontFolder();
   if (folder.empty()) return;
   qputenv("QT_QPA_FONTDIR", QString::fromStdU16String(folder.u16string()).toLocal8Bit());
+}
+
+void KeepRegexJitOff() {
+  qputenv("QT_ENABLE_REGEXP_JIT", "0");
 }
 
 }  // namespace tessaro::render
