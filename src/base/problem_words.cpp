@@ -120,10 +120,14 @@ std::string ProblemMessage(const Problem& p) {
 }
 
 std::string ProblemFileText(const std::filesystem::path& file) {
-  const std::string name = PathText(file.filename());
+  // In the system's own separators: a folder the window gave with '/' and a file joined to
+  // it read as one path on Windows too.
+  std::filesystem::path native = file;
+  native.make_preferred();
+  const std::string name = PathText(native.filename());
   const std::string shown = ReadableText(name);
-  if (shown == name) return PathText(file);
-  return PathText(file.parent_path() / std::filesystem::path(std::u8string(shown.begin(), shown.end())));
+  if (shown == name) return PathText(native);
+  return PathText(native.parent_path() / std::filesystem::path(std::u8string(shown.begin(), shown.end())));
 }
 
 std::string DescribeProblem(const Problem& p) {

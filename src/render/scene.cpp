@@ -401,6 +401,11 @@ QRgb ShapeRgb(ShapeColor color) {
 
 TextFont::TextFont(const FontFace& face)
     : font_(face.family.empty() ? QStringLiteral("Arial") : ToQString(face.family)) {
+  // Arial, or on a system without it a face with Arial's widths, so that texts take the room
+  // they take in Arial (fontconfig maps Arial so by itself; Qt's own font lists do not).
+  if (font_.family().compare(QStringLiteral("Arial"), Qt::CaseInsensitive) == 0) {
+    font_.setFamilies({font_.family(), QStringLiteral("Liberation Sans"), QStringLiteral("Arimo")});
+  }
   font_.setPixelSize(kFontPixelSize);
   font_.setBold(face.bold);
   font_.setItalic(face.italic);

@@ -9,6 +9,7 @@
 
 #include "column_stack/stack_files.h"
 #include "base/errors.h"
+#include "os/utf8_path.h"
 #include "support/piece_files.h"
 
 namespace tessaro {
@@ -120,8 +121,9 @@ TEST(DescribeProblem, WordsEachKindWithWhereItIs) {
             "line 10 (9 from 0), field 1 (0 from 0): the count of Staffe lato 1 \"1Ø16\" is outside from 2 to 200");
   EXPECT_EQ(DescribeProblem(top), "line 4 (3 from 0), field 5 (4 from 0): Quota finale \"10\" must lie above Quota "
                                   "iniziale \"20\", by at most 5000");
-  EXPECT_EQ(DescribeProblem(missing), (std::filesystem::path("Dis") / (std::string(80, 'x') + "\u2026")).string() +
-                                          ": file not found");
+  EXPECT_EQ(DescribeProblem(missing),
+            Utf8FromPath(std::filesystem::path("Dis") / PathFromUtf8(std::string(80, 'x') + "\u2026")) +
+                ": file not found");
   // Echoed input never stops at a NUL, and a two-byte character is never cut in two.
   EXPECT_EQ(ReadableText(std::string("2\0" "0\t", 4)), "2\\x000\\x09");
   std::string signs;

@@ -1,6 +1,7 @@
 // tessaro-dxf end to end: the built program on a small hand-written drawing (a red line
 // across, a blue circle, a text, a polyline and an image it does not draw) for its report, its PNG and PDF pictures,
 // and its exit status on wrong command lines and unreadable files.
+#include <QDir>
 #include <QImage>
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -144,7 +145,7 @@ private slots:
     QTest::newRow("size without value") << QStringList{"render", "a.dxf", "a.png", "--size"} << 2 << "needs a value";
     QTest::newRow("bad window") << QStringList{"render", "a.dxf", "a.png", "--window", "1,2,3,2"} << 2
                                 << "expected X0,Y0,X1,Y1";
-    QTest::newRow("missing file") << QStringList{"info", missing} << 1 << missing;
+    QTest::newRow("missing file") << QStringList{"info", missing} << 1 << QDir::toNativeSeparators(missing);
     QTest::newRow("unwritable output") << QStringList{"render", "@DRAWING", "/nonexistent/x.png"} << 1
                                        << "/nonexistent/x.png: cannot write";
   }

@@ -163,12 +163,12 @@ private slots:
     QVERIFY(QTest::qWaitForWindowExposed(&h.w()));
     h.w().ChooseStack("3");
     const QString problem = h.w().ProblemText()->text();
-    QVERIFY(problem.startsWith("Pilastrata 3 incompleta: " + piece));
+    QVERIFY(problem.startsWith("Pilastrata 3 incompleta: " + QDir::toNativeSeparators(piece)));
 
     h.messages.answers = {Answer::No};
     h.w().RunCommand(kCmdSaveDxf);
     QVERIFY(h.files.requests.empty());
-    QVERIFY(h.messages.log.last().startsWith("Ask Salva File DXF: Pilastrata_3: " + piece + ", riga 7"));
+    QVERIFY(h.messages.log.last().startsWith("Ask Salva File DXF: Pilastrata_3: " + QDir::toNativeSeparators(piece) + ", riga 7"));
     QVERIFY(h.messages.log.last().endsWith("Salvare comunque il disegno parziale?"));
 
     const QString target = project.DrawingsFolder() + "/parziale.dxf";

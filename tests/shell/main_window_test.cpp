@@ -203,7 +203,7 @@ private slots:
     QCOMPARE(settings_->Value("Generazione/DistintaFerri"), QStringLiteral("true"));
     QCOMPARE(settings_->Value("Generazione/Posizioni"), QStringLiteral("true"));
     h.w().RunCommand(kCmdGenerateAll);
-    const QString problem = piece + ", riga 7, campo 1: \"4\u00C3\u02DC16x\": non \u00E8 un campo numero\u00D8diametro "
+    const QString problem = QDir::toNativeSeparators(piece) + ", riga 7, campo 1: \"4\u00C3\u02DC16x\": non \u00E8 un campo numero\u00D8diametro "
                                     "come 4\u00D816";
     QCOMPARE(h.messages.log.last(), "Warning Dxf pilastri: Attenzione: disegni salvati 2 su 3.\nNon salvate (resta il "
                                     "disegno precedente):\nPilastrata_3: " + problem);
