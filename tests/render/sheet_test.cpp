@@ -22,6 +22,7 @@
 #include "render/scene.h"
 #include "sheets/sheet.h"
 #include "sheets/stack_sheet.h"
+#include "support/coloured_pixels.h"
 #include "support/piece_files.h"
 #include "support/temp_folder.h"
 
@@ -260,14 +261,7 @@ TEST_F(SheetPdfTest, TitleBlockDataAndPlotStyles) {
     QPainter painter(&image);
     p.PaintPage(painter, 0, QRectF(image.rect()));
     painter.end();
-    int coloured = 0;
-    for (int y = 0; y < image.height(); ++y) {
-      for (int x = 0; x < image.width(); ++x) {
-        const QColor c = image.pixelColor(x, y);
-        coloured += std::max({c.red(), c.green(), c.blue()}) - std::min({c.red(), c.green(), c.blue()}) > 60;
-      }
-    }
-    return coloured;
+    return test::ColouredPixels(image);
   };
   EXPECT_EQ(colouredPixels(plan), 0);
   EXPECT_GT(colouredPixels(StackSheetPlan(drawing, schedule, QStringLiteral("Titolo"), NumberFormat{','}, date, data,

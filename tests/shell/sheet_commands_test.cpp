@@ -14,6 +14,7 @@
 #include "dxf_write/writer.h"
 #include "shell/check_pane.h"
 #include "shell_test_support.h"
+#include "support/coloured_pixels.h"
 
 using namespace tessaro;
 using namespace tessaro::shell;
@@ -181,15 +182,7 @@ private slots:
     Harness& h = Window("3");
     const auto colouredPixels = [&](const QString& pdf) {
       Poppler("pdftoppm", {"-r", "50", "-png", "-singlefile", pdf, out_->filePath("page")});
-      const QImage image(out_->filePath("page.png"));
-      int coloured = 0;
-      for (int y = 0; y < image.height(); ++y) {
-        for (int x = 0; x < image.width(); ++x) {
-          const QColor c = image.pixelColor(x, y);
-          coloured += std::max({c.red(), c.green(), c.blue()}) - std::min({c.red(), c.green(), c.blue()}) > 60;
-        }
-      }
-      return coloured;
+      return test::ColouredPixels(QImage(out_->filePath("page.png")));
     };
     for (const bool colour : {false, true}) {
       if (colour) h.w().RunCommand(kCmdSheetColour);
