@@ -20,7 +20,6 @@ DisplayList Flattener::Run() {
   for (std::size_t first = 0; first < entities.size() && !Full(); first += kRun) {
     if (progress_) progress_(static_cast<double>(first) / static_cast<double>(entities.size()));
     for (std::size_t i = first; i < std::min(first + kRun, entities.size()); ++i) {
-      ++visits_;
       if (Full()) break;
       Flatten(entities[i], top);
     }
