@@ -49,6 +49,7 @@ int main(int argc, char* argv[]) {
   if (named.suffix().compare(QStringLiteral("dxf"), Qt::CaseInsensitive) == 0 && named.isFile()) {
     dxfFile = setup.commandLine;
     setup.commandLine.clear();
+    setup.drawingOnly = true;  // no project to list stacks from, nor to complain about
   }
 
   tessaro::shell::MainWindow window(setup);

@@ -268,8 +268,10 @@ void MainWindow::StartUpSteps() {
   state_.viewEnabled = true;
   ReloadPropertyPane(kWindowLayoutKey, kWindowLayoutSection);  // no stack chosen: draws nothing
   view_->Redraw();
-  FillColumnStackList();
-  watch_->SetFolder(state_.columnStackFolder);
+  if (!setup_.drawingOnly) {
+    FillColumnStackList();
+    watch_->SetFolder(state_.columnStackFolder);
+  }
   if (!setup_.commandLine.isEmpty()) RecentList(kRecentProjectsKey).Add(state_.projectFolder);
   FillRecentMenus();
 }

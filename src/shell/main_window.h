@@ -126,6 +126,7 @@ struct ShellSetup {
   FileDialogs* files = nullptr;
   PrintDialogs* printing = nullptr;
   int watchSettleMs = 400;  // how long the stack files must rest before they are read again
+  bool drawingOnly = false;  // started to show a DXF file: no project, so no stacks are listed
 };
 
 class MainWindow final : public QMainWindow {

@@ -87,6 +87,10 @@ private slots:
       QVERIFY(QMetaObject::invokeMethod(h.w().menuBar()->actions().first()->menu(), "aboutToShow"));
       QVERIFY(!h.w().State().viewEnabled);
     }
+    // Started to show a DXF file: no project to list stacks from, nor to complain about.
+    Harness drawing(QString(), false, true);
+    QVERIFY(drawing.started && drawing.messages.log.isEmpty());
+    QCOMPARE(ComboEntries(*drawing.w().StackList()), QStringList{"Scegli pilastrata..."});
   }
 
   // Caption, stack, sides, levels and first bars of each stack's first piece file.

@@ -144,8 +144,9 @@ struct Harness {
   bool started = false;
 
   // Shown on the screen when asked.
-  explicit Harness(const QString& projectFolder, bool show = false)
-      : window(std::make_unique<MainWindow>(ShellSetup{projectFolder, programFolder.path(), &messages, &files, &printing})) {
+  explicit Harness(const QString& projectFolder, bool show = false, bool drawingOnly = false)
+      : window(std::make_unique<MainWindow>(
+            ShellSetup{projectFolder, programFolder.path(), &messages, &files, &printing, 400, drawingOnly})) {
     started = window->Start();
     if (!show) return;
     window->show();
