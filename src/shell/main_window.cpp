@@ -198,13 +198,18 @@ void MainWindow::CreateStatusBar() {
   statusText_->setObjectName(QStringLiteral("sbStatusBarPanel1"));
   statusBar()->setObjectName(QStringLiteral("sbStatusBar"));
   statusBar()->addWidget(statusText_);
-  dxfStatus_ = new QLabel(this);
-  dxfStatus_->setObjectName(QStringLiteral("sbStatusBarPanel2"));
+  // Long texts must not widen the window: the two labels take the room there is, cut short
+  // with "...", and show the whole text in a box when clicked (what a file read worked
+  // around, a stack's problem).
+  auto* dxfStatus = new ElidedLabel(this);
+  dxfStatus->setObjectName(QStringLiteral("sbStatusBarPanel2"));
+  connect(dxfStatus, &ElidedLabel::Clicked, this,
+          [this] { messages_->Tell(kApplicationTitle, dxfStatus_->text(), MessageIcon::Information); });
+  dxfStatus_ = dxfStatus;
   statusBar()->addWidget(dxfStatus_, 1);
-  // A long message must not widen the window: the label takes the room there is, cut
-  // short with "...", and shows the whole text in a box when clicked.
   problemText_ = new ElidedLabel(this);
   problemText_->setObjectName(QStringLiteral("sbStatusBarProblem"));
+  problemText_->hide();  // until a stack is drawn only in part
   connect(problemText_, &ElidedLabel::Clicked, this, &MainWindow::ShowProblemWhole);
   statusBar()->addWidget(problemText_, 1);
   CreateLoadParts();
@@ -410,6 +415,7 @@ void MainWindow::ShowLoadProblem() {
                                                .arg(state_.currentStackId, *lastLoadProblem_)
                                          : QString());
   problemText_->setToolTip(problemText_->text());
+  problemText_->setVisible(lastLoadProblem_.has_value());  // else the file line has the room
 }
 
 void MainWindow::keyPressEvent(QKeyEvent* event) {

@@ -83,6 +83,9 @@ private slots:
              QStringLiteral("guasto.dxf: Letti 1 oggetti (CIRCLE 1); non disegnati: LINE 1; oggetti con dati non "
                             "validi saltati: 1; riga 8, codice di gruppo 10: \"1,5\" non è un numero: oggetto LINE "
                             "saltato; riga 18: il file finisce prima di EOF"));
+    // A line longer than its room is cut with "..." and shown whole when clicked.
+    QTest::mouseClick(h.w().DxfStatusText(), Qt::LeftButton);
+    QCOMPARE(h.messages.log.takeLast(), "Info Tessaro: " + h.w().DxfStatusText()->text());
 
     // Drawing a stack replaces the drawing: the line goes, and a drawing that loses nothing
     // is saved without a question.
