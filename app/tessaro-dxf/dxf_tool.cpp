@@ -143,12 +143,28 @@ std::vector<std::string> Notes(const DxfReadReport& report, const DisplayList& l
   return notes;
 }
 
-int Info(const std::string& file, std::ostream& out) {
+// What `info` says of a file, in words or as JSON: the file read and flattened as the view
+// would, once.
+struct FileInfo {
   Drawing drawing;
-  const DxfReadReport report = ReadDxfFile(drawing, ToPath(file));
-  const DisplayList list = ViewList(drawing);
+  DxfReadReport report;
+  DisplayList list;
   std::size_t drawn = 0;
-  for (const auto& [type, count] : report.drawnTypes) drawn += count;
+  std::optional<Extents> extents;
+  std::vector<std::string> notes;
+
+  explicit FileInfo(const std::string& file) {
+    report = ReadDxfFile(drawing, ToPath(file));
+    list = ViewList(drawing);
+    for (const auto& [type, count] : report.drawnTypes) drawn += count;
+    extents = DrawnExtents(drawing);
+    notes = Notes(report, list, file);
+  }
+};
+
+int Info(const std::string& file, std::ostream& out) {
+  const FileInfo info(file);
+  const auto& [drawing, report, list, drawn, extents, notes] = info;
 
   out << "file: " << file << '\n';
   out << "format: " << (report.binary ? "binary" : "ASCII") << " DXF";
@@ -165,13 +181,13 @@ int Info(const std::string& file, std::ostream& out) {
   if (report.insertCycles > 0) out << "blocks inserting themselves, not drawn: " << report.insertCycles << '\n';
   out << "layers: " << drawing.Layers().size() << '\n';
   out << "shapes: " << list.Shapes().size() << (list.Truncated() ? " (cut short at the limit)" : "") << '\n';
-  if (const auto box = DrawnExtents(drawing)) {
+  if (const auto& box = extents) {
     out << "extents: " << Number(box->min.x) << ',' << Number(box->min.y) << " - " << Number(box->max.x) << ','
         << Number(box->max.y) << '\n';
   } else {
     out << "extents: none (empty drawing)\n";
   }
-  for (const std::string& note : Notes(report, list, file)) out << "note: " << note << '\n';
+  for (const std::string& note : notes) out << "note: " << note << '\n';
   return kExitOk;
 }
 
@@ -204,11 +220,8 @@ std::string JsonCounts(const std::map<std::string, std::size_t>& counts) {
 }
 
 int InfoJson(const std::string& file, std::ostream& out) {
-  Drawing drawing;
-  const DxfReadReport report = ReadDxfFile(drawing, ToPath(file));
-  const DisplayList list = ViewList(drawing);
-  std::size_t drawn = 0;
-  for (const auto& [type, count] : report.drawnTypes) drawn += count;
+  const FileInfo info(file);
+  const auto& [drawing, report, list, drawn, extents, notes] = info;
   std::map<std::string, std::size_t> read = report.drawnTypes;
   for (const auto& [type, count] : report.skippedTypes) read[type] += count;
   out << "{\n  \"file\": " << Json(file) << ",\n  \"format\": " << Json(report.binary ? "binary" : "ASCII")
@@ -221,14 +234,13 @@ int InfoJson(const std::string& file, std::ostream& out) {
       << ",\n  \"blockEntities\": " << report.blockEntities << ",\n  \"layers\": " << drawing.Layers().size()
       << ",\n  \"shapes\": " << list.Shapes().size() << ",\n  \"truncated\": " << (list.Truncated() ? "true" : "false")
       << ",\n  \"extents\": ";
-  if (const auto box = DrawnExtents(drawing)) {
+  if (const auto& box = extents) {
     out << '[' << Number(box->min.x) << ", " << Number(box->min.y) << ", " << Number(box->max.x) << ", "
         << Number(box->max.y) << ']';
   } else {
     out << "null";
   }
   out << ",\n  \"warnings\": [";
-  const std::vector<std::string> notes = Notes(report, list, file);
   for (std::size_t i = 0; i < notes.size(); ++i) out << (i ? ", " : "") << Json(notes[i]);
   out << "]\n}\n";
   return kExitOk;
